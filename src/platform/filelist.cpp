@@ -1,0 +1,153 @@
+#include "platform/drives.h"
+#include "platform/fileerror.h"
+#include "platform/filesys.h"
+
+#include <QFileInfo>
+
+#include <cerrno>
+#include <dirent.h>
+#include <sys/stat.h>
+
+namespace plat::fs {
+
+namespace {
+
+bool wildcardMatch(const QString& name, const QString& pat)
+{
+    // Iterative '*'/'?' matcher; '[' and every other character are literal.
+    int n = 0, p = 0, starP = -1, starN = 0;
+    while (n < name.size()) {
+        if (p < pat.size() && (pat[p] == '?' || pat[p].toCaseFolded() == name[n].toCaseFolded())) {
+            ++n;
+            ++p;
+        } else if (p < pat.size() && pat[p] == '*') {
+            starP = p++;
+            starN = n;
+        } else if (starP >= 0) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pat.size() && pat[p] == '*')
+        ++p;
+    return p == pat.size();
+}
+
+void sortNames(QStringList& names)
+{
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int c = QString::compare(a, b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
+}
+
+enum class Kind { Files, Folders };
+
+QStringList listFolder(const QString& winFolder, Kind kind, const QString& pattern)
+{
+    const QString host = drives::toHost(winFolder);
+    const QByteArray hostBytes = QFile::encodeName(host);
+    DIR* dir = ::opendir(hostBytes.constData());
+    if (!dir) {
+        const int e = errno;
+        raise(e == ENOENT || e == ENOTDIR ? ErrPathNotFound : errorNumberFor(e, host));
+    }
+    QStringList out;
+    const int dfd = ::dirfd(dir);
+    while (dirent* ent = ::readdir(dir)) {
+        if (ent->d_name[0] == '.')
+            continue; // hidden, and "." / ".."
+        bool isDir = false, isFile = false;
+        if (ent->d_type == DT_DIR) {
+            isDir = true;
+        } else if (ent->d_type == DT_REG) {
+            isFile = true;
+        } else {
+            // links and unknown types: follow the link
+            struct stat st;
+            if (::fstatat(dfd, ent->d_name, &st, 0) != 0)
+                continue;
+            isDir = S_ISDIR(st.st_mode);
+            isFile = S_ISREG(st.st_mode);
+        }
+        const QString name = drives::nameToWindows(QFile::decodeName(ent->d_name));
+        if (kind == Kind::Folders ? isDir : (isFile && matchesPattern(name, pattern)))
+            out.append(name);
+    }
+    ::closedir(dir);
+    sortNames(out);
+    return out;
+}
+
+} // namespace
+
+bool matchesPattern(const QString& name, const QString& pattern)
+{
+    if (pattern.trimmed().isEmpty())
+        return true;
+    const QStringList pats = pattern.split(';');
+    for (QString pat : pats) {
+        pat = pat.trimmed();
+        if (pat.isEmpty())
+            continue;
+        if (pat == "*.*" || pat == "*")
+            return true;
+        if (wildcardMatch(name, pat))
+            return true;
+        // "name.*" also matches "name" without an ending, as Windows does
+        if (pat.endsWith(".*") && wildcardMatch(name, pat.left(pat.size() - 2)))
+            return true;
+    }
+    return false;
+}
+
+QStringList listFiles(const QString& winFolder, const QString& pattern)
+{
+    return listFolder(winFolder, Kind::Files, pattern);
+}
+
+QStringList listFolders(const QString& winFolder)
+{
+    return listFolder(winFolder, Kind::Folders, QString());
+}
+
+static bool statPath(const QString& winPath, struct stat& st)
+{
+    try {
+        const QByteArray h = QFile::encodeName(drives::toHost(winPath));
+        return ::stat(h.constData(), &st) == 0;
+    } catch (const FileError&) {
+        return false;
+    }
+}
+
+bool fileExists(const QString& winPath)
+{
+    struct stat st;
+    return statPath(winPath, st) && !S_ISDIR(st.st_mode);
+}
+
+bool folderExists(const QString& winPath)
+{
+    struct stat st;
+    return statPath(winPath, st) && S_ISDIR(st.st_mode);
+}
+
+bool pathExists(const QString& winPath)
+{
+    struct stat st;
+    return statPath(winPath, st);
+}
+
+qint64 fileLength(const QString& winPath)
+{
+    const QString host = drives::toHost(winPath);
+    struct stat st;
+    if (::stat(QFile::encodeName(host).constData(), &st) != 0)
+        raiseErrno(errno, host);
+    return st.st_size;
+}
+
+} // namespace plat::fs
