@@ -1,7 +1,15 @@
+#include "mainwindow/form1.h"
+
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName("Quorbix");
+    QApplication::setOrganizationName("Quorbix");
+    // The platform loads the main window first; it shows itself once its
+    // load handler has returned.
+    Form1& main = Form1::get();
+    main.Show();
+    return app.exec();
 }

@@ -1,0 +1,282 @@
+#include "controls/controls.h"
+
+#include "platform/app.h"
+#include "platform/colors.h"
+
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+namespace ctl {
+
+void Move(QWidget* w, double left, double top, double width, double height)
+{
+    w->setProperty("twLeft", left);
+    w->setProperty("twTop", top);
+    w->setProperty("twWidth", width);
+    w->setProperty("twHeight", height);
+    w->setGeometry(plat::px(left), plat::px(top), plat::px(width), plat::px(height));
+}
+
+void Move(QWidget* w, double left, double top, double width)
+{
+    Move(w, left, top, width, twips(w).height);
+}
+
+TwipsRect twips(const QWidget* w)
+{
+    TwipsRect r;
+    const QVariant l = w->property("twLeft");
+    if (!l.isValid()) {
+        r.left = w->x() * plat::twipsPerPixel;
+        r.top = w->y() * plat::twipsPerPixel;
+        r.width = w->width() * plat::twipsPerPixel;
+        r.height = w->height() * plat::twipsPerPixel;
+        return r;
+    }
+    r.left = l.toDouble();
+    r.top = w->property("twTop").toDouble();
+    r.width = w->property("twWidth").toDouble();
+    r.height = w->property("twHeight").toDouble();
+    return r;
+}
+
+QFont vbFont(const QString& face, double points, bool bold)
+{
+    QFont f;
+    if (face.compare("MS Sans Serif", Qt::CaseInsensitive) == 0 ||
+        face.compare("Arial", Qt::CaseInsensitive) == 0) {
+        f = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+        if (face.compare("Arial", Qt::CaseInsensitive) == 0)
+            f.setFamilies({"Arial", "Liberation Sans", "DejaVu Sans", f.family()});
+    } else {
+        f.setFamily(face);
+    }
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
+
+void setBackColor(QWidget* w, int vbColor)
+{
+    w->setProperty("vbBackColor", vbColor);
+    QPalette pal = w->palette();
+    const QColor c = plat::toQColor(vbColor);
+    pal.setColor(QPalette::Base, c);
+    pal.setColor(QPalette::Window, c);
+    pal.setColor(QPalette::Button, c);
+    w->setPalette(pal);
+    w->setAutoFillBackground(true);
+}
+
+int backColor(const QWidget* w)
+{
+    const QVariant v = w->property("vbBackColor");
+    return v.isValid() ? v.toInt() : plat::fromQColor(w->palette().color(QPalette::Base));
+}
+
+void setForeColor(QWidget* w, int vbColor)
+{
+    QPalette pal = w->palette();
+    const QColor c = plat::toQColor(vbColor);
+    pal.setColor(QPalette::WindowText, c);
+    pal.setColor(QPalette::Text, c);
+    pal.setColor(QPalette::ButtonText, c);
+    w->setPalette(pal);
+}
+
+TextBox::TextBox(QWidget* parent, const char* name) : QLineEdit(parent)
+{
+    setObjectName(QString::fromLatin1(name));
+}
+
+MultiLineTextBox::MultiLineTextBox(QWidget* parent, const char* name) : QPlainTextEdit(parent)
+{
+    setObjectName(QString::fromLatin1(name));
+}
+
+Label::Label(QWidget* parent, const char* name, const QString& caption) : QLabel(caption, parent)
+{
+    setObjectName(QString::fromLatin1(name));
+}
+
+CommandButton::CommandButton(QWidget* parent, const char* name, const QString& caption)
+    : QPushButton(caption, parent)
+{
+    setObjectName(QString::fromLatin1(name));
+    setAutoDefault(false);
+    setDefault(false);
+    connect(this, &QPushButton::clicked, this, &CommandButton::Click);
+}
+
+ListBox::ListBox(QWidget* parent, const char* name, MultiSelectMode mode) : QListWidget(parent)
+{
+    setObjectName(QString::fromLatin1(name));
+    switch (mode) {
+    case None: setSelectionMode(QAbstractItemView::SingleSelection); break;
+    case Simple: setSelectionMode(QAbstractItemView::MultiSelection); break;
+    case Extended: setSelectionMode(QAbstractItemView::ExtendedSelection); break;
+    }
+    setUniformItemSizes(true);
+}
+
+QString ListBox::List(int i) const
+{
+    const QListWidgetItem* it = item(i);
+    return it ? it->text() : QString();
+}
+
+void ListBox::setList(int i, const QString& text)
+{
+    if (QListWidgetItem* it = item(i))
+        it->setText(text);
+}
+
+void ListBox::setListIndex(int i)
+{
+    if (i < 0 || i >= count()) {
+        setCurrentRow(-1, QItemSelectionModel::NoUpdate);
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    } else if (selectionMode() == QAbstractItemView::SingleSelection) {
+        setCurrentRow(i, QItemSelectionModel::ClearAndSelect);
+    } else {
+        setCurrentRow(i, QItemSelectionModel::NoUpdate);
+    }
+    emit Click();
+}
+
+bool ListBox::Selected(int i) const
+{
+    const QListWidgetItem* it = item(i);
+    return it && it->isSelected();
+}
+
+void ListBox::setSelected(int i, bool on)
+{
+    if (QListWidgetItem* it = item(i))
+        it->setSelected(on);
+}
+
+QString ListBox::Text() const { return List(currentRow()); }
+
+void ListBox::AddItem(const QString& text, int index)
+{
+    if (index < 0 || index > count())
+        addItem(text);
+    else
+        insertItem(index, text);
+}
+
+void ListBox::RemoveItem(int index) { delete takeItem(index); }
+
+void ListBox::Clear()
+{
+    const QSignalBlocker block(this);
+    clear();
+}
+
+void ListBox::resetSilently(const QStringList& entries)
+{
+    const QSignalBlocker block(this);
+    const QSignalBlocker blockSel(selectionModel());
+    setUpdatesEnabled(false);
+    clear();
+    addItems(entries);
+    selectionModel()->clear();
+    selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    setUpdatesEnabled(true);
+}
+
+static int shiftState(Qt::KeyboardModifiers m)
+{
+    return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) |
+           (m & Qt::AltModifier ? 4 : 0);
+}
+
+static int vbButton(Qt::MouseButton b)
+{
+    switch (b) {
+    case Qt::LeftButton: return 1;
+    case Qt::RightButton: return 2;
+    case Qt::MiddleButton: return 4;
+    default: return 0;
+    }
+}
+
+void ListBox::mousePressEvent(QMouseEvent* e)
+{
+    if (e->button() != Qt::LeftButton) {
+        e->accept(); // a right press changes neither the current entry nor the selection
+        return;
+    }
+    const int before = currentRow();
+    const QList<QListWidgetItem*> selBefore = selectedItems();
+    QListWidget::mousePressEvent(e);
+    if (itemAt(e->position().toPoint()) || before != currentRow() || selBefore != selectedItems())
+        emit Click();
+}
+
+void ListBox::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::LeftButton)
+        QListWidget::mouseReleaseEvent(e);
+    else
+        e->accept();
+    emit MouseUp(vbButton(e->button()), shiftState(e->modifiers()), e->position().x() * 15.0,
+                 e->position().y() * 15.0);
+}
+
+void ListBox::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    if (e->button() != Qt::LeftButton) {
+        e->accept();
+        return;
+    }
+    QListWidget::mouseDoubleClickEvent(e);
+    emit DblClick();
+}
+
+void ListBox::keyPressEvent(QKeyEvent* e)
+{
+    const int before = currentRow();
+    const QList<QListWidgetItem*> selBefore = selectedItems();
+    QListWidget::keyPressEvent(e);
+    if (before != currentRow() || selBefore != selectedItems())
+        emit Click();
+}
+
+void ListBox::focusInEvent(QFocusEvent* e)
+{
+    // Item views make row 0 current when they take the focus; the original
+    // leaves the current entry alone.
+    const QPersistentModelIndex before = currentIndex();
+    const QSignalBlocker block(selectionModel());
+    QListWidget::focusInEvent(e);
+    if (currentIndex() != before)
+        selectionModel()->setCurrentIndex(before, QItemSelectionModel::NoUpdate);
+}
+
+Timer::Timer(QObject* parent, const char* name, int intervalMs, bool enabled) : QObject(parent)
+{
+    setObjectName(QString::fromLatin1(name));
+    m_timer.setInterval(intervalMs);
+    connect(&m_timer, &QTimer::timeout, this, [this]() {
+        if (m_inHandler)
+            return;
+        m_inHandler = true;
+        emit Timer_();
+        m_inHandler = false;
+    });
+    if (enabled)
+        m_timer.start();
+}
+
+void Timer::setEnabled(bool on)
+{
+    if (on)
+        m_timer.start();
+    else
+        m_timer.stop();
+}
+
+} // namespace ctl

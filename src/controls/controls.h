@@ -1,0 +1,120 @@
+#pragma once
+// The plain controls the windows are built from, with the original's
+// semantics: geometry in twips, a button press from code runs its click at
+// once (also while hidden), list boxes whose current entry and selection are
+// separate, timers that never re-enter their own handler.
+#include <QFont>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+namespace ctl {
+
+// Places a control in twips of its parent's client area; the exact values
+// are kept, so a layout reads back what it set.
+void Move(QWidget* w, double left, double top, double width, double height);
+void Move(QWidget* w, double left, double top, double width); // height unchanged
+struct TwipsRect {
+    double left = 0, top = 0, width = 0, height = 0;
+};
+TwipsRect twips(const QWidget* w);
+
+// The original's fonts by name; "MS Sans Serif" is the desktop's sans serif.
+QFont vbFont(const QString& face, double points, bool bold = false);
+
+void setBackColor(QWidget* w, int vbColor);
+int backColor(const QWidget* w);
+void setForeColor(QWidget* w, int vbColor);
+
+class TextBox : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit TextBox(QWidget* parent, const char* name);
+    QString Text() const { return text(); }
+    void setText(const QString& t) { QLineEdit::setText(t); }
+};
+
+class MultiLineTextBox : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit MultiLineTextBox(QWidget* parent, const char* name);
+    QString Text() const { return toPlainText(); }
+    void setText(const QString& t) { setPlainText(t); }
+};
+
+class Label : public QLabel {
+    Q_OBJECT
+public:
+    explicit Label(QWidget* parent, const char* name, const QString& caption = QString());
+    QString Caption() const { return text(); }
+    void setCaption(const QString& c) { setText(c); }
+};
+
+class CommandButton : public QPushButton {
+    Q_OBJECT
+public:
+    explicit CommandButton(QWidget* parent, const char* name, const QString& caption);
+    // Pressing from code (Value = True): the click runs now, hidden or not.
+    void Press() { emit Click(); }
+signals:
+    void Click();
+};
+
+// A list box: ListIndex (the current entry) is separate from the selection;
+// no entry becomes current by taking the focus; a right-button press changes
+// neither. Click, DblClick and MouseUp are raised as the original raises them.
+class ListBox : public QListWidget {
+    Q_OBJECT
+public:
+    enum MultiSelectMode { None = 0, Simple = 1, Extended = 2 };
+    explicit ListBox(QWidget* parent, const char* name, MultiSelectMode mode = None);
+
+    int ListCount() const { return count(); }
+    QString List(int i) const;
+    void setList(int i, const QString& text);
+    int ListIndex() const { return currentRow(); }
+    void setListIndex(int i); // raises Click, as the original does
+    bool Selected(int i) const;
+    void setSelected(int i, bool on);
+    QString Text() const; // the current entry's text
+    void AddItem(const QString& text, int index = -1);
+    void RemoveItem(int index);
+    void Clear();
+
+signals:
+    void Click();
+    void DblClick();
+    void MouseUp(int button, int shift, double x, double y);
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    // Drops entries, current entry and selection without raising anything.
+    void resetSilently(const QStringList& entries);
+};
+
+// A timer whose handler never runs inside itself: a tick that comes while
+// the handler lets events run is dropped.
+class Timer : public QObject {
+    Q_OBJECT
+public:
+    explicit Timer(QObject* parent, const char* name, int intervalMs, bool enabled);
+    int Interval() const { return m_timer.interval(); }
+    void setInterval(int ms) { m_timer.setInterval(ms); }
+    bool Enabled() const { return m_timer.isActive(); }
+    void setEnabled(bool on);
+signals:
+    void Timer_();
+
+private:
+    QTimer m_timer;
+    bool m_inHandler = false;
+};
+
+} // namespace ctl

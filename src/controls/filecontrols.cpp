@@ -1,0 +1,200 @@
+#include "controls/filecontrols.h"
+
+#include "platform/drives.h"
+#include "platform/fileerror.h"
+#include "platform/filesys.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QStyle>
+
+namespace ctl {
+
+// --- drive list ---
+
+DriveListBox::DriveListBox(QWidget* parent, const char* name) : QComboBox(parent)
+{
+    setObjectName(QString::fromLatin1(name));
+    Refresh();
+    const QChar cur = plat::drives::currentFolder().at(0);
+    for (int i = 0; i < count(); ++i)
+        if (itemText(i).at(0).toUpper() == cur)
+            setCurrentIndex(i);
+    connect(this, &QComboBox::activated, this, [this](int) { emit Change(); });
+}
+
+void DriveListBox::Refresh()
+{
+    const QString keep = currentText();
+    const QSignalBlocker block(this);
+    clear();
+    for (const plat::DriveEntry& d : plat::drives::table()) {
+        const QString label = d.label.isEmpty() ? d.hostRoot : d.label;
+        addItem(QString(d.letter.toLower()) + ": [" + label + "]");
+    }
+    const int i = findText(keep);
+    if (i >= 0)
+        setCurrentIndex(i);
+}
+
+void DriveListBox::setDrive(const QString& drive)
+{
+    if (drive.isEmpty())
+        return;
+    const QChar letter = drive.at(0).toLower();
+    for (int i = 0; i < count(); ++i) {
+        if (itemText(i).at(0) == letter) {
+            if (i != currentIndex()) {
+                setCurrentIndex(i);
+                emit Change();
+            }
+            return;
+        }
+    }
+    plat::raise(plat::ErrDeviceUnavailable);
+}
+
+// --- folder list ---
+
+DirListBox::DirListBox(QWidget* parent, const char* name) : ListBox(parent, name, None)
+{
+    m_path = plat::drives::currentFolder();
+    fill();
+}
+
+static QString asFolderPath(const QString& in)
+{
+    // "c: [label]" and "c:" name that drive's own folder
+    if (in.size() >= 2 && in.at(1) == ':' && in.at(0).isLetter() &&
+        (in.size() == 2 || in.at(2) == ' ')) {
+        if (!plat::drives::find(in.at(0)))
+            plat::raise(plat::ErrDeviceUnavailable);
+        return plat::drives::driveFolder(in.at(0));
+    }
+    return plat::drives::normalize(in);
+}
+
+void DirListBox::setPath(const QString& path)
+{
+    const QString target = asFolderPath(path);
+    if (!plat::fs::folderExists(target)) {
+        if (plat::drives::isRoot(target))
+            plat::raise(plat::ErrDeviceUnavailable);
+        plat::raise(plat::ErrPathNotFound);
+    }
+    if (target == m_path) {
+        fill();
+        return;
+    }
+    m_path = target;
+    fill();
+    emit Change();
+}
+
+void DirListBox::Refresh() { fill(); }
+
+QString DirListBox::folderAt(int row) const
+{
+    const QListWidgetItem* it = item(row);
+    return it ? it->data(Qt::UserRole).toString() : QString();
+}
+
+void DirListBox::fill()
+{
+    QStringList parts = m_path.mid(3).split('\\', Qt::SkipEmptyParts);
+    QStringList subs;
+    try {
+        subs = plat::fs::listFolders(m_path);
+    } catch (const plat::FileError&) {
+        // a folder removed behind our back lists no sub-folders
+    }
+    const QSignalBlocker block(this);
+    clear();
+    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    QString walk = m_path.left(3);
+    auto add = [&](const QString& text, const QString& full, int level, const QIcon& icon) {
+        auto* it = new QListWidgetItem(icon, QString(level * 2, ' ') + text, this);
+        it->setData(Qt::UserRole, full);
+    };
+    add(m_path.left(3), walk, 0, open);
+    int level = 1;
+    for (const QString& p : parts) {
+        walk = plat::drives::isRoot(walk) ? walk + p : walk + '\\' + p;
+        add(p, walk, level++, open);
+    }
+    const int currentRowIndex = count() - 1;
+    for (const QString& s : subs)
+        add(s, plat::drives::isRoot(m_path) ? m_path + s : m_path + '\\' + s, level, closed);
+    setCurrentRow(currentRowIndex, QItemSelectionModel::ClearAndSelect);
+}
+
+void DirListBox::openRow(int row)
+{
+    const QString folder = folderAt(row);
+    if (folder.isEmpty())
+        return;
+    try {
+        setPath(folder);
+    } catch (const plat::FileError&) {
+        fill(); // the folder went away meanwhile
+    }
+}
+
+void DirListBox::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    if (e->button() != Qt::LeftButton) {
+        e->accept();
+        return;
+    }
+    QListWidgetItem* it = itemAt(e->position().toPoint());
+    if (it)
+        openRow(row(it));
+    emit DblClick();
+}
+
+void DirListBox::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        openRow(currentRow());
+        return;
+    }
+    ListBox::keyPressEvent(e);
+}
+
+// --- file list ---
+
+FileListBox::FileListBox(QWidget* parent, const char* name) : ListBox(parent, name, Extended)
+{
+    m_path = plat::drives::currentFolder();
+    Refresh();
+}
+
+void FileListBox::setPath(const QString& path)
+{
+    const QString target = asFolderPath(path);
+    if (!plat::fs::folderExists(target))
+        plat::raise(plat::ErrPathNotFound);
+    m_path = target;
+    Refresh();
+}
+
+void FileListBox::setPattern(const QString& pattern)
+{
+    m_pattern = pattern;
+    Refresh();
+}
+
+void FileListBox::Refresh()
+{
+    QStringList names;
+    try {
+        names = plat::fs::listFiles(m_path, m_pattern);
+    } catch (const plat::FileError&) {
+        // unreadable or vanished folder: an empty list
+    }
+    resetSilently(names);
+}
+
+} // namespace ctl

@@ -1,0 +1,203 @@
+#include "controls/vbform.h"
+
+#include "platform/app.h"
+#include "platform/colors.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+
+namespace ctl {
+
+namespace {
+
+std::function<void(VbForm*)>& modalHook()
+{
+    static std::function<void(VbForm*)> h;
+    return h;
+}
+std::function<void(VbForm*, QMenu*)>& popupHook()
+{
+    static std::function<void(VbForm*, QMenu*)> h;
+    return h;
+}
+
+// Text fields claim Ctrl+C, Ctrl+A and the like before any window shortcut.
+// The original's menu shortcuts win over a focused field: where a key is a
+// shortcut of a visible, enabled menu item of the field's window, the field
+// is not asked, and the shortcut runs the item.
+class WindowShortcutFilter : public QObject {
+public:
+    bool eventFilter(QObject* obj, QEvent* ev) override
+    {
+        if (ev->type() != QEvent::ShortcutOverride)
+            return false;
+        if (!qobject_cast<QLineEdit*>(obj) && !qobject_cast<QPlainTextEdit*>(obj) &&
+            !qobject_cast<QTextEdit*>(obj))
+            return false;
+        auto* w = static_cast<QWidget*>(obj);
+        auto* form = qobject_cast<VbForm*>(w->window());
+        if (!form)
+            return false;
+        auto* ke = static_cast<QKeyEvent*>(ev);
+        const QKeySequence seq(ke->keyCombination());
+        const QList<QAction*> actions = form->findChildren<QAction*>();
+        for (QAction* a : actions) {
+            if (!a->shortcut().isEmpty() && a->shortcut() == seq && a->isEnabled() &&
+                a->isVisible()) {
+                ev->ignore();
+                return true; // the field never claims it; the shortcut map runs the item
+            }
+        }
+        return false;
+    }
+};
+
+void installShortcutFilter()
+{
+    static WindowShortcutFilter* filter = nullptr;
+    if (!filter && qApp) {
+        filter = new WindowShortcutFilter;
+        qApp->installEventFilter(filter);
+    }
+}
+
+} // namespace
+
+void DoEvents() { plat::DoEvents(); }
+
+VbForm::VbForm(QWidget* parent) : QMainWindow(parent), m_client(new QWidget(this))
+{
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    m_client->setObjectName("client");
+    setCentralWidget(m_client);
+    installShortcutFilter();
+}
+
+VbForm::~VbForm() = default;
+
+void VbForm::setModalHook(std::function<void(VbForm*)> hook) { modalHook() = std::move(hook); }
+void VbForm::setPopupHook(std::function<void(VbForm*, QMenu*)> hook)
+{
+    popupHook() = std::move(hook);
+}
+
+void VbForm::runLoad() { Form_Load(); }
+
+void VbForm::Show(int modal)
+{
+    if (m_unloaded)
+        return;
+    show();
+    raise();
+    activateWindow();
+    if (modal != 1)
+        return;
+    if (modalHook()) {
+        modalHook()(this);
+        return;
+    }
+    if (m_modalRunning)
+        return;
+    m_modalRunning = true;
+    setWindowModality(Qt::ApplicationModal);
+    hide();
+    show();
+    QPointer<VbForm> self(this);
+    QEventLoop loop;
+    while (self && !self->m_unloaded && self->isVisible())
+        loop.processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents);
+    if (self) {
+        self->m_modalRunning = false;
+        self->setWindowModality(Qt::NonModal);
+    }
+}
+
+void VbForm::Hide() { hide(); }
+
+void VbForm::Unload()
+{
+    if (m_unloaded)
+        return;
+    if (Form_QueryUnload())
+        return;
+    Form_Unload();
+    m_unloaded = true;
+    detachInstance();
+    hide();
+    deleteLater();
+}
+
+void VbForm::closeEvent(QCloseEvent* event)
+{
+    // Closing by the title bar unloads, as the original's windows do.
+    event->ignore();
+    Unload();
+}
+
+void VbForm::setBackColor(int vbColor)
+{
+    m_backColor = vbColor;
+    QPalette pal = m_client->palette();
+    pal.setColor(QPalette::Window, plat::toQColor(vbColor));
+    m_client->setPalette(pal);
+    m_client->setAutoFillBackground(true);
+}
+
+void VbForm::setClientSizeTwips(double width, double height)
+{
+    const int menuHeight = menuBar()->isVisibleTo(this) || !menuBar()->actions().isEmpty()
+                               ? menuBar()->sizeHint().height()
+                               : 0;
+    resize(plat::px(width), plat::px(height) + menuHeight);
+}
+
+void VbForm::PopupMenu(QMenu* menu)
+{
+    if (popupHook()) {
+        popupHook()(this, menu);
+        return;
+    }
+    menu->popup(QCursor::pos());
+}
+
+QMenu* VbForm::topMenu(const char* name, const QString& caption, bool onMenuBar)
+{
+    auto* m = new QMenu(caption, this);
+    m->setObjectName(QString::fromLatin1(name));
+    m->menuAction()->setObjectName(QString::fromLatin1(name) + "_action");
+    if (onMenuBar)
+        menuBar()->addMenu(m);
+    return m;
+}
+
+QMenu* VbForm::subMenu(QMenu* parent, const char* name, const QString& caption)
+{
+    QMenu* m = parent->addMenu(caption);
+    m->setObjectName(QString::fromLatin1(name));
+    return m;
+}
+
+QAction* VbForm::item(QMenu* parent, const char* name, const QString& caption,
+                      const QKeySequence& shortcut, std::function<void()> handler)
+{
+    QAction* a = parent->addAction(caption);
+    a->setObjectName(QString::fromLatin1(name));
+    if (!shortcut.isEmpty()) {
+        a->setShortcut(shortcut);
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a); // the shortcut works while this window is active
+    }
+    if (handler)
+        connect(a, &QAction::triggered, this, [h = std::move(handler)]() { h(); });
+    return a;
+}
+
+} // namespace ctl

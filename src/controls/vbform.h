@@ -1,0 +1,119 @@
+#pragma once
+// Windows in the original's lifecycle: one instance per window class,
+// loaded on first use, its load handler run once per load, unloaded back to
+// its design state. Unload is safe inside the window's own handlers: the
+// instance is detached at once and deleted later.
+#include <QMainWindow>
+#include <QMenu>
+#include <QPointer>
+#include <functional>
+
+class QAction;
+
+namespace ctl {
+
+class VbForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit VbForm(QWidget* parent = nullptr);
+    ~VbForm() override;
+
+    // Shows the window (0: modeless, 1: modal, which returns once the window
+    // is hidden or unloaded). A window whose load handler unloaded it
+    // returns quietly.
+    void Show(int modal = 0);
+    void Hide();
+    // Unloads: the window's Form_QueryUnload may cancel; the instance is
+    // detached, so the next use loads a fresh one.
+    void Unload();
+    bool isUnloaded() const { return m_unloaded; }
+
+    QString Caption() const { return windowTitle(); }
+    void setCaption(const QString& caption) { setWindowTitle(caption); }
+    int BackColor() const { return m_backColor; }
+    void setBackColor(int vbColor);
+    void setClientSizeTwips(double width, double height);
+    // The client area, where controls are placed in twips.
+    QWidget* client() const { return m_client; }
+
+    // Opens a hidden top-level menu as a pop-up at the mouse pointer.
+    void PopupMenu(QMenu* menu);
+
+    // Tests replace the modal loop and the pop-up with these hooks.
+    static void setModalHook(std::function<void(VbForm*)> hook);
+    static void setPopupHook(std::function<void(VbForm*, QMenu*)> hook);
+
+protected:
+    virtual void Form_Load() {}
+    // Return true to refuse the unload.
+    virtual bool Form_QueryUnload() { return false; }
+    virtual void Form_Unload() {}
+
+    // Menus: a top-level menu on the menu bar (hidden ones never go there),
+    // and items whose shortcuts belong to this window.
+    QMenu* topMenu(const char* name, const QString& caption, bool onMenuBar = true);
+    QMenu* subMenu(QMenu* parent, const char* name, const QString& caption);
+    QAction* item(QMenu* parent, const char* name, const QString& caption,
+                  const QKeySequence& shortcut, std::function<void()> handler);
+    QAction* item(QMenu* parent, const char* name, const QString& caption,
+                  std::function<void()> handler)
+    {
+        return item(parent, name, caption, QKeySequence(), std::move(handler));
+    }
+
+    void closeEvent(QCloseEvent* event) override;
+
+    template <class T> friend class Form;
+    virtual void detachInstance() = 0;
+    void runLoad();
+
+private:
+    QWidget* m_client;
+    int m_backColor = 0;
+    bool m_unloaded = false;
+    bool m_modalRunning = false;
+};
+
+template <class T> class Form : public VbForm {
+public:
+    using VbForm::VbForm;
+    // The one instance, loaded when first used.
+    static T& get()
+    {
+        if (!s_instance) {
+            s_instance = new T();
+            static_cast<VbForm*>(s_instance)->runLoad();
+            if (!s_instance) {
+                // the load handler unloaded the window; hand out the dying
+                // instance, whose Show returns quietly
+                return *s_last;
+            }
+        }
+        return *s_instance;
+    }
+    static bool IsLoaded() { return s_instance != nullptr; }
+    static T* instanceIfLoaded() { return s_instance; }
+    static void UnloadIfLoaded()
+    {
+        if (s_instance)
+            s_instance->Unload();
+    }
+
+protected:
+    void detachInstance() override
+    {
+        if (s_instance == this) {
+            s_last = s_instance;
+            s_instance = nullptr;
+        }
+    }
+
+private:
+    static inline T* s_instance = nullptr;
+    static inline QPointer<T> s_last;
+};
+
+// Lets pending events run once.
+void DoEvents();
+
+} // namespace ctl

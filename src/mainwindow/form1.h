@@ -1,0 +1,210 @@
+#pragma once
+// The main window: five drive views, the menus through which every command
+// is reached, the panes' pop-up menus and the hidden members that hold the
+// state the other windows share.
+#include "controls/filecontrols.h"
+#include "controls/vbform.h"
+#include "platform/commondialog.h"
+
+#include <QAction>
+#include <array>
+
+// The five named handlers of a per-pane family, each a thin entry point into
+// the one parameterised operation.
+#define QB_PANE_FAMILY(h1, h2, h3, h4, h5, impl)                                                  \
+    void h1() { impl(1); }                                                                        \
+    void h2() { impl(2); }                                                                        \
+    void h3() { impl(3); }                                                                        \
+    void h4() { impl(4); }                                                                        \
+    void h5() { impl(5); }
+
+// One pane: drive list, folder list, file list, pattern field and button,
+// with its two pop-up menus.
+struct DriveView {
+    int number = 0;
+    ctl::DriveListBox* drive = nullptr;
+    ctl::DirListBox* dir = nullptr;
+    ctl::FileListBox* file = nullptr;
+    ctl::TextBox* pattern = nullptr;
+    ctl::CommandButton* button = nullptr;
+    QMenu* filePopup = nullptr;
+    QMenu* dirPopup = nullptr;
+    QList<QWidget*> controls() const { return {drive, dir, file, pattern, button}; }
+};
+
+class Form1 : public ctl::Form<Form1> {
+    Q_OBJECT
+public:
+    Form1();
+
+    // --- controls, by their names ---
+    ctl::DriveListBox *DriveBox, *Drive2, *Drive3, *Drive4, *Drive5;
+    ctl::DirListBox *DirBox, *DirBox2, *DirBox3, *DirBox4, *DirBox5;
+    ctl::FileListBox *FileBox, *FileBox2, *FileBox3, *FileBox4, *FileBox5;
+    ctl::TextBox *Text1, *Text2, *Text3, *Text4, *Text5;
+    ctl::CommandButton *Command1, *Command2, *Command3, *Command4, *Command5;
+    ctl::TextBox* Text6; // the pane whose folder changed last
+    ctl::TextBox* Text7; // the active pane
+    ctl::TextBox* Text8; // the pane notice
+    ctl::ListBox* List1; // copy list: names
+    ctl::ListBox* List2; // copy list: full paths from the search results
+    plat::CommonDialog CommonDialog1;
+
+    // --- menus ---
+    QMenu *mnuFile, *Mnuview1, *mnuDesktop0, *mnuInternet, *mnuHelp;
+    QAction *mnuCopy, *mnuSendFileTo, *mnuDelete0, *mnuPaste0, *mnuExecute0, *mnuSelectAll0,
+        *mnuSearchFor, *mnuExit;
+    QAction *mnuBmp, *mnuOpenTextFile, *mnuHtm_0;
+    QMenu *mnuColors0, *mnuDriveView;
+    QAction *mnuBackGround, *mnu_Folders, *mnu_Files;
+    QAction *mnuDeskTop1, *DeskTop2, *DeskTop3, *DeskTop4, *DeskTop5, *mnuRefresh;
+    QAction* mnuHelp1;
+    QMenu *mnuPopup1, *mnuPopUp2, *mnuPopup3, *mnuPopUp4, *mnuPopup5;
+    QMenu *mnuDirPop1, *mnuDirPop2, *mnuDirPop3, *mnuDirPop4, *mnuDirPop5;
+    // link slots (hidden at design)
+    std::array<QAction*, 10> mnuAuc{};
+    std::array<QAction*, 20> mnuFav{};
+    std::array<QAction*, 10> mnuYes{};
+    // items of the Internet menu by name (all of it lives in weblinks/)
+    QAction* menuItem(const QString& name) const;
+    QMenu* menuNamed(const QString& name) const;
+
+    // --- shared rules every command uses ---
+    DriveView& Pane(int n);                // n = 1..5
+    QString FullPath(int n);               // folder + "\" unless at a root + FileName
+    bool PaneHasSelection(int n);          // ListIndex >= 1 or entry 0 selected
+    int FirstPaneWithSelection();          // 1..5, 0 when none
+    int ActivePane() const;                // Text7 as 1..5, 0 otherwise
+    static QString JoinPath(const QString& folder, const QString& name);
+
+    // --- pane events ---
+    void PaneClick(int n);
+    void PaneFolderChange(int n);
+    void PaneDriveChange(int n);
+    void PanePatternButton(int n);
+    void PaneMouseUpFiles(int n, int button);
+    void PaneMouseUpFolders(int n, int button);
+    QB_PANE_FAMILY(FileBox_Click, FileBox2_Click, FileBox3_Click, FileBox4_Click, FileBox5_Click,
+                   PaneClick)
+    QB_PANE_FAMILY(DirBox_Change, DirBox2_Change, DirBox3_Change, DirBox4_Change, DirBox5_Change,
+                   PaneFolderChange)
+    QB_PANE_FAMILY(DriveBox_Change, Drive2_Change, Drive3_Change, Drive4_Change, Drive5_Change,
+                   PaneDriveChange)
+    QB_PANE_FAMILY(Command1_Click, Command2_Click, Command3_Click, Command4_Click, Command5_Click,
+                   PanePatternButton)
+    QB_PANE_FAMILY(FileBox_DblClick, FileBox2_DblClick, FileBox3_DblClick, FileBox4_DblClick,
+                   FileBox5_DblClick, PaneDblClick)
+    void FileBox_MouseUp(int button) { PaneMouseUpFiles(1, button); }
+    void FileBox2_MouseUp(int button) { PaneMouseUpFiles(2, button); }
+    void FileBox3_MouseUp(int button) { PaneMouseUpFiles(3, button); }
+    void FileBox4_MouseUp(int button) { PaneMouseUpFiles(4, button); }
+    void FileBox5_MouseUp(int button) { PaneMouseUpFiles(5, button); }
+    void DirBox_MouseUp(int button) { PaneMouseUpFolders(1, button); }
+    void DirBox2_MouseUp(int button) { PaneMouseUpFolders(2, button); }
+    void DirBox3_MouseUp(int button) { PaneMouseUpFolders(3, button); }
+    void DirBox4_MouseUp(int button) { PaneMouseUpFolders(4, button); }
+    void DirBox5_MouseUp(int button) { PaneMouseUpFolders(5, button); }
+
+    // --- layouts ---
+    void ApplyLayout(int panes);
+    void mnuDeskTop1_Click() { ApplyLayout(1); }
+    void DeskTop2_Click() { ApplyLayout(2); }
+    void DeskTop3_Click() { ApplyLayout(3); }
+    void DeskTop4_Click() { ApplyLayout(4); }
+    void DeskTop5_Click() { ApplyLayout(5); }
+
+    // --- select all ---
+    void SelectAllPane(int n);
+    void mnuSelectAll0_Click();
+    QB_PANE_FAMILY(mnuSelectAll1_Click, mnuSelectAll2_Click, mnuSelectAll3_Click,
+                   mnuSelectAll4_Click, mnuSelectAll5_Click, SelectAllPane)
+
+    // --- start-up, shut-down, help, colours (startup.cpp, colors.cpp) ---
+    void LoadAuctionLinks();
+    void LoadFavoriteLinks();
+    void LoadFormColor();
+    void LoadDirBoxColor();
+    void LoadFileBoxColor();
+    void mnuExit_Click();
+    void mnuHelp1_Click();
+    void mnuBackGround_Click();
+    void mnu_Folders_Click();
+    void mnu_Files_Click();
+
+    // --- file operations (fileops/) ---
+    QString ParseFileName(const QString& sFileIn);
+    void Recycle(const QString& filename);
+    void Replicate(const QString& filename, const QString& Destination);
+    void ListCopy();
+    void mnuRefresh_Click();
+    void mnuCopy_Click();
+    void mnuSendFileTo_Click();
+    void mnuDelete0_Click();
+    void mnuPaste0_Click();
+    void mnuSearchFor_Click();
+    void CopyPane(int n);
+    void CopyFileToPane(int n);
+    void DeletePane(int n);
+    void PastePane(int n);
+    void RefreshPane(int n);
+    void RenameFilePane(int n);
+    void AddNewFolderPane(int n);
+    void RenameFolderPane(int n);
+    void RemoveFolderPane(int n);
+    QB_PANE_FAMILY(mnuCopy1_Click, mnuCopy2_Click, mnuCopy3_Click, mnuCopy4_Click, mnuCopy5_Click,
+                   CopyPane)
+    QB_PANE_FAMILY(mnuCopee1_Click, mnuCopee2_Click, mnuCopee3_Click, mnuCopee4_Click,
+                   mnuCopee5_Click, CopyFileToPane)
+    QB_PANE_FAMILY(mnuDelete1_Click, mnuDelete2_Click, mnuDelete3_Click, mnuDelete4_Click,
+                   mnuDelete5_Click, DeletePane)
+    QB_PANE_FAMILY(mnuPasteFile_Click, mnuPasteFile2_Click, mnuPasteFile3_Click,
+                   mnuPasteFile4_Click, mnuPasteFile5_Click, PastePane)
+    QB_PANE_FAMILY(mnuRefresh1_Click, mnuRefresh2_Click, mnuRefresh3_Click, mnuRefresh4_Click,
+                   mnuRefresh5_Click, RefreshPane)
+    QB_PANE_FAMILY(mnuReeName1_Click, mnuReeName2_Click, mnuReeName3_Click, mnuReeName4_Click,
+                   mnuReeName5_Click, RenameFilePane)
+    QB_PANE_FAMILY(mnuAddnew1_Click, mnuAddnew2_Click, mnuAddnew3_Click, mnuAddnew4_Click,
+                   mnuAddnew5_Click, AddNewFolderPane)
+    QB_PANE_FAMILY(mnuRename1_Click, mnuRename2_Click, mnuRename3_Click, mnuRename4_Click,
+                   mnuRename5_Click, RenameFolderPane)
+    QB_PANE_FAMILY(mnuRemove1_Click, mnuRemove2_Click, mnuRemove3_Click, mnuRemove4_Click,
+                   mnuRemove5_Click, RemoveFolderPane)
+
+    // --- opening by type, text and HTML views (openbytype/, textview/) ---
+    void PaneDblClick(int n);
+    void RunPane(int n);
+    void GraphicPane(int n);
+    void ZipViewPane(int n);
+    void mnuExecute0_Click();
+    void mnuBmp_Click();
+    void mnuOpenTextFile_Click();
+    void mnuHtm_0_Click();
+    void OpenTextFile(int n);
+    QB_PANE_FAMILY(OpenTextFile1, OpenTextFile2, OpenTextFile3, OpenTextFile4, OpenTextFile5,
+                   OpenTextFile)
+    QB_PANE_FAMILY(mnuRun_Click, mnuRun2_Click, mnuRun3_Click, mnuRun4_Click, mnuRun5_Click,
+                   RunPane)
+    QB_PANE_FAMILY(mnuGraphic1_Click, mnuGraphic2_Click, mnuGraphic3_Click, mnuGraphic4_Click,
+                   mnuGraphic5_Click, GraphicPane)
+    void MnuViewHtml1_Click() { mnuHtm_0_Click(); }
+    void MnuViewHtml2_Click() { mnuHtm_0_Click(); }
+    void MnuViewHtml3_Click() { mnuHtm_0_Click(); }
+    void mnuViewHtml4_Click() { mnuHtm_0_Click(); }
+    void mnuViewHtml5_Click() { mnuHtm_0_Click(); }
+    QB_PANE_FAMILY(mnuZipView1_Click, mnuZipView2_Click, mnuZipView3_Click, mnuZipView4_Click,
+                   mnuZipView5_Click, ZipViewPane)
+
+    // --- Internet menu (weblinks/) ---
+    void BuildInternetMenu();
+    void mnuIStart_Click();
+
+protected:
+    void Form_Load() override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildPanes();
+    void buildMenus();
+    void buildPopups();
+    std::array<DriveView, 5> m_panes;
+};

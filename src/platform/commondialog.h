@@ -1,0 +1,61 @@
+#pragma once
+// The common dialog control: open, save, colour and printer dialogs, with
+// the original's properties. The dialogs themselves go through a seam that
+// tests script.
+#include <QString>
+
+namespace plat {
+
+// Flags the program uses
+enum CdlFlags {
+    cdlCCRGBInit = 0x1,
+    cdlOFNReadOnly = 0x1,
+    cdlOFNOverwritePrompt = 0x2,
+    cdlOFNHideReadOnly = 0x4,
+    cdlOFNPathMustExist = 0x800,
+    cdlOFNFileMustExist = 0x1000,
+};
+
+class CommonDialog;
+
+class DialogSeam {
+public:
+    virtual ~DialogSeam() = default;
+    // Each returns false when the user cancels; on OK it sets the dialog's
+    // Color or FileName (a Windows path).
+    virtual bool showColor(CommonDialog& dlg) = 0;
+    virtual bool showOpen(CommonDialog& dlg) = 0;
+    virtual bool showSave(CommonDialog& dlg) = 0;
+    virtual bool showPrinter(CommonDialog& dlg) = 0;
+};
+void setDialogSeam(DialogSeam* seam); // nullptr restores the real dialogs
+
+class CommonDialog {
+public:
+    QString Filter;      // "Text (*.txt)|*.txt|All (*.*)|*.*"
+    int FilterIndex = 1;
+    QString FileName;    // Windows path
+    QString FileTitle;   // name part of FileName after a dialog
+    QString DialogTitle;
+    QString InitDir;
+    QString DefaultExt;
+    int Flags = 0;
+    int Color = 0;       // red in the low byte
+    bool CancelError = false;
+    int Copies = 1;
+
+    // Throw FileError(32755) on cancel when CancelError is set; otherwise a
+    // cancel just returns (FileName unchanged for open/save).
+    void ShowColor();
+    void ShowOpen();
+    void ShowSave();
+    void ShowPrinter();
+
+    // "Desc|pat;pat|Desc2|pat" as Qt's "Desc (pat pat);;Desc2 (pat)".
+    static QString qtFilter(const QString& filter);
+
+private:
+    void finish(bool ok);
+};
+
+} // namespace plat

@@ -1,0 +1,96 @@
+#include "platform/msgbox.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace plat {
+
+namespace {
+
+class RealMessageBoxes : public MessageBoxSeam {
+public:
+    int msgBox(const QString& prompt, int style, const QString& title) override
+    {
+        QMessageBox box;
+        box.setWindowTitle(title);
+        box.setText(prompt);
+        switch (style & 0x70) {
+        case vbCritical: box.setIcon(QMessageBox::Critical); break;
+        case vbQuestion: box.setIcon(QMessageBox::Question); break;
+        case vbExclamation: box.setIcon(QMessageBox::Warning); break;
+        case vbInformation: box.setIcon(QMessageBox::Information); break;
+        default: break;
+        }
+        struct B { QMessageBox::StandardButton qt; int result; };
+        QList<B> buttons;
+        switch (style & 0x7) {
+        case vbOKCancel: buttons = {{QMessageBox::Ok, vbOK}, {QMessageBox::Cancel, vbCancel}}; break;
+        case vbAbortRetryIgnore:
+            buttons = {{QMessageBox::Abort, vbAbort}, {QMessageBox::Retry, vbRetry},
+                       {QMessageBox::Ignore, vbIgnore}};
+            break;
+        case vbYesNoCancel:
+            buttons = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo},
+                       {QMessageBox::Cancel, vbCancel}};
+            break;
+        case vbYesNo: buttons = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}}; break;
+        case vbRetryCancel:
+            buttons = {{QMessageBox::Retry, vbRetry}, {QMessageBox::Cancel, vbCancel}};
+            break;
+        default: buttons = {{QMessageBox::Ok, vbOK}}; break;
+        }
+        QMessageBox::StandardButtons set;
+        for (const B& b : buttons)
+            set |= b.qt;
+        box.setStandardButtons(set);
+        box.setDefaultButton(buttons.first().qt);
+        const int clicked = box.exec();
+        for (const B& b : buttons)
+            if (b.qt == clicked)
+                return b.result;
+        // closed by the title bar: the box's cancel answer, or its only answer
+        for (const B& b : buttons)
+            if (b.result == vbCancel || b.result == vbNo)
+                return b.result;
+        return buttons.first().result;
+    }
+
+    QString inputBox(const QString& prompt, const QString& title,
+                     const QString& defaultText) override
+    {
+        bool ok = false;
+        const QString text = QInputDialog::getText(QApplication::activeWindow(), title, prompt,
+                                                   QLineEdit::Normal, defaultText, &ok);
+        return ok ? text : QString();
+    }
+};
+
+MessageBoxSeam*& current()
+{
+    static RealMessageBoxes real;
+    static MessageBoxSeam* seam = &real;
+    return seam;
+}
+
+MessageBoxSeam* realSeam()
+{
+    static RealMessageBoxes real;
+    return &real;
+}
+
+} // namespace
+
+void setMessageBoxSeam(MessageBoxSeam* seam) { current() = seam ? seam : realSeam(); }
+
+int MsgBox(const QString& prompt, int style, const QString& title)
+{
+    return current()->msgBox(prompt, style, title);
+}
+
+QString InputBox(const QString& prompt, const QString& title, const QString& defaultText)
+{
+    return current()->inputBox(prompt, title, defaultText);
+}
+
+} // namespace plat

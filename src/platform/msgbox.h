@@ -1,0 +1,41 @@
+#pragma once
+// Message boxes and input boxes. Every prompt of the program goes through
+// this seam, so a test answers it instead of a person.
+#include <QString>
+
+namespace plat {
+
+enum MsgBoxStyle {
+    vbOKOnly = 0,
+    vbOKCancel = 1,
+    vbAbortRetryIgnore = 2,
+    vbYesNoCancel = 3,
+    vbYesNo = 4,
+    vbRetryCancel = 5,
+    vbCritical = 16,
+    vbQuestion = 32,
+    vbExclamation = 48,
+    vbInformation = 64,
+};
+
+enum MsgBoxResult { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIgnore = 5, vbYes = 6, vbNo = 7 };
+
+inline const QString kAppTitle = QStringLiteral("Quorbix");
+
+class MessageBoxSeam {
+public:
+    virtual ~MessageBoxSeam() = default;
+    virtual int msgBox(const QString& prompt, int style, const QString& title) = 0;
+    // Returns the typed text; a null QString when cancelled.
+    virtual QString inputBox(const QString& prompt, const QString& title,
+                             const QString& defaultText) = 0;
+};
+
+// nullptr restores the real boxes.
+void setMessageBoxSeam(MessageBoxSeam* seam);
+
+int MsgBox(const QString& prompt, int style = vbOKOnly, const QString& title = kAppTitle);
+QString InputBox(const QString& prompt, const QString& title = kAppTitle,
+                 const QString& defaultText = QString());
+
+} // namespace plat

@@ -1,0 +1,106 @@
+#include "platform/process.h"
+
+#include "platform/drives.h"
+#include "platform/fileerror.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace plat {
+
+namespace {
+
+class RealProcesses : public ProcessSeam {
+public:
+    bool start(const ProcessLaunch& launch) override
+    {
+        return QProcess::startDetached(launch.program, launch.arguments);
+    }
+};
+
+ProcessSeam* realSeam()
+{
+    static RealProcesses real;
+    return &real;
+}
+
+ProcessSeam*& current()
+{
+    static ProcessSeam* seam = realSeam();
+    return seam;
+}
+
+bool looksLikeWindowsPath(const QString& s)
+{
+    return s.size() >= 3 && s.at(0).isLetter() && s.at(1) == ':' && (s.at(2) == '\\' || s.at(2) == '/');
+}
+
+// A page address passes as it is; a Windows file path becomes the host path.
+QString hostArgument(const QString& arg)
+{
+    if (looksLikeWindowsPath(arg)) {
+        try {
+            return drives::toHost(arg);
+        } catch (const FileError&) {
+        }
+    }
+    return arg;
+}
+
+QString firstOnPath(const QStringList& names)
+{
+    for (const QString& n : names) {
+        const QString found = QStandardPaths::findExecutable(n);
+        if (!found.isEmpty())
+            return found;
+    }
+    return names.last();
+}
+
+} // namespace
+
+void setProcessSeam(ProcessSeam* seam) { current() = seam ? seam : realSeam(); }
+
+QString hostBrowser() { return firstOnPath({"x-www-browser", "xdg-open"}); }
+
+ProcessLaunch resolveCommandLine(const QString& commandLine, int windowStyle)
+{
+    ProcessLaunch l;
+    l.commandLine = commandLine;
+    l.windowStyle = windowStyle;
+    if (commandLine.startsWith(kBrowserCommand, Qt::CaseInsensitive)) {
+        l.program = hostBrowser();
+        const QString address = commandLine.mid(kBrowserCommand.size());
+        if (!address.isEmpty())
+            l.arguments << hostArgument(address);
+        return l;
+    }
+    if (commandLine.startsWith(kMediaPlayerPath, Qt::CaseInsensitive)) {
+        l.program = firstOnPath({"xdg-open"});
+        const QString file = commandLine.mid(kMediaPlayerPath.size()).trimmed();
+        if (!file.isEmpty())
+            l.arguments << hostArgument(file);
+        return l;
+    }
+    // Any other command line is the path of a program of the user's.
+    const QString host = drives::toHost(commandLine.trimmed());
+    QFileInfo fi(host);
+    if (!fi.exists())
+        raise(ErrFileNotFound);
+    if (!fi.isFile() || !fi.isExecutable())
+        raise(5, QStringLiteral("not a program"));
+    l.program = host;
+    return l;
+}
+
+double Shell(const QString& commandLine, int windowStyle)
+{
+    static double nextTask = 1000;
+    const ProcessLaunch l = resolveCommandLine(commandLine, windowStyle);
+    if (!current()->start(l))
+        raise(ErrFileNotFound, QStringLiteral("could not start ") + l.program);
+    return ++nextTask;
+}
+
+} // namespace plat
