@@ -143,6 +143,12 @@ private slots:
         click(f.FileBox3, 2, {}, Qt::RightButton);
         click(f.DirBox2, 0, {}, Qt::MiddleButton);
         ctl::VbForm::setPopupHook({});
+        // taking the focus by keyboard makes no entry current
+        f.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        f.FileBox4->setFocus(Qt::TabFocusReason);
+        QVERIFY(f.FileBox4->hasFocus());
+        QCOMPARE(f.FileBox4->ListIndex(), -1);
         QCOMPARE(f.FileBox3->ListIndex(), 1);
         QCOMPARE(f.FileBox3->selectedItems().size(), 1);
         QCOMPARE(f.Text7->Text(), QString("3"));
