@@ -2,6 +2,7 @@
 
 #include "platform/drives.h"
 #include "platform/fileerror.h"
+#include "platform/filesys.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -64,14 +65,29 @@ void setProcessSeam(ProcessSeam* seam) { current() = seam ? seam : realSeam(); }
 
 QString hostBrowser() { return firstOnPath({"x-www-browser", "xdg-open"}); }
 
+bool knownProgramExists(const QString& winPath)
+{
+    auto onPath = [](const char* name) { return !QStandardPaths::findExecutable(name).isEmpty(); };
+    if (winPath.compare(kBrowserProgramPath, Qt::CaseInsensitive) == 0)
+        return onPath("x-www-browser") || onPath("xdg-open");
+    if (winPath.compare(kMediaPlayerPath, Qt::CaseInsensitive) == 0)
+        return onPath("xdg-open");
+    return fs::fileExists(winPath);
+}
+
 ProcessLaunch resolveCommandLine(const QString& commandLine, int windowStyle)
 {
     ProcessLaunch l;
     l.commandLine = commandLine;
     l.windowStyle = windowStyle;
-    if (commandLine.startsWith(kBrowserCommand, Qt::CaseInsensitive)) {
+    // Some windows put a blank before the browser path or spell it in mixed
+    // case; it is the same browser.
+    qsizetype lead = 0;
+    while (lead < commandLine.size() && commandLine.at(lead) == ' ')
+        ++lead;
+    if (QStringView(commandLine).mid(lead).startsWith(kBrowserCommand, Qt::CaseInsensitive)) {
         l.program = hostBrowser();
-        const QString address = commandLine.mid(kBrowserCommand.size());
+        const QString address = commandLine.mid(lead + kBrowserCommand.size());
         if (!address.isEmpty())
             l.arguments << hostArgument(address);
         return l;

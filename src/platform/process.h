@@ -40,4 +40,14 @@ double Shell(const QString& commandLine, int windowStyle = vbMinimizedFocus);
 // The user's web browser (x-www-browser, else xdg-open).
 QString hostBrowser();
 
+// The browser program's own path, which the windows test for before they
+// start it.
+inline const QString kBrowserProgramPath =
+    QStringLiteral("c:\\Program Files\\Internet Explorer\\iexplore.exe");
+
+// Whether a program named by its Windows path is there. The fixed browser
+// and media-player paths stand for the user's own programs, so they count as
+// there when the user has a browser or an opener on PATH.
+bool knownProgramExists(const QString& winPath);
+
 } // namespace plat

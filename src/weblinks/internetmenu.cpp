@@ -1,4 +1,5 @@
 #include "mainwindow/form1.h"
+#include "weblinks/istart.h"
 
 // The Internet menu: fixed sites, search engines and the user's link slots.
 void Form1::BuildInternetMenu()
@@ -69,4 +70,4 @@ void Form1::BuildInternetMenu()
     item(weather, "mnuYaho", "Yahoo", nullptr);
 }
 
-void Form1::mnuIStart_Click() {}
+void Form1::mnuIStart_Click() { IStart::get().Show(); }
