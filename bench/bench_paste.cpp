@@ -1,0 +1,133 @@
+// Throughput of the copy that paste and the copy-to dialogs use, beside
+// cp(1) on the same files in the same run, and of delete to the trash
+// beside gio trash and a plain rename loop.
+//   bench_paste [big-file-MB] [small-files] [trash-files]
+#include "platform/drives.h"
+#include "platform/filesys.h"
+#include "platform/trash.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+double seconds(const std::function<void()>& f)
+{
+    QElapsedTimer t;
+    t.start();
+    f();
+    return t.nsecsElapsed() / 1e9;
+}
+
+void writeFile(const QString& path, qint64 size)
+{
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    QByteArray block(1 << 20, 'q');
+    for (int i = 0; i < block.size(); i += 4096)
+        block[i] = char(i / 4096);
+    while (size > 0) {
+        const qint64 n = qMin<qint64>(size, block.size());
+        f.write(block.constData(), n);
+        size -= n;
+    }
+}
+
+void run(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(-1);
+}
+
+void row(const char* what, double ours, double theirs, const char* them, double mb)
+{
+    std::printf("| %-26s | %9.3f s | %8.1f MB/s | %-11s | %9.3f s | %8.1f MB/s | %5.2f |\n", what,
+                ours, mb / ours, them, theirs, mb / theirs, theirs / ours);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const qint64 bigMb = argc > 1 ? QByteArray(argv[1]).toLongLong() : 512;
+    const int smallCount = argc > 2 ? QByteArray(argv[2]).toInt() : 2000;
+    const int trashCount = argc > 3 ? QByteArray(argv[3]).toInt() : 1000;
+    const qint64 smallSize = 16 * 1024;
+
+    QTemporaryDir root;
+    const QString base = root.path();
+    qputenv("HOME", (base + "/home").toUtf8());
+    qputenv("XDG_DATA_HOME", (base + "/home/.local/share").toUtf8());
+    QDir().mkpath(base + "/home/.local/share");
+    for (const char* d : {"src", "ours", "cp", "small", "ours-small", "cp-small", "trash1",
+                          "trash2", "trash3", "renamed"})
+        QDir().mkpath(base + "/" + d);
+    plat::drives::setTable({{QChar('C'), base, QString()}});
+
+    std::printf("preparing %lld MB file and %d files of %lld KB...\n", bigMb, smallCount,
+                smallSize / 1024);
+    writeFile(base + "/src/big.bin", bigMb << 20);
+    for (int i = 0; i < smallCount; ++i)
+        writeFile(base + QStringLiteral("/small/f%1.txt").arg(i), smallSize);
+    run("sync", {});
+
+    std::printf("\n| %-26s | %11s | %13s | %-11s | %11s | %13s | %5s |\n", "operation", "ours",
+                "ours rate", "beside", "theirs", "their rate", "ratio");
+    std::printf("|%s|\n", QByteArray(108, '-').constData());
+
+    // cp first once, so that both read from a warm cache
+    run("cp", {base + "/src/big.bin", base + "/cp/warm.bin"});
+    QFile::remove(base + "/cp/warm.bin");
+    const double oursBig =
+        seconds([&] { plat::fs::copyFile("C:\\src\\big.bin", "C:\\ours\\big.bin"); });
+    const double cpBig = seconds([&] { run("cp", {base + "/src/big.bin", base + "/cp/big.bin"}); });
+    row("copy one big file", oursBig, cpBig, "cp", double(bigMb));
+
+    const double smallMb = double(smallCount) * smallSize / (1 << 20);
+    const double oursSmall = seconds([&] {
+        for (int i = 0; i < smallCount; ++i)
+            plat::fs::copyFile(QStringLiteral("C:\\small\\f%1.txt").arg(i),
+                               QStringLiteral("C:\\ours-small\\f%1.txt").arg(i));
+    });
+    QStringList cpArgs;
+    for (int i = 0; i < smallCount; ++i)
+        cpArgs << base + QStringLiteral("/small/f%1.txt").arg(i);
+    cpArgs << base + "/cp-small/";
+    const double cpSmall = seconds([&] { run("cp", cpArgs); });
+    row("copy small files", oursSmall, cpSmall, "cp (1 call)", smallMb);
+
+    // delete to the trash
+    QStringList gioArgs{"trash"};
+    for (int i = 0; i < trashCount; ++i) {
+        for (const char* d : {"trash1", "trash2", "trash3"})
+            writeFile(base + QStringLiteral("/%1/t%2.txt").arg(d).arg(i), 100);
+        gioArgs << base + QStringLiteral("/trash2/t%1.txt").arg(i);
+    }
+    const double oursTrash = seconds([&] {
+        for (int i = 0; i < trashCount; ++i)
+            plat::trash::moveToTrash(QStringLiteral("C:\\trash1\\t%1.txt").arg(i));
+    });
+    const double gioTrash = seconds([&] { run("gio", gioArgs); });
+    const double renameLoop = seconds([&] {
+        for (int i = 0; i < trashCount; ++i)
+            plat::fs::rename(QStringLiteral("C:\\trash3\\t%1.txt").arg(i),
+                             QStringLiteral("C:\\renamed\\t%1.txt").arg(i));
+    });
+    std::printf("| %-26s | %9.3f s | %8.0f files/s | gio trash   | %9.3f s | %8.0f files/s |\n",
+                "delete to the trash", oursTrash, trashCount / oursTrash, gioTrash,
+                trashCount / gioTrash);
+    std::printf("| %-26s | %9.3f s | %8.0f files/s |\n", "plain rename loop", renameLoop,
+                trashCount / renameLoop);
+    const int leftInTrash1 = int(QDir(base + "/trash1").entryList(QDir::Files).size());
+    std::printf("\nfiles left behind by our trash: %d (must be 0)\n", leftInTrash1);
+    return 0;
+}

@@ -1,0 +1,136 @@
+#include "fileops/copytodialog.h"
+
+#include "mainwindow/form1.h"
+#include "platform/clipboard.h"
+#include "platform/colors.h"
+#include "platform/drives.h"
+#include "platform/fileerror.h"
+#include "platform/filesys.h"
+#include "platform/msgbox.h"
+
+#include <QFileInfo>
+
+namespace fileops {
+
+namespace {
+
+constexpr int kRed = 0x000000FF;
+constexpr int kHighlightText = static_cast<int>(0x8000000Eu);
+
+// True when both Windows paths name one file, so that a refused copy onto
+// itself is told apart from a folder we may not write to.
+bool sameFile(const QString& a, const QString& b)
+{
+    try {
+        if (plat::drives::normalize(a) == plat::drives::normalize(b)) return true;
+        const QString ca = QFileInfo(plat::drives::toHost(a)).canonicalFilePath();
+        return !ca.isEmpty() && ca == QFileInfo(plat::drives::toHost(b)).canonicalFilePath();
+    } catch (const plat::FileError&) {
+        return false;
+    }
+}
+
+} // namespace
+
+CopyToControls buildCopyToDialog(ctl::VbForm& w, const CopyToDesign& d)
+{
+    w.setCaption("Copy File");
+    w.setBackColor(d.backColor);
+    setClientSize(&w, 6135, 1155);
+    centreOnScreen(&w);
+
+    QWidget* c = w.client();
+    CopyToControls k;
+    k.Label2 = new ctl::Label(c, "Label2", " Copy from ");
+    ctl::Move(k.Label2, 0, 0, d.label2Width, 255);
+    ctl::setBackColor(k.Label2, kRed);
+    ctl::setForeColor(k.Label2, kHighlightText);
+
+    k.Text1 = new ctl::TextBox(c, "Text1");
+    ctl::Move(k.Text1, 0, 240, d.text1Width, 325);
+    k.Text1->setAccessibleName("Copy from");
+
+    k.Label1 = new ctl::Label(c, "Label1", QString::fromUtf8(d.label1));
+    ctl::Move(k.Label1, d.label1Left, 600, 9015, 255);
+    ctl::setBackColor(k.Label1, plat::vbBlue);
+    ctl::setForeColor(k.Label1, plat::vbWhite);
+
+    k.Text2 = new ctl::TextBox(c, "Text2");
+    ctl::Move(k.Text2, 0, 840, d.text2Width, 325);
+    k.Text2->setToolTip(" FolderName Only");
+    k.Text2->setAccessibleName("Destination folder");
+
+    k.Command1 = new ctl::CommandButton(c, "Command1", "Okay");
+    ctl::Move(k.Command1, 4080, 840, 975, 325);
+    k.Command2 = new ctl::CommandButton(c, "Command2", "Cancel");
+    ctl::Move(k.Command2, 5040, 840, 1095, 325);
+
+    QWidget::setTabOrder(k.Text2, k.Command1);
+    QWidget::setTabOrder(k.Command1, k.Command2);
+    QWidget::setTabOrder(k.Command2, k.Text1);
+    k.Text2->setFocus();
+    return k;
+}
+
+QString CopyToDestination(const QString& T, const QString& X)
+{
+    QString dest = T.endsWith('\\') ? T + X : T + '\\' + X;
+    if (trimBlanks(T).size() == 1) dest = T + ":\\" + X;
+    return dest;
+}
+
+void CopyToOkay(ctl::VbForm& dialog, int pane, const QString& T)
+{
+    if (T.isEmpty()) {
+        plat::MsgBox("Please enter destination to continue");
+        return;
+    }
+    Form1& f = Form1::get();
+    DriveView& p = f.Pane(pane);
+
+    plat::clipboard::Clear();
+    f.List1->Clear();
+    f.List2->Clear();
+    for (int i = 0; i < p.file->ListCount(); ++i)
+        if (p.file->Selected(i)) f.List1->AddItem(p.file->List(i));
+    const QString folder = p.dir->Path();
+    plat::clipboard::SetText(folder);
+
+    int failure = 0;
+    const int n = f.List1->ListCount();
+    for (int i = 0; i < n && i < f.List1->ListCount(); ++i) {
+        const QString name = f.List1->List(i);
+        const QString sourceFolder = plat::clipboard::GetText();
+        if (sourceFolder.isEmpty())
+            break; // without its folder a name would be looked for at a drive root
+        const QString source = sourceFolder + (folder.endsWith('\\') ? "" : "\\") + name;
+        const QString destination = CopyToDestination(T, name);
+        try {
+            plat::fs::copyFile(source, destination);
+        } catch (const plat::FileError& e) {
+            failure = e.number();
+            // A copy onto itself is passed over quietly; a folder we may not
+            // write to must not look like a copy that worked.
+            if (failure == plat::ErrPermissionDenied && !sameFile(source, destination))
+                failure = plat::ErrPathFileAccess;
+            break;
+        }
+    }
+
+    dialog.Hide();
+    if (failure) {
+        const QString msg = messageFor(
+            failure,
+            {{57, "Device not connected or in use"},
+             {61, "Disk is full"},
+             {68, "Device not available"},
+             {71, "Insert disk to continue"},
+             {75, "Destination is write protected or read only or not found"},
+             {76, "Either the destination doesn't exist or the path to the folder is misspelled or "
+                  "incomplete"}});
+        if (!msg.isEmpty()) plat::MsgBox(msg);
+    }
+    p.file->Refresh();
+}
+
+} // namespace fileops

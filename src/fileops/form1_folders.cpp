@@ -1,0 +1,75 @@
+// The main window's folder and rename commands and the file-list refreshes.
+#include "mainwindow/form1.h"
+
+#include "fileops/foldmaker.h"
+#include "fileops/namer.h"
+#include "fileops/namer2.h"
+#include "platform/fileerror.h"
+#include "platform/filesys.h"
+#include "platform/msgbox.h"
+
+void Form1::mnuRefresh_Click()
+{
+    for (int k = 1; k <= 5; ++k)
+        Pane(k).file->Refresh();
+}
+
+void Form1::RefreshPane(int n)
+{
+    Pane(n).file->Refresh();
+}
+
+void Form1::RenameFilePane(int n)
+{
+    DriveView& p = Pane(n);
+    const QString name = p.file->FileName();
+    if (name.isEmpty()) {
+        plat::MsgBox("No file Selected");
+        return;
+    }
+    Namer2& d = Namer2::get();
+    d.Show();
+    d.setCaption(d.Caption() + " " + name);
+    d.Text2->setText(p.file->Path() + (p.dir->Path().size() > 3 ? "\\" : "") + name);
+}
+
+void Form1::AddNewFolderPane(int n)
+{
+    FoldMaker& d = FoldMaker::get();
+    d.Show();
+    const QString folder = Pane(n).dir->Path();
+    d.Text2->setText(folder.size() == 3 ? folder : folder + "\\");
+}
+
+void Form1::RenameFolderPane(int n)
+{
+    Namer& d = Namer::get();
+    d.Show();
+    d.Text1->setText(Pane(n).dir->Path());
+}
+
+void Form1::RemoveFolderPane(int n)
+{
+    const QString folder = Pane(n).dir->Path();
+    const QString parent = folder.left(folder.lastIndexOf('\\') + 1);
+    try {
+        plat::fs::removeFolder(folder);
+    } catch (const plat::FileError& e) {
+        if (e.number() == plat::ErrPathFileAccess)
+            plat::MsgBox("Can only delete folder after files are deleted.",
+                         plat::vbOKOnly | plat::vbInformation);
+        return;
+    }
+    try {
+        Pane(n).dir->setPath(parent);
+    } catch (const plat::FileError&) {
+    }
+    Pane(n).dir->Refresh();
+    for (int k = 1; k <= 5; ++k) {
+        if (k == n || Pane(k).dir->Path() != folder) continue;
+        try {
+            Pane(k).dir->setPath(parent);
+        } catch (const plat::FileError&) {
+        }
+    }
+}

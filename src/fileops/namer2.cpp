@@ -1,0 +1,80 @@
+#include "fileops/namer2.h"
+
+#include "fileops/dialogsupport.h"
+#include "mainwindow/form1.h"
+#include "platform/fileerror.h"
+#include "platform/filesys.h"
+#include "platform/msgbox.h"
+
+namespace {
+constexpr int kOrange = 0x000080FF;
+} // namespace
+
+Namer2::Namer2()
+{
+    setObjectName("Namer2");
+    setCaption("Rename File :");
+    setBackColor(kOrange);
+    fileops::setClientSize(this, 4875, 1725);
+    fileops::centreOnScreen(this);
+
+    QWidget* c = client();
+    Label1 = new ctl::Label(c, "Label1", " New Filename");
+    ctl::Move(Label1, 1200, 360, 1455, 375);
+    ctl::setBackColor(Label1, kOrange);
+    ctl::setForeColor(Label1, 0x0080FFFF);
+    Label1->setFont(ctl::vbFont("MS Sans Serif", 8.25, true));
+    Text1 = new ctl::TextBox(c, "Text1");
+    ctl::Move(Text1, 1200, 600, 2415, 375);
+    ctl::setBackColor(Text1, 0x00C0FFFF);
+    Text1->setAccessibleName("New file name");
+    Command1 = new ctl::CommandButton(c, "Command1", "Okay");
+    ctl::Move(Command1, 1080, 1200, 900, 325);
+    Command2 = new ctl::CommandButton(c, "Command2", "Cancel");
+    ctl::Move(Command2, 2830, 1200, 900, 325);
+    Text2 = new ctl::TextBox(c, "Text2");
+    ctl::Move(Text2, 120, 0, 2175, 285);
+    Text2->hide();
+    setTabOrder(Text1, Command1);
+    setTabOrder(Command1, Command2);
+    Text1->setFocus();
+
+    connect(Command1, &ctl::CommandButton::Click, this, &Namer2::Command1_Click);
+    connect(Command2, &ctl::CommandButton::Click, this, &Namer2::Command2_Click);
+    fileops::onKeyDown(Text1, [this](int k, int s) { Text1_KeyDown(k, s); });
+}
+
+void Namer2::Command1_Click()
+{
+    const QString old = Text2->Text();
+    QString target;
+    if (old.indexOf('\\', 3) < 0)
+        target = old.left(3) + Text1->Text(); // a file in a drive root
+    else
+        target = old.left(old.lastIndexOf('\\') + 1) + Text1->Text();
+    try {
+        plat::fs::rename(old, target);
+    } catch (const plat::FileError& e) {
+        // A folder we may not write to is an access error to the user.
+        const int number =
+            e.number() == plat::ErrPermissionDenied ? plat::ErrPathFileAccess : e.number();
+        const QString msg =
+            fileops::messageFor(number, {{53, " Path to this file is not found"},
+                                         {58, " Duplicate filename already exists. "},
+                                         {75, " Write protected or access marked as restricted"}});
+        if (!msg.isEmpty()) plat::MsgBox(msg, plat::vbOKOnly | plat::vbInformation);
+        return;
+    }
+    Form1::get().mnuRefresh_Click();
+    Unload();
+}
+
+void Namer2::Command2_Click()
+{
+    Unload();
+}
+
+void Namer2::Text1_KeyDown(int KeyCode, int)
+{
+    if (KeyCode == 13) Command1->Press();
+}

@@ -1,0 +1,92 @@
+#include "fileops/standby.h"
+
+#include "platform/app.h"
+#include "platform/colors.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+
+namespace {
+constexpr int kRed = 0x000000FF;
+constexpr int kHighlightText = static_cast<int>(0x8000000Eu);
+} // namespace
+
+Standby::Standby()
+{
+    setObjectName("Standby");
+    setCaption("Form9");
+    // No border and no task-bar entry: a bar, not a window the user manages.
+    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+    setBackColor(kRed);
+    resize(plat::px(12000), plat::px(375));
+    move(plat::px(45), plat::px(7800));
+
+    QWidget* c = client();
+    Label1 = new ctl::Label(c, "Label1");
+    ctl::Move(Label1, 0, 0, 12000, 255);
+    ctl::setBackColor(Label1, kRed);
+    ctl::setForeColor(Label1, kHighlightText);
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    Label1->setWordWrap(false);
+    Label1->setAccessibleName("Wait notice");
+
+    Text1 = new ctl::TextBox(c, "Text1");
+    Text1->setMaxLength(32766);
+    Text1->setText("Deleting ...");
+    Text1->hide();
+
+    Command1 = new ctl::CommandButton(c, "Command1", "Command1");
+    Command2 = new ctl::CommandButton(c, "Command2", "Command2");
+    Command3 = new ctl::CommandButton(c, "Command3", "Command3");
+    Command1->hide();
+    Command2->hide();
+    Command3->hide();
+    connect(Command1, &ctl::CommandButton::Click, this, &Standby::Command1_Click);
+    connect(Command2, &ctl::CommandButton::Click, this, &Standby::Command2_Click);
+    connect(Command3, &ctl::CommandButton::Click, this, &Standby::Command3_Click);
+
+    Timer1 = new ctl::Timer(this, "Timer1", 10, true);
+    connect(Timer1, &ctl::Timer::Timer_, this, &Standby::Timer1_Timer);
+}
+
+bool Standby::Tick()
+{
+    QPointer<Standby> self(this);
+    Timer1->setEnabled(true);
+    // Waiting for more events blocks until the timer (or anything else)
+    // arrives, so the wait costs no processor time while the rest of the
+    // program keeps repainting and taking input.
+    while (self && !self->isUnloaded() && self->Timer1->Enabled())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    return self && !self->isUnloaded();
+}
+
+void Standby::Command1_Click()
+{
+    Label1->setCaption(QString());
+    const int n = Text1->Text().size();
+    for (int i = 0; i < n; ++i) {
+        // The text is read again at each step; one that got shorter meanwhile
+        // only adds nothing.
+        Label1->setCaption(Label1->Caption() + Text1->Text().mid(i, 1));
+        if (!Tick()) return;
+    }
+}
+
+void Standby::Command3_Click()
+{
+    Label1->setCaption(QString());
+    const int n = Text1->Text().size();
+    for (int i = 0; i < n; ++i)
+        if (!Tick()) return;
+}
+
+void Standby::Command2_Click()
+{
+    Unload();
+}
+
+void Standby::Timer1_Timer()
+{
+    Timer1->setEnabled(false);
+}
