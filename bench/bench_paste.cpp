@@ -93,16 +93,44 @@ int main(int argc, char** argv)
     row("copy one big file", oursBig, cpBig, "cp", double(bigMb));
 
     const double smallMb = double(smallCount) * smallSize / (1 << 20);
-    const double oursSmall = seconds([&] {
+    // warm the cache for the small files too, so neither side pays for it
+    {
+        QStringList warm;
         for (int i = 0; i < smallCount; ++i)
-            plat::fs::copyFile(QStringLiteral("C:\\small\\f%1.txt").arg(i),
-                               QStringLiteral("C:\\ours-small\\f%1.txt").arg(i));
-    });
-    QStringList cpArgs;
-    for (int i = 0; i < smallCount; ++i)
-        cpArgs << base + QStringLiteral("/small/f%1.txt").arg(i);
-    cpArgs << base + "/cp-small/";
-    const double cpSmall = seconds([&] { run("cp", cpArgs); });
+            warm << base + QStringLiteral("/small/f%1.txt").arg(i);
+        QDir().mkpath(base + "/warm-small");
+        run("cp", warm << base + "/warm-small/");
+        QDir(base + "/warm-small").removeRecursively();
+    }
+    // Whoever creates files first after a large delete pays for the file
+    // system's inode allocation, so the two take turns, each into a fresh
+    // folder, and each keeps its best round.
+    double cpSmall = 1e9, oursSmall = 1e9;
+    for (int round = 0; round < 3; ++round) {
+        const QString cpDir = base + QStringLiteral("/cp-small-%1/").arg(round);
+        const QString oursDir = QStringLiteral("ours-small-%1").arg(round);
+        QDir().mkpath(cpDir);
+        QDir().mkpath(base + "/" + oursDir);
+        QStringList cpArgs;
+        for (int i = 0; i < smallCount; ++i)
+            cpArgs << base + QStringLiteral("/small/f%1.txt").arg(i);
+        cpArgs << cpDir;
+        auto timeCp = [&] { cpSmall = std::min(cpSmall, seconds([&] { run("cp", cpArgs); })); };
+        auto timeOurs = [&] {
+            oursSmall = std::min(oursSmall, seconds([&] {
+                for (int i = 0; i < smallCount; ++i)
+                    plat::fs::copyFile(QStringLiteral("C:\\small\\f%1.txt").arg(i),
+                                       QStringLiteral("C:\\%1\\f%2.txt").arg(oursDir).arg(i));
+            }));
+        };
+        if (round % 2 == 0) {
+            timeCp();
+            timeOurs();
+        } else {
+            timeOurs();
+            timeCp();
+        }
+    }
     row("copy small files", oursSmall, cpSmall, "cp (1 call)", smallMb);
 
     // delete to the trash
