@@ -197,6 +197,11 @@ public:
     // --- Internet menu (weblinks/) ---
     void BuildInternetMenu();
     void mnuIStart_Click();
+    // (web links: site, search-engine and link-slot handlers go below)
+
+    // --- picture viewer (pictureview/) ---
+
+    // --- file search (filesearch/) ---
 
 protected:
     void Form_Load() override;
