@@ -49,16 +49,22 @@ qsizetype NoteField::nextPieceStart(qsizetype start) const
     const qsizetype n = m_text.size();
     const char16_t* d = reinterpret_cast<const char16_t*>(m_text.constData());
     const qsizetype limit = std::min(n, start + kMaxPiece);
-    for (qsizetype i = start; i < limit; ++i) {
-        const char16_t c = d[i];
-        if (c > u'\r') continue;
-        if (c == u'\n') return i + 1;
-        if (c == u'\r') return (i + 1 < n && d[i + 1] == u'\n') ? i + 2 : i + 1;
+    // the first line end: an LF, or a CR before it
+    const QStringView piece = QStringView(m_text).mid(start, limit - start);
+    const qsizetype lf = piece.indexOf(u'\n');
+    const qsizetype cr = piece.left(lf >= 0 ? lf : piece.size()).indexOf(u'\r');
+    if (cr >= 0) {
+        const qsizetype i = start + cr;
+        return (i + 1 < n && d[i + 1] == u'\n') ? i + 2 : i + 1;
     }
+    if (lf >= 0) return start + lf + 1;
     if (limit == n) return -1;
     qsizetype cut = limit;
     if (d[cut] == u'\n') return cut + 1;
     if (d[cut] == u'\r') return (cut + 1 < n && d[cut + 1] == u'\n') ? cut + 2 : cut + 1;
+    // cut after a blank near the limit, so the cut looks like a wrap
+    for (qsizetype j = cut - 1; j > cut - 256 && j > start; --j)
+        if (d[j] == u' ' || d[j] == u'\t') return j + 1;
     if (QChar::isLowSurrogate(d[cut]) && QChar::isHighSurrogate(d[cut - 1])) --cut;
     return cut;
 }
