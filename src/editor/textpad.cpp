@@ -137,14 +137,14 @@ void Textpad::buildToolbar()
     imgPasteButtonUp = buttonPicture(Glyph::Paste, 25, false);
     imgPasteButtonDn = buttonPicture(Glyph::Paste, 25, true);
 
-    struct Spec {
+    struct ButtonInfo {
         ImageButton** button;
         const char* name;
         double left, width;
         const char* tip;
         void (Textpad::*click)();
     };
-    const Spec specs[] = {
+    const ButtonInfo buttons[] = {
         {&imgFileNewButton, "imgFileNewButton", 0, 360, "New File",
          &Textpad::imgFileNewButton_Click},
         {&imgFileOpenButton, "imgFileOpenButton", 360, 360, "Open File",
@@ -153,7 +153,7 @@ void Textpad::buildToolbar()
         {&imgCopyButton, "imgCopyButton", 1200, 375, "Copy", &Textpad::imgCopyButton_Click},
         {&imgPasteButton, "imgPasteButton", 1560, 375, "Paste", &Textpad::imgPasteButton_Click},
     };
-    for (const Spec& s : specs) {
+    for (const ButtonInfo& s : buttons) {
         auto* b = new ImageButton(picToolbar, s.name, QString::fromLatin1(s.tip));
         *s.button = b;
         ctl::Move(b, s.left, 0, s.width, 330);
