@@ -195,7 +195,7 @@ class TstCopyPaste : public QObject {
                     !seen.contains(s->Label1->Caption()))
                     seen.append(s->Label1->Caption());
         });
-        watch.start(1);
+        watch.start(0); // runs at every round of events, however short
         f().PaneClick(2);
         f().mnuPaste0->trigger();
         f().mnuPasteFile4_Click();
