@@ -4,6 +4,7 @@
 #include "platform/colors.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -44,15 +45,21 @@ TwipsRect twips(const QWidget* w)
 QFont vbFont(const QString& face, double points, bool bold)
 {
     QFont f;
+    double scale = 1.0;
     if (face.compare("MS Sans Serif", Qt::CaseInsensitive) == 0 ||
         face.compare("Arial", Qt::CaseInsensitive) == 0) {
         f = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
         if (face.compare("Arial", Qt::CaseInsensitive) == 0)
             f.setFamilies({"Arial", "Liberation Sans", "DejaVu Sans", f.family()});
+        // The windows were laid out in twips for the narrow Windows sans
+        // serif; the desktop's sans serif runs about a tenth wider.
+        if (!QFontInfo(f).family().contains("Arial") &&
+            !QFontInfo(f).family().contains("Liberation"))
+            scale = 0.9;
     } else {
         f.setFamily(face);
     }
-    f.setPointSizeF(points);
+    f.setPointSizeF(points * scale);
     f.setBold(bold);
     return f;
 }
