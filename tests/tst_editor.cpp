@@ -348,6 +348,49 @@ class TstEditor : public QObject {
         }
     }
 
+    // Ctrl+Z takes edits back one by one (a run of typing as one step),
+    // back to the text as loaded and no further.
+    void undoTakesEditsBack()
+    {
+        NoteField field(nullptr, "field");
+        const QString original = "one\r\ntwo\nthree";
+        field.setText(original);
+        QRandomGenerator rng(11);
+        QStringList states{original};
+        for (int step = 0; step < 200; ++step) {
+            const QString text = field.Text();
+            const qsizetype pos = rng.bounded(int(text.size() + 1));
+            field.setSelStart(pos);
+            field.setSelLength(rng.bounded(int(std::min<qsizetype>(text.size() - pos, 5) + 1)));
+            field.setSelText(QStringList{"\r\n", "ab", "", "\n", "xyz"}[rng.bounded(5)]);
+            if (field.Text() != states.last())
+                states << field.Text();
+        }
+        while (states.size() > 1) {
+            QVERIFY(field.Undo());
+            states.removeLast();
+            QCOMPARE(field.Text(), states.last());
+        }
+        QVERIFY(!field.Undo());
+        NoteField fresh(nullptr, "fresh");
+        fresh.setText(original);
+        QCOMPARE(field.pieceCount(), fresh.pieceCount());
+
+        pad().txtNote->setText("keep");
+        pad().txtNote->setSelStart(4);
+        pad().txtNote->setFocus();
+        QTest::keyClicks(pad().txtNote, " typed");
+        pad().txtNote->setSelStart(0);
+        pad().txtNote->setSelLength(4);
+        QTest::keyClick(pad().txtNote, Qt::Key_Delete);
+        QCOMPARE(pad().txtNote->Text(), QString(" typed"));
+        QTest::keyClick(pad().txtNote, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(pad().txtNote->Text(), QString("keep typed"));
+        QCOMPARE(pad().txtNote->SelText(), QString("keep"));
+        QTest::keyClick(pad().txtNote, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(pad().txtNote->Text(), QString("keep"));
+    }
+
     // --- find ---
 
     void find_data()

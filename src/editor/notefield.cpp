@@ -98,8 +98,25 @@ qsizetype NoteField::pieceOf(qsizetype pos) const
     return qsizetype(it - m_piece.begin()) - 1;
 }
 
+bool NoteField::Undo()
+{
+    if (m_undo.empty())
+        return false;
+    const Edit e = m_undo.back();
+    m_undo.pop_back();
+    m_undoChars -= e.removed.size();
+    m_undoing = true;
+    replace(e.pos, e.insertedLength, e.removed);
+    m_undoing = false;
+    m_anchor = e.pos;
+    moveCaret(e.pos + e.removed.size(), true);
+    return true;
+}
+
 void NoteField::setText(const QString& text)
 {
+    m_undo.clear();
+    m_undoChars = 0;
     m_text = text;
     rebuildPieces();
     const qsizetype firstEnd = pieceCount() > 1 ? pieceEnd(0) : -1;
@@ -123,6 +140,22 @@ void NoteField::replace(qsizetype pos, qsizetype len, const QString& with)
     pos = std::clamp<qsizetype>(pos, 0, m_text.size());
     len = std::clamp<qsizetype>(len, 0, m_text.size() - pos);
     if (len == 0 && with.isEmpty()) return;
+    if (!m_undoing && QStringView(m_text).mid(pos, len) != with) {
+        // Typing runs on from the last edit: one step takes it all back.
+        if (m_typing && len == 0 && !m_undo.empty() && m_undo.back().removed.isEmpty() &&
+            m_undo.back().pos + m_undo.back().insertedLength == pos) {
+            m_undo.back().insertedLength += 1;
+        } else {
+            m_undo.push_back({pos, m_text.mid(pos, len), with.size()});
+            m_undoChars += len;
+        }
+        // Keep the steps within bounds; the oldest go first.
+        constexpr qsizetype kMaxUndoChars = 64 << 20;
+        while (m_undo.size() > 1 && (m_undo.size() > 10000 || m_undoChars > kMaxUndoChars)) {
+            m_undoChars -= m_undo.front().removed.size();
+            m_undo.erase(m_undo.begin());
+        }
+    }
     const qsizetype delta = with.size() - len;
     const qsizetype oldEnd = pos + len;
     // One piece back: a CR just before the edit may join an LF the edit brings.
@@ -487,7 +520,10 @@ void NoteField::moveCaret(qsizetype pos, bool keepAnchor)
 
 void NoteField::insertTyped(const QString& text)
 {
+    // A typed character joins the run before it; a line end starts a new step.
+    m_typing = text.size() == 1 && text != "\r" && text != "\n" && !hasSelection();
     setSelText(text);
+    m_typing = false;
     restartBlink();
 }
 
@@ -504,6 +540,10 @@ void NoteField::keyPressEvent(QKeyEvent* e)
     }
     if (e == QKeySequence::Paste) {
         insertTyped(plat::clipboard::GetText());
+        return;
+    }
+    if (e == QKeySequence::Undo) {
+        Undo();
         return;
     }
     if (e == QKeySequence::SelectAll) {

@@ -33,6 +33,10 @@ class NoteField : public QAbstractScrollArea {
     QString SelText() const { return m_text.mid(SelStart(), SelLength()); }
     void setSelText(const QString& text); // replaces the selection, caret after it
 
+    // Takes back the last edit (Ctrl+Z), as a text box does; several in a
+    // row go further back. Loading a text forgets what came before.
+    bool Undo();
+
     QString FontName() const;
     void setFontName(const QString& family);
 
@@ -100,6 +104,17 @@ class NoteField : public QAbstractScrollArea {
     void scrollRows(int rows);
     void updateScrollBar();
     void restartBlink();
+
+    struct Edit {
+        qsizetype pos;
+        QString removed;
+        qsizetype insertedLength;
+    };
+    std::vector<Edit> m_undo;
+    qsizetype m_undoChars = 0; // characters the undo steps hold
+    bool m_undoing = false;
+    bool m_typing = false; // the edit under way is one typed character
+    bool hasSelection() const { return m_anchor != m_caret; }
 
     QString m_text;
     std::vector<qsizetype> m_piece{0};
