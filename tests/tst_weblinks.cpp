@@ -39,7 +39,10 @@ QString stored(const QString& key, const QString& name)
     return Module3::ReadRegValue(HKCU, key, name);
 }
 
-void flush() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+void flush()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 void unloadWebWindows()
 {
@@ -80,7 +83,10 @@ QAction* slot(const QString& family, int n)
 {
     return Form1::get().menuItem(family + QString::number(n));
 }
-int slotCount(const QString& family) { return family == "mnuFav" ? 20 : 10; }
+int slotCount(const QString& family)
+{
+    return family == "mnuFav" ? 20 : 10;
+}
 
 // A link as a previous run left it: both values stored, the item restored.
 void putLink(const QString& family, int n, const QString& name, const QString& address)
@@ -97,8 +103,7 @@ QStringList shownLinks(const QString& family)
 {
     QStringList out;
     for (int n = 1; n <= slotCount(family); ++n)
-        if (slot(family, n)->isVisible())
-            out << QString::number(n) + "=" + slot(family, n)->text();
+        if (slot(family, n)->isVisible()) out << QString::number(n) + "=" + slot(family, n)->text();
     return out;
 }
 
@@ -114,8 +119,7 @@ void useAutomation(const QString& kind)
         return;
     }
     plat::setBrowserAutomationFactory([kind]() -> std::unique_ptr<plat::BrowserAutomation> {
-        if (kind == "cannot be created")
-            plat::raise(429, "ActiveX component can't create object");
+        if (kind == "cannot be created") plat::raise(429, "ActiveX component can't create object");
         return std::make_unique<BusyAutomation>();
     });
 }
@@ -170,38 +174,59 @@ class TstWeblinks : public QObject {
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("question");
         QTest::addColumn<QString>("address");
-        QTest::newRow("Ebay") << "mnuEbay" << "Ebay" << "                  Go to Auction?"
+        QTest::newRow("Ebay") << "mnuEbay"
+                              << "Ebay"
+                              << "                  Go to Auction?"
                               << "http://www.ebay.com";
-        QTest::newRow("Sotheby's") << "mnuSothebys" << "Sotheby's"
+        QTest::newRow("Sotheby's") << "mnuSothebys"
+                                   << "Sotheby's"
                                    << "                  Go to Auction?"
                                    << "http://search.sothebys.com/";
-        QTest::newRow("Sports Collective")
-            << "mnuSportsCollective" << "Sports Collective" << "                  Go to Auction?"
-            << "http://www.sportscollective.com/";
-        QTest::newRow("Aqua Bid, from a procedure")
-            << "VisitAquaBid" << "Aqua Bid" << "                  Go to Auction?"
-            << "http://www.aquabid.com";
-        QTest::newRow("Barrett-Jackson, from a procedure")
-            << "VisitBarrettJackson" << "Barrett-Jackson" << "                  Go to Auction?"
-            << "http://www.barrett-jackson.com/";
-        QTest::newRow("ABC News") << "mnuABCNews" << "ABC News" << "        Visit ABC News?"
+        QTest::newRow("Sports Collective") << "mnuSportsCollective"
+                                           << "Sports Collective"
+                                           << "                  Go to Auction?"
+                                           << "http://www.sportscollective.com/";
+        QTest::newRow("Aqua Bid, from a procedure") << "VisitAquaBid"
+                                                    << "Aqua Bid"
+                                                    << "                  Go to Auction?"
+                                                    << "http://www.aquabid.com";
+        QTest::newRow("Barrett-Jackson, from a procedure") << "VisitBarrettJackson"
+                                                           << "Barrett-Jackson"
+                                                           << "                  Go to Auction?"
+                                                           << "http://www.barrett-jackson.com/";
+        QTest::newRow("ABC News") << "mnuABCNews"
+                                  << "ABC News"
+                                  << "        Visit ABC News?"
                                   << "http://abcnews.go.com";
-        QTest::newRow("CNN") << "mnuCNNNews" << "CNN" << "           Visit CNN?"
+        QTest::newRow("CNN") << "mnuCNNNews"
+                             << "CNN"
+                             << "           Visit CNN?"
                              << "http://www.cnn.com";
-        QTest::newRow("USA Today") << "mnuUSAToday" << "USA Today" << "        Visit USA Today?"
+        QTest::newRow("USA Today") << "mnuUSAToday"
+                                   << "USA Today"
+                                   << "        Visit USA Today?"
                                    << "http://www.usatoday.com";
-        QTest::newRow("NOAA") << "mnuNOAA" << "National Oceanic and Atmosperic Administration"
-                              << "                   Visit NOAA?" << "http://www.noaa.gov/";
-        QTest::newRow("Weather Channel")
-            << "mnuWeatherChannel" << "The Weather Channel" << "       Visit The Weather Channel?"
-            << "http://www.weather.com";
-        QTest::newRow("Yahoo weather") << "mnuYaho" << "Yahoo Weather"
+        QTest::newRow("NOAA") << "mnuNOAA"
+                              << "National Oceanic and Atmosperic Administration"
+                              << "                   Visit NOAA?"
+                              << "http://www.noaa.gov/";
+        QTest::newRow("Weather Channel") << "mnuWeatherChannel"
+                                         << "The Weather Channel"
+                                         << "       Visit The Weather Channel?"
+                                         << "http://www.weather.com";
+        QTest::newRow("Yahoo weather") << "mnuYaho"
+                                       << "Yahoo Weather"
                                        << "       Visit Yahoo weather?"
                                        << "http://weather.yahoo.com/";
         // only procedures that nothing invokes send these; no site has them
-        QTest::newRow("Great Lakes: no site") << "VisitGreatLakes" << "Great Lakes"
-                                              << "                  Go to Auction?" << "";
-        QTest::newRow("Rejoice: no site") << "VisitRejoice" << "Rejoice" << "" << "";
+        QTest::newRow("Great Lakes: no site") << "VisitGreatLakes"
+                                              << "Great Lakes"
+                                              << "                  Go to Auction?"
+                                              << "";
+        QTest::newRow("Rejoice: no site") << "VisitRejoice"
+                                          << "Rejoice"
+                                          << ""
+                                          << "";
     }
     void sites()
     {
@@ -278,33 +303,51 @@ class TstWeblinks : public QObject {
         QTest::addColumn<QString>("prompt");
         QTest::addColumn<QString>("address");
         QTest::newRow("Google, two words")
-            << "mnuGoogle" << "red fox" << "Search Google"
+            << "mnuGoogle"
+            << "red fox"
+            << "Search Google"
             << "       Search Google For Infomation On:"
             << "http://www.google.com/custom?q=red fox&sa=Search&cof=" + kLookAndFeel;
         QTest::newRow("All The Web: twice; label word differs")
-            << "mnuAllTheWeb" << "x" << "Search All The Web"
+            << "mnuAllTheWeb"
+            << "x"
+            << "Search All The Web"
             << "       Search AllTheWeb For Infomation On:"
             << "http://www.alltheweb.com/search?x=web&cs=utf-8&q=x&_sb_lang=en";
         QTest::newRow("Ixquick: three times")
-            << "mnuIxquick" << "q" << "Search Ixquick" << "       Search Ixquick For Infomation On:"
+            << "mnuIxquick"
+            << "q"
+            << "Search Ixquick"
+            << "       Search Ixquick For Infomation On:"
             << "http://www.ixquick.com/do/metasearch.pl?q=webq=web&cmd=process_search"
                "&language=english&query=q&orl=&search.x=25&search.y=11";
         QTest::newRow("Yahoo: quotes, ; and & stay in the one argument")
-            << "mnuYahoo" << "a \"b\" ;rm -rf x & echo $HOME #%?é" << "Search Yahoo"
+            << "mnuYahoo"
+            << "a \"b\" ;rm -rf x & echo $HOME #%?é"
+            << "Search Yahoo"
             << "       Search Yahoo For Infomation On:"
             << "http://search.yahoo.com/bin/search?p=a \"b\" ;rm -rf x & echo $HOME #%?é";
-        QTest::newRow("only blanks pass")
-            << "mnuAskJeeves" << "   " << "Search Ask Jeeves"
-            << "       Search Ask Jeeves For Infomation On:"
-            << "http://www.askjeeves.com/main/askjeeves.asp?ask=   ";
+        QTest::newRow("only blanks pass") << "mnuAskJeeves"
+                                          << "   "
+                                          << "Search Ask Jeeves"
+                                          << "       Search Ask Jeeves For Infomation On:"
+                                          << "http://www.askjeeves.com/main/askjeeves.asp?ask=   ";
         QTest::newRow("marker-like text is not expanded")
-            << "mnuDmoz" << "{TEXT}" << "Search Dmoz" << "       Search Dmoz For Infomation On:"
+            << "mnuDmoz"
+            << "{TEXT}"
+            << "Search Dmoz"
+            << "       Search Dmoz For Infomation On:"
             << "http://search.dmoz.org/cgi-bin/search?search={TEXT}";
-        QTest::newRow("CNET on the portal's host")
-            << "mnuCnet" << "t" << "Search CNET" << "       Search CNET For Infomation On:"
-            << "http://www.google.com/search?channel=1&q=t";
+        QTest::newRow("CNET on the portal's host") << "mnuCnet"
+                                                   << "t"
+                                                   << "Search CNET"
+                                                   << "       Search CNET For Infomation On:"
+                                                   << "http://www.google.com/search?channel=1&q=t";
         QTest::newRow("Inktomi on HotBot; label word differs")
-            << "mnuInktomi" << "t" << "Search Inktomi" << "       Search InkTomi For Infomation On:"
+            << "mnuInktomi"
+            << "t"
+            << "Search Inktomi"
+            << "       Search InkTomi For Infomation On:"
             << "http://www.hotbot.com/default.asp?prov=Inktomi&query=t&ps=&loc=searchbox&tab=web";
     }
     void engines()
@@ -583,19 +626,21 @@ class TstWeblinks : public QObject {
         QTest::addColumn<QList<int>>("inUse");
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("slotTaken");
-        QTest::newRow("first auction link") << "mnuAddALink" << "mnuAuc" << QList<int>{}
-                                            << "Market" << 1;
-        QTest::newRow("a gap is filled first")
-            << "mnuFav0" << "mnuFav" << QList<int>{1, 3} << "Second" << 2;
+        QTest::newRow("first auction link") << "mnuAddALink"
+                                            << "mnuAuc" << QList<int>{} << "Market" << 1;
+        QTest::newRow("a gap is filled first") << "mnuFav0"
+                                               << "mnuFav" << QList<int>{1, 3} << "Second" << 2;
         QTest::newRow("favourite slot 20")
-            << "mnuFav0" << "mnuFav" << QList<int>{1, 2,  3,  4,  5,  6,  7,  8,  9,  10,
-                                                  11, 12, 13, 14, 15, 16, 17, 18, 19}
+            << "mnuFav0"
+            << "mnuFav"
+            << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19}
             << "Twentieth" << 20;
-        QTest::newRow("engine link") << "mnuAddSLink" << "mnuYes" << QList<int>{1} << "Kagi" << 2;
-        QTest::newRow("a single blank is a name")
-            << "mnuAddALink" << "mnuAuc" << QList<int>{} << " " << 1;
-        QTest::newRow("a name another slot bears")
-            << "mnuAddALink" << "mnuAuc" << QList<int>{1} << "Link1" << 2;
+        QTest::newRow("engine link") << "mnuAddSLink"
+                                     << "mnuYes" << QList<int>{1} << "Kagi" << 2;
+        QTest::newRow("a single blank is a name") << "mnuAddALink"
+                                                  << "mnuAuc" << QList<int>{} << " " << 1;
+        QTest::newRow("a name another slot bears") << "mnuAddALink"
+                                                   << "mnuAuc" << QList<int>{1} << "Link1" << 2;
     }
     void addLink()
     {
@@ -640,8 +685,7 @@ class TstWeblinks : public QObject {
         QCOMPARE(shownLinks(family).size(), inUse.size() + 1);
         // the other families are untouched
         for (const QString other : {"mnuAuc", "mnuFav", "mnuYes"})
-            if (other != family)
-                QVERIFY(shownLinks(other).isEmpty());
+            if (other != family) QVERIFY(shownLinks(other).isEmpty());
     }
 
     // Refused adds keep the dialog open with its texts and store nothing.
@@ -652,21 +696,35 @@ class TstWeblinks : public QObject {
         QTest::addColumn<QString>("message"); // empty: accepted
         QTest::addColumn<QString>("storedName");
         QTest::newRow("empty name, empty address: the name first")
-            << "" << "" << "Please create a name for this link to continue" << "";
-        QTest::newRow("address left as preset")
-            << "Market" << "http://www." << "Please enter a valid web address to continue" << "";
-        QTest::newRow("twelve letters pass") << "Market" << "abcdefghijkl" << "" << "Market";
+            << ""
+            << ""
+            << "Please create a name for this link to continue"
+            << "";
+        QTest::newRow("address left as preset") << "Market"
+                                                << "http://www."
+                                                << "Please enter a valid web address to continue"
+                                                << "";
+        QTest::newRow("twelve letters pass") << "Market"
+                                             << "abcdefghijkl"
+                                             << ""
+                                             << "Market";
         QTest::newRow("eleven letters are refused")
-            << "Market" << "abcdefghijk" << "Please enter a valid web address to continue" << "";
+            << "Market"
+            << "abcdefghijk"
+            << "Please enter a valid web address to continue"
+            << "";
         // the store keeps text up to a NUL; the item shows what comes back
-        QTest::newRow("name with a NUL is cut there")
-            << QString("Mar") + QChar(0) + "ket" << "http://www.example.org" << "" << "Mar";
-        QTest::newRow("name that is only a NUL")
-            << QString(QChar(0)) << "http://www.example.org"
-            << "Please create a name for this link to continue" << "";
+        QTest::newRow("name with a NUL is cut there") << QString("Mar") + QChar(0) + "ket"
+                                                      << "http://www.example.org"
+                                                      << ""
+                                                      << "Mar";
+        QTest::newRow("name that is only a NUL") << QString(QChar(0)) << "http://www.example.org"
+                                                 << "Please create a name for this link to continue"
+                                                 << "";
         QTest::newRow("address short before its NUL")
             << "Market" << QString("http://") + QChar(0) + "www.example.org"
-            << "Please enter a valid web address to continue" << "";
+            << "Please enter a valid web address to continue"
+            << "";
     }
     void addRefused()
     {
@@ -727,16 +785,17 @@ class TstWeblinks : public QObject {
                 f.mnuAddSLink_Click();
         };
         auto dialogLoaded = [&] {
-            return family == "mnuAuc" ? ALink::IsLoaded()
+            return family == "mnuAuc"   ? ALink::IsLoaded()
                    : family == "mnuFav" ? FavLink::IsLoaded()
                                         : SLink::IsLoaded();
         };
         testsupport::RecordingMessageBoxes boxes;
         command(); // opened while one slot is still free
         QVERIFY(dialogLoaded());
-        weblinks::AddLinkControls* dlg = family == "mnuAuc"   ? static_cast<weblinks::AddLinkControls*>(&ALink::get())
-                                         : family == "mnuFav" ? static_cast<weblinks::AddLinkControls*>(&FavLink::get())
-                                                              : static_cast<weblinks::AddLinkControls*>(&SLink::get());
+        weblinks::AddLinkControls* dlg =
+            family == "mnuAuc"   ? static_cast<weblinks::AddLinkControls*>(&ALink::get())
+            : family == "mnuFav" ? static_cast<weblinks::AddLinkControls*>(&FavLink::get())
+                                 : static_cast<weblinks::AddLinkControls*>(&SLink::get());
         for (int n = 1; n <= slotCount(family); ++n)
             putLink(family, n, "L" + QString::number(n), "http://l.example/");
         dlg->Text1->setText("One too many");
@@ -851,27 +910,31 @@ class TstWeblinks : public QObject {
         QTest::addColumn<QString>("message"); // empty: the dialog closes
         const QString again = "Please enter name of link as it appears to continue";
         QTest::newRow("two of one name: both go")
-            << "mnuRemoveALink" << "mnuAuc" << QStringList{"1=Shop", "2=Art", "5=Shop"} << "Shop"
+            << "mnuRemoveALink"
+            << "mnuAuc" << QStringList{"1=Shop", "2=Art", "5=Shop"} << "Shop"
             << QStringList{"2=Art"} << "";
         QTest::newRow("favourite in slot 15")
-            << "mnuRemoveFav" << "mnuFav" << QStringList{"15=Late"} << "Late" << QStringList{}
-            << "";
-        QTest::newRow("engine link") << "mnuRemoveSLink" << "mnuYes" << QStringList{"3=Kagi"}
-                                     << "Kagi" << QStringList{} << "";
+            << "mnuRemoveFav"
+            << "mnuFav" << QStringList{"15=Late"} << "Late" << QStringList{} << "";
+        QTest::newRow("engine link")
+            << "mnuRemoveSLink"
+            << "mnuYes" << QStringList{"3=Kagi"} << "Kagi" << QStringList{} << "";
         QTest::newRow("letter case differs: nothing goes, the user is told")
-            << "mnuRemoveFav" << "mnuFav" << QStringList{"1=Recipes"} << "recipes"
-            << QStringList{"1=Recipes"} << again;
+            << "mnuRemoveFav"
+            << "mnuFav" << QStringList{"1=Recipes"} << "recipes" << QStringList{"1=Recipes"}
+            << again;
         QTest::newRow("a trailing blank differs")
-            << "mnuRemoveALink" << "mnuAuc" << QStringList{"1=Shop"} << "Shop "
-            << QStringList{"1=Shop"} << again;
-        QTest::newRow("no such link") << "mnuRemoveSLink" << "mnuYes" << QStringList{}
-                                      << "Nothing" << QStringList{} << again;
+            << "mnuRemoveALink"
+            << "mnuAuc" << QStringList{"1=Shop"} << "Shop " << QStringList{"1=Shop"} << again;
+        QTest::newRow("no such link")
+            << "mnuRemoveSLink"
+            << "mnuYes" << QStringList{} << "Nothing" << QStringList{} << again;
         QTest::newRow("empty name, favourites")
-            << "mnuRemoveFav" << "mnuFav" << QStringList{"1=A"} << "" << QStringList{"1=A"}
-            << again;
+            << "mnuRemoveFav"
+            << "mnuFav" << QStringList{"1=A"} << "" << QStringList{"1=A"} << again;
         QTest::newRow("empty name, auctions too")
-            << "mnuRemoveALink" << "mnuAuc" << QStringList{"1=A"} << "" << QStringList{"1=A"}
-            << again;
+            << "mnuRemoveALink"
+            << "mnuAuc" << QStringList{"1=A"} << "" << QStringList{"1=A"} << again;
     }
     void removeLink()
     {
@@ -885,8 +948,7 @@ class TstWeblinks : public QObject {
             putLink(family, l.section('=', 0, 0).toInt(), l.section('=', 1), "http://x.example/");
         // the same name in another family is not touched
         const QString other = family == "mnuFav" ? "mnuAuc" : "mnuFav";
-        if (!typed.isEmpty())
-            putLink(other, 1, typed, "http://other.example/");
+        if (!typed.isEmpty()) putLink(other, 1, typed, "http://other.example/");
 
         testsupport::RecordingMessageBoxes boxes;
         Form1::get().menuItem(command)->trigger();
@@ -898,12 +960,12 @@ class TstWeblinks : public QObject {
         QCOMPARE(shownLinks(family), remaining);
         for (int n = 1; n <= slotCount(family); ++n) {
             const QString value = family + QString::number(n);
-            const bool kept = remaining.contains(QString::number(n) + "=" + slot(family, n)->text());
+            const bool kept =
+                remaining.contains(QString::number(n) + "=" + slot(family, n)->text());
             QCOMPARE(!stored(kMenu, value).isNull(), kept);
             QCOMPARE(!stored(kLinks, value).isNull(), kept);
         }
-        if (!typed.isEmpty())
-            QCOMPARE(shownLinks(other), QStringList{"1=" + typed});
+        if (!typed.isEmpty()) QCOMPARE(shownLinks(other), QStringList{"1=" + typed});
         if (message.isEmpty()) {
             QVERIFY(boxes.boxes.isEmpty());
             QVERIFY(!DeLink::IsLoaded());

@@ -13,7 +13,7 @@ void buildAddLinkDialog(ctl::VbForm* w, const AddLinkLayout& l, AddLinkControls&
     w->setBackColor(l.backColor);
     w->setClientSizeTwips(l.width, l.height);
     QWidget* p = w->client();
-    auto place = [](QWidget* x, const double (&r)[4]) { ctl::Move(x, r[0], r[1], r[2], r[3]); };
+    auto place = [](QWidget* x, const double(&r)[4]) { ctl::Move(x, r[0], r[1], r[2], r[3]); };
     c.Label1 = new ctl::Label(p, "Label1", l.label1);
     place(c.Label1, l.label1Rect);
     c.Text1 = new ctl::TextBox(p, "Text1");
@@ -35,10 +35,8 @@ void buildAddLinkDialog(ctl::VbForm* w, const AddLinkLayout& l, AddLinkControls&
     w->setTabOrder(c.Text2, c.Command1);
     w->setTabOrder(c.Command1, c.Command2);
     c.Text1->setFocus();
-    if (l.toolWindow)
-        makeFixedToolWindow(w);
-    if (l.centred)
-        centreOnScreen(w);
+    if (l.toolWindow) makeFixedToolWindow(w);
+    if (l.centred) centreOnScreen(w);
 }
 
 bool NameAndAddressPass(const QString& name, const QString& address)
@@ -58,8 +56,7 @@ bool AddLink(LinkFamily family, const QString& typedName, const QString& typedAd
 {
     const QString name = uptoNul(typedName);
     const QString address = uptoNul(typedAddress);
-    if (!NameAndAddressPass(name, address))
-        return false;
+    if (!NameAndAddressPass(name, address)) return false;
     if (family == LinkFamily::None) {
         // a dialog without a family of slots: the savers keep nothing for it
         RegModule::SaveLinkCaption(family, name);

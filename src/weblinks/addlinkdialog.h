@@ -22,7 +22,7 @@ struct AddLinkControls {
     ctl::Label* Label1;
     ctl::TextBox* Text1; // the link's name
     ctl::Label* Label2;
-    ctl::TextBox* Text2; // its address
+    ctl::TextBox* Text2;          // its address
     ctl::CommandButton* Command1; // Okay
     ctl::CommandButton* Command2; // Cancel
 };
@@ -41,8 +41,7 @@ template <class T> class AddLinkDialog : public ctl::Form<T>, public AddLinkCont
   public:
     virtual void Command1_Click()
     {
-        if (AddLink(m_family, Text1->Text(), Text2->Text()))
-            this->Unload();
+        if (AddLink(m_family, Text1->Text(), Text2->Text())) this->Unload();
     }
     void Command2_Click() { this->Unload(); }
 

@@ -6,5 +6,4 @@ class ALink : public weblinks::AddLinkDialog<ALink> {
     Q_OBJECT
   public:
     ALink();
-
 };

@@ -37,14 +37,11 @@ void ANet::Form_Load()
     if (!address) {
         const QStringList stored = weblinks::storedAddresses(LinkFamily::Auction);
         const int n = weblinks::slotForKey(LinkFamily::Auction, "Search ", request, " Website");
-        if (n > 0)
-            address = stored.at(n - 1);
+        if (n > 0) address = stored.at(n - 1);
     }
-    if (!address)
-        return; // stays loaded, as an empty window
+    if (!address) return; // stays loaded, as an empty window
     weblinks::StartBrowser(*address, plat::vbMaximizedFocus);
-    if (weblinks::CloseBrowserObject(browser.get()))
-        Unload();
+    if (weblinks::CloseBrowserObject(browser.get())) Unload();
 }
 
 void ANet::Form_Unload()

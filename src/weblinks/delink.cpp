@@ -59,8 +59,7 @@ void DeLink::Command1_Click()
     int removed = 0;
     bool failed = false;
     for (int n = 1; n <= weblinks::slotCount(family); ++n) {
-        if (name != captions.at(n - 1))
-            continue;
+        if (name != captions.at(n - 1)) continue;
         const QString value = weblinks::slotName(family, n);
         Module3::DeleteRegValue(hkcu, weblinks::kMenuKey, value);
         Module3::DeleteRegValue(hkcu, kAddressKeyAsWritten, value);

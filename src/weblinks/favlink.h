@@ -6,5 +6,4 @@ class FavLink : public weblinks::AddLinkDialog<FavLink> {
     Q_OBJECT
   public:
     FavLink();
-
 };

@@ -19,11 +19,9 @@ void FavNet::Form_Load()
     const QStringList stored = weblinks::storedAddresses(LinkFamily::Favorite);
     const int n =
         weblinks::slotForKey(LinkFamily::Favorite, "Visit ", FavSeek::get().Caption(), " Website");
-    if (n == 0)
-        return; // stays loaded, as an empty window
+    if (n == 0) return; // stays loaded, as an empty window
     weblinks::StartBrowser(stored.at(n - 1), plat::vbMaximizedFocus);
-    if (weblinks::CloseBrowserObject(browser.get()))
-        Unload();
+    if (weblinks::CloseBrowserObject(browser.get())) Unload();
 }
 
 void FavNet::Form_Unload()

@@ -62,18 +62,54 @@ void removeLinkCommand(const QString& caption)
 
 // --- auctions ---
 
-void Form1::mnuAuctionGuide_Click() { auctionRequest("Auction Guide"); }
-void Form1::mnuBentMonkey_Click() { auctionRequest("Bent Monkey"); }
-void Form1::mnuBid4Assets_Click() { auctionRequest("Bid 4 Assets"); }
-void Form1::mnuBuySellTrades_Click() { auctionRequest("Buy Sell Trades"); }
-void Form1::mnuEbay_Click() { auctionRequest("Ebay"); }
-void Form1::mnuSothebys_Click() { auctionRequest("Sotheby's"); }
-void Form1::mnuSportsCollective_Click() { auctionRequest("Sports Collective"); }
-void Form1::VisitAquaBid() { auctionRequest("Aqua Bid"); }
-void Form1::VisitBarrettJackson() { auctionRequest("Barrett-Jackson"); }
-void Form1::VisitGreatLakes() { auctionRequest("Great Lakes"); }
-void Form1::VisitMarketStand() { auctionRequest("Market Stand"); }
-void Form1::VisitQuickBid4U() { auctionRequest("Quick Bid 4 U"); }
+void Form1::mnuAuctionGuide_Click()
+{
+    auctionRequest("Auction Guide");
+}
+void Form1::mnuBentMonkey_Click()
+{
+    auctionRequest("Bent Monkey");
+}
+void Form1::mnuBid4Assets_Click()
+{
+    auctionRequest("Bid 4 Assets");
+}
+void Form1::mnuBuySellTrades_Click()
+{
+    auctionRequest("Buy Sell Trades");
+}
+void Form1::mnuEbay_Click()
+{
+    auctionRequest("Ebay");
+}
+void Form1::mnuSothebys_Click()
+{
+    auctionRequest("Sotheby's");
+}
+void Form1::mnuSportsCollective_Click()
+{
+    auctionRequest("Sports Collective");
+}
+void Form1::VisitAquaBid()
+{
+    auctionRequest("Aqua Bid");
+}
+void Form1::VisitBarrettJackson()
+{
+    auctionRequest("Barrett-Jackson");
+}
+void Form1::VisitGreatLakes()
+{
+    auctionRequest("Great Lakes");
+}
+void Form1::VisitMarketStand()
+{
+    auctionRequest("Market Stand");
+}
+void Form1::VisitQuickBid4U()
+{
+    auctionRequest("Quick Bid 4 U");
+}
 
 // The slot's caption is read at the click, as it is.
 void Form1::AuctionSlotClick(int n)
@@ -103,12 +139,30 @@ void Form1::mnuFoxNews_Click()
 {
     newsRequest("Fox News", "        Visit " + menuItem("mnuFoxNews")->text() + "?");
 }
-void Form1::mnuUSAToday_Click() { newsRequest("USA Today", "        Visit USA Today?"); }
-void Form1::VisitAllQuartets() { newsRequestCaptionFirst("All Quartets"); }
-void Form1::VisitGoodNews() { newsRequestCaptionFirst("Good News 93.1"); }
-void Form1::VisitGospel() { newsRequestCaptionFirst("Gospel 90.3"); }
-void Form1::VisitHisKidsRadio() { newsRequestCaptionFirst("His Kids Radio"); }
-void Form1::VisitRejoice() { newsRequestCaptionFirst("Rejoice"); }
+void Form1::mnuUSAToday_Click()
+{
+    newsRequest("USA Today", "        Visit USA Today?");
+}
+void Form1::VisitAllQuartets()
+{
+    newsRequestCaptionFirst("All Quartets");
+}
+void Form1::VisitGoodNews()
+{
+    newsRequestCaptionFirst("Good News 93.1");
+}
+void Form1::VisitGospel()
+{
+    newsRequestCaptionFirst("Gospel 90.3");
+}
+void Form1::VisitHisKidsRadio()
+{
+    newsRequestCaptionFirst("His Kids Radio");
+}
+void Form1::VisitRejoice()
+{
+    newsRequestCaptionFirst("Rejoice");
+}
 
 // --- weather ---
 
@@ -121,7 +175,10 @@ void Form1::mnuWeatherChannel_Click()
 {
     weatherRequest("The Weather Channel", "       Visit The Weather Channel?");
 }
-void Form1::mnuYaho_Click() { weatherRequest("Yahoo Weather", "       Visit Yahoo weather?"); }
+void Form1::mnuYaho_Click()
+{
+    weatherRequest("Yahoo Weather", "       Visit Yahoo weather?");
+}
 
 // --- search engines ---
 
@@ -135,32 +192,110 @@ void Form1::EngineRequest(const QString& key, const QString& labelWord)
     dlg.Text1->setVisible(true);
 }
 
-void Form1::mnuAbout_Click() { EngineRequest("Search About", "About"); }
-void Form1::mnuAllTheWeb_Click() { EngineRequest("Search All The Web", "AllTheWeb"); }
-void Form1::mnuAol_Click() { EngineRequest("Search AOL", "Aol"); }
-void Form1::mnuAltaVista_Click() { EngineRequest("Search AltaVista", "AltaVista"); }
-void Form1::mnuAskJeeves_Click() { EngineRequest("Search Ask Jeeves", "Ask Jeeves"); }
-void Form1::mnuBigEye_Click() { EngineRequest("Search Big Eye", "BigEye"); }
-void Form1::mnuCnet_Click() { EngineRequest("Search CNET", "CNET"); }
-void Form1::mnuDmoz_Click() { EngineRequest("Search Dmoz", "Dmoz"); }
-void Form1::mnuEarthLink_Click() { EngineRequest("Search EarthLink", "EarthLink"); }
-void Form1::mnuGoogle_Click() { EngineRequest("Search Google", "Google"); }
-void Form1::mnuHotBot_Click() { EngineRequest("Search HotBot", "HotBot"); }
-void Form1::mnuInktomi_Click() { EngineRequest("Search Inktomi", "InkTomi"); }
-void Form1::mnuIsleuth_Click() { EngineRequest("Search Internet Sleuth", "Internet Sleuth"); }
-void Form1::mnuIxquick_Click() { EngineRequest("Search Ixquick", "Ixquick"); }
-void Form1::mnuLookSmart_Click() { EngineRequest("Search LookSmart", "LookSmart"); }
-void Form1::mnuLycos_Click() { EngineRequest("Search Lycos", "Lycos"); }
-void Form1::mnuMamma_Click() { EngineRequest("Search Mamma", "Mamma"); }
-void Form1::mnuMetaCrawler_Click() { EngineRequest("Search MetaCrawler", "MetaCrawler"); }
-void Form1::mnuMSN_Click() { EngineRequest("Search MSN", "MSN"); }
-void Form1::mnuTeoma_Click() { EngineRequest("Search Teoma", "Teoma"); }
-void Form1::mnuWiseNut_Click() { EngineRequest("Search WiseNut", "WiseNut"); }
-void Form1::mnuYahoo_Click() { EngineRequest("Search Yahoo", "Yahoo"); }
-void Form1::SearchInfoSeek() { EngineRequest("Search InfoSeek", "InfoSeek"); }
-void Form1::SearchIwon() { EngineRequest("Search Iwon", "Iwon"); }
-void Form1::SearchNorthernLight() { EngineRequest("Search Northern Light", "Northern Light"); }
-void Form1::SearchOverture() { EngineRequest("Search Overture", "Overture"); }
+void Form1::mnuAbout_Click()
+{
+    EngineRequest("Search About", "About");
+}
+void Form1::mnuAllTheWeb_Click()
+{
+    EngineRequest("Search All The Web", "AllTheWeb");
+}
+void Form1::mnuAol_Click()
+{
+    EngineRequest("Search AOL", "Aol");
+}
+void Form1::mnuAltaVista_Click()
+{
+    EngineRequest("Search AltaVista", "AltaVista");
+}
+void Form1::mnuAskJeeves_Click()
+{
+    EngineRequest("Search Ask Jeeves", "Ask Jeeves");
+}
+void Form1::mnuBigEye_Click()
+{
+    EngineRequest("Search Big Eye", "BigEye");
+}
+void Form1::mnuCnet_Click()
+{
+    EngineRequest("Search CNET", "CNET");
+}
+void Form1::mnuDmoz_Click()
+{
+    EngineRequest("Search Dmoz", "Dmoz");
+}
+void Form1::mnuEarthLink_Click()
+{
+    EngineRequest("Search EarthLink", "EarthLink");
+}
+void Form1::mnuGoogle_Click()
+{
+    EngineRequest("Search Google", "Google");
+}
+void Form1::mnuHotBot_Click()
+{
+    EngineRequest("Search HotBot", "HotBot");
+}
+void Form1::mnuInktomi_Click()
+{
+    EngineRequest("Search Inktomi", "InkTomi");
+}
+void Form1::mnuIsleuth_Click()
+{
+    EngineRequest("Search Internet Sleuth", "Internet Sleuth");
+}
+void Form1::mnuIxquick_Click()
+{
+    EngineRequest("Search Ixquick", "Ixquick");
+}
+void Form1::mnuLookSmart_Click()
+{
+    EngineRequest("Search LookSmart", "LookSmart");
+}
+void Form1::mnuLycos_Click()
+{
+    EngineRequest("Search Lycos", "Lycos");
+}
+void Form1::mnuMamma_Click()
+{
+    EngineRequest("Search Mamma", "Mamma");
+}
+void Form1::mnuMetaCrawler_Click()
+{
+    EngineRequest("Search MetaCrawler", "MetaCrawler");
+}
+void Form1::mnuMSN_Click()
+{
+    EngineRequest("Search MSN", "MSN");
+}
+void Form1::mnuTeoma_Click()
+{
+    EngineRequest("Search Teoma", "Teoma");
+}
+void Form1::mnuWiseNut_Click()
+{
+    EngineRequest("Search WiseNut", "WiseNut");
+}
+void Form1::mnuYahoo_Click()
+{
+    EngineRequest("Search Yahoo", "Yahoo");
+}
+void Form1::SearchInfoSeek()
+{
+    EngineRequest("Search InfoSeek", "InfoSeek");
+}
+void Form1::SearchIwon()
+{
+    EngineRequest("Search Iwon", "Iwon");
+}
+void Form1::SearchNorthernLight()
+{
+    EngineRequest("Search Northern Light", "Northern Light");
+}
+void Form1::SearchOverture()
+{
+    EngineRequest("Search Overture", "Overture");
+}
 
 void Form1::SearchSavvy()
 {
@@ -168,7 +303,10 @@ void Form1::SearchSavvy()
     ISeek::get().Show();
 }
 
-void Form1::ShowSearchLauncher() { Inet::get().Show(); }
+void Form1::ShowSearchLauncher()
+{
+    Inet::get().Show();
+}
 
 // An engine link needs no search text: the field is hidden.
 void Form1::EngineSlotClick(int n)
@@ -194,8 +332,14 @@ void Form1::FavoriteSlotClick(int n)
 
 // --- adding and removing links ---
 
-void Form1::mnuAddALink_Click() { addLinkCommand<ALink>(weblinks::LinkFamily::Auction); }
-void Form1::mnuFav0_Click() { addLinkCommand<FavLink>(weblinks::LinkFamily::Favorite); }
+void Form1::mnuAddALink_Click()
+{
+    addLinkCommand<ALink>(weblinks::LinkFamily::Auction);
+}
+void Form1::mnuFav0_Click()
+{
+    addLinkCommand<FavLink>(weblinks::LinkFamily::Favorite);
+}
 
 void Form1::mnuAddSLink_Click()
 {
@@ -204,7 +348,19 @@ void Form1::mnuAddSLink_Click()
     addLinkCommand<SLink>(weblinks::LinkFamily::Engine);
 }
 
-void Form1::mnuRemoveALink_Click() { removeLinkCommand(DeLink::kAuctionCaption); }
-void Form1::mnuRemoveFav_Click() { removeLinkCommand(DeLink::kFavoriteCaption); }
-void Form1::mnuRemoveSLink_Click() { removeLinkCommand(DeLink::kEngineCaption); }
-void Form1::RemoveChristianLink() { removeLinkCommand(DeLink::kChristianCaption); }
+void Form1::mnuRemoveALink_Click()
+{
+    removeLinkCommand(DeLink::kAuctionCaption);
+}
+void Form1::mnuRemoveFav_Click()
+{
+    removeLinkCommand(DeLink::kFavoriteCaption);
+}
+void Form1::mnuRemoveSLink_Click()
+{
+    removeLinkCommand(DeLink::kEngineCaption);
+}
+void Form1::RemoveChristianLink()
+{
+    removeLinkCommand(DeLink::kChristianCaption);
+}

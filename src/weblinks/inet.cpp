@@ -1,8 +1,8 @@
 #include "weblinks/inet.h"
 
 #include "platform/process.h"
-#include "weblinks/istart.h"
 #include "weblinks/iseek.h"
+#include "weblinks/istart.h"
 #include "weblinks/linkslots.h"
 #include "weblinks/openinbrowser.h"
 #include "weblinks/webwindows.h"
@@ -59,10 +59,8 @@ const QList<Engine>& engines()
         {"Search Ixquick", "http://www.ixquick.com/do/metasearch.pl?{TEXT}=web{TEXT}=web"
                            "&cmd=process_search&language=english&query={TEXT}"
                            "&orl=&search.x=25&search.y=11"},
-        {"Search Overture",
-         "http://www.overture.com/d/search/?type=home&mkt=us&Keywords={TEXT}"},
-        {"Search Teoma",
-         hotBot + "/default.asp?prov=Teoma&query={TEXT}&ps=&loc=searchbox&tab=web"},
+        {"Search Overture", "http://www.overture.com/d/search/?type=home&mkt=us&Keywords={TEXT}"},
+        {"Search Teoma", hotBot + "/default.asp?prov=Teoma&query={TEXT}&ps=&loc=searchbox&tab=web"},
         {"Search WiseNut", "http://www.wisenut.com/search/query.dll?q={TEXT}"},
         {"Search Yahoo", "http://search.yahoo.com/bin/search?p={TEXT}"},
     };
@@ -111,14 +109,11 @@ void Inet::Form_Load()
     std::optional<QString> address = EngineAddress(request, text);
     if (!address) {
         const int n = weblinks::slotForKey(LinkFamily::Engine, "Quorbix ", request, " Search");
-        if (n > 0)
-            address = weblinks::storedAddresses(LinkFamily::Engine).at(n - 1);
+        if (n > 0) address = weblinks::storedAddresses(LinkFamily::Engine).at(n - 1);
     }
-    if (!address)
-        return; // stays loaded; the dialog's Okay shows this window
+    if (!address) return; // stays loaded; the dialog's Okay shows this window
     weblinks::StartBrowser(*address, plat::vbNormalFocus);
-    if (!weblinks::CloseBrowserObject(browser.get()))
-        return; // busy: stays loaded
+    if (!weblinks::CloseBrowserObject(browser.get())) return; // busy: stays loaded
     Unload();
     dialog.Hide();
 }

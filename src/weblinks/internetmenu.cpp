@@ -64,7 +64,8 @@ void Form1::BuildInternetMenu()
         {"mnuYahoo", "Yahoo", &Form1::mnuYahoo_Click},
     };
     for (const auto& e : engineItems)
-        item(engines, e.name, QString::fromLatin1(e.caption), [this, h = e.handler] { (this->*h)(); });
+        item(engines, e.name, QString::fromLatin1(e.caption),
+             [this, h = e.handler] { (this->*h)(); });
     for (int i = 0; i < 10; ++i) {
         const QByteArray nm = "mnuYes" + QByteArray::number(i + 1);
         mnuYes[i] = item(engines, nm.constData(), QStringLiteral("Yes%1").arg(i + 1),
@@ -90,4 +91,7 @@ void Form1::BuildInternetMenu()
     item(weather, "mnuYaho", "Yahoo", [this] { mnuYaho_Click(); });
 }
 
-void Form1::mnuIStart_Click() { IStart::get().Show(); }
+void Form1::mnuIStart_Click()
+{
+    IStart::get().Show();
+}

@@ -48,8 +48,7 @@ void ISeek::Command1_Click()
         return;
     }
     Inet::get().Show();
-    if (!Inet::IsLoaded())
-        return; // searched: the launcher has closed and hidden this dialog
+    if (!Inet::IsLoaded()) return; // searched: the launcher has closed and hidden this dialog
     plat::DoEvents();
     Hide();
 }
@@ -61,6 +60,5 @@ void ISeek::Command2_Click()
 
 void ISeek::Text1_KeyDown(int& KeyCode, int /*Shift*/)
 {
-    if (KeyCode == 13)
-        Command1_Click();
+    if (KeyCode == 13) Command1_Click();
 }

@@ -22,8 +22,7 @@ template <std::size_t N>
 std::optional<QString> lookUp(const SiteEntry (&table)[N], const QString& request)
 {
     for (const SiteEntry& e : table)
-        if (request == QString::fromUtf8(e.key))
-            return QString::fromUtf8(e.address);
+        if (request == QString::fromUtf8(e.key)) return QString::fromUtf8(e.address);
     return std::nullopt;
 }
 
@@ -33,8 +32,7 @@ inline void setUpLauncherWindow(ctl::VbForm* w, bool maximised)
     w->setCaption(QString());
     w->setBackColor(vbHighlightText);
     w->setClientSizeTwips(4680, 3195);
-    if (maximised)
-        w->setWindowState(Qt::WindowMaximized);
+    if (maximised) w->setWindowState(Qt::WindowMaximized);
 }
 
 } // namespace weblinks

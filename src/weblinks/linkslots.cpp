@@ -54,8 +54,7 @@ QAction* slotItem(LinkFamily family, int n)
 int firstFreeSlot(LinkFamily family)
 {
     for (int n = 1; n <= slotCount(family); ++n)
-        if (!slotItem(family, n)->isVisible())
-            return n;
+        if (!slotItem(family, n)->isVisible()) return n;
     return 0;
 }
 
@@ -70,13 +69,11 @@ QStringList storedAddresses(LinkFamily family)
     return addresses;
 }
 
-int slotForKey(LinkFamily family, const QString& prefix, const QString& key,
-               const QString& suffix)
+int slotForKey(LinkFamily family, const QString& prefix, const QString& key, const QString& suffix)
 {
     for (int n = 1; n <= slotCount(family); ++n) {
         QAction* item = slotItem(family, n);
-        if (item->isVisible() && prefix + item->text() + suffix == key)
-            return n;
+        if (item->isVisible() && prefix + item->text() + suffix == key) return n;
     }
     return 0;
 }

@@ -26,8 +26,7 @@ QStringList storedAddresses(LinkFamily family);
 // The lowest slot holding a link whose item reads prefix + caption + suffix
 // as the key; 0 when none does. Free slots never match: their leftover
 // captions would open an empty or a wrong page.
-int slotForKey(LinkFamily family, const QString& prefix, const QString& key,
-               const QString& suffix);
+int slotForKey(LinkFamily family, const QString& prefix, const QString& key, const QString& suffix);
 
 // The message of a full family, three lines.
 QString limitMessage(LinkFamily family);

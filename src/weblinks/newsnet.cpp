@@ -28,11 +28,9 @@ void NewsNet::Form_Load()
 {
     auto browser = weblinks::OpenBrowserObject();
     const std::optional<QString> address = weblinks::lookUp(kNewsSites, NewsSeek::get().Caption());
-    if (!address)
-        return; // stays loaded, as an empty window
+    if (!address) return; // stays loaded, as an empty window
     weblinks::StartBrowser(*address, plat::vbMaximizedFocus);
-    if (weblinks::CloseBrowserObject(browser.get()))
-        Unload();
+    if (weblinks::CloseBrowserObject(browser.get())) Unload();
 }
 
 void NewsNet::Form_Unload()

@@ -30,8 +30,7 @@ NewsSeek::NewsSeek()
 void NewsSeek::Command1_Click()
 {
     NewsNet::get().Show();
-    if (!NewsNet::IsLoaded())
-        return; // launched: the launcher has closed this dialog with it
+    if (!NewsNet::IsLoaded()) return; // launched: the launcher has closed this dialog with it
     plat::DoEvents();
     Hide();
 }

@@ -9,8 +9,7 @@ namespace {
 void saveInFirstFreeSlot(weblinks::LinkFamily family, const QString& key, const QString& text)
 {
     const int n = weblinks::firstFreeSlot(family);
-    if (n == 0)
-        return;
+    if (n == 0) return;
     Module3::WriteRegValue(Module3::HKEY_CURRENT_USER, key, weblinks::slotName(family, n), text);
 }
 

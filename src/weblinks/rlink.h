@@ -6,5 +6,4 @@ class RLink : public weblinks::AddLinkDialog<RLink> {
     Q_OBJECT
   public:
     RLink();
-
 };

@@ -6,5 +6,4 @@ class SLink : public weblinks::AddLinkDialog<SLink> {
     Q_OBJECT
   public:
     SLink();
-
 };

@@ -28,11 +28,9 @@ void WeatherNet::Form_Load()
     plat::DoEvents();
     const std::optional<QString> address =
         weblinks::lookUp(kWeatherSites, WeatherSeek::get().Caption());
-    if (!address)
-        return; // stays loaded, as an empty window
+    if (!address) return; // stays loaded, as an empty window
     weblinks::StartBrowser(*address, plat::vbMaximizedFocus);
-    if (weblinks::CloseBrowserObject(browser.get()))
-        Unload();
+    if (weblinks::CloseBrowserObject(browser.get())) Unload();
 }
 
 void WeatherNet::Form_Unload()

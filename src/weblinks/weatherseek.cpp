@@ -32,8 +32,7 @@ WeatherSeek::WeatherSeek()
 void WeatherSeek::Command1_Click()
 {
     WeatherNet::get().Show();
-    if (!WeatherNet::IsLoaded())
-        return; // launched: the launcher has closed this dialog with it
+    if (!WeatherNet::IsLoaded()) return; // launched: the launcher has closed this dialog with it
     plat::DoEvents();
     Hide();
 }

@@ -58,7 +58,7 @@ QPixmap auctionPicture()
     p.translate(203, 70);
     p.rotate(-30);
     p.drawRoundedRect(QRectF(-60, -14, 120, 28), 6, 6); // head
-    p.drawRect(QRectF(-5, 14, 10, 70));                  // handle
+    p.drawRect(QRectF(-5, 14, 10, 70));                 // handle
     p.resetTransform();
     p.setBrush(QColor(90, 60, 30));
     p.drawRoundedRect(QRectF(150, 112, 110, 16), 4, 4); // block
