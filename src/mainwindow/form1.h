@@ -198,6 +198,89 @@ public:
     void BuildInternetMenu();
     void mnuIStart_Click();
     // (web links: site, search-engine and link-slot handlers go below)
+    // fixed sites: the request goes into the site's dialog
+    void mnuAuctionGuide_Click();
+    void mnuBentMonkey_Click();
+    void mnuBid4Assets_Click();
+    void mnuBuySellTrades_Click();
+    void mnuEbay_Click();
+    void mnuSothebys_Click();
+    void mnuSportsCollective_Click();
+    void mnuABCNews_Click();
+    void mnuCNNNews_Click();
+    void mnuCBSNews_Click();
+    void mnuFoxNews_Click();
+    void mnuUSAToday_Click();
+    void mnuNOAA_Click();
+    void mnuWeatherChannel_Click();
+    void mnuYaho_Click();
+    void VisitAquaBid();
+    void VisitBarrettJackson();
+    void VisitGreatLakes();
+    void VisitMarketStand();
+    void VisitQuickBid4U();
+    void VisitAllQuartets();
+    void VisitGoodNews();
+    void VisitGospel();
+    void VisitHisKidsRadio();
+    void VisitRejoice();
+    // fixed search engines: key and prompt go into the search-text dialog
+    void EngineRequest(const QString& key, const QString& labelWord);
+    void mnuAbout_Click();
+    void mnuAllTheWeb_Click();
+    void mnuAol_Click();
+    void mnuAltaVista_Click();
+    void mnuAskJeeves_Click();
+    void mnuBigEye_Click();
+    void mnuCnet_Click();
+    void mnuDmoz_Click();
+    void mnuEarthLink_Click();
+    void mnuGoogle_Click();
+    void mnuHotBot_Click();
+    void mnuInktomi_Click();
+    void mnuIsleuth_Click();
+    void mnuIxquick_Click();
+    void mnuLookSmart_Click();
+    void mnuLycos_Click();
+    void mnuMamma_Click();
+    void mnuMetaCrawler_Click();
+    void mnuMSN_Click();
+    void mnuTeoma_Click();
+    void mnuWiseNut_Click();
+    void mnuYahoo_Click();
+    void SearchInfoSeek();
+    void SearchIwon();
+    void SearchNorthernLight();
+    void SearchOverture();
+    void SearchSavvy();
+    void ShowSearchLauncher();
+    // link slots: one operation per family, thin named entry points
+#define QB_SLOT_ENTRY(prefix, n, impl)                                                             \
+    void prefix##n##_Click() { impl(n); }
+#define QB_SLOT_FAMILY10(prefix, impl)                                                             \
+    QB_SLOT_ENTRY(prefix, 1, impl) QB_SLOT_ENTRY(prefix, 2, impl) QB_SLOT_ENTRY(prefix, 3, impl)  \
+    QB_SLOT_ENTRY(prefix, 4, impl) QB_SLOT_ENTRY(prefix, 5, impl) QB_SLOT_ENTRY(prefix, 6, impl)  \
+    QB_SLOT_ENTRY(prefix, 7, impl) QB_SLOT_ENTRY(prefix, 8, impl) QB_SLOT_ENTRY(prefix, 9, impl)  \
+    QB_SLOT_ENTRY(prefix, 10, impl)
+    void AuctionSlotClick(int n);
+    void EngineSlotClick(int n);
+    void FavoriteSlotClick(int n);
+    QB_SLOT_FAMILY10(mnuAuc, AuctionSlotClick)
+    QB_SLOT_FAMILY10(mnuYes, EngineSlotClick)
+    QB_SLOT_FAMILY10(mnuFav, FavoriteSlotClick)
+    QB_SLOT_ENTRY(mnuFav, 11, FavoriteSlotClick) QB_SLOT_ENTRY(mnuFav, 12, FavoriteSlotClick)
+    QB_SLOT_ENTRY(mnuFav, 13, FavoriteSlotClick) QB_SLOT_ENTRY(mnuFav, 14, FavoriteSlotClick)
+    QB_SLOT_ENTRY(mnuFav, 15, FavoriteSlotClick) QB_SLOT_ENTRY(mnuFav, 16, FavoriteSlotClick)
+    QB_SLOT_ENTRY(mnuFav, 17, FavoriteSlotClick) QB_SLOT_ENTRY(mnuFav, 18, FavoriteSlotClick)
+    QB_SLOT_ENTRY(mnuFav, 19, FavoriteSlotClick) QB_SLOT_ENTRY(mnuFav, 20, FavoriteSlotClick)
+    // adding and removing links
+    void mnuAddALink_Click();
+    void mnuFav0_Click();
+    void mnuAddSLink_Click();
+    void mnuRemoveALink_Click();
+    void mnuRemoveFav_Click();
+    void mnuRemoveSLink_Click();
+    void RemoveChristianLink();
 
     // --- picture viewer (pictureview/) ---
 

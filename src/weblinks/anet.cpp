@@ -1,0 +1,50 @@
+#include "weblinks/anet.h"
+
+#include "platform/process.h"
+#include "weblinks/aseek.h"
+#include "weblinks/launcher.h"
+#include "weblinks/linkslots.h"
+#include "weblinks/openinbrowser.h"
+
+namespace {
+
+const weblinks::SiteEntry kAuctionSites[] = {
+    {"Aqua Bid", "http://www.aquabid.com"},
+    {"Barrett-Jackson", "http://www.barrett-jackson.com/"},
+    {"Bid 4 Assets", "http://www.bid4assets.com/"},
+    {"Buy Sell Trades", "http://www.buyselltrades.com/"},
+    {"Bent Monkey", "http://www.bentmonkey.com/"},
+    {"Ebay", "http://www.ebay.com"},
+    {"Sotheby's", "http://search.sothebys.com/"},
+    {"Auction Guide", "http://www.auctionguide.com/"},
+    {"Sports Collective", "http://www.sportscollective.com/"},
+};
+
+} // namespace
+
+ANet::ANet()
+{
+    setObjectName("ANet");
+    weblinks::setUpLauncherWindow(this, true);
+}
+
+void ANet::Form_Load()
+{
+    using weblinks::LinkFamily;
+    auto browser = weblinks::OpenBrowserObject();
+    const QString request = ASeek::get().Caption();
+    std::optional<QString> address = weblinks::lookUp(kAuctionSites, request);
+    if (!address) {
+        const QStringList stored = weblinks::storedAddresses(LinkFamily::Auction);
+        const int n = weblinks::slotForKey(LinkFamily::Auction, "Search ", request, " Website");
+        if (n > 0) address = stored.at(n - 1);
+    }
+    if (!address) return; // stays loaded, as an empty window
+    weblinks::StartBrowser(*address, plat::vbMaximizedFocus);
+    if (weblinks::CloseBrowserObject(browser.get())) Unload();
+}
+
+void ANet::Form_Unload()
+{
+    ASeek::UnloadIfLoaded();
+}

@@ -1,0 +1,12 @@
+#pragma once
+// Storing a new link in the first free slot of its family: its name under
+// the menu key, its address under the address key. The add dialog whose
+// Okay runs passes its family; LinkFamily::None stores nothing.
+#include "weblinks/linkslots.h"
+
+namespace RegModule {
+
+void SaveLinkCaption(weblinks::LinkFamily family, const QString& name);
+void SaveLinkAddress(weblinks::LinkFamily family, const QString& address);
+
+} // namespace RegModule

@@ -1,0 +1,43 @@
+#include "weblinks/weatherseek.h"
+
+#include "platform/app.h"
+#include "platform/colors.h"
+#include "weblinks/weathernet.h"
+#include "weblinks/webwindows.h"
+
+WeatherSeek::WeatherSeek()
+{
+    setObjectName("WeatherSeek");
+    setCaption(QString());
+    setBackColor(plat::vbBlue);
+    setFont(ctl::vbFont("MS Sans Serif", 9.75, true));
+    setClientSizeTwips(5475, 2115);
+    QWidget* c = client();
+    Command1 = weblinks::makeButton(c, "Command1", "Okay", 840, 1200, 1000, 325);
+    Command2 = weblinks::makeButton(c, "Command2", "Cancel", 3480, 1200, 1000, 325);
+    for (ctl::CommandButton* b : {Command1, Command2})
+        b->setFont(ctl::vbFont("MS Sans Serif", 8.25));
+    Label1 = new ctl::Label(c, "Label1");
+    ctl::Move(Label1, 840, 600, 3615, 255);
+    weblinks::styleLabel(Label1, 9.75, weblinks::vbHighlightText, plat::vbBlue);
+    setTabOrder(Command1, Command2);
+    Command1->setFocus();
+    weblinks::makeFixedToolWindow(this);
+    weblinks::centreOnScreen(this);
+
+    connect(Command1, &ctl::CommandButton::Click, this, [this] { Command1_Click(); });
+    connect(Command2, &ctl::CommandButton::Click, this, [this] { Command2_Click(); });
+}
+
+void WeatherSeek::Command1_Click()
+{
+    WeatherNet::get().Show();
+    if (!WeatherNet::IsLoaded()) return; // launched: the launcher has closed this dialog with it
+    plat::DoEvents();
+    Hide();
+}
+
+void WeatherSeek::Command2_Click()
+{
+    Unload();
+}
