@@ -1,4 +1,43 @@
 #include "mainwindow/form1.h"
 
-void Form1::mnuOpenTextFile_Click() {}
-void Form1::mnuHtm_0_Click() {}
+#include "editor/module2.h"
+#include "editor/web1.h"
+#include "openbytype/suffixes.h"
+#include "platform/msgbox.h"
+
+// View Text: the active pane's file, when it has one.
+void Form1::mnuOpenTextFile_Click()
+{
+    try {
+        const int n = ActivePane();
+        if (n == 0) return;
+        if (Pane(n).file->FileName().isEmpty()) {
+            plat::MsgBox(QStringLiteral("Please select an existing file"));
+            return;
+        }
+        OpenTextFile(n);
+    } catch (...) {
+    }
+}
+
+// View Html: enabled by an HTML name in any pane, it loads the active
+// pane's file into the editor and has the HTML viewer open the browser.
+void Form1::mnuHtm_0_Click()
+{
+    bool html = false;
+    for (int k = 1; k <= 5 && !html; ++k)
+        html = suffixes::HasHtmlEnding(Pane(k).file->FileName());
+    if (!html) return;
+    const int n = ActivePane();
+    if (n == 0) return;
+    const QString path = FullPath(n);
+    try {
+        QString reason;
+        if (!Module2::LoadTextFile(path, &reason)) {
+            Module2::ReportLoadFailure(path, reason);
+            return;
+        }
+        Web1::get().Show();
+    } catch (...) {
+    }
+}

@@ -314,6 +314,7 @@ QByteArray readFile(const QString& winPath) {
         raise(ErrPathFileAccess, QStringLiteral("not a file"));
     }
     QByteArray data;
+    if (st.st_size > 0) data.reserve(qsizetype(st.st_size)); // one allocation for a big file
     QByteArray buf(1 << 16, Qt::Uninitialized);
     for (;;) {
         const ssize_t n = ::read(fd, buf.data(), size_t(buf.size()));

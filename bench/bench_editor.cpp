@@ -1,0 +1,141 @@
+// How the editor keeps up with big files: loading beside a plain read of
+// the same file, Find beside QString::indexOf on the same text, and typing
+// in a big document. Prints a table; run by hand, not by ctest.
+#include "editor/module1.h"
+#include "editor/module2.h"
+#include "editor/textpad.h"
+#include "platform/drives.h"
+#include "platform/msgbox.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+// Answers every message box with OK, so a run never waits for a person.
+struct SilentBoxes : plat::MessageBoxSeam {
+    int msgBox(const QString&, int, const QString&) override { return plat::vbOK; }
+    QString inputBox(const QString&, const QString&, const QString& d) override { return d; }
+};
+
+double bestOf(int runs, const std::function<void()>& f)
+{
+    double best = 1e18;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        f();
+        best = std::min(best, t.nsecsElapsed() / 1e6);
+    }
+    return best;
+}
+
+QByteArray makeText(qsizetype bytes, bool lines)
+{
+    QByteArray line = "The quick brown fox jumps over the lazy dog, again and again and again.";
+    QByteArray out;
+    out.reserve(bytes + 200);
+    while (out.size() < bytes) {
+        out += line;
+        out += lines ? "\r\n" : " ";
+    }
+    out += "needleword";
+    return out;
+}
+
+void row(const char* what, double ours, double reference, const char* refName)
+{
+    std::printf("| %-44s | %9.1f | %9.1f | %-22s | %5.2fx |\n", what, ours, reference, refName,
+                ours / reference);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    SilentBoxes boxes;
+    plat::setMessageBoxSeam(&boxes);
+    QTemporaryDir dir;
+    plat::drives::setTable({{QChar('C'), dir.path(), QString()}});
+
+    Textpad::get(); // the window's first load is not part of a file load
+    std::printf("| %-44s | %9s | %9s | %-22s | %6s |\n", "operation", "ms", "ref ms", "reference",
+                "ratio");
+    std::printf("|%s|%s|%s|%s|%s|\n", QByteArray(46, '-').constData(),
+                QByteArray(11, '-').constData(), QByteArray(11, '-').constData(),
+                QByteArray(24, '-').constData(), QByteArray(8, '-').constData());
+
+    struct Case {
+        const char* name;
+        qsizetype bytes;
+        bool lines;
+    };
+    for (const Case& c : {Case{"10 MB", 10 << 20, true}, Case{"50 MB", 50 << 20, true},
+                          Case{"50 MB, one line", 50 << 20, false}}) {
+        const QString win = QStringLiteral("C:\\big.txt");
+        {
+            QFile f(dir.path() + "/big.txt");
+            f.open(QIODevice::WriteOnly);
+            f.write(makeText(c.bytes, c.lines));
+        }
+        // Each read keeps its buffer, as the editor keeps its document, so
+        // neither side gets memory already touched by the run before.
+        QList<QByteArray> kept;
+        const double plain = bestOf(3, [&] {
+            QFile f(dir.path() + "/big.txt");
+            f.open(QIODevice::ReadOnly);
+            kept << f.readAll();
+        });
+        kept.clear();
+        const double load = bestOf(3, [&] { Module2::LoadTextFile(win); });
+        row(QByteArray("load " + QByteArray(c.name)).constData(), load, plain, "plain read");
+
+        NoteField* note = Textpad::get().txtNote;
+        const QString text = note->Text();
+        for (int matchCase : {0, 1}) {
+            Module1::FindText = QStringLiteral("needleword");
+            Module1::FindMatchCase = matchCase;
+            Module1::FindDirection = 1;
+            const double find = bestOf(3, [&] {
+                note->setSelStart(0);
+                Module1::FindRestart = true;
+                Module1::FindInText();
+            });
+            const Qt::CaseSensitivity cs = matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
+            const double index = bestOf(3, [&] {
+                volatile qsizetype q = text.indexOf(QStringLiteral("needleword"), 0, cs);
+                (void)q;
+            });
+            row(QByteArray("find at the end, " + QByteArray(c.name) +
+                           (matchCase ? ", case" : ", any case"))
+                    .constData(),
+                find, index, "QString::indexOf");
+        }
+        if (c.lines && c.bytes == (10 << 20)) {
+            Textpad::get().show();
+            note->setSelStart(note->length() / 2);
+            QElapsedTimer t;
+            t.start();
+            const int keys = 50;
+            for (int i = 0; i < keys; ++i) {
+                note->setSelText(QStringLiteral("x"));
+                note->viewport()->repaint();
+            }
+            const double perKey = t.nsecsElapsed() / 1e6 / keys;
+            std::printf("| %-44s | %9.2f | %9s | %-22s | %6s |\n", "typing, 10 MB, per key", perKey,
+                        "-", "(one frame: 16.7 ms)", "-");
+        }
+        Module1::TextChanged = false;
+    }
+    Module1::TextChanged = false;
+    Textpad::UnloadIfLoaded();
+    plat::setMessageBoxSeam(nullptr);
+    return 0;
+}

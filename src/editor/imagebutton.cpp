@@ -1,0 +1,57 @@
+#include "editor/imagebutton.h"
+
+#include "platform/app.h"
+
+#include <QMouseEvent>
+
+namespace {
+
+int vbButtons(Qt::MouseButtons b)
+{
+    return (b & Qt::LeftButton ? 1 : 0) | (b & Qt::RightButton ? 2 : 0) |
+           (b & Qt::MiddleButton ? 4 : 0);
+}
+
+int vbShift(Qt::KeyboardModifiers m)
+{
+    return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) |
+           (m & Qt::AltModifier ? 4 : 0);
+}
+
+} // namespace
+
+ImageButton::ImageButton(QWidget* parent, const char* name, const QString& toolTip) : QLabel(parent)
+{
+    setObjectName(QString::fromLatin1(name));
+    setToolTip(toolTip);
+    setMouseTracking(false);
+}
+
+void ImageButton::setPicture(const QPixmap& picture)
+{
+    m_picture = picture;
+    setPixmap(picture);
+}
+
+void ImageButton::mousePressEvent(QMouseEvent* e)
+{
+    m_pressedHere = true;
+    const QPointF p = e->position() * plat::twipsPerPixel;
+    emit MouseDown(vbButtons(e->button()), vbShift(e->modifiers()), p.x(), p.y());
+}
+
+void ImageButton::mouseMoveEvent(QMouseEvent* e)
+{
+    const QPointF p = e->position() * plat::twipsPerPixel;
+    emit MouseMove(vbButtons(e->buttons()), vbShift(e->modifiers()), p.x(), p.y());
+}
+
+void ImageButton::mouseReleaseEvent(QMouseEvent* e)
+{
+    const QPointF p = e->position() * plat::twipsPerPixel;
+    const bool onButton = rect().contains(e->position().toPoint());
+    const bool click = m_pressedHere && onButton && e->button() == Qt::LeftButton;
+    m_pressedHere = false;
+    emit MouseUp(vbButtons(e->button()), vbShift(e->modifiers()), p.x(), p.y());
+    if (click) emit Click();
+}

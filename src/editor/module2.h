@@ -1,0 +1,38 @@
+#pragma once
+// Moving text between files and the editor. A file is read as UTF-8 when it
+// is valid UTF-8, otherwise as Windows-1252 byte for byte, and written back
+// in the encoding it was read in, so an opened and saved file keeps every
+// byte (and gains the CR LF every save adds).
+#include <QByteArray>
+#include <QString>
+
+namespace Module2 {
+
+enum class Encoding { Utf8, Windows1252 };
+
+// Puts a file into the editor (loading the editor when it is not loaded):
+// the caption shows the path in capitals, the editor keeps the path as
+// given. A file that cannot be read leaves the editor as it was; the result
+// says so, with the reason in *reason.
+bool LoadTextFile(const QString& path, QString* reason = nullptr);
+
+// Writes the editor's text and a CR LF, atomically: a failure keeps the old
+// file, shows the platform's text for it and keeps the document changed.
+// An empty path writes nothing. Returns false when the write failed.
+bool SaveTextFile(const QString& path);
+// The same for the HTML preview; the change flag is never touched.
+bool SaveTempHtml(const QString& path);
+
+// Tells the user that a file could not be opened.
+void ReportLoadFailure(const QString& path, const QString& reason);
+
+// The conversions, for the loader, the writers and their tests.
+QString decodeText(const QByteArray& bytes, Encoding* encoding);
+// Falls back to UTF-8 (and says so in *encoding) when the text holds a
+// character Windows-1252 cannot hold, so that nothing typed is lost.
+QByteArray encodeText(const QString& text, Encoding* encoding);
+
+// The platform's text for a file-error number.
+QString errorDescription(int number, const QString& detail = QString());
+
+} // namespace Module2

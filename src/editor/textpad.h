@@ -1,0 +1,109 @@
+#pragma once
+// The editor window: one document at a time in txtNote, its path in the
+// caption, a picture toolbar, and the menus of a small text editor with an
+// HTML menu that previews the text in the browser.
+#include "controls/vbform.h"
+#include "editor/imagebutton.h"
+#include "editor/module2.h"
+#include "editor/notefield.h"
+#include "platform/commondialog.h"
+
+#include <QPixmap>
+
+class Textpad : public ctl::Form<Textpad> {
+    Q_OBJECT
+  public:
+    Textpad();
+
+    // --- controls ---
+    NoteField* txtNote;
+    QWidget* picToolbar;
+    ImageButton *imgFileNewButton, *imgFileOpenButton, *imgCutButton, *imgCopyButton,
+        *imgPasteButton;
+    // the toolbar's hidden pictures, raised (Up) and pressed (Dn)
+    QPixmap imgFileNewButtonUp, imgFileNewButtonDn, imgFileOpenButtonUp, imgFileOpenButtonDn,
+        imgCutButtonUp, imgCutButtonDn, imgCopyButtonUp, imgCopyButtonDn, imgPasteButtonUp,
+        imgPasteButtonDn;
+    plat::CommonDialog CMDialog1;
+
+    // --- menus ---
+    QMenu *mnuFile, *mnuEdit, *mnuSearch, *mnuOptions, *mnuFonts, *mnuHtmledit0;
+    QAction *mnuOpen, *mnuFileNew, *mnuFileSave, *mnuFileSaveAs, *mnuFileExit;
+    QAction *mnuEditCut, *mnuEditCopy, *mnuEditPaste, *mnuEditDelete, *mnuEditSelectAll,
+        *mnuEditTime;
+    QAction *mnuSearchFind, *mnuSearchFindNext;
+    QAction* mnuOptionsToolbar;
+    QList<QAction*> mnuFontName;
+    QAction *mnuHtmledit1, *mnuView;
+
+    // --- the document ---
+    // The caption shows the document's path (in capitals after the loader);
+    // the file itself is the real path kept here, empty while the document
+    // has no file of its own.
+    QString DocumentPath() const { return m_path; }
+    Module2::Encoding DocumentEncoding() const { return m_encoding; }
+    void setDocument(const QString& caption, const QString& path, Module2::Encoding encoding);
+    void setDocumentEncoding(Module2::Encoding e) { m_encoding = e; }
+    // True when a save must ask for a name: a new document, or none yet.
+    bool NeedsName() const;
+    // "temp.html" in the folder of the document.
+    QString PreviewPath() const;
+
+    // The HTML mode flag: the HTML menu's visibility.
+    bool HtmlMenuVisible() const;
+    void setHtmlMenuVisible(bool on);
+
+    // --- public operations ---
+    void mnuFileNew_Click();
+    void mnuFileSave_Click();
+    // The save prompt; false when the user asked to save and the save failed,
+    // so the caller keeps the text.
+    bool Createfile();
+    void FileOpenProc();
+
+    // --- handlers ---
+    void mnuOpen_Click() { FileOpenProc(); }
+    void mnuFileSaveAs_Click();
+    void mnuFileExit_Click() { Unload(); }
+    void mnuEditCut_Click();
+    void mnuEditCopy_Click();
+    void mnuEditPaste_Click();
+    void mnuEditDelete_Click();
+    void mnuEditSelectAll_Click();
+    void mnuEditTime_Click();
+    void mnuSearchFind_Click();
+    void mnuSearchFindNext_Click();
+    void mnuOptions_Click();
+    void mnuOptionsToolbar_Click();
+    void mnuFontName_Click(int index);
+    void mnuHtmledit1_Click();
+    void mnuView_Click();
+    void txtNote_Change();
+
+    // The toolbar: one behaviour for the five buttons.
+    static bool ToolbarHit(double x, double y, double width, double height);
+    void ToolbarMouseDown(ImageButton* b);
+    void ToolbarMouseMove(ImageButton* b, int button, double x, double y);
+    void ToolbarMouseUp(ImageButton* b);
+    void ToolbarClick(ImageButton* b);
+    void imgFileNewButton_Click() { ToolbarClick(imgFileNewButton); }
+    void imgFileOpenButton_Click() { ToolbarClick(imgFileOpenButton); }
+    void imgCutButton_Click() { ToolbarClick(imgCutButton); }
+    void imgCopyButton_Click() { ToolbarClick(imgCopyButton); }
+    void imgPasteButton_Click() { ToolbarClick(imgPasteButton); }
+
+  protected:
+    void Form_Load() override;
+    bool Form_QueryUnload() override;
+
+  private:
+    void CheckPaneHtml();
+    void CheckOpenHtml();
+    void buildMenus();
+    void buildToolbar();
+    const QPixmap& raisedPicture(ImageButton* b) const;
+    const QPixmap& pressedPicture(ImageButton* b) const;
+
+    QString m_path;
+    Module2::Encoding m_encoding = Module2::Encoding::Utf8;
+};

@@ -1,0 +1,44 @@
+#include "editor/web1.h"
+
+#include "editor/textpad.h"
+#include "mainwindow/form1.h"
+#include "platform/app.h"
+#include "platform/colors.h"
+#include "platform/msgbox.h"
+#include "platform/process.h"
+#include "weblinks/openinbrowser.h"
+
+Web1::Web1()
+{
+    setObjectName("Web1");
+    setCaption(QStringLiteral("Html Viewer"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setBackColor(plat::vbWindowBackground);
+    MnuExit = topMenu("MnuExit", "Exit");
+    MnuExit1 = item(MnuExit, "MnuExit1", "Exit", [this] { MnuExit1_Click(); });
+}
+
+void Web1::Form_Load()
+{
+    resize(plat::px(plat::screenWidthTwips()), plat::px(plat::screenHeightTwips()));
+    Hide();
+    auto browser = weblinks::OpenBrowserObject();
+    Textpad& pad = Textpad::get();
+    if (!pad.HtmlMenuVisible()) {
+        weblinks::StartBrowser(pad.PreviewPath(), plat::vbNormalFocus);
+        pad.setHtmlMenuVisible(true);
+        weblinks::CloseBrowserObject(browser.get());
+        Unload();
+        return;
+    }
+    Form1& main = Form1::get();
+    const int n = main.FirstPaneWithSelection();
+    if (n == 0) {
+        plat::MsgBox(QStringLiteral("Please select a file first"));
+        Unload();
+        return;
+    }
+    weblinks::StartBrowser(main.FullPath(n), plat::vbNormalFocus);
+    if (weblinks::CloseBrowserObject(browser.get())) Unload();
+}

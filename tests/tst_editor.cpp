@@ -1,0 +1,593 @@
+// The editor: documents and their files, editing, find, the HTML preview
+// and the HTML viewer.
+#include "testsupport.h"
+
+#include "editor/frmfind.h"
+#include "editor/module1.h"
+#include "editor/module2.h"
+#include "editor/textpad.h"
+#include "editor/web1.h"
+#include "mainwindow/form1.h"
+#include "openbytype/suffixes.h"
+#include "platform/app.h"
+#include "platform/browser.h"
+#include "platform/clipboard.h"
+#include "platform/fileerror.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QtTest>
+#include <sys/stat.h>
+
+using namespace testsupport;
+
+namespace {
+
+QByteArray readHost(const QString& host)
+{
+    QFile f(host);
+    if (!f.open(QIODevice::ReadOnly)) return QByteArray("<missing>");
+    return f.readAll();
+}
+
+// A browser automation object that reports itself busy.
+struct BusyBrowser : plat::BrowserAutomation {
+    bool Busy() const override { return true; }
+};
+
+void finishDeletes()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace
+
+class TstEditor : public QObject {
+    Q_OBJECT
+
+    TempDrives* m_drives = nullptr;
+    RecordingMessageBoxes* m_boxes = nullptr;
+    ScriptedDialogs* m_dialogs = nullptr;
+    RecordingProcesses* m_processes = nullptr;
+
+    Textpad& pad() { return Textpad::get(); }
+    QString host(const QString& win) { return m_drives->hostPath(win); }
+
+  private slots:
+    void initTestCase() { testsupport::isolateEnvironment(); }
+
+    void init()
+    {
+        m_drives = new TempDrives(2);
+        m_boxes = new RecordingMessageBoxes;
+        m_dialogs = new ScriptedDialogs;
+        m_processes = new RecordingProcesses;
+        Module1::FindText.clear();
+        Module1::FindMatchCase = 0;
+        Module1::FindLastPos = 0;
+        Module1::FindRestart = false;
+    }
+
+    void cleanup()
+    {
+        Module1::TextChanged = false;
+        ctl::VbForm::setModalHook(nullptr);
+        plat::setBrowserAutomationFactory({});
+        frmFind::UnloadIfLoaded();
+        Web1::UnloadIfLoaded();
+        Textpad::UnloadIfLoaded();
+        Form1::UnloadIfLoaded();
+        finishDeletes();
+        delete m_processes;
+        delete m_dialogs;
+        delete m_boxes;
+        delete m_drives;
+    }
+
+    // --- files: what is read is written back, byte for byte ---
+
+    void roundTrip_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("length"); // characters the editor holds
+        QTest::newRow("utf-8, CR LF") << QByteArray("caf\xc3\xa9\r\nline two") << 14;
+        QTest::newRow("utf-8 BOM, no-break space, separators") << QByteArray("\xef\xbb\xbf"
+                                                                             "a\xc2\xa0"
+                                                                             "b\xe2\x80\xa9"
+                                                                             "c\xe2\x80\xa8"
+                                                                             "d")
+                                                               << 8;
+        QTest::newRow("windows-1252, all of 0x80..0x9f")
+            << QByteArray("caf\xe9 \x80\x81\x82\x8d\x8f\x90\x9d\x9f\xff") << 14;
+        QTest::newRow("invalid utf-8 cut at the end") << QByteArray("abc\xc3") << 4;
+        QTest::newRow("LF only") << QByteArray("a\nb\n") << 4;
+        QTest::newRow("CR only") << QByteArray("a\rb\r") << 4;
+        QTest::newRow("mixed line ends") << QByteArray("a\r\nb\nc\rd\n\re") << 11;
+        QTest::newRow("NUL bytes") << QByteArray("a\0b\0\0c", 6) << 6;
+        QTest::newRow("empty") << QByteArray() << 0;
+        QTest::newRow("one long line") << QByteArray(300000, 'w') << 300000;
+    }
+    void roundTrip()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, length);
+        m_drives->write("C:\\Docs\\file.txt", bytes);
+        QVERIFY(Module2::LoadTextFile("C:\\Docs\\file.txt"));
+        QCOMPARE(pad().txtNote->length(), qsizetype(length));
+        QVERIFY(!Module1::TextChanged);
+        pad().mnuFileSave_Click();
+        QCOMPARE(readHost(host("C:\\Docs\\file.txt")), bytes + "\r\n");
+        QVERIFY(m_boxes->boxes.isEmpty());
+    }
+
+    void typedTextOutsideTheCodePageIsKept()
+    {
+        m_drives->write("C:\\old.txt", "caf\xe9");
+        QVERIFY(Module2::LoadTextFile("C:\\old.txt"));
+        pad().txtNote->setSelStart(4);
+        pad().txtNote->setSelText(QString::fromUtf8(" \xe2\x82\xac \xe4\xb8\xad")); // euro, CJK
+        pad().mnuFileSave_Click();
+        QCOMPARE(readHost(host("C:\\old.txt")),
+                 QByteArray("caf\xc3\xa9 \xe2\x82\xac \xe4\xb8\xad\r\n"));
+    }
+
+    void captionCapitalsAreForShowOnly()
+    {
+        m_drives->write("C:\\Docs\\Mixed.txt", "old");
+        QVERIFY(Module2::LoadTextFile("C:\\Docs\\Mixed.txt"));
+        QCOMPARE(pad().Caption(), QString("C:\\DOCS\\MIXED.TXT"));
+        pad().txtNote->setText("new");
+        pad().mnuFileSave_Click();
+        QCOMPARE(readHost(host("C:\\Docs\\Mixed.txt")), QByteArray("new\r\n"));
+        QCOMPARE(QDir(host("C:\\")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{"Docs"});
+        QCOMPARE(QDir(host("C:\\Docs")).entryList(QDir::Files), QStringList{"Mixed.txt"});
+    }
+
+    void failedSave_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("read-only file") << "readonly"
+                                        << "Path/File access error";
+        QTest::newRow("folder removed") << "removed"
+                                        << "Path not found";
+    }
+    void failedSave()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, message);
+        const QString f = m_drives->write("C:\\Work\\a.txt", "kept");
+        QVERIFY(Module2::LoadTextFile(f));
+        pad().txtNote->setText("edited");
+        QVERIFY(Module1::TextChanged);
+        if (how == "readonly")
+            ::chmod(QFile::encodeName(host(f)).constData(), 0444);
+        else
+            QDir(host("C:\\Work")).removeRecursively();
+        pad().mnuFileSave_Click();
+        if (how == "readonly") QCOMPARE(readHost(host(f)), QByteArray("kept"));
+        QCOMPARE(m_boxes->prompts(), QStringList{message});
+        QCOMPARE(m_boxes->boxes[0].style, int(plat::vbExclamation));
+        QCOMPARE(m_boxes->boxes[0].title, QString("Quorbix"));
+        QVERIFY(Module1::TextChanged);
+        QCOMPARE(pad().txtNote->Text(), QString("edited"));
+    }
+
+    // After a failed save the text stays, whatever asked for the save.
+    void failedSaveKeepsText_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::newRow("New") << "new";
+        QTest::newRow("Open of a named document") << "openNamed";
+        QTest::newRow("Open of a new document") << "openNew";
+        QTest::newRow("closing") << "close";
+    }
+    void failedSaveKeepsText()
+    {
+        QFETCH(QString, action);
+        const QString f = m_drives->write("C:\\Work\\a.txt", "kept");
+        m_drives->write("C:\\other.txt", "other");
+        QVERIFY(Module2::LoadTextFile(f));
+        if (action == "openNew") {
+            pad().mnuFileNew_Click();
+            m_dialogs->saveFiles << "C:\\Gone\\b.txt"; // no such folder
+        } else {
+            QDir(host("C:\\Work")).removeRecursively();
+        }
+        pad().txtNote->setText("precious");
+        m_dialogs->openFiles << "C:\\other.txt";
+        const QString caption = pad().Caption();
+        if (action == "new")
+            pad().mnuFileNew_Click();
+        else if (action.startsWith("open"))
+            pad().FileOpenProc();
+        else
+            pad().Unload();
+        QVERIFY(Textpad::IsLoaded());
+        QCOMPARE(pad().txtNote->Text(), QString("precious"));
+        QCOMPARE(pad().Caption(), caption);
+        QVERIFY(Module1::TextChanged);
+        QVERIFY(!m_dialogs->shown.contains("open"));
+        QVERIFY(m_boxes->prompts().contains("Path not found"));
+    }
+
+    void closePromptCancelledSaveWritesNothing()
+    {
+        pad().mnuFileNew_Click();
+        pad().txtNote->setText("draft");
+        pad().Unload(); // Yes, then Cancel in the Save dialog
+        finishDeletes();
+        QVERIFY(!Textpad::IsLoaded());
+        QCOMPARE(m_boxes->prompts(), QStringList{"Save changes to New?"});
+        QCOMPARE(m_boxes->boxes[0].title, QString("Save Changes"));
+        QCOMPARE(m_dialogs->shown, QStringList{"save"});
+    }
+
+    void failedLoadLeavesTheDocument_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("missing file") << "C:\\missing.txt";
+        QTest::newRow("a folder") << "C:\\Sub";
+        QTest::newRow("missing folder") << "C:\\Nope\\x.txt";
+    }
+    void failedLoadLeavesTheDocument()
+    {
+        QFETCH(QString, path);
+        m_drives->mkdir("C:\\Sub");
+        QVERIFY(!Module2::LoadTextFile(path));
+        QVERIFY(!Textpad::IsLoaded()); // nothing to show: the editor was not opened
+
+        const QString f = m_drives->write("C:\\a.txt", "first");
+        QVERIFY(Module2::LoadTextFile(f));
+        pad().txtNote->setText("typed");
+        QString reason;
+        QVERIFY(!Module2::LoadTextFile(path, &reason));
+        QVERIFY(!reason.isEmpty());
+        QCOMPARE(pad().txtNote->Text(), QString("typed"));
+        QCOMPARE(pad().Caption(), QString("C:\\A.TXT"));
+        QCOMPARE(pad().DocumentPath(), f);
+        QVERIFY(Module1::TextChanged);
+        QVERIFY(m_boxes->boxes.isEmpty());
+    }
+
+    void saveAsNamesANewDocumentOnly()
+    {
+        pad().mnuFileNew_Click();
+        pad().txtNote->setText("one");
+        m_dialogs->saveFiles << "C:\\one.txt"
+                             << "C:\\copy.txt";
+        pad().mnuFileSaveAs_Click();
+        QCOMPARE(pad().Caption(), QString("C:\\one.txt"));
+        pad().txtNote->setText("two");
+        pad().mnuFileSaveAs_Click(); // a named document keeps its name
+        QCOMPARE(pad().Caption(), QString("C:\\one.txt"));
+        pad().mnuFileSave_Click();
+        QCOMPARE(readHost(host("C:\\one.txt")), QByteArray("two\r\n"));
+        QCOMPARE(readHost(host("C:\\copy.txt")), QByteArray("two\r\n"));
+    }
+
+    // --- editing ---
+
+    void deleteKey_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("before CR LF") << "ab\r\ncd" << 2 << 0 << "abcd";
+        QTest::newRow("a character") << "abc" << 1 << 0 << "ac";
+        QTest::newRow("at the end") << "abc" << 3 << 0 << "abc";
+        QTest::newRow("empty text") << "" << 0 << 0 << "";
+        QTest::newRow("selection over CR LF") << "ab\r\ncd" << 1 << 2 << "a\ncd";
+        QTest::newRow("lone CR at the end") << "ab\r" << 2 << 0 << "ab";
+        QTest::newRow("lone CR inside") << "a\rbc" << 1 << 0 << "abc";
+        QTest::newRow("a pair of surrogates")
+            << QString::fromUtf8("a\xf0\x9f\x98\x80z") << 1 << 0 << "az";
+    }
+    void deleteKey()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, start);
+        QFETCH(int, length);
+        QFETCH(QString, after);
+        pad().txtNote->setText(text);
+        pad().txtNote->setSelStart(start);
+        pad().txtNote->setSelLength(length);
+        pad().mnuEditDelete_Click();
+        QCOMPARE(pad().txtNote->Text(), after);
+    }
+
+    void menuShortcutsWinOverTheField()
+    {
+        pad().txtNote->setText("ab\r\ncd");
+        pad().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&pad()));
+        pad().txtNote->setFocus();
+        pad().txtNote->setSelStart(2);
+        QTest::keyClick(pad().txtNote, Qt::Key_Delete);
+        QCOMPARE(pad().txtNote->Text(), QString("abcd"));
+        pad().txtNote->setSelStart(0);
+        pad().txtNote->setSelLength(2);
+        QTest::keyClick(pad().txtNote, Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(plat::clipboard::GetText(), QString("ab"));
+        QCOMPARE(pad().txtNote->Text(), QString("cd"));
+        QTest::keyClick(pad().txtNote, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(pad().txtNote, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(pad().txtNote->Text(), QString("cdab"));
+        QTest::keyClicks(pad().txtNote, "!");
+        QTest::keyClick(pad().txtNote, Qt::Key_Return);
+        QCOMPARE(pad().txtNote->Text(), QString("cdab!\r\n"));
+        QVERIFY(Module1::TextChanged);
+    }
+
+    // The pieces a text is shown in stay what a fresh look at the text finds,
+    // edit after edit, line ends split and joined included.
+    void fieldKeepsItsLinesThroughEdits()
+    {
+        NoteField field(nullptr, "field");
+        QString text = "start\r\nof it\n";
+        field.setText(text);
+        QRandomGenerator rng(7);
+        const QStringList inserts = {"\r", "\n", "\r\n", "ab", "x\ry", QString(5000, 'L'), ""};
+        for (int step = 0; step < 400; ++step) {
+            const qsizetype pos = rng.bounded(int(text.size() + 1));
+            const qsizetype len = rng.bounded(int(std::min<qsizetype>(text.size() - pos, 6) + 1));
+            const QString with = inserts[rng.bounded(int(inserts.size()))];
+            field.setSelStart(pos);
+            field.setSelLength(len);
+            field.setSelText(with);
+            text.replace(pos, len, with);
+            NoteField fresh(nullptr, "fresh");
+            fresh.setText(text);
+            QCOMPARE(field.Text(), text);
+            QCOMPARE(field.pieceCount(), fresh.pieceCount());
+            for (qsizetype i = 0; i < fresh.pieceCount(); ++i)
+                QCOMPARE(field.pieceStart(i), fresh.pieceStart(i));
+        }
+    }
+
+    // --- find ---
+
+    void find_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("caret");
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<bool>("matchCase");
+        QTest::addColumn<bool>("up");
+        QTest::addColumn<QList<int>>("found"); // selection after each press; -1 not found
+        QTest::newRow("starts at the caret, then moves on")
+            << "abc abc abc" << 4 << "abc" << false << false << QList<int>{4, 8, -1};
+        QTest::newRow("overlapping matches")
+            << "aaaa" << 0 << "aa" << false << false << QList<int>{0, 1, 2, -1};
+        QTest::newRow("up skips the one before the caret, a repeat does not")
+            << "aaaa" << 4 << "a" << false << true << QList<int>{2, 1, 0, -1};
+        QTest::newRow("up from position 1") << "ab" << 1 << "a" << false << true << QList<int>{-1};
+        QTest::newRow("case ignored") << "xx abc" << 0 << "ABC" << false << false << QList<int>{3};
+        QTest::newRow("case matched") << "xx abc" << 0 << "ABC" << true << false << QList<int>{-1};
+        QTest::newRow("past 40,000") << QString(40000, 'x') + "needle" << 0 << "needle" << false
+                                     << false << QList<int>{40000, -1};
+        QTest::newRow("CR LF counts two")
+            << "a\r\nb\r\nb" << 0 << "b" << false << false << QList<int>{3, 6};
+    }
+    void find()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, caret);
+        QFETCH(QString, what);
+        QFETCH(bool, matchCase);
+        QFETCH(bool, up);
+        QFETCH(QList<int>, found);
+        pad().txtNote->setText(text);
+        pad().txtNote->setSelStart(caret);
+        QList<int> seen;
+        ctl::VbForm::setModalHook([&](ctl::VbForm* w) {
+            auto* f = qobject_cast<frmFind*>(w);
+            QVERIFY(f);
+            QVERIFY(!f->cmdFind->isEnabled());
+            f->txtFind->setText(what);
+            f->chkCase->setChecked(matchCase);
+            f->optDirection[up ? 0 : 1]->setChecked(true);
+            for (int i = 0; i < found.size(); ++i) {
+                const qsizetype boxes = m_boxes->boxes.size();
+                f->cmdFind->Press();
+                const bool missed = m_boxes->boxes.size() > boxes;
+                seen << (missed ? -1 : int(pad().txtNote->SelStart()));
+                if (!missed) QCOMPARE(pad().txtNote->SelText().size(), what.size());
+            }
+            f->cmdcancel->Press();
+        });
+        pad().mnuSearchFind_Click();
+        QCOMPARE(seen, found);
+        if (found.contains(-1))
+            QCOMPARE(m_boxes->boxes.last().prompt, "Cannot find \"" + what + "\"");
+    }
+
+    void findNextAndTheDialogsPresets()
+    {
+        pad().txtNote->setText("one two one two");
+        pad().txtNote->setSelStart(4);
+        pad().txtNote->setSelLength(3); // "two" selected
+        int shown = 0;
+        ctl::VbForm::setModalHook([&](ctl::VbForm* w) {
+            auto* f = qobject_cast<frmFind*>(w);
+            ++shown;
+            QCOMPARE(f->txtFind->Text(), QString("two"));
+            QVERIFY(f->cmdFind->isEnabled());
+            f->optDirection[0]->setChecked(true);
+            f->cmdcancel->Press(); // stores the text without searching
+        });
+        pad().mnuSearchFindNext_Click(); // no find text yet: the dialog
+        QCOMPARE(shown, 1);
+        QCOMPARE(Module1::FindText, QString("two"));
+        QCOMPARE(Module1::FindDirection, 0);
+        ctl::VbForm::setModalHook([&](ctl::VbForm* w) {
+            auto* f = qobject_cast<frmFind*>(w);
+            QVERIFY(f->optDirection[0]->isChecked()); // Up is kept for the next dialog
+            w->close();                               // the close box stores nothing
+        });
+        pad().txtNote->setSelStart(15);
+        pad().mnuSearchFind_Click();
+        Module1::FindDirection = 1;
+        pad().txtNote->setSelStart(0);
+        pad().mnuSearchFindNext_Click();
+        QCOMPARE(pad().txtNote->SelStart(), qsizetype(4));
+        pad().mnuSearchFindNext_Click();
+        QCOMPARE(pad().txtNote->SelStart(), qsizetype(12));
+    }
+
+    // --- HTML ---
+
+    void htmlEnding_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("html");
+        QTest::newRow("page.Htm") << "page.Htm" << true;
+        QTest::newRow("page.hTm") << "page.hTm" << false;
+        QTest::newRow("xhtm") << "xhtm" << true;
+        QTest::newRow("INDEX.HTML") << "INDEX.HTML" << true;
+        QTest::newRow("page.hTML") << "page.hTML" << false;
+        QTest::newRow("page.htmx") << "page.htmx" << false;
+        QTest::newRow("htm") << "htm" << true;
+    }
+    void htmlEnding()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, html);
+        QCOMPARE(suffixes::HasHtmlEnding(name), html);
+    }
+
+    void showChangesPreviewsBesideTheDocument_data()
+    {
+        QTest::addColumn<QString>("document");
+        QTest::addColumn<QString>("preview");
+        QTest::newRow("at a root") << "C:\\Index.htm"
+                                   << "C:\\temp.html";
+        QTest::newRow("in a folder") << "C:\\Web\\Site\\Index.htm"
+                                     << "C:\\Web\\Site\\temp.html";
+    }
+    void showChangesPreviewsBesideTheDocument()
+    {
+        QFETCH(QString, document);
+        QFETCH(QString, preview);
+        m_drives->write(document, "<p>saved</p>");
+        QVERIFY(Module2::LoadTextFile(document));
+        pad().txtNote->setText("<p>edited</p>");
+        pad().mnuHtmledit1_Click();
+        QCOMPARE(readHost(host(preview)), QByteArray("<p>edited</p>\r\n"));
+        QCOMPARE(readHost(host(document)), QByteArray("<p>saved</p>"));
+        QVERIFY(Module1::TextChanged);
+        QCOMPARE(m_processes->launches.size(), 1);
+        const plat::ProcessLaunch& l = m_processes->launches[0];
+        QCOMPARE(l.commandLine, plat::kBrowserCommand + preview);
+        QCOMPARE(l.windowStyle, 1);
+        QCOMPARE(l.arguments, QStringList{host(preview)});
+        QVERIFY(pad().HtmlMenuVisible());
+        QVERIFY(!Web1::IsLoaded());
+
+        // View Html opens the document itself, as saved
+        pad().mnuView_Click();
+        QCOMPARE(m_processes->launches.size(), 2);
+        QCOMPARE(m_processes->launches[1].commandLine, plat::kBrowserCommand + document);
+    }
+
+    void showChangesNeedsAnHtmlCaption()
+    {
+        m_drives->write("C:\\notes.txt", "x");
+        QVERIFY(Module2::LoadTextFile("C:\\notes.txt"));
+        pad().mnuHtmledit1_Click();
+        QVERIFY(m_processes->launches.isEmpty());
+        QVERIFY(!QFile::exists(host("C:\\temp.html")));
+    }
+
+    void viewerPaneJob_data()
+    {
+        QTest::addColumn<bool>("selected");
+        QTest::addColumn<bool>("busy");
+        QTest::newRow("opens the pane's file") << true << false;
+        QTest::newRow("browser busy: the viewer stays") << true << true;
+        QTest::newRow("no selection") << false << false;
+    }
+    void viewerPaneJob()
+    {
+        QFETCH(bool, selected);
+        QFETCH(bool, busy);
+        m_drives->write("C:\\Site\\page.htm", "<p>");
+        Form1& main = Form1::get();
+        main.DirBox2->setPath("C:\\Site");
+        if (selected) {
+            main.FileBox2->setListIndex(0);
+            main.FileBox2->setSelected(0, true);
+        }
+        if (busy) plat::setBrowserAutomationFactory([] { return std::make_unique<BusyBrowser>(); });
+        pad().setHtmlMenuVisible(true);
+        Web1::get().Show();
+        if (!selected) {
+            QCOMPARE(m_boxes->prompts(), QStringList{"Please select a file first"});
+            QVERIFY(m_processes->launches.isEmpty());
+            QVERIFY(!Web1::IsLoaded());
+            return;
+        }
+        QCOMPARE(m_processes->launches.size(), 1);
+        QCOMPARE(m_processes->launches[0].commandLine,
+                 plat::kBrowserCommand + "C:\\Site\\page.htm");
+        QCOMPARE(Web1::IsLoaded(), busy);
+        if (busy) {
+            QVERIFY(Web1::get().isVisible());
+            Web1::get().Show(); // only brings it forward
+            QCOMPARE(m_processes->launches.size(), 1);
+        }
+    }
+
+    // --- toolbar ---
+
+    void toolbarHit_data()
+    {
+        QTest::addColumn<double>("x");
+        QTest::addColumn<double>("y");
+        QTest::addColumn<bool>("inside");
+        QTest::newRow("x 0 is outside") << 0.0 << 10.0 << false;
+        QTest::newRow("y 0 is inside") << 1.0 << 0.0 << true;
+        QTest::newRow("far corner") << 375.0 << 330.0 << true;
+        QTest::newRow("past the width") << 375.5 << 10.0 << false;
+        QTest::newRow("past the height") << 10.0 << 330.5 << false;
+        QTest::newRow("above") << 10.0 << -1.0 << false;
+    }
+    void toolbarHit()
+    {
+        QFETCH(double, x);
+        QFETCH(double, y);
+        QFETCH(bool, inside);
+        QCOMPARE(Textpad::ToolbarHit(x, y, 375, 330), inside);
+        Textpad& t = pad();
+        t.ToolbarMouseDown(t.imgCutButton);
+        t.ToolbarMouseMove(t.imgCutButton, 1, x, y);
+        QCOMPARE(t.imgCutButton->Picture().cacheKey(),
+                 (inside ? t.imgCutButtonDn : t.imgCutButtonUp).cacheKey());
+        t.ToolbarMouseMove(t.imgCutButton, 3, 10, 10); // left and right held: no change
+        QCOMPARE(t.imgCutButton->Picture().cacheKey(),
+                 (inside ? t.imgCutButtonDn : t.imgCutButtonUp).cacheKey());
+        t.ToolbarMouseUp(t.imgCutButton);
+        QCOMPARE(t.imgCutButton->Picture().cacheKey(), t.imgCutButtonUp.cacheKey());
+    }
+
+    void loadHandlerSetsTheEditorUp()
+    {
+        Module1::FindDirection = 0;
+        Textpad& t = pad();
+        QVERIFY(t.isVisible());
+        QVERIFY(!t.HtmlMenuVisible());
+        QCOMPARE(Module1::FindDirection, 1);
+        QCOMPARE(t.mnuFontName.size(), std::max<qsizetype>(1, plat::fontNames().size()));
+        t.mnuOptions_Click();
+        QVERIFY(t.mnuOptionsToolbar->isChecked());
+        t.mnuOptionsToolbar_Click();
+        QVERIFY(t.picToolbar->isHidden());
+        QCOMPARE(ctl::twips(t.txtNote).top, 480.0);
+    }
+};
+
+QTEST_MAIN(TstEditor)
+#include "tst_editor.moc"
