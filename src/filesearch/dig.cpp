@@ -1,16 +1,42 @@
 #include "filesearch/dig.h"
 
+#include "editor/module2.h"
+#include "editor/textpad.h"
+#include "filesearch/module1_search.h"
 #include "mainwindow/form1.h"
+#include "openbytype/suffixes.h"
 #include "platform/app.h"
+#include "platform/clipboard.h"
 #include "platform/colors.h"
+#include "platform/fileerror.h"
+#include "platform/msgbox.h"
+#include "platform/process.h"
+#include "platform/textprinter.h"
+#include "textview/textsuffixes.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QThread>
 
 namespace {
 constexpr int kHighlightText = static_cast<int>(0x8000000Eu);
 constexpr int kLightCyan = 0x00FFFFC0;
+// Hide the print-to-file box, no Selection range.
+constexpr int kPrinterFlags = 0x100004;
+
+// A control's own Enabled, whatever the window's: the window is laid out
+// disabled, and the stop signal must not depend on that.
+bool enabled(const QWidget* w)
+{
+    return !w->testAttribute(Qt::WA_ForceDisabled);
+}
+
+void bump(int& counter)
+{
+    if (counter < 32767) ++counter;
+}
 } // namespace
 
 Dig::Dig()
@@ -22,8 +48,23 @@ Dig::Dig()
     setBackColor(plat::vbBlue);
 
     mnuFile = topMenu("mnuFile", "&File");
+    mnuSelectall = item(mnuFile, "mnuSelectall", "&Selectall", QKeySequence("Ctrl+S"),
+                        [this] { mnuSelectall_Click(); });
     mnuCopy =
         item(mnuFile, "mnuCopy", "&Copy", QKeySequence("Ctrl+C"), [this] { mnuCopy_Click(); });
+    mnuExecute =
+        item(mnuFile, "mnuExecute", "&Run", QKeySequence("Ctrl+E"), [this] { mnuExecute_Click(); });
+    mnuPrint = item(mnuFile, "mnuPrint", "Print ", [this] { mnuPrint_Click(); });
+    mnuView =
+        item(mnuFile, "mnuView", "&View Text", QKeySequence("Ctrl+V"), [this] { mnuView_Click(); });
+    mnuExit =
+        item(mnuFile, "mnuExit", "&Exit", QKeySequence("Ctrl+X"), [this] { mnuExit_Click(); });
+    mnuPopup1 = topMenu("mnuPopup1", "Popup", false);
+    mnuUpCopy = item(mnuPopup1, "mnuUpCopy", "Copy", [this] { mnuUpCopy_Click(); });
+    mnuUpSelectall =
+        item(mnuPopup1, "mnuUpSelectall", "SelectAll", [this] { mnuUpSelectall_Click(); });
+    mnuUpRun = item(mnuPopup1, "mnuUpRun", "Run", [this] { mnuUpRun_Click(); });
+    mnuUpView = item(mnuPopup1, "mnuUpView", "View Text ", [this] { mnuUpView_Click(); });
 
     QWidget* c = client();
     Label1 = new ctl::Label(c, "Label1");
@@ -74,6 +115,12 @@ Dig::Dig()
     Check2->hide();
     Timer1 = new ctl::Timer(this, "Timer1", 1, false);
 
+    connect(Command2, &ctl::CommandButton::Click, this, &Dig::Command2_Click);
+    connect(Command3, &ctl::CommandButton::Click, this, &Dig::Command3_Click);
+    connect(Command1, &ctl::CommandButton::Click, this, &Dig::Command1_Click);
+    connect(Command4, &ctl::CommandButton::Click, this, &Dig::Command4_Click);
+    connect(List1, &ctl::ListBox::MouseUp, this, &Dig::List1_MouseUp);
+
     QWidget::setTabOrder(txtvalue, textval);
     QWidget::setTabOrder(textval, Command2);
     QWidget::setTabOrder(Command2, Command1);
@@ -91,7 +138,7 @@ Dig::Dig()
 
 void Dig::Form_Load()
 {
-    if (!List1->isEnabled()) List1->setEnabled(true);
+    if (!enabled(List1)) List1->setEnabled(true);
 }
 
 void Dig::mnuCopy_Click()
@@ -113,4 +160,199 @@ void Dig::mnuCopy_Click()
     List1->Clear();
     for (int i = 0; i < List2->ListCount(); ++i)
         List1->AddItem(List2->List(i));
+}
+
+// --- the search ---
+
+void Dig::Command2_Click()
+{
+    Label1->show();
+    ctl::Move(txtvalue, 0, 840, 2500);
+    Command3->setEnabled(true);
+    if (!enabled(List1)) List1->setEnabled(true);
+    if (txtvalue->Text().trimmed().size() <= 2) {
+        plat::MsgBox("Please enter Drive name with \":\\\" and Folder name", plat::vbOKOnly);
+        return;
+    }
+    if (textval->Text().trimmed().size() < 3) {
+        plat::MsgBox("Please enter complete filename (Example(*.exe),(filename.ext)",
+                     plat::vbOKOnly);
+        return;
+    }
+    Module1::SearchPath = txtvalue->Text();
+    Module1::SearchPattern = textval->Text();
+    plat::setHourglass(true);
+    Label1->setCaption("Searching \r\n" + txtvalue->Text().toUpper() + "...");
+    int folders = 0;
+    int files = 0;
+    // A search started while another one waits in its walk counts its own
+    // start folder; the waiting one gets its own depth back.
+    const int outerDepth = m_depth;
+    m_depth = 0;
+    SearchFolder(Module1::SearchPath, Module1::SearchPattern, folders, files);
+    m_depth = outerDepth;
+    plat::setHourglass(false);
+    plat::MsgBox(" " + QString::number(files) + " files found in " + QString::number(folders + 1) +
+                     " directories",
+                 plat::vbInformation);
+    Command3->setEnabled(false);
+}
+
+bool Dig::stopped() const
+{
+    return !enabled(Command3) || isUnloaded();
+}
+
+void Dig::SearchFolder(QString path, const QString& pattern, int& folders, int& files)
+{
+    try {
+        CurrentFolder = FileSystem.GetFolder(path);
+    } catch (const plat::FileError&) {
+        return;
+    }
+    // Our own copy: a search started from inside this one replaces the
+    // current folder while this one waits.
+    const plat::Folder folder = CurrentFolder;
+    plat::FileEnumeration found;
+    QString name =
+        found.First(folder.Path(), pattern, plat::vbReadOnly | plat::vbHidden | plat::vbSystem);
+    while (!name.isEmpty()) {
+        if (stopped()) return;
+        bump(files);
+        const QString full = plat::FileSystemObject::BuildPath(folder.Path(), name);
+        List1->AddItem(full);
+        List2->AddItem(full);
+        name = found.Next();
+        plat::DoEvents();
+    }
+    if (Check1->isChecked()) {
+        if (stopped()) return;
+        Label1->setCaption("Searching \r\n" + folder.Path() + "...");
+        if (m_depth > 0) bump(folders);
+        const QStringList subFolders = folder.SubFolders();
+        for (const QString& sub : subFolders) {
+            plat::DoEvents();
+            ++m_depth;
+            SearchFolder(sub, pattern, folders, files);
+            --m_depth;
+        }
+    }
+}
+
+void Dig::Command3_Click()
+{
+    Command3->setEnabled(false);
+    // One second on a clock that does not jump at midnight.
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 1000) {
+        plat::DoEvents();
+        QThread::msleep(2);
+    }
+    Label1->hide();
+}
+
+void Dig::Command1_Click()
+{
+    if (List1->ListCount() > 0) {
+        List1->Clear();
+        List2->Clear();
+    }
+}
+
+void Dig::mnuExit_Click()
+{
+    Command3->Press();
+    List1->setEnabled(false);
+    List1->Clear();
+    List2->Clear();
+    txtvalue->setText(QString());
+    textval->setText(QString());
+    Hide();
+}
+
+// --- the commands on the results ---
+
+const QStringList& Dig::RunSuffixes()
+{
+    static const QStringList forms = {"SCR", "Scr", "scr", "Sys", "sys", "SYS",
+                                      "BAT", "Bat", "bat", "exe", "EXE", "Exe",
+                                      "Dll", "DLL", "dll", "Com", "com", "COM"};
+    return forms;
+}
+
+const QStringList& Dig::ViewSuffixes()
+{
+    static const QStringList forms =
+        suffixes::TextSuffixes.mid(0, suffixes::TextSuffixes.indexOf("diz") + 1);
+    return forms;
+}
+
+void Dig::List1_MouseUp(int button, int, double, double)
+{
+    if (button == 2) PopupMenu(mnuPopup1);
+}
+
+void Dig::mnuSelectall_Click()
+{
+    for (int i = 0; i < List1->ListCount(); ++i)
+        List1->setSelected(i, true);
+}
+
+void Dig::mnuExecute_Click()
+{
+    const QString entry = List1->Text();
+    plat::clipboard::Clear();
+    plat::clipboard::SetText(entry);
+    const QString ending = entry.right(3);
+    for (const QString& form : RunSuffixes()) {
+        if (ending != form) continue;
+        try {
+            plat::Shell(entry, plat::vbNormalFocus);
+        } catch (const plat::FileError&) {
+            // a file that is gone or is no program just does not start
+        }
+        return;
+    }
+}
+
+void Dig::mnuPrint_Click()
+{
+    if (List1->ListCount() == 0) {
+        plat::MsgBox("No files presently listed.", plat::vbOKOnly);
+        return;
+    }
+    try {
+        CommonDialog1.Flags = kPrinterFlags;
+        CommonDialog1.CancelError = true;
+        CommonDialog1.ShowPrinter();
+    } catch (const plat::FileError&) {
+        return; // Cancel
+    }
+    // The printer discards the document when a line fails.
+    plat::TextPrinter printer(CommonDialog1.PrinterName);
+    try {
+        printer.setFontSize(12);
+        for (int i = 0; i < List1->ListCount(); ++i)
+            printer.PrintLine(List1->List(i));
+        printer.PrintLine("\r\n");
+        printer.PrintLine("PRINTED BY QUORBIX");
+        printer.EndDoc();
+    } catch (const plat::FileError& e) {
+        printer.KillDoc();
+        plat::MsgBox("The list could not be printed: " + e.detail(), plat::vbExclamation);
+    }
+}
+
+void Dig::mnuView_Click()
+{
+    const QString entry = List1->Text();
+    Text1->setText(entry.right(3));
+    if (!suffixes::EndsInAny(entry, ViewSuffixes())) return;
+    QString reason;
+    if (!Module2::LoadTextFile(entry, &reason)) {
+        Module2::ReportLoadFailure(entry, reason);
+        return;
+    }
+    Textpad::get().Show();
 }

@@ -5,6 +5,7 @@
 #include "controls/controls.h"
 #include "controls/vbform.h"
 #include "platform/commondialog.h"
+#include "platform/folderobject.h"
 
 class QCheckBox;
 
@@ -20,7 +21,7 @@ class Dig : public ctl::Form<Dig> {
     ctl::Label* Label3;
     ctl::TextBox* textval;        // the file-name pattern
     ctl::CommandButton* Command2; // Start Search
-    ctl::CommandButton* Command3; // Stop Search
+    ctl::CommandButton* Command3; // Stop Search; enabled while a search may go on
     ctl::CommandButton* Command1; // Clear Results
     ctl::ListBox* List1;          // the results: one full path per entry
     ctl::ListBox* List2;          // hidden mirror of List1
@@ -31,10 +32,43 @@ class Dig : public ctl::Form<Dig> {
     plat::CommonDialog CommonDialog1;
 
     QMenu* mnuFile;
-    QAction* mnuCopy;
+    QAction *mnuSelectall, *mnuCopy, *mnuExecute, *mnuPrint, *mnuView, *mnuExit;
+    QMenu* mnuPopup1;
+    QAction *mnuUpCopy, *mnuUpSelectall, *mnuUpRun, *mnuUpView;
 
+    plat::FileSystemObject FileSystem;
+    plat::Folder CurrentFolder;
+
+    void Command2_Click(); // Start Search
+    void Command3_Click(); // Stop Search
+    void Command1_Click(); // Clear Results
+    void Command4_Click() { Unload(); }
+    void List1_MouseUp(int button, int shift, double x, double y);
+
+    void mnuSelectall_Click();
     void mnuCopy_Click();
+    void mnuExecute_Click();
+    void mnuPrint_Click();
+    void mnuView_Click();
+    void mnuExit_Click();
+    void mnuUpCopy_Click() { mnuCopy_Click(); }
+    void mnuUpSelectall_Click() { mnuSelectall_Click(); }
+    void mnuUpRun_Click() { mnuExecute_Click(); }
+    void mnuUpView_Click() { mnuView_Click(); }
+
+    // Walks one folder and, while the subfolder box is ticked, its subtree;
+    // the counters are shared by the whole walk and stop at 32767.
+    void SearchFolder(QString path, const QString& pattern, int& folders, int& files);
+
+    // The endings Run starts as programs, and the text-like endings View
+    // Text opens, in the order they are tested.
+    static const QStringList& RunSuffixes();
+    static const QStringList& ViewSuffixes();
 
   protected:
     void Form_Load() override;
+
+  private:
+    bool stopped() const;
+    int m_depth = 0; // folders between the start folder and the one walked
 };

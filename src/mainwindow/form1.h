@@ -285,6 +285,8 @@ public:
     // --- picture viewer (pictureview/) ---
 
     // --- file search (filesearch/) ---
+    // Shows the deep-search window; nothing calls it.
+    void ShowDeepSearch();
 
 protected:
     void Form_Load() override;

@@ -54,6 +54,7 @@ public:
         if (pd.exec() != QDialog::Accepted)
             return false;
         dlg.Copies = printer.copyCount();
+        dlg.PrinterName = printer.printerName();
         return true;
     }
 };

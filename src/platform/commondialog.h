@@ -43,6 +43,7 @@ public:
     int Color = 0;       // red in the low byte
     bool CancelError = false;
     int Copies = 1;
+    QString PrinterName; // the printer chosen in the printer dialog
 
     // Throw FileError(32755) on cancel when CancelError is set; otherwise a
     // cancel just returns (FileName unchanged for open/save).
