@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and a headless run need,
 # and only those that are missing.
 set -euo pipefail
-PKGS=(build-essential cmake ninja-build qt6-base-dev libsqlite3-dev xvfb xauth
+PKGS=(build-essential cmake ninja-build qt6-base-dev libsqlite3-dev xvfb xauth libwmf-bin fonts-urw-base35 poppler-utils
       x11-apps imagemagick fonts-dejavu-core xdg-utils)
 missing=()
 for p in "${PKGS[@]}"; do
