@@ -200,6 +200,12 @@ public:
     // (web links: site, search-engine and link-slot handlers go below)
 
     // --- picture viewer (pictureview/) ---
+    // Shows the picture viewer (loading it when needed); failures are cleared.
+    void ShowPictureView();
+    void ShowPictureView1() { ShowPictureView(); }
+    void ShowPictureView2() { ShowPictureView(); }
+    void ShowPictureView3() { ShowPictureView(); }
+    void ShowPictureView4() { ShowPictureView(); }
 
     // --- file search (filesearch/) ---
 
