@@ -42,8 +42,7 @@ class TstOpenByType : public QObject {
     {
         ctl::FileListBox* l = f().Pane(n).file;
         for (int i = 0; i < l->ListCount(); ++i)
-            if (l->List(i) == name)
-                return i;
+            if (l->List(i) == name) return i;
         return -1;
     }
     // Selects the named entries of pane n; the last becomes the current one.
@@ -107,30 +106,54 @@ class TstOpenByType : public QObject {
         QTest::addColumn<QString>("list");
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("matches");
-        QTest::newRow("program upper") << "program" << "setup.EXE" << true;
-        QTest::newRow("program mixed case") << "program" << "setup.eXe" << false;
-        QTest::newRow("program no dot") << "program" << "setupexe" << true;
-        QTest::newRow("program whole name") << "program" << "exe" << true;
-        QTest::newRow("program shorter") << "program" << "xe" << false;
-        QTest::newRow("picture Cur") << "picture" << "arrow.Cur" << true;
-        QTest::newRow("picture no dot") << "picture" << "screenbmp" << true;
-        QTest::newRow("picture JpG") << "picture" << "a.JpG" << false;
-        QTest::newRow("picture jpeg") << "picture" << "a.jpeg" << false;
-        QTest::newRow("picture empty") << "picture" << "" << false;
-        QTest::newRow("dispatch jpeg") << "dispatch" << "a.jpeg" << true;
-        QTest::newRow("dispatch Jpeg") << "dispatch" << "a.Jpeg" << true;
-        QTest::newRow("archive Zip") << "archive" << "backup.Zip" << true;
-        QTest::newRow("archive zIp") << "archive" << "backup.zIp" << false;
-        QTest::newRow("archive Tar.gz") << "archive" << "src.Tar.gz" << true;
-        QTest::newRow("archive TAR.gz") << "archive" << "src.TAR.gz" << false;
-        QTest::newRow("archive tgz") << "archive" << "src.tgz" << false;
-        QTest::newRow("archive gz") << "archive" << "data.gz" << false;
-        QTest::newRow("archive PS.z") << "archive" << "paper.PS.z" << true;
-        QTest::newRow("archive 7z") << "archive" << "old.7z" << false;
-        QTest::newRow("archive guitar") << "archive" << "guitar" << true;
-        QTest::newRow("archive gzip") << "archive" << "gzip" << true;
-        QTest::newRow("archive Zip alone") << "archive" << "Zip" << true;
-        QTest::newRow("archive rar") << "archive" << "archive.rar" << false;
+        QTest::newRow("program upper") << "program"
+                                       << "setup.EXE" << true;
+        QTest::newRow("program mixed case") << "program"
+                                            << "setup.eXe" << false;
+        QTest::newRow("program no dot") << "program"
+                                        << "setupexe" << true;
+        QTest::newRow("program whole name") << "program"
+                                            << "exe" << true;
+        QTest::newRow("program shorter") << "program"
+                                         << "xe" << false;
+        QTest::newRow("picture Cur") << "picture"
+                                     << "arrow.Cur" << true;
+        QTest::newRow("picture no dot") << "picture"
+                                        << "screenbmp" << true;
+        QTest::newRow("picture JpG") << "picture"
+                                     << "a.JpG" << false;
+        QTest::newRow("picture jpeg") << "picture"
+                                      << "a.jpeg" << false;
+        QTest::newRow("picture empty") << "picture"
+                                       << "" << false;
+        QTest::newRow("dispatch jpeg") << "dispatch"
+                                       << "a.jpeg" << true;
+        QTest::newRow("dispatch Jpeg") << "dispatch"
+                                       << "a.Jpeg" << true;
+        QTest::newRow("archive Zip") << "archive"
+                                     << "backup.Zip" << true;
+        QTest::newRow("archive zIp") << "archive"
+                                     << "backup.zIp" << false;
+        QTest::newRow("archive Tar.gz") << "archive"
+                                        << "src.Tar.gz" << true;
+        QTest::newRow("archive TAR.gz") << "archive"
+                                        << "src.TAR.gz" << false;
+        QTest::newRow("archive tgz") << "archive"
+                                     << "src.tgz" << false;
+        QTest::newRow("archive gz") << "archive"
+                                    << "data.gz" << false;
+        QTest::newRow("archive PS.z") << "archive"
+                                      << "paper.PS.z" << true;
+        QTest::newRow("archive 7z") << "archive"
+                                    << "old.7z" << false;
+        QTest::newRow("archive guitar") << "archive"
+                                        << "guitar" << true;
+        QTest::newRow("archive gzip") << "archive"
+                                      << "gzip" << true;
+        QTest::newRow("archive Zip alone") << "archive"
+                                           << "Zip" << true;
+        QTest::newRow("archive rar") << "archive"
+                                     << "archive.rar" << false;
     }
     void suffixMatching()
     {
@@ -158,51 +181,49 @@ class TstOpenByType : public QObject {
         QTest::addColumn<QString>("message"); // empty: none
         QTest::addColumn<bool>("viewer");     // the viewer's Open dialog shown
 
-        QTest::newRow("program") << 2 << "C:\\Apps\\setup.EXE" << "C:\\Apps\\setup.EXE" << 1
-                                 << "" << false;
-        QTest::newRow("program at a root")
-            << 3 << "D:\\setup.exe" << "D:\\setup.exe" << 1 << "" << false;
-        QTest::newRow("program mixed case")
-            << 2 << "C:\\Apps\\setup.eXe" << "" << 0 << "Not an executable file" << false;
-        QTest::newRow("mp3 pane 2") << 2 << "C:\\Music\\song.mp3" << one + "C:\\Music\\song.mp3"
-                                    << 1 << "" << false;
-        QTest::newRow("mp3 pane 1") << 1 << "C:\\Music\\song.mp3" << two + "C:\\Music\\song.mp3"
-                                    << 1 << "" << false;
-        QTest::newRow("blank in name")
-            << 4 << "C:\\Music\\my song.mp3" << two + "\"C:\\Music\\my song.mp3\"" << 1 << ""
-            << false;
+        QTest::newRow("program") << 2 << "C:\\Apps\\setup.EXE"
+                                 << "C:\\Apps\\setup.EXE" << 1 << "" << false;
+        QTest::newRow("program at a root") << 3 << "D:\\setup.exe"
+                                           << "D:\\setup.exe" << 1 << "" << false;
+        QTest::newRow("program mixed case") << 2 << "C:\\Apps\\setup.eXe"
+                                            << "" << 0 << "Not an executable file" << false;
+        QTest::newRow("mp3 pane 2")
+            << 2 << "C:\\Music\\song.mp3" << one + "C:\\Music\\song.mp3" << 1 << "" << false;
+        QTest::newRow("mp3 pane 1")
+            << 1 << "C:\\Music\\song.mp3" << two + "C:\\Music\\song.mp3" << 1 << "" << false;
+        QTest::newRow("blank in name") << 4 << "C:\\Music\\my song.mp3"
+                                       << two + "\"C:\\Music\\my song.mp3\"" << 1 << "" << false;
         QTest::newRow("blank in name at a root")
             << 1 << "C:\\my song.mp3" << one + "\"C:\\my song.mp3\"" << 1 << "" << false;
         QTest::newRow("blank in folder only")
-            << 2 << "C:\\My Music\\song.mp3" << one + "C:\\My Music\\song.mp3" << 1 << ""
-            << false;
+            << 2 << "C:\\My Music\\song.mp3" << one + "C:\\My Music\\song.mp3" << 1 << "" << false;
         QTest::newRow("root pane 1 maximised")
             << 1 << "C:\\song.mp3" << one + "C:\\song.mp3" << 3 << "" << false;
         QTest::newRow("root pane 2 normal")
             << 2 << "C:\\song.mp3" << one + "C:\\song.mp3" << 1 << "" << false;
-        QTest::newRow("mpeg pane 1") << 1 << "C:\\Music\\clip.mpeg"
-                                     << two + "C:\\Music\\clip.mpeg" << 1 << "" << false;
-        QTest::newRow("mpeg pane 2")
-            << 2 << "C:\\Music\\clip.mpeg" << "" << 0 << "Not an executable file" << false;
-        QTest::newRow("mpg pane 5") << 5 << "C:\\Music\\clip.mpg"
-                                    << one + "C:\\Music\\clip.mpg" << 1 << "" << false;
+        QTest::newRow("mpeg pane 1")
+            << 1 << "C:\\Music\\clip.mpeg" << two + "C:\\Music\\clip.mpeg" << 1 << "" << false;
+        QTest::newRow("mpeg pane 2") << 2 << "C:\\Music\\clip.mpeg"
+                                     << "" << 0 << "Not an executable file" << false;
+        QTest::newRow("mpg pane 5")
+            << 5 << "C:\\Music\\clip.mpg" << one + "C:\\Music\\clip.mpg" << 1 << "" << false;
         QTest::newRow("MIDI") << 2 << "C:\\Music\\tune.MIDI" << one + "C:\\Music\\tune.MIDI" << 1
                               << "" << false;
-        QTest::newRow("MiDi")
-            << 2 << "C:\\Music\\tune.MiDi" << "" << 0 << "Not an executable file" << false;
-        QTest::newRow("ends in au") << 3 << "C:\\Music\\chateau" << one + "C:\\Music\\chateau"
-                                    << 1 << "" << false;
-        QTest::newRow("text") << 2 << "C:\\Docs\\notes.txt" << "" << 0 << "Not an executable file"
-                              << false;
-        QTest::newRow("archive")
-            << 2 << "C:\\Docs\\data.zip" << "" << 0 << "Not an executable file" << false;
-        QTest::newRow("no suffix")
-            << 2 << "C:\\Docs\\README" << "" << 0 << "Not an executable file" << false;
-        QTest::newRow("jpg to View Graphic")
-            << 2 << "C:\\Pics\\photo.jpg" << "" << 0 << "" << true;
+        QTest::newRow("MiDi") << 2 << "C:\\Music\\tune.MiDi"
+                              << "" << 0 << "Not an executable file" << false;
+        QTest::newRow("ends in au")
+            << 3 << "C:\\Music\\chateau" << one + "C:\\Music\\chateau" << 1 << "" << false;
+        QTest::newRow("text") << 2 << "C:\\Docs\\notes.txt"
+                              << "" << 0 << "Not an executable file" << false;
+        QTest::newRow("archive") << 2 << "C:\\Docs\\data.zip"
+                                 << "" << 0 << "Not an executable file" << false;
+        QTest::newRow("no suffix") << 2 << "C:\\Docs\\README"
+                                   << "" << 0 << "Not an executable file" << false;
+        QTest::newRow("jpg to View Graphic") << 2 << "C:\\Pics\\photo.jpg"
+                                             << "" << 0 << "" << true;
         // View Graphic's own gate does not take jpeg: nothing at all
-        QTest::newRow("jpeg to View Graphic")
-            << 2 << "C:\\Pics\\photo.jpeg" << "" << 0 << "" << false;
+        QTest::newRow("jpeg to View Graphic") << 2 << "C:\\Pics\\photo.jpeg"
+                                              << "" << 0 << "" << false;
     }
     void dispatchByType()
     {
@@ -409,11 +430,16 @@ class TstOpenByType : public QObject {
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("opened"); // empty: nothing
-        QTest::newRow("zip") << "D:\\Work\\report.zip" << "D:\\Work\\report.zip";
-        QTest::newRow("root") << "C:\\report.zip" << "C:\\report.zip";
-        QTest::newRow("SHAR.z") << "D:\\Work\\notes.SHAR.z" << "D:\\Work\\notes.SHAR.z";
-        QTest::newRow("zIp") << "D:\\Work\\backup.zIp" << "";
-        QTest::newRow("cab") << "D:\\Work\\setup.cab" << "";
+        QTest::newRow("zip") << "D:\\Work\\report.zip"
+                             << "D:\\Work\\report.zip";
+        QTest::newRow("root") << "C:\\report.zip"
+                              << "C:\\report.zip";
+        QTest::newRow("SHAR.z") << "D:\\Work\\notes.SHAR.z"
+                                << "D:\\Work\\notes.SHAR.z";
+        QTest::newRow("zIp") << "D:\\Work\\backup.zIp"
+                             << "";
+        QTest::newRow("cab") << "D:\\Work\\setup.cab"
+                             << "";
     }
     void zipView()
     {

@@ -34,8 +34,7 @@ struct RecordingPrinter : plat::PrinterSeam {
     bool printPage(const plat::PrintedPage& page) override
     {
         pages.append(page);
-        if (!pdfPath.isEmpty())
-            return plat::printToPdf(page, pdfPath);
+        if (!pdfPath.isEmpty()) return plat::printToPdf(page, pdfPath);
         return succeed;
     }
     QList<plat::PrintedPage> pages;
@@ -64,12 +63,12 @@ QByteArray metafile(qint16 widthTwips, qint16 heightTwips)
         for (quint16 p : params)
             word(records, p);
     };
-    record(0x020B, {0, 0});                                   // window origin
-    record(0x020C, {quint16(heightTwips), quint16(widthTwips)}); // window extent
-    record(0x02FC, {0, 0x00FF, 0x0000, 0});                   // solid red brush
-    record(0x012D, {0});                                      // select it
+    record(0x020B, {0, 0});                                            // window origin
+    record(0x020C, {quint16(heightTwips), quint16(widthTwips)});       // window extent
+    record(0x02FC, {0, 0x00FF, 0x0000, 0});                            // solid red brush
+    record(0x012D, {0});                                               // select it
     record(0x041B, {quint16(heightTwips), quint16(widthTwips), 0, 0}); // rectangle
-    record(0x0000, {});                                       // end
+    record(0x0000, {});                                                // end
     QByteArray header;
     word(header, 1);
     word(header, 9);
@@ -80,8 +79,8 @@ QByteArray metafile(qint16 widthTwips, qint16 heightTwips)
     word(header, 0);
     QByteArray placeable;
     dword(placeable, 0x9AC6CDD7u);
-    for (quint16 v : {quint16(0), quint16(0), quint16(0), quint16(widthTwips),
-                      quint16(heightTwips), quint16(1440)})
+    for (quint16 v : {quint16(0), quint16(0), quint16(0), quint16(widthTwips), quint16(heightTwips),
+                      quint16(1440)})
         word(placeable, v);
     dword(placeable, 0);
     quint16 sum = 0;
@@ -116,8 +115,7 @@ class TstPictureView : public QObject {
         img.fill(color);
         m_drives->write(winPath, "");
         const bool ok = img.save(host(winPath), format);
-        if (!ok)
-            qWarning("could not write %s", qPrintable(winPath));
+        if (!ok) qWarning("could not write %s", qPrintable(winPath));
         return winPath;
     }
     QByteArray contents(const QString& winPath)
@@ -247,8 +245,7 @@ class TstPictureView : public QObject {
         QFETCH(QByteArray, content);
         QFETCH(int, number);
         m_drives->mkdir("C:\\Pics");
-        if (!content.isEmpty())
-            m_drives->write(path, content);
+        if (!content.isEmpty()) m_drives->write(path, content);
         try {
             plat::LoadPicture(path);
             QFAIL("loaded");
@@ -326,19 +323,32 @@ class TstPictureView : public QObject {
         QTest::addColumn<QString>("caption");
         QTest::addColumn<float>("height");
         QTest::addColumn<int>("messages");
-        QTest::newRow("4500 enlarge") << 300 << "E" << "True Size" << 4500.f << 1;
-        QTest::newRow("4500 via menu") << 300 << "e" << "True Size" << 4500.f << 1;
-        QTest::newRow("4500 reduce") << 300 << "R" << "Size/2" << 2250.f << 0;
-        QTest::newRow("4500 reduce enlarge") << 300 << "Rr" << "Size/4" << 1125.f << 0;
-        QTest::newRow("back to true size") << 300 << "RE" << "True Size" << 4500.f << 0;
-        QTest::newRow("3990 once") << 266 << "E" << "Magnification X2" << 7980.f << 0;
-        QTest::newRow("3990 twice") << 266 << "Ee" << "Magnification X2" << 7980.f << 1;
-        QTest::newRow("105 to X10") << 7 << "EEEEE" << "Magnification X10" << 3360.f << 0;
-        QTest::newRow("105 past X10") << 7 << "EEEEEE" << "Magnification X10" << 3360.f << 0;
-        QTest::newRow("210 past X10") << 14 << "EEEEEE" << "Magnification X10" << 6720.f << 1;
-        QTest::newRow("to Size/10") << 64 << "RRRRR" << "Size/10" << 30.f << 0;
-        QTest::newRow("past Size/10") << 64 << "RRRRRR" << "Size/10" << 30.f << 0;
-        QTest::newRow("alternating") << 64 << "ERERRE" << "True Size" << 960.f << 0;
+        QTest::newRow("4500 enlarge") << 300 << "E"
+                                      << "True Size" << 4500.f << 1;
+        QTest::newRow("4500 via menu") << 300 << "e"
+                                       << "True Size" << 4500.f << 1;
+        QTest::newRow("4500 reduce") << 300 << "R"
+                                     << "Size/2" << 2250.f << 0;
+        QTest::newRow("4500 reduce enlarge") << 300 << "Rr"
+                                             << "Size/4" << 1125.f << 0;
+        QTest::newRow("back to true size") << 300 << "RE"
+                                           << "True Size" << 4500.f << 0;
+        QTest::newRow("3990 once") << 266 << "E"
+                                   << "Magnification X2" << 7980.f << 0;
+        QTest::newRow("3990 twice") << 266 << "Ee"
+                                    << "Magnification X2" << 7980.f << 1;
+        QTest::newRow("105 to X10") << 7 << "EEEEE"
+                                    << "Magnification X10" << 3360.f << 0;
+        QTest::newRow("105 past X10") << 7 << "EEEEEE"
+                                      << "Magnification X10" << 3360.f << 0;
+        QTest::newRow("210 past X10") << 14 << "EEEEEE"
+                                      << "Magnification X10" << 6720.f << 1;
+        QTest::newRow("to Size/10") << 64 << "RRRRR"
+                                    << "Size/10" << 30.f << 0;
+        QTest::newRow("past Size/10") << 64 << "RRRRRR"
+                                      << "Size/10" << 30.f << 0;
+        QTest::newRow("alternating") << 64 << "ERERRE"
+                                     << "True Size" << 960.f << 0;
     }
     void zoom()
     {
@@ -498,8 +508,8 @@ class TstPictureView : public QObject {
         if (QStandardPaths::findExecutable("pdftoppm").isEmpty())
             QSKIP("pdftoppm (poppler-utils) is not installed");
         QProcess render;
-        render.start("pdftoppm", {"-r", "72", "-png", "-singlefile", m_printer->pdfPath,
-                                  out.filePath("page")});
+        render.start("pdftoppm",
+                     {"-r", "72", "-png", "-singlefile", m_printer->pdfPath, out.filePath("page")});
         QVERIFY(render.waitForFinished(30000) && render.exitCode() == 0);
         const QImage page(out.filePath("page.png"));
         QVERIFY(!page.isNull());
@@ -507,8 +517,7 @@ class TstPictureView : public QObject {
         for (int y = 0; y < page.height(); ++y)
             for (int x = 0; x < page.width(); ++x) {
                 const QRgb c = page.pixel(x, y);
-                if (qRed(c) > 200 && qGreen(c) < 80 && qBlue(c) < 80)
-                    red |= QRect(x, y, 1, 1);
+                if (qRed(c) > 200 && qGreen(c) < 80 && qBlue(c) < 80) red |= QRect(x, y, 1, 1);
             }
         // 2646 x 1323 twips (the picture's hundredths of a millimetre taken
         // as twips) are 132.3 x 66.15 points
@@ -537,20 +546,32 @@ class TstPictureView : public QObject {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("message");
-        QTest::newRow("semicolon before name") << "cat" << "D;\\Pictures"
+        QTest::newRow("semicolon before name")
+            << "cat"
+            << "D;\\Pictures"
             << "Semicolon (;) instead of colon (:) error probable at second position left in "
                "folder destination path";
-        QTest::newRow("no dot") << "cat" << "C:\\" << "Please include file extension .bmp after filename.";
-        QTest::newRow("no colon") << "cat.bmp" << "D\\Pictures"
+        QTest::newRow("no dot") << "cat"
+                                << "C:\\"
+                                << "Please include file extension .bmp after filename.";
+        QTest::newRow("no colon")
+            << "cat.bmp"
+            << "D\\Pictures"
             << "Colon(:) missing from second position left in folder destination path";
-        QTest::newRow("no backslash") << "cat.bmp" << "D:Pictures"
+        QTest::newRow("no backslash")
+            << "cat.bmp"
+            << "D:Pictures"
             << "Left backslash(\\) missing from third position left in folder destination path";
-        QTest::newRow("trailing backslash") << "cat.bmp" << "D:\\Pictures\\"
+        QTest::newRow("trailing backslash")
+            << "cat.bmp"
+            << "D:\\Pictures\\"
             << "Create subfolders from desktop or typographical error";
-        QTest::newRow("subfolder") << "cat.bmp" << "D:\\Pictures\\Cats"
-            << "Create subfolders from desktop or typographical error";
-        QTest::newRow("name with a folder") << "..\\cat.bmp" << "D:\\Pictures"
-            << "Please type a file name only, without a folder.";
+        QTest::newRow("subfolder") << "cat.bmp"
+                                   << "D:\\Pictures\\Cats"
+                                   << "Create subfolders from desktop or typographical error";
+        QTest::newRow("name with a folder") << "..\\cat.bmp"
+                                            << "D:\\Pictures"
+                                            << "Please type a file name only, without a folder.";
     }
     void saveChecks()
     {
@@ -576,10 +597,15 @@ class TstPictureView : public QObject {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("target");
-        QTest::newRow("root") << "cat.bmp" << "C:\\" << "C:\\cat.bmp";
-        QTest::newRow("folder") << "cat.bmp" << "D:\\Pictures" << "D:\\Pictures\\cat.bmp";
-        QTest::newRow("other suffix, same bytes") << "cat.jpg" << "D:\\Pictures"
-                                                 << "D:\\Pictures\\cat.jpg";
+        QTest::newRow("root") << "cat.bmp"
+                              << "C:\\"
+                              << "C:\\cat.bmp";
+        QTest::newRow("folder") << "cat.bmp"
+                                << "D:\\Pictures"
+                                << "D:\\Pictures\\cat.bmp";
+        QTest::newRow("other suffix, same bytes") << "cat.jpg"
+                                                  << "D:\\Pictures"
+                                                  << "D:\\Pictures\\cat.jpg";
     }
     void saveCopies()
     {
@@ -624,8 +650,7 @@ class TstPictureView : public QObject {
         QCOMPARE(m_boxes->boxes[0].title, QString("Create New Folder"));
         QVERIFY(!Saveas::IsLoaded());
         QCOMPARE(QFile::exists(host("D:\\New")), answer == plat::vbYes);
-        if (answer == plat::vbYes)
-            QCOMPARE(contents("D:\\New\\cat.bmp"), contents(source));
+        if (answer == plat::vbYes) QCOMPARE(contents("D:\\New\\cat.bmp"), contents(source));
     }
 
     // An existing file is replaced only when the user says so.
@@ -686,8 +711,7 @@ class TstPictureView : public QObject {
     {
         QFETCH(bool, tempExists);
         m_drives->mkdir("C:\\Work");
-        if (tempExists)
-            m_drives->mkdir("C:\\temp");
+        if (tempExists) m_drives->mkdir("C:\\temp");
         QVERIFY(openViewer(writeImage("C:\\Pics\\s.jpg", 8, 6, "JPG")));
         plat::drives::setCurrentFolder("C:\\Work");
         Saveas& s = Saveas::get();
@@ -718,7 +742,8 @@ class TstPictureView : public QObject {
         s.Text1->setText("..\\..\\evil.bmp");
         s.Check1->setChecked(true);
         s.Command1->Press();
-        QCOMPARE(m_boxes->prompts(), QStringList{"Please type a file name only, without a folder."});
+        QCOMPARE(m_boxes->prompts(),
+                 QStringList{"Please type a file name only, without a folder."});
         QVERIFY(!QFile::exists(host("C:\\evil.bmp")));
         QVERIFY(Saveas::IsLoaded());
     }
@@ -732,7 +757,8 @@ class TstPictureView : public QObject {
         QTest::keyClick(s.Text1, Qt::Key_Return);
         QCOMPARE(m_boxes->prompts(), QStringList());
         QTest::keyClick(s.Text2, Qt::Key_Return);
-        QCOMPARE(m_boxes->prompts(), QStringList{"Please include file extension .bmp after filename."});
+        QCOMPARE(m_boxes->prompts(),
+                 QStringList{"Please include file extension .bmp after filename."});
     }
 };
 

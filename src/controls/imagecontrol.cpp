@@ -14,7 +14,8 @@ namespace {
 int pixels(float twips)
 {
     constexpr double limit = 1 << 23;
-    return static_cast<int>(std::clamp(std::round(double(twips) / plat::twipsPerPixel), -limit, limit));
+    return static_cast<int>(
+        std::clamp(std::round(double(twips) / plat::twipsPerPixel), -limit, limit));
 }
 } // namespace
 
@@ -37,8 +38,7 @@ void Image::setPicture(const plat::Picture& picture)
 
 void Image::setStretch(bool on)
 {
-    if (m_stretch == on)
-        return;
+    if (m_stretch == on) return;
     m_stretch = on;
     update();
 }
@@ -61,8 +61,7 @@ void Image::place()
 
 void Image::paintEvent(QPaintEvent*)
 {
-    if (m_picture.isNull())
-        return;
+    if (m_picture.isNull()) return;
     QPainter painter(this);
     if (!m_stretch) {
         painter.drawImage(QRectF(0, 0, m_picture.widthTwips / plat::twipsPerPixel,
@@ -72,8 +71,7 @@ void Image::paintEvent(QPaintEvent*)
     }
     // Smooth when shrinking; enlarged pictures show their pixels, as a
     // stretched bitmap does.
-    if (width() < m_picture.image.width())
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    if (width() < m_picture.image.width()) painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(QRectF(rect()), m_picture.image);
 }
 

@@ -11,7 +11,7 @@ namespace ctl {
 
 class Image : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit Image(QWidget* parent, const char* name);
 
     const plat::Picture& Picture() const { return m_picture; }
@@ -25,10 +25,10 @@ public:
     float Height() const { return m_height; }
     void Move(float left, float top, float width, float height);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     void place();
     plat::Picture m_picture;
     bool m_stretch = false;

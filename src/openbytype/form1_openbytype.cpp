@@ -27,10 +27,8 @@ void Dispatch(Form1& f, int n)
     DriveView& p = f.Pane(n);
     int selected = 0;
     for (int i = 0; i < p.file->ListCount(); ++i)
-        if (p.file->Selected(i))
-            ++selected;
-    if (selected == 0)
-        return;
+        if (p.file->Selected(i)) ++selected;
+    if (selected == 0) return;
     if (selected > 1) {
         plat::MsgBox("Please select one file at a time.");
         return;
@@ -58,8 +56,7 @@ void Dispatch(Form1& f, int n)
             commandLine = MediaPlayerPath(n == 1 ? 2 : 1) + folder + '\\' + name;
         else {
             commandLine = MediaPlayerPath(1) + folder + name;
-            if (n == 1)
-                style = plat::vbMaximizedFocus;
+            if (n == 1) style = plat::vbMaximizedFocus;
         }
         plat::Shell(commandLine, style);
         return;
@@ -91,13 +88,17 @@ void Form1::PaneDblClick(int n)
     }
 }
 
-void Form1::RunPane(int n) { PaneDblClick(n); }
+void Form1::RunPane(int n)
+{
+    PaneDblClick(n);
+}
 
 void Form1::mnuExecute0_Click()
 {
     const int n = FirstPaneWithSelection();
     if (n == 0) {
-        plat::MsgBox("Please select a executable file with a .exe,.com,.bat,or.sys extension first");
+        plat::MsgBox(
+            "Please select a executable file with a .exe,.com,.bat,or.sys extension first");
         return;
     }
     try {
@@ -109,15 +110,13 @@ void Form1::mnuExecute0_Click()
 
 void Form1::GraphicPane(int n)
 {
-    if (!MatchingForm(Pane(n).file->FileName(), PictureSuffixes).isEmpty())
-        mnuBmp_Click();
+    if (!MatchingForm(Pane(n).file->FileName(), PictureSuffixes).isEmpty()) mnuBmp_Click();
 }
 
 void Form1::ZipViewPane(int n)
 {
     DriveView& p = Pane(n);
-    if (MatchingForm(p.file->FileName(), ArchiveSuffixes).isEmpty())
-        return;
+    if (MatchingForm(p.file->FileName(), ArchiveSuffixes).isEmpty()) return;
     try {
         plat::ShellExecute("open", JoinPath(p.dir->Path(), p.file->FileName()), 5);
     } catch (const std::exception&) {
@@ -130,8 +129,7 @@ void Form1::mnuBmp_Click()
         bool picture = false;
         for (int n = 1; n <= 5 && !picture; ++n)
             picture = !MatchingForm(Pane(n).file->FileName(), PictureSuffixes).isEmpty();
-        if (!picture)
-            return;
+        if (!picture) return;
         if (FirstPaneWithSelection() == 0) {
             plat::MsgBox("Please select a file first");
             return;

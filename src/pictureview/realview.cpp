@@ -10,24 +10,26 @@
 #include "platform/picture.h"
 #include "platform/printer.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPointer>
+#include <QScreen>
 
-const QStringList RealView::ZoomSteps = {
-    "Size/10",          "Size/8",           "Size/6",           "Size/4",
-    "Size/2",           "True Size",        "Magnification X2", "Magnification X4",
-    "Magnification X6", "Magnification X8", "Magnification X10"};
+const QStringList RealView::ZoomSteps = {"Size/10",          "Size/8",           "Size/6",
+                                         "Size/4",           "Size/2",           "True Size",
+                                         "Magnification X2", "Magnification X4", "Magnification X6",
+                                         "Magnification X8", "Magnification X10"};
 
 namespace {
 
-const QString kPictureFilter =
-    QStringLiteral("Pictures (*.Bmp;*.Cur;*.Gif;*.Ico;*.Jpg;*.Wmf)|*.Bmp;*.Cur;*.Gif;*.Ico;*.Jpg;*.Wmf");
+const QString kPictureFilter = QStringLiteral(
+    "Pictures (*.Bmp;*.Cur;*.Gif;*.Ico;*.Jpg;*.Wmf)|*.Bmp;*.Cur;*.Gif;*.Ico;*.Jpg;*.Wmf");
 
 // What Flip 180 leaves on the screen: the mirrored picture box, until the
 // box is drawn again.
 class MirrorOverlay : public QWidget {
-public:
+  public:
     MirrorOverlay(QWidget* over, QImage image) : QWidget(over), m_image(std::move(image))
     {
         setGeometry(over->rect());
@@ -38,19 +40,18 @@ public:
     bool eventFilter(QObject*, QEvent* ev) override
     {
         // The next repaint of the box after ours shows it as it was.
-        if (m_painted && ev->type() == QEvent::Paint)
-            deleteLater();
+        if (m_painted && ev->type() == QEvent::Paint) deleteLater();
         return false;
     }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter(this).drawImage(0, 0, m_image);
         m_painted = true;
     }
 
-private:
+  private:
     QImage m_image;
     bool m_painted = false;
 };
@@ -64,6 +65,9 @@ RealView::RealView()
     // Fixed single border with a close button only; always opens maximised.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    // Screen-sized also where no window manager maximises it.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        setGeometry(screen->availableGeometry());
     setWindowState(Qt::WindowMaximized);
     setBackColor(plat::vbWhite);
 
@@ -112,8 +116,8 @@ RealView::RealView()
                       [this] { mnuEnlarge_Click(); });
     mnuOpen = item(mnuFile, "mnuOpen", "Open New Picture", QKeySequence("Ctrl+O"),
                    [this] { mnuOpen_Click(); });
-    mnuPrint = item(mnuFile, "mnuPrint", "Print", QKeySequence("Ctrl+P"),
-                    [this] { mnuPrint_Click(); });
+    mnuPrint =
+        item(mnuFile, "mnuPrint", "Print", QKeySequence("Ctrl+P"), [this] { mnuPrint_Click(); });
     mnuReduce = item(mnuFile, "mnuReduce", "Reduce Picture", QKeySequence("Ctrl+R"),
                      [this] { mnuReduce_Click(); });
     mnuSaveAs = item(mnuFile, "mnuSaveAs", "Save As", QKeySequence("Ctrl+S"),
@@ -145,8 +149,7 @@ void RealView::Form_Load()
     try {
         Form1& f = Form1::get();
         const int n = f.FirstPaneWithSelection();
-        if (n == 0)
-            return;
+        if (n == 0) return;
         path = f.FullPath(n);
     } catch (const std::exception&) {
         return;
@@ -160,8 +163,7 @@ void RealView::Form_Load()
         CommonDialog1.ShowOpen();
         Image1->setPicture(plat::LoadPicture(CommonDialog1.FileName));
         setCaption("True Size");
-        if (Image1->Height() > 5000)
-            VScroll1->show();
+        if (Image1->Height() > 5000) VScroll1->show();
     } catch (const std::exception&) {
         Unload();
     }
@@ -175,8 +177,7 @@ void RealView::Command1_Click()
     }
     Image1->setStretch(true);
     const int step = ZoomSteps.indexOf(Caption());
-    if (Caption() == "Magnification X10" || step < 0)
-        return;
+    if (Caption() == "Magnification X10" || step < 0) return;
     setCaption(ZoomSteps.at(step + 1));
     Image1->Move(0, 0, Image1->Width() * 2, Image1->Height() * 2);
 }
@@ -185,8 +186,7 @@ void RealView::Command2_Click()
 {
     Image1->setStretch(true);
     const int step = ZoomSteps.indexOf(Caption());
-    if (Caption() == "Size/10" || step < 0)
-        return;
+    if (Caption() == "Size/10" || step < 0) return;
     setCaption(ZoomSteps.at(step - 1));
     Image1->Move(0, 0, Image1->Width() / 2, Image1->Height() / 2);
 }
@@ -196,7 +196,10 @@ void RealView::VScroll1_Change()
     Image1->Move(0, -static_cast<float>(VScroll1->value()), Image1->Width(), Image1->Height());
 }
 
-void RealView::mnuExit_Click() { Unload(); }
+void RealView::mnuExit_Click()
+{
+    Unload();
+}
 
 void RealView::SetScrollRange()
 {
@@ -238,13 +241,17 @@ void RealView::mnuPrint_Click()
         int factor;
         bool multiply;
     };
-    static const Scale table[] = {
-        {"Magnification X10", 10, true}, {"Magnification X8", 8, true},
-        {"Magnification X6", 6, true},   {"Magnification X4", 4, true},
-        {"Magnification X2", 2, true},   {"True Size", 1, true},
-        {"Size/2", 2, false},            {"Size/4", 4, false},
-        {"Size/6", 6, false},            {"Size/8", 8, false},
-        {"Size/10", 10, false}};
+    static const Scale table[] = {{"Magnification X10", 10, true},
+                                  {"Magnification X8", 8, true},
+                                  {"Magnification X6", 6, true},
+                                  {"Magnification X4", 4, true},
+                                  {"Magnification X2", 2, true},
+                                  {"True Size", 1, true},
+                                  {"Size/2", 2, false},
+                                  {"Size/4", 4, false},
+                                  {"Size/6", 6, false},
+                                  {"Size/8", 8, false},
+                                  {"Size/10", 10, false}};
     plat::Printer& printer = plat::printer();
     const QList<ctl::Image*> images = findChildren<ctl::Image*>();
     for (ctl::Image* image : images) {
@@ -254,8 +261,7 @@ void RealView::mnuPrint_Click()
         const double w = image->Picture().widthHimetric;
         const double h = image->Picture().heightHimetric;
         for (const Scale& s : table) {
-            if (Caption() != QLatin1String(s.caption))
-                continue;
+            if (Caption() != QLatin1String(s.caption)) continue;
             const double pw = s.multiply ? w * s.factor : w / s.factor;
             const double ph = s.multiply ? h * s.factor : h / s.factor;
             printer.PaintPicture(image->Picture().image, image->Left(), image->Top(), pw, ph);
@@ -271,7 +277,10 @@ void RealView::mnuPrint_Click()
     }
 }
 
-void RealView::mnuSaveAs_Click() { Saveas::get().Show(0); }
+void RealView::mnuSaveAs_Click()
+{
+    Saveas::get().Show(0);
+}
 
 void RealView::Command3_Click()
 {

@@ -15,7 +15,7 @@ class QLabel;
 
 class RealView : public ctl::Form<RealView> {
     Q_OBJECT
-public:
+  public:
     RealView();
 
     // The zoom steps, smallest first.
@@ -49,10 +49,10 @@ public:
     void Command3_Click();
     void Command4_Click();
 
-protected:
+  protected:
     void Form_Load() override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     QLabel* m_background = nullptr; // the window's background picture (Rotate)
 };

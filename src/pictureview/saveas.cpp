@@ -75,11 +75,13 @@ Saveas::Saveas()
 
 void Saveas::Text2_KeyDown(int KeyCode, int)
 {
-    if (KeyCode == 13)
-        Command1->Press();
+    if (KeyCode == 13) Command1->Press();
 }
 
-void Saveas::Command2_Click() { Unload(); }
+void Saveas::Command2_Click()
+{
+    Unload();
+}
 
 bool Saveas::MayReplace(const QString& target)
 {
@@ -88,8 +90,7 @@ bool Saveas::MayReplace(const QString& target)
         exists = plat::fs::pathExists(target);
     } catch (const plat::FileError&) {
     }
-    if (!exists)
-        return true;
+    if (!exists) return true;
     return plat::MsgBox(target + " already exists.\r\nDo you want to replace it?",
                         plat::vbYesNo | plat::vbExclamation | plat::vbDefaultButton2) ==
            plat::vbYes;
@@ -99,12 +100,23 @@ bool Saveas::ReportFailure(int number, const QString& target)
 {
     QString reason;
     switch (number) {
-    case plat::ErrPathNotFound: reason = " The folder does not exist."; break;
-    case plat::ErrPermissionDenied: reason = " Access was denied."; break;
-    case plat::ErrFileNotFound: reason = " The picture's file was not found."; break;
-    case plat::ErrDiskFull: reason = " The disk is full."; break;
-    case plat::ErrPathFileAccess: reason = " The target is write protected or a folder."; break;
-    default: break;
+    case plat::ErrPathNotFound:
+        reason = " The folder does not exist.";
+        break;
+    case plat::ErrPermissionDenied:
+        reason = " Access was denied.";
+        break;
+    case plat::ErrFileNotFound:
+        reason = " The picture's file was not found.";
+        break;
+    case plat::ErrDiskFull:
+        reason = " The disk is full.";
+        break;
+    case plat::ErrPathFileAccess:
+        reason = " The target is write protected or a folder.";
+        break;
+    default:
+        break;
     }
     plat::MsgBox("The picture could not be saved as " + target + "." + reason,
                  plat::vbOKOnly | plat::vbExclamation);
@@ -132,18 +144,15 @@ void Saveas::Command1_Click()
         const QString file = Form1::JoinPath(saved, name);
         const QString copy = "C:\\temp\\" + name;
         RealView& view = RealView::get();
-        if (!RealView::IsLoaded())
-            return; // the viewer closed itself again while it loaded
-        if (!MayReplace(file))
-            return;
+        if (!RealView::IsLoaded()) return; // the viewer closed itself again while it loaded
+        if (!MayReplace(file)) return;
         try {
             plat::SavePicture(view.Image1->Picture(), file);
         } catch (const plat::FileError& e) {
             ReportFailure(e.number(), file);
             return;
         }
-        if (!MayReplace(copy))
-            return;
+        if (!MayReplace(copy)) return;
         try {
             plat::fs::copyFile(file, copy);
         } catch (const plat::FileError& e) {
@@ -185,8 +194,7 @@ void Saveas::Command1_Click()
     QString source;
     {
         RealView& view = RealView::get();
-        if (!RealView::IsLoaded())
-            return; // the viewer closed itself again while it loaded
+        if (!RealView::IsLoaded()) return; // the viewer closed itself again while it loaded
         source = view.CommonDialog1.FileName;
     }
 
@@ -199,10 +207,9 @@ void Saveas::Command1_Click()
         AskCreateFolder();
         return;
     }
-    const QString target = fileops::trimBlanks(folder).size() != 3 ? folder + "\\" + name
-                                                                  : folder + name;
-    if (!MayReplace(target))
-        return;
+    const QString target =
+        fileops::trimBlanks(folder).size() != 3 ? folder + "\\" + name : folder + name;
+    if (!MayReplace(target)) return;
     try {
         plat::fs::copyFile(source, target);
     } catch (const plat::FileError& e) {
@@ -220,8 +227,9 @@ void Saveas::Command1_Click()
 void Saveas::AskCreateFolder()
 {
     const QString folder = Text2->Text();
-    const int answer = plat::MsgBox("The folder " + folder + " doesn't exist.\r\n Would you like to create it ?",
-                                    plat::vbYesNo | plat::vbDefaultButton2, "Create New Folder");
+    const int answer =
+        plat::MsgBox("The folder " + folder + " doesn't exist.\r\n Would you like to create it ?",
+                     plat::vbYesNo | plat::vbDefaultButton2, "Create New Folder");
     if (answer != plat::vbYes) {
         Unload();
         return;
@@ -231,8 +239,7 @@ void Saveas::AskCreateFolder()
     } catch (const plat::FileError& e) {
         plat::MsgBox("The folder " + folder + " could not be created.",
                      plat::vbOKOnly | plat::vbExclamation);
-        if (e.number() == plat::ErrPathNotFound)
-            Unload();
+        if (e.number() == plat::ErrPathNotFound) Unload();
         return;
     }
     plat::DoEvents();

@@ -9,12 +9,12 @@
 
 class Saveas : public ctl::Form<Saveas> {
     Q_OBJECT
-public:
+  public:
     Saveas();
 
-    ctl::TextBox* Text1; // the new file name
-    ctl::TextBox* Text2; // the target folder
-    QCheckBox* Check1;   // save the picture and copy it to C:\temp
+    ctl::TextBox* Text1;          // the new file name
+    ctl::TextBox* Text2;          // the target folder
+    QCheckBox* Check1;            // save the picture and copy it to C:\temp
     ctl::CommandButton* Command1; // Okay
     ctl::CommandButton* Command2; // Cancel
     ctl::Label* Label3;
@@ -25,7 +25,7 @@ public:
     void Command2_Click();
     void Text2_KeyDown(int KeyCode, int Shift);
 
-private:
+  private:
     void AskCreateFolder();
     // Whether a file may be written at target: there is none, or the user
     // agrees to replace it.

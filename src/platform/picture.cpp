@@ -6,8 +6,8 @@
 #include "platform/filesys.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
@@ -40,11 +40,9 @@ Picture fromPixels(QImage image)
 
 bool isMetafile(const QByteArray& head)
 {
-    if (head.size() < 18)
-        return false;
+    if (head.size() < 18) return false;
     const auto* d = reinterpret_cast<const uchar*>(head.constData());
-    if (qFromLittleEndian<quint32>(d) == 0x9AC6CDD7u)
-        return true; // placeable metafile
+    if (qFromLittleEndian<quint32>(d) == 0x9AC6CDD7u) return true; // placeable metafile
     const quint16 type = qFromLittleEndian<quint16>(d);
     const quint16 headerWords = qFromLittleEndian<quint16>(d + 2);
     return (type == 1 || type == 2) && headerWords == 9;
@@ -55,25 +53,21 @@ bool isMetafile(const QByteArray& head)
 QSizeF metafileInches(const QByteArray& head)
 {
     const auto* d = reinterpret_cast<const uchar*>(head.constData());
-    if (head.size() < 22 || qFromLittleEndian<quint32>(d) != 0x9AC6CDD7u)
-        return {};
+    if (head.size() < 22 || qFromLittleEndian<quint32>(d) != 0x9AC6CDD7u) return {};
     const qint16 left = qFromLittleEndian<qint16>(d + 6), top = qFromLittleEndian<qint16>(d + 8);
     const qint16 right = qFromLittleEndian<qint16>(d + 10),
                  bottom = qFromLittleEndian<qint16>(d + 12);
     const quint16 inch = qFromLittleEndian<quint16>(d + 14);
-    if (inch == 0)
-        return {};
+    if (inch == 0) return {};
     return {std::abs(right - left) / double(inch), std::abs(bottom - top) / double(inch)};
 }
 
 Picture loadMetafile(const QString& hostPath, const QByteArray& head)
 {
     const QString tool = QStandardPaths::findExecutable(QStringLiteral("wmf2gd"));
-    if (tool.isEmpty())
-        raise(ErrInvalidPicture, QStringLiteral("wmf2gd is not installed"));
+    if (tool.isEmpty()) raise(ErrInvalidPicture, QStringLiteral("wmf2gd is not installed"));
     QTemporaryDir tmp;
-    if (!tmp.isValid())
-        raise(ErrInvalidPicture, QStringLiteral("no temporary folder"));
+    if (!tmp.isValid()) raise(ErrInvalidPicture, QStringLiteral("no temporary folder"));
     const QString png = tmp.filePath(QStringLiteral("picture.png"));
     QStringList args{QStringLiteral("-t"), QStringLiteral("png")};
     const QSizeF inches = metafileInches(head);
@@ -92,8 +86,7 @@ Picture loadMetafile(const QString& hostPath, const QByteArray& head)
         raise(ErrInvalidPicture, QStringLiteral("not a metafile"));
     }
     QImage image(png);
-    if (image.isNull())
-        raise(ErrInvalidPicture, QStringLiteral("not a metafile"));
+    if (image.isNull()) raise(ErrInvalidPicture, QStringLiteral("not a metafile"));
     Picture p = fromPixels(std::move(image));
     if (w > 0 && h > 0) {
         p.widthTwips = inches.width() * kTwipsPerInch;
@@ -110,29 +103,23 @@ Picture LoadPicture(const QString& winPath)
 {
     const QString host = drives::toHost(winPath);
     const QFileInfo fi(host);
-    if (!fi.exists())
-        raise(fi.dir().exists() ? ErrFileNotFound : ErrPathNotFound);
-    if (!fi.isFile())
-        raise(ErrInvalidPicture);
+    if (!fi.exists()) raise(fi.dir().exists() ? ErrFileNotFound : ErrPathNotFound);
+    if (!fi.isFile()) raise(ErrInvalidPicture);
     QFile file(host);
-    if (!file.open(QIODevice::ReadOnly))
-        raise(ErrPermissionDenied);
+    if (!file.open(QIODevice::ReadOnly)) raise(ErrPermissionDenied);
     const QByteArray head = file.read(64);
     file.close();
-    if (isMetafile(head))
-        return loadMetafile(host, head);
+    if (isMetafile(head)) return loadMetafile(host, head);
     QImageReader reader(host);
     reader.setDecideFormatFromContent(true);
     QImage image = reader.read();
-    if (image.isNull())
-        raise(ErrInvalidPicture, reader.errorString());
+    if (image.isNull()) raise(ErrInvalidPicture, reader.errorString());
     return fromPixels(std::move(image));
 }
 
 void SavePicture(const Picture& picture, const QString& winPath)
 {
-    if (picture.isNull())
-        raise(ErrInvalidPropertyValue, QStringLiteral("no picture"));
+    if (picture.isNull()) raise(ErrInvalidPropertyValue, QStringLiteral("no picture"));
     QByteArray bytes;
     QBuffer buf(&bytes);
     buf.open(QIODevice::WriteOnly);
@@ -143,15 +130,13 @@ void SavePicture(const Picture& picture, const QString& winPath)
         QPainter painter(&flat);
         painter.drawImage(0, 0, picture.image);
     }
-    if (!flat.save(&buf, "BMP"))
-        raise(ErrInvalidPicture, QStringLiteral("cannot write a bitmap"));
+    if (!flat.save(&buf, "BMP")) raise(ErrInvalidPicture, QStringLiteral("cannot write a bitmap"));
     fs::writeFileAtomic(winPath, bytes);
 }
 
 void SetClipboardPicture(const Picture& picture)
 {
-    if (picture.isNull())
-        raise(ErrClipboardFormat, QStringLiteral("no picture"));
+    if (picture.isNull()) raise(ErrClipboardFormat, QStringLiteral("no picture"));
     clipboard::SetImage(picture.image);
 }
 

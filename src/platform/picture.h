@@ -17,7 +17,7 @@ enum PictureErrorNumber {
 
 struct Picture {
     QImage image;
-    double widthTwips = 0, heightTwips = 0; // size on the screen at true size
+    double widthTwips = 0, heightTwips = 0;    // size on the screen at true size
     int widthHimetric = 0, heightHimetric = 0; // the picture's own size
     bool isNull() const { return image.isNull(); }
 };

@@ -11,11 +11,10 @@ namespace plat {
 namespace {
 
 class DefaultPrinter : public PrinterSeam {
-public:
+  public:
     bool printPage(const PrintedPage& page) override
     {
-        if (QPrinterInfo::defaultPrinter().isNull())
-            return false;
+        if (QPrinterInfo::defaultPrinter().isNull()) return false;
         QPrinter printer(QPrinter::HighResolution);
         return renderPage(printer, page);
     }
@@ -34,20 +33,21 @@ PrinterSeam*& current()
 
 } // namespace
 
-void setPrinterSeam(PrinterSeam* seam) { current() = seam ? seam : realSeam(); }
+void setPrinterSeam(PrinterSeam* seam)
+{
+    current() = seam ? seam : realSeam();
+}
 
 bool renderPage(QPagedPaintDevice& device, const PrintedPage& page)
 {
     QPainter painter;
-    if (!painter.begin(&device))
-        return false;
+    if (!painter.begin(&device)) return false;
     const double sx = device.logicalDpiX() / 1440.0;
     const double sy = device.logicalDpiY() / 1440.0;
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     for (const PrintedPicture& p : page) {
         const QRectF target(p.left * sx, p.top * sy, p.width * sx, p.height * sy);
-        if (!p.image.isNull() && target.isValid())
-            painter.drawImage(target, p.image);
+        if (!p.image.isNull() && target.isValid()) painter.drawImage(target, p.image);
     }
     return painter.end();
 }

@@ -22,7 +22,7 @@ struct PrintedPicture {
 using PrintedPage = QList<PrintedPicture>;
 
 class PrinterSeam {
-public:
+  public:
     virtual ~PrinterSeam() = default;
     // Sends one finished page; returns false when it cannot be printed.
     virtual bool printPage(const PrintedPage& page) = 0;
@@ -35,14 +35,13 @@ bool renderPage(QPagedPaintDevice& device, const PrintedPage& page);
 bool printToPdf(const PrintedPage& page, const QString& hostPath);
 
 class Printer {
-public:
-    void PaintPicture(const QImage& image, double left, double top, double width,
-                      double height);
+  public:
+    void PaintPicture(const QImage& image, double left, double top, double width, double height);
     // Sends the page, also an empty one. Throws FileError 482 when there is
     // no printer or it refuses the page; the page is dropped either way.
     void EndDoc();
 
-private:
+  private:
     PrintedPage m_page;
 };
 
