@@ -283,6 +283,12 @@ public:
     void RemoveChristianLink();
 
     // --- picture viewer (pictureview/) ---
+    // Shows the picture viewer (loading it when needed); failures are cleared.
+    void ShowPictureView();
+    void ShowPictureView1() { ShowPictureView(); }
+    void ShowPictureView2() { ShowPictureView(); }
+    void ShowPictureView3() { ShowPictureView(); }
+    void ShowPictureView4() { ShowPictureView(); }
 
     // --- file search (filesearch/) ---
     // Shows the deep-search window; nothing calls it.

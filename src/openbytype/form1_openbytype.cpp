@@ -1,9 +1,148 @@
+// Opening a pane's file by its type: the double-click dispatch, Run, the
+// pop-up View Graphic and ZipView, and the View Graphic command.
 #include "mainwindow/form1.h"
 
-// Opening files by their type is not built yet: these commands do nothing.
-void Form1::PaneDblClick(int) {}
-void Form1::RunPane(int) {}
-void Form1::GraphicPane(int) {}
-void Form1::ZipViewPane(int) {}
-void Form1::mnuExecute0_Click() {}
-void Form1::mnuBmp_Click() {}
+#include "openbytype/typesuffixes.h"
+#include "pictureview/realview.h"
+#include "platform/fileerror.h"
+#include "platform/msgbox.h"
+#include "platform/process.h"
+#include "platform/shellexec.h"
+
+using namespace openbytype;
+
+namespace {
+
+bool endsWithHtmlSuffix(const QString& name)
+{
+    static const QStringList forms = {"HTM", "Htm", "htm", "HTML", "Html", "html"};
+    return !MatchingForm(name, forms).isEmpty();
+}
+
+// The dispatch of one pane. A program or player that cannot be started
+// leaves it with the start's FileError; the callers decide what the user
+// sees.
+void Dispatch(Form1& f, int n)
+{
+    DriveView& p = f.Pane(n);
+    int selected = 0;
+    for (int i = 0; i < p.file->ListCount(); ++i)
+        if (p.file->Selected(i)) ++selected;
+    if (selected == 0) return;
+    if (selected > 1) {
+        plat::MsgBox("Please select one file at a time.");
+        return;
+    }
+
+    const QString folder = p.dir->Path();
+    const QString name = p.file->FileName();
+    const QString path = Form1::JoinPath(folder, name);
+
+    if (!MatchingForm(name, ProgramSuffixes).isEmpty()) {
+        plat::Shell(path, plat::vbNormalFocus);
+        return;
+    }
+    if (!MatchingForm(name, MediaSuffixes(n)).isEmpty()) {
+        const bool blank = name.contains(' ');
+        const bool root = folder.endsWith('\\');
+        const QChar quote('"');
+        QString commandLine;
+        int style = plat::vbNormalFocus;
+        if (blank && !root)
+            commandLine = MediaPlayerPath(2) + quote + folder + '\\' + name + quote;
+        else if (blank)
+            commandLine = MediaPlayerPath(1) + quote + folder + name + quote;
+        else if (!root)
+            commandLine = MediaPlayerPath(n == 1 ? 2 : 1) + folder + '\\' + name;
+        else {
+            commandLine = MediaPlayerPath(1) + folder + name;
+            if (n == 1) style = plat::vbMaximizedFocus;
+        }
+        plat::Shell(commandLine, style);
+        return;
+    }
+    if (!MatchingForm(name, DispatchPictureSuffixes).isEmpty()) {
+        f.mnuBmp_Click();
+        return;
+    }
+    if (endsWithHtmlSuffix(name)) {
+        f.mnuHtm_0_Click();
+        return;
+    }
+    plat::MsgBox("Not an executable file");
+}
+
+} // namespace
+
+void Form1::PaneDblClick(int n)
+{
+    try {
+        Dispatch(*this, n);
+    } catch (const plat::FileError& e) {
+        // The file was meant to be opened: say that it was not.
+        const QString path = FullPath(n);
+        plat::MsgBox(e.number() == plat::ErrFileNotFound
+                         ? "Cannot start " + path + ": the program was not found."
+                         : "Cannot start " + path + ": it is not a program that can run here.",
+                     plat::vbOKOnly | plat::vbExclamation);
+    }
+}
+
+void Form1::RunPane(int n)
+{
+    PaneDblClick(n);
+}
+
+void Form1::mnuExecute0_Click()
+{
+    const int n = FirstPaneWithSelection();
+    if (n == 0) {
+        plat::MsgBox(
+            "Please select a executable file with a .exe,.com,.bat,or.sys extension first");
+        return;
+    }
+    try {
+        Dispatch(*this, n);
+    } catch (const plat::FileError&) {
+        // File > Run goes on past a start that fails.
+    }
+}
+
+void Form1::GraphicPane(int n)
+{
+    if (!MatchingForm(Pane(n).file->FileName(), PictureSuffixes).isEmpty()) mnuBmp_Click();
+}
+
+void Form1::ZipViewPane(int n)
+{
+    DriveView& p = Pane(n);
+    if (MatchingForm(p.file->FileName(), ArchiveSuffixes).isEmpty()) return;
+    try {
+        plat::ShellExecute("open", JoinPath(p.dir->Path(), p.file->FileName()), 5);
+    } catch (const std::exception&) {
+    }
+}
+
+void Form1::mnuBmp_Click()
+{
+    try {
+        bool picture = false;
+        for (int n = 1; n <= 5 && !picture; ++n)
+            picture = !MatchingForm(Pane(n).file->FileName(), PictureSuffixes).isEmpty();
+        if (!picture) return;
+        if (FirstPaneWithSelection() == 0) {
+            plat::MsgBox("Please select a file first");
+            return;
+        }
+        RealView::get().Show(0);
+    } catch (const std::exception&) {
+    }
+}
+
+void Form1::ShowPictureView()
+{
+    try {
+        RealView::get().Show(0);
+    } catch (const std::exception&) {
+    }
+}

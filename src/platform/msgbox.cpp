@@ -44,7 +44,8 @@ public:
         for (const B& b : buttons)
             set |= b.qt;
         box.setStandardButtons(set);
-        box.setDefaultButton(buttons.first().qt);
+        const int defaultIndex = (style & vbDefaultButton2) && buttons.size() > 1 ? 1 : 0;
+        box.setDefaultButton(buttons.at(defaultIndex).qt);
         const int clicked = box.exec();
         for (const B& b : buttons)
             if (b.qt == clicked)

@@ -94,7 +94,10 @@ ProcessLaunch resolveCommandLine(const QString& commandLine, int windowStyle)
     }
     if (commandLine.startsWith(kMediaPlayerPath, Qt::CaseInsensitive)) {
         l.program = firstOnPath({"xdg-open"});
-        const QString file = commandLine.mid(kMediaPlayerPath.size()).trimmed();
+        QString file = commandLine.mid(kMediaPlayerPath.size()).trimmed();
+        // A name with blanks comes enclosed in double quotes: one argument.
+        if (file.size() >= 2 && file.startsWith('"') && file.endsWith('"'))
+            file = file.mid(1, file.size() - 2);
         if (!file.isEmpty())
             l.arguments << hostArgument(file);
         return l;
