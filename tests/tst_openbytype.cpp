@@ -262,7 +262,12 @@ class TstOpenByType : public QObject {
         f().PaneClick(3);
         f().FileBox3_DblClick();
         QVERIFY(!m_boxes->prompts().contains("Not an executable file"));
-        QVERIFY(m_procs->launches.isEmpty());
+        // View Html puts the page in the editor and the viewer starts the browser on it
+        QCOMPARE(m_procs->launches.size(), 1);
+        QCOMPARE(m_procs->launches[0].commandLine,
+                 QString("c:\\progra~1\\intern~1\\iexplore C:\\Web\\page.html"));
+        QCOMPARE(m_procs->launches[0].arguments,
+                 QStringList{m_drives->hostPath("C:\\Web\\page.html")});
     }
 
     void selectionCount_data()
