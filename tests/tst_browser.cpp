@@ -137,6 +137,20 @@ class TstBrowser : public QObject {
     }
 
     // Opening step, start step, closing step, as each launcher runs them.
+    // An address the browser would read as one of its options starts nothing.
+    void optionLikeAddressStartsNothing()
+    {
+        testsupport::RecordingProcesses processes;
+        bool refused = false;
+        try {
+            plat::Shell(plat::kBrowserCommand + "--new-instance=evil", plat::vbNormalFocus);
+        } catch (const plat::FileError& e) {
+            refused = e.number() == 5;
+        }
+        QVERIFY(refused);
+        QVERIFY(processes.launches.isEmpty());
+    }
+
     void launchSteps_data()
     {
         QTest::addColumn<QString>("automation");

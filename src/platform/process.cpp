@@ -46,6 +46,10 @@ QString hostArgument(const QString& arg)
         } catch (const FileError&) {
         }
     }
+    // No page address or file starts with "-"; the program would take it
+    // for one of its options.
+    if (arg.startsWith('-'))
+        raise(5, QStringLiteral("not a page or file: ") + arg);
     return arg;
 }
 
