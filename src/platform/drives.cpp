@@ -60,10 +60,10 @@ QList<DriveEntry> defaultTable()
     return out;
 }
 
-QList<DriveEntry> tableFromEnv(const QString& spec)
+QList<DriveEntry> tableFromEnv(const QString& text)
 {
     QList<DriveEntry> out;
-    const QStringList parts = spec.split(';', Qt::SkipEmptyParts);
+    const QStringList parts = text.split(';', Qt::SkipEmptyParts);
     for (const QString& part : parts) {
         const int eq = part.indexOf('=');
         if (eq != 1 || !part.at(0).isLetter())
