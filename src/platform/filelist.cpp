@@ -12,7 +12,7 @@ namespace plat::fs {
 
 namespace {
 
-bool wildcardMatch(const QString& name, const QString& pat)
+bool starMatch(QStringView name, QStringView pat)
 {
     // Iterative '*'/'?' matcher; '[' and every other character are literal.
     int n = 0, p = 0, starP = -1, starN = 0;
@@ -92,15 +92,20 @@ bool matchesPattern(const QString& name, const QString& pattern)
         pat = pat.trimmed();
         if (pat.isEmpty())
             continue;
-        if (pat == "*.*" || pat == "*")
-            return true;
         if (wildcardMatch(name, pat))
-            return true;
-        // "name.*" also matches "name" without an ending, as Windows does
-        if (pat.endsWith(".*") && wildcardMatch(name, pat.left(pat.size() - 2)))
             return true;
     }
     return false;
+}
+
+bool wildcardMatch(const QString& name, const QString& pattern)
+{
+    if (pattern == u"*.*" || pattern == u"*")
+        return true;
+    if (starMatch(name, pattern))
+        return true;
+    // "name.*" also matches "name" without an ending, as Windows does
+    return pattern.endsWith(u".*") && starMatch(name, QStringView(pattern).chopped(2));
 }
 
 QStringList listFiles(const QString& winFolder, const QString& pattern)

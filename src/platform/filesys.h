@@ -13,6 +13,9 @@ namespace plat::fs {
 // '?' only, case-insensitive; "*.*" also matches names without a dot; an
 // empty pattern matches everything).
 bool matchesPattern(const QString& name, const QString& pattern);
+// One wildcard pattern: '*' and '?', case-insensitive; "*.*" matches every
+// name and "x.*" also a bare "x", as the file system matches them.
+bool wildcardMatch(const QString& name, const QString& pattern);
 
 // Regular files of a folder matching the pattern, hidden (dot) files left
 // out, sorted case-insensitively. Throws 76 for a missing folder, 70 when it

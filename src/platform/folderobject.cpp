@@ -1,4 +1,5 @@
 #include "platform/folderobject.h"
+#include "platform/filesys.h"
 
 #include "platform/drives.h"
 #include "platform/fileerror.h"
@@ -13,28 +14,6 @@
 namespace plat {
 
 namespace {
-
-bool starMatch(QStringView name, QStringView pat)
-{
-    qsizetype n = 0, p = 0, starP = -1, starN = 0;
-    while (n < name.size()) {
-        if (p < pat.size() && (pat[p] == u'?' || pat[p].toCaseFolded() == name[n].toCaseFolded())) {
-            ++n;
-            ++p;
-        } else if (p < pat.size() && pat[p] == u'*') {
-            starP = p++;
-            starN = n;
-        } else if (starP >= 0) {
-            p = starP + 1;
-            n = ++starN;
-        } else {
-            return false;
-        }
-    }
-    while (p < pat.size() && pat[p] == u'*')
-        ++p;
-    return p == pat.size();
-}
 
 enum class Kind { Files, Folders };
 
@@ -91,9 +70,7 @@ QStringList scan(const QString& winFolder, Kind kind, bool withHidden)
 bool wildcardMatches(const QString& name, const QString& pattern)
 {
     if (pattern.isEmpty() || name.isEmpty()) return false;
-    if (pattern == u"*.*") return true;
-    if (starMatch(name, pattern)) return true;
-    return pattern.endsWith(u".*") && starMatch(name, QStringView(pattern).chopped(2));
+    return fs::wildcardMatch(name, pattern);
 }
 
 QStringList Folder::SubFolders() const
