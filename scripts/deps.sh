@@ -3,7 +3,7 @@
 # and only those that are missing.
 set -euo pipefail
 PKGS=(build-essential cmake ninja-build qt6-base-dev libsqlite3-dev xvfb xauth
-      x11-apps imagemagick fonts-dejavu-core xdg-utils)
+      x11-apps imagemagick fonts-dejavu-core xdg-utils qt6-multimedia-dev)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
