@@ -14,6 +14,16 @@ namespace plat::media {
 
 namespace {
 
+// The FFmpeg backend reads AVI and the other common containers with the
+// libraries Qt Multimedia already depends on; GStreamer would need further
+// plug-in packages for them. Qt picks its backend once, on the first use of
+// anything multimedia, so the choice is made before the program starts. A
+// backend the user names wins.
+const bool g_backendChosen = [] {
+    if (!qEnvironmentVariableIsSet("QT_MEDIA_BACKEND")) qputenv("QT_MEDIA_BACKEND", "ffmpeg");
+    return true;
+}();
+
 PlayerFactory& factory()
 {
     static PlayerFactory f;
