@@ -1,0 +1,17 @@
+#pragma once
+// What the rotation and scrolling windows use of the picture viewer: the
+// picture of its image control and a press of its hidden button, each of
+// which loads the viewer when it is not loaded. The picture viewer hooks
+// itself in here; until it does, there is no picture and the press does
+// nothing.
+#include <QImage>
+#include <functional>
+
+namespace RealViewLink {
+
+QImage Image1Picture(); // RealView.Image1.Picture; null when none is loaded
+void PressCommand6();   // RealView.Command6 = True
+
+void setHooks(std::function<QImage()> image1Picture, std::function<void()> pressCommand6);
+
+} // namespace RealViewLink

@@ -1,0 +1,25 @@
+#include "standalone/spnscrol.h"
+
+#include "controls/controls.h"
+#include "standalone/spin.h"
+
+SpnScrol::SpnScrol()
+{
+    setObjectName("SpnScrol");
+    setCaption("Form1");
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setClientSizeTwips(510, 2430);
+    VScroll1 = new VScrollBar(client(), "VScroll1");
+    ctl::Move(VScroll1, 0, 0, 495, 2415);
+    connect(VScroll1, &VScrollBar::Change, this, &SpnScrol::VScroll1_Change);
+    connect(VScroll1, &VScrollBar::Scroll, this, &SpnScrol::VScroll1_Scroll);
+}
+
+void SpnScrol::VScroll1_Change()
+{
+    Spin::get().Command1->Press();
+}
+void SpnScrol::VScroll1_Scroll()
+{
+    Spin::get().Command1->Press();
+}
