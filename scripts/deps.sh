@@ -3,7 +3,6 @@
 # and only those that are missing.
 set -euo pipefail
 PKGS=(build-essential cmake ninja-build qt6-base-dev libsqlite3-dev xvfb xauth
-PKGS=(build-essential cmake ninja-build qt6-base-dev libsqlite3-dev xvfb xauth
       x11-apps imagemagick fonts-dejavu-core xdg-utils poppler-utils
       libwmf-bin fonts-urw-base35 qt6-multimedia-dev)
 missing=()
