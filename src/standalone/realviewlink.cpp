@@ -1,5 +1,7 @@
 #include "standalone/realviewlink.h"
 
+#include "pictureview/realview.h"
+
 namespace RealViewLink {
 
 namespace {
@@ -9,12 +11,18 @@ std::function<void()> g_press;
 
 QImage Image1Picture()
 {
-    return g_picture ? g_picture() : QImage();
+    if (g_picture) return g_picture();
+    return RealView::get().Image1->Picture().image;
 }
 
 void PressCommand6()
 {
-    if (g_press) g_press();
+    if (g_press) {
+        g_press();
+        return;
+    }
+    // The viewer has no such button: the press only loads the window.
+    RealView::get();
 }
 
 void setHooks(std::function<QImage()> image1Picture, std::function<void()> pressCommand6)

@@ -1,9 +1,8 @@
 #pragma once
 // What the rotation and scrolling windows use of the picture viewer: the
 // picture of its image control and a press of its hidden button, each of
-// which loads the viewer when it is not loaded. The picture viewer hooks
-// itself in here; until it does, there is no picture and the press does
-// nothing.
+// which loads the viewer when it is not loaded. Tests put hooks in place
+// of the viewer.
 #include <QImage>
 #include <functional>
 
