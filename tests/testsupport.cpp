@@ -1,5 +1,7 @@
 #include "testsupport.h"
 
+#include "controls/controls.h"
+#include "mainwindow/form1.h"
 #include "platform/drives.h"
 
 #include <QDir>
@@ -8,6 +10,29 @@
 #include <QStandardPaths>
 
 namespace testsupport {
+
+QByteArray contents(const QString& hostPath)
+{
+    QFile f(hostPath);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+QStringList entries(const ctl::ListBox* list)
+{
+    QStringList out;
+    for (int i = 0; i < list->ListCount(); ++i)
+        out.append(list->List(i));
+    return out;
+}
+
+void showFolder(int pane, const QString& winFolder)
+{
+    DriveView& p = Form1::get().Pane(pane);
+    p.drive->Refresh();
+    p.dir->setPath(winFolder);
+    p.file->setPath(winFolder);
+    p.file->setPattern("*.*");
+}
 
 void isolateEnvironment()
 {

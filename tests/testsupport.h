@@ -12,7 +12,18 @@
 #include <QTemporaryDir>
 #include <functional>
 
+namespace ctl {
+class ListBox;
+}
+
 namespace testsupport {
+
+// A file's bytes, or "<missing>" when there is no file.
+QByteArray contents(const QString& hostPath);
+// The entries of a list box, in order.
+QStringList entries(const ctl::ListBox* list);
+// Puts pane n of the main window on a folder, listing all its files.
+void showFolder(int pane, const QString& winFolder);
 
 // Points HOME, the settings store, the trash and the user's data folders at
 // a fresh temporary folder, so no test ever sees the user's real settings.

@@ -49,11 +49,7 @@ struct RecordingTrash : plat::trash::TrashSeam {
     QString failName = QStringLiteral("\x01none");
 };
 
-QByteArray contents(const QString& host)
-{
-    QFile f(host);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
+using testsupport::contents;
 
 // Every file under a host folder, hidden ones included, as relative paths.
 QStringList tree(const QString& host)
@@ -90,14 +86,7 @@ class TstCopyPaste : public QObject {
     QString host(const QString& win) { return m_drives->hostPath(win); }
 
     // Points pane n at a folder, as a user's double click would.
-    void show(int n, const QString& folder)
-    {
-        DriveView& p = f().Pane(n);
-        p.drive->Refresh();
-        p.dir->setPath(folder);
-        p.file->setPath(folder);
-        p.file->setPattern("*.*");
-    }
+    void show(int n, const QString& folder) { testsupport::showFolder(n, folder); }
     void select(int n, const QList<int>& rows)
     {
         ctl::FileListBox* l = f().Pane(n).file;
@@ -105,13 +94,7 @@ class TstCopyPaste : public QObject {
             l->setSelected(r, true);
         if (!rows.isEmpty()) l->setCurrentRow(rows.last(), QItemSelectionModel::NoUpdate);
     }
-    QStringList list(ctl::ListBox* l)
-    {
-        QStringList out;
-        for (int i = 0; i < l->ListCount(); ++i)
-            out.append(l->List(i));
-        return out;
-    }
+    QStringList list(ctl::ListBox* l) { return testsupport::entries(l); }
 
   private slots:
     void initTestCase() { testsupport::isolateEnvironment(); }

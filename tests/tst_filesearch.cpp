@@ -32,13 +32,7 @@ using testsupport::TempDrives;
 
 namespace {
 
-QStringList entries(const ctl::ListBox* l)
-{
-    QStringList out;
-    for (int i = 0; i < l->ListCount(); ++i)
-        out.append(l->List(i));
-    return out;
-}
+using testsupport::entries;
 
 // Runs a step each time the list gains an entry (n counts the entries
 // added so far), inside the walk's own yield, as a user's click between two

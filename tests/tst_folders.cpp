@@ -21,11 +21,7 @@ using testsupport::TempDrives;
 
 namespace {
 
-QByteArray contents(const QString& host)
-{
-    QFile f(host);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
+using testsupport::contents;
 
 void unloadDialogs()
 {
@@ -48,21 +44,8 @@ class TstFolders : public QObject {
     QString host(const QString& win) { return m_drives->hostPath(win); }
     bool isDir(const QString& win) { return QFileInfo(host(win)).isDir(); }
 
-    void show(int n, const QString& folder)
-    {
-        DriveView& p = f().Pane(n);
-        p.drive->Refresh();
-        p.dir->setPath(folder);
-        p.file->setPath(folder);
-        p.file->setPattern("*.*");
-    }
-    QStringList list(ctl::ListBox* l)
-    {
-        QStringList out;
-        for (int i = 0; i < l->ListCount(); ++i)
-            out.append(l->List(i));
-        return out;
-    }
+    void show(int n, const QString& folder) { testsupport::showFolder(n, folder); }
+    QStringList list(ctl::ListBox* l) { return testsupport::entries(l); }
 
   private slots:
     void initTestCase()

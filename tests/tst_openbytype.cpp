@@ -30,14 +30,7 @@ class TstOpenByType : public QObject {
 
     Form1& f() { return Form1::get(); }
 
-    void show(int n, const QString& folder)
-    {
-        DriveView& p = f().Pane(n);
-        p.drive->Refresh();
-        p.dir->setPath(folder);
-        p.file->setPath(folder);
-        p.file->setPattern("*.*");
-    }
+    void show(int n, const QString& folder) { testsupport::showFolder(n, folder); }
     int rowOf(int n, const QString& name)
     {
         ctl::FileListBox* l = f().Pane(n).file;

@@ -118,11 +118,7 @@ class TstPictureView : public QObject {
         if (!ok) qWarning("could not write %s", qPrintable(winPath));
         return winPath;
     }
-    QByteArray contents(const QString& winPath)
-    {
-        QFile file(host(winPath));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
+    QByteArray contents(const QString& winPath) { return testsupport::contents(host(winPath)); }
 
     // Selects a file in pane 1 and opens the viewer on it through View
     // Graphic, accepting the offered file in the Open dialog.

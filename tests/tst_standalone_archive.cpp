@@ -140,11 +140,7 @@ QStringList rows(const plat::ListView& list)
     return out;
 }
 
-QByteArray contents(const QString& host)
-{
-    QFile f(host);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
+using testsupport::contents;
 
 } // namespace
 
@@ -157,14 +153,7 @@ class TstStandaloneArchive : public QObject {
     Form1& f() { return Form1::get(); }
     QString host(const QString& win) { return m_drives->hostPath(win); }
 
-    void show(int n, const QString& folder)
-    {
-        DriveView& p = f().Pane(n);
-        p.drive->Refresh();
-        p.dir->setPath(folder);
-        p.file->setPath(folder);
-        p.file->setPattern("*.*");
-    }
+    void show(int n, const QString& folder) { testsupport::showFolder(n, folder); }
     void selectFile(int n, const QString& name)
     {
         ctl::FileListBox* l = f().Pane(n).file;
