@@ -33,8 +33,7 @@ int plainRead(const QString& folder)
     int n = 0;
     while (dirent* e = ::readdir(d)) {
         struct stat st;
-        if (::fstatat(::dirfd(d), e->d_name, &st, 0) == 0 && S_ISREG(st.st_mode))
-            ++n;
+        if (::fstatat(::dirfd(d), e->d_name, &st, 0) == 0 && S_ISREG(st.st_mode)) ++n;
     }
     ::closedir(d);
     return n;

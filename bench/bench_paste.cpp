@@ -118,10 +118,11 @@ int main(int argc, char** argv)
         auto timeCp = [&] { cpSmall = std::min(cpSmall, seconds([&] { run("cp", cpArgs); })); };
         auto timeOurs = [&] {
             oursSmall = std::min(oursSmall, seconds([&] {
-                for (int i = 0; i < smallCount; ++i)
-                    plat::fs::copyFile(QStringLiteral("C:\\small\\f%1.txt").arg(i),
-                                       QStringLiteral("C:\\%1\\f%2.txt").arg(oursDir).arg(i));
-            }));
+                                     for (int i = 0; i < smallCount; ++i)
+                                         plat::fs::copyFile(
+                                             QStringLiteral("C:\\small\\f%1.txt").arg(i),
+                                             QStringLiteral("C:\\%1\\f%2.txt").arg(oursDir).arg(i));
+                                 }));
         };
         if (round % 2 == 0) {
             timeCp();

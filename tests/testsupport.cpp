@@ -69,15 +69,17 @@ QString TempDrives::host(QChar letter) const
     return plat::drives::find(letter)->hostRoot;
 }
 
-QString TempDrives::hostPath(const QString& winPath) const { return plat::drives::toHost(winPath); }
+QString TempDrives::hostPath(const QString& winPath) const
+{
+    return plat::drives::toHost(winPath);
+}
 
 QString TempDrives::write(const QString& winPath, const QByteArray& content)
 {
     const QString h = hostPath(winPath);
     QDir().mkpath(QFileInfo(h).absolutePath());
     QFile f(h);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(content);
+    if (f.open(QIODevice::WriteOnly)) f.write(content);
     return winPath;
 }
 
@@ -87,20 +89,29 @@ QString TempDrives::mkdir(const QString& winPath)
     return winPath;
 }
 
-RecordingMessageBoxes::RecordingMessageBoxes() { plat::setMessageBoxSeam(this); }
-RecordingMessageBoxes::~RecordingMessageBoxes() { plat::setMessageBoxSeam(nullptr); }
+RecordingMessageBoxes::RecordingMessageBoxes()
+{
+    plat::setMessageBoxSeam(this);
+}
+RecordingMessageBoxes::~RecordingMessageBoxes()
+{
+    plat::setMessageBoxSeam(nullptr);
+}
 
 int RecordingMessageBoxes::msgBox(const QString& prompt, int style, const QString& title)
 {
     boxes.append({prompt, style, title});
-    if (!answers.isEmpty())
-        return answers.takeFirst();
+    if (!answers.isEmpty()) return answers.takeFirst();
     switch (style & 7) {
-    case plat::vbAbortRetryIgnore: return plat::vbAbort;
+    case plat::vbAbortRetryIgnore:
+        return plat::vbAbort;
     case plat::vbYesNoCancel:
-    case plat::vbYesNo: return plat::vbYes;
-    case plat::vbRetryCancel: return plat::vbRetry;
-    default: return plat::vbOK;
+    case plat::vbYesNo:
+        return plat::vbYes;
+    case plat::vbRetryCancel:
+        return plat::vbRetry;
+    default:
+        return plat::vbOK;
     }
 }
 
@@ -108,8 +119,7 @@ QString RecordingMessageBoxes::inputBox(const QString& prompt, const QString& ti
                                         const QString& def)
 {
     boxes.append({prompt, -1, title});
-    if (!inputAnswers.isEmpty())
-        return inputAnswers.takeFirst();
+    if (!inputAnswers.isEmpty()) return inputAnswers.takeFirst();
     return def;
 }
 
@@ -121,31 +131,48 @@ QStringList RecordingMessageBoxes::prompts() const
     return out;
 }
 
-RecordingProcesses::RecordingProcesses() { plat::setProcessSeam(this); }
-RecordingProcesses::~RecordingProcesses() { plat::setProcessSeam(nullptr); }
+RecordingProcesses::RecordingProcesses()
+{
+    plat::setProcessSeam(this);
+}
+RecordingProcesses::~RecordingProcesses()
+{
+    plat::setProcessSeam(nullptr);
+}
 bool RecordingProcesses::start(const plat::ProcessLaunch& launch)
 {
     launches.append(launch);
     return succeed;
 }
 
-RecordingShellOpen::RecordingShellOpen() { plat::setShellOpenSeam(this); }
-RecordingShellOpen::~RecordingShellOpen() { plat::setShellOpenSeam(nullptr); }
+RecordingShellOpen::RecordingShellOpen()
+{
+    plat::setShellOpenSeam(this);
+}
+RecordingShellOpen::~RecordingShellOpen()
+{
+    plat::setShellOpenSeam(nullptr);
+}
 bool RecordingShellOpen::open(const QString& verb, const QString& hostPath, int showCmd)
 {
     calls.append({verb, hostPath, showCmd});
     return true;
 }
 
-ScriptedDialogs::ScriptedDialogs() { plat::setDialogSeam(this); }
-ScriptedDialogs::~ScriptedDialogs() { plat::setDialogSeam(nullptr); }
+ScriptedDialogs::ScriptedDialogs()
+{
+    plat::setDialogSeam(this);
+}
+ScriptedDialogs::~ScriptedDialogs()
+{
+    plat::setDialogSeam(nullptr);
+}
 
 bool ScriptedDialogs::showColor(plat::CommonDialog& dlg)
 {
     shown << "color";
     seen << dlg;
-    if (colors.isEmpty())
-        return false;
+    if (colors.isEmpty()) return false;
     dlg.Color = colors.takeFirst();
     return true;
 }
@@ -154,11 +181,9 @@ bool ScriptedDialogs::showOpen(plat::CommonDialog& dlg)
 {
     shown << "open";
     seen << dlg;
-    if (openFiles.isEmpty())
-        return false;
+    if (openFiles.isEmpty()) return false;
     const QString f = openFiles.takeFirst();
-    if (f.isEmpty())
-        return false;
+    if (f.isEmpty()) return false;
     dlg.FileName = f;
     return true;
 }
@@ -167,11 +192,9 @@ bool ScriptedDialogs::showSave(plat::CommonDialog& dlg)
 {
     shown << "save";
     seen << dlg;
-    if (saveFiles.isEmpty())
-        return false;
+    if (saveFiles.isEmpty()) return false;
     const QString f = saveFiles.takeFirst();
-    if (f.isEmpty())
-        return false;
+    if (f.isEmpty()) return false;
     dlg.FileName = f;
     return true;
 }
@@ -180,8 +203,7 @@ bool ScriptedDialogs::showPrinter(plat::CommonDialog& dlg)
 {
     shown << "printer";
     seen << dlg;
-    if (printerAnswers <= 0)
-        return false;
+    if (printerAnswers <= 0) return false;
     --printerAnswers;
     return true;
 }

@@ -32,23 +32,23 @@ void isolateEnvironment();
 
 // Temporary folders mapped as drives C: and D: (and more when asked).
 class TempDrives {
-public:
+  public:
     explicit TempDrives(int count = 2);
     ~TempDrives();
-    QString host(QChar letter) const;              // host root of a drive
+    QString host(QChar letter) const;               // host root of a drive
     QString hostPath(const QString& winPath) const; // host path of a Windows path
     // Writes a file (creating folders) under a Windows path; returns it.
     QString write(const QString& winPath, const QByteArray& content = "x");
     QString mkdir(const QString& winPath);
 
-private:
+  private:
     QList<QTemporaryDir*> m_dirs;
 };
 
 // Records every message box and answers from a queue (default: the first
 // button: OK, Yes, Abort or Retry).
 class RecordingMessageBoxes : public plat::MessageBoxSeam {
-public:
+  public:
     struct Box {
         QString prompt;
         int style;
@@ -67,7 +67,7 @@ public:
 
 // Records every program start instead of starting it.
 class RecordingProcesses : public plat::ProcessSeam {
-public:
+  public:
     RecordingProcesses();
     ~RecordingProcesses() override;
     bool start(const plat::ProcessLaunch& launch) override;
@@ -77,7 +77,7 @@ public:
 
 // Records every shell open instead of opening.
 class RecordingShellOpen : public plat::ShellOpenSeam {
-public:
+  public:
     RecordingShellOpen();
     ~RecordingShellOpen() override;
     bool open(const QString& verb, const QString& hostPath, int showCmd) override;
@@ -91,18 +91,18 @@ public:
 // Answers the common dialogs from scripts; a dialog with no script is
 // cancelled.
 class ScriptedDialogs : public plat::DialogSeam {
-public:
+  public:
     ScriptedDialogs();
     ~ScriptedDialogs() override;
     bool showColor(plat::CommonDialog& dlg) override;
     bool showOpen(plat::CommonDialog& dlg) override;
     bool showSave(plat::CommonDialog& dlg) override;
     bool showPrinter(plat::CommonDialog& dlg) override;
-    QList<int> colors;          // each colour dialog takes the next; none left: cancel
-    QStringList openFiles;      // Windows paths; empty string: cancel
+    QList<int> colors;     // each colour dialog takes the next; none left: cancel
+    QStringList openFiles; // Windows paths; empty string: cancel
     QStringList saveFiles;
-    int printerAnswers = 0;     // how many printer dialogs to accept
-    QStringList shown;          // "color", "open", "save", "printer" in order
+    int printerAnswers = 0;         // how many printer dialogs to accept
+    QStringList shown;              // "color", "open", "save", "printer" in order
     QList<plat::CommonDialog> seen; // the dialog's properties as each was shown
 };
 

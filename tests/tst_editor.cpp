@@ -363,8 +363,7 @@ class TstEditor : public QObject {
             field.setSelStart(pos);
             field.setSelLength(rng.bounded(int(std::min<qsizetype>(text.size() - pos, 5) + 1)));
             field.setSelText(QStringList{"\r\n", "ab", "", "\n", "xyz"}[rng.bounded(5)]);
-            if (field.Text() != states.last())
-                states << field.Text();
+            if (field.Text() != states.last()) states << field.Text();
         }
         while (states.size() > 1) {
             QVERIFY(field.Undo());

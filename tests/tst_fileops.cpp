@@ -20,7 +20,8 @@ using namespace plat;
 
 namespace {
 
-int errorOf(const std::function<void()>& f) {
+int errorOf(const std::function<void()>& f)
+{
     try {
         f();
     } catch (const FileError& e) {
@@ -29,26 +30,30 @@ int errorOf(const std::function<void()>& f) {
     return 0;
 }
 
-void put(const QString& host, const QByteArray& data) {
+void put(const QString& host, const QByteArray& data)
+{
     QFile f(host);
     QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(host));
     f.write(data);
 }
 
-QByteArray get(const QString& host) {
+QByteArray get(const QString& host)
+{
     QFile f(host);
     if (!f.open(QIODevice::ReadOnly)) return QByteArray("<missing>");
     return f.readAll();
 }
 
-QStringList leftovers(const QString& hostFolder) {
+QStringList leftovers(const QString& hostFolder)
+{
     return QDir(hostFolder).entryList({".quorbix-copy-*"}, QDir::Files | QDir::Hidden);
 }
 
 struct RecordingTrash : trash::TrashSeam {
     QStringList sent;
     QString failOn;
-    bool moveToTrash(const QString& hostPath, QString* err) override {
+    bool moveToTrash(const QString& hostPath, QString* err) override
+    {
         if (hostPath == failOn) {
             *err = QStringLiteral("refused");
             return false;
@@ -72,14 +77,16 @@ class TstFileOps : public QObject {
     QString d(const QString& rel) const { return m_d->path() + '/' + rel; }
 
   private slots:
-    void initTestCase() {
+    void initTestCase()
+    {
         // The trash tests move files; keep them away from the user's home.
         qputenv("HOME", m_home.path().toUtf8());
         qputenv("XDG_DATA_HOME", (m_home.path() + "/.local/share").toUtf8());
         m_startFolder = QDir::currentPath();
     }
 
-    void init() {
+    void init()
+    {
         m_c = new QTemporaryDir;
         m_d = new QTemporaryDir;
         drives::setTable({{'C', m_c->path(), {}}, {'D', m_d->path(), {}}});
@@ -87,7 +94,8 @@ class TstFileOps : public QObject {
         QDir().mkpath(d("sub"));
     }
 
-    void cleanup() {
+    void cleanup()
+    {
         trash::setTrashSeam(nullptr);
         fs::failNextCopyWith(0);
         QDir::setCurrent(m_startFolder);
@@ -104,7 +112,8 @@ class TstFileOps : public QObject {
         m_c = m_d = nullptr;
     }
 
-    void copyErrors_data() {
+    void copyErrors_data()
+    {
         QTest::addColumn<QString>("prep");
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("target");
@@ -148,7 +157,8 @@ class TstFileOps : public QObject {
                                               << "Q:\\x.txt" << 68;
     }
 
-    void copyErrors() {
+    void copyErrors()
+    {
         QFETCH(QString, prep);
         QFETCH(QString, source);
         QFETCH(QString, target);
@@ -184,7 +194,8 @@ class TstFileOps : public QObject {
         QCOMPARE(leftovers(d("sub")), QStringList());
     }
 
-    void copyWritesExactBytes_data() {
+    void copyWritesExactBytes_data()
+    {
         QTest::addColumn<QByteArray>("data");
         QTest::addColumn<bool>("targetExists");
         QTest::addColumn<int>("mode");
@@ -208,7 +219,8 @@ class TstFileOps : public QObject {
         QTest::newRow("into a folder") << all << false << 0644 << "D:\\sub\\out.bin";
     }
 
-    void copyWritesExactBytes() {
+    void copyWritesExactBytes()
+    {
         QFETCH(QByteArray, data);
         QFETCH(bool, targetExists);
         QFETCH(int, mode);
@@ -229,7 +241,8 @@ class TstFileOps : public QObject {
         QCOMPARE(leftovers(QFileInfo(targetHost).absolutePath()), QStringList());
     }
 
-    void copyFailureKeepsOldTarget_data() {
+    void copyFailureKeepsOldTarget_data()
+    {
         QTest::addColumn<int>("number");
         QTest::addColumn<bool>("targetExists");
         QTest::addColumn<QByteArray>("data");
@@ -240,7 +253,8 @@ class TstFileOps : public QObject {
         QTest::newRow("disk full, empty source") << 61 << true << QByteArray();
     }
 
-    void copyFailureKeepsOldTarget() {
+    void copyFailureKeepsOldTarget()
+    {
         QFETCH(int, number);
         QFETCH(bool, targetExists);
         QFETCH(QByteArray, data);
@@ -260,7 +274,8 @@ class TstFileOps : public QObject {
         QCOMPARE(get(d("out.bin")), data);
     }
 
-    void renameNeverReplaces_data() {
+    void renameNeverReplaces_data()
+    {
         QTest::addColumn<QString>("from");
         QTest::addColumn<QString>("to");
         QTest::addColumn<int>("number");
@@ -287,7 +302,8 @@ class TstFileOps : public QObject {
                                               << "Q:\\a.txt" << 68;
     }
 
-    void renameNeverReplaces() {
+    void renameNeverReplaces()
+    {
         QFETCH(QString, from);
         QFETCH(QString, to);
         QFETCH(int, number);
@@ -308,7 +324,8 @@ class TstFileOps : public QObject {
         QVERIFY(!QFileInfo::exists(c("new.txt")));
     }
 
-    void renameMoves_data() {
+    void renameMoves_data()
+    {
         QTest::addColumn<QString>("from");
         QTest::addColumn<QString>("to");
         QTest::addColumn<QString>("moved"); // the file that must now hold "AAA"
@@ -327,7 +344,8 @@ class TstFileOps : public QObject {
                                                << "D:\\a.txt";
     }
 
-    void renameMoves() {
+    void renameMoves()
+    {
         QFETCH(QString, from);
         QFETCH(QString, to);
         QFETCH(QString, moved);
@@ -342,7 +360,8 @@ class TstFileOps : public QObject {
         QVERIFY(!QFileInfo(drives::toHost(from)).exists());
     }
 
-    void folders_data() {
+    void folders_data()
+    {
         QTest::addColumn<QString>("op");
         QTest::addColumn<QString>("path");
         QTest::addColumn<int>("number");
@@ -383,7 +402,8 @@ class TstFileOps : public QObject {
                                                                   << "E:" << 75;
     }
 
-    void folders() {
+    void folders()
+    {
         QFETCH(QString, op);
         QFETCH(QString, path);
         QFETCH(int, number);
@@ -410,7 +430,8 @@ class TstFileOps : public QObject {
         QVERIFY(QFileInfo(c("EmptyRoot")).isDir());
     }
 
-    void readAndWrite_data() {
+    void readAndWrite_data()
+    {
         QTest::addColumn<QString>("op");
         QTest::addColumn<QString>("path");
         QTest::addColumn<int>("number");
@@ -441,7 +462,8 @@ class TstFileOps : public QObject {
                                                << "D:\\sub" << 75;
     }
 
-    void readAndWrite() {
+    void readAndWrite()
+    {
         QFETCH(QString, op);
         QFETCH(QString, path);
         QFETCH(int, number);
@@ -475,7 +497,8 @@ class TstFileOps : public QObject {
         QVERIFY(QFileInfo(d("sub")).isDir());
     }
 
-    void trashLandsInTrash_data() {
+    void trashLandsInTrash_data()
+    {
         QTest::addColumn<bool>("dataFolderExists");
         QTest::addColumn<bool>("folder");
 
@@ -485,7 +508,8 @@ class TstFileOps : public QObject {
         QTest::newRow("folder, data folder missing") << false << true;
     }
 
-    void trashLandsInTrash() {
+    void trashLandsInTrash()
+    {
         QFETCH(bool, dataFolderExists);
         QFETCH(bool, folder);
 
@@ -519,7 +543,8 @@ class TstFileOps : public QObject {
         QVERIFY(!QFileInfo::exists(d("info")));
     }
 
-    void trashRefusalKeepsFile_data() {
+    void trashRefusalKeepsFile_data()
+    {
         QTest::addColumn<QString>("path");
         QTest::addColumn<bool>("noTrash");
 
@@ -528,7 +553,8 @@ class TstFileOps : public QObject {
         QTest::newRow("letter with no drive") << "Q:\\keep.txt" << false;
     }
 
-    void trashRefusalKeepsFile() {
+    void trashRefusalKeepsFile()
+    {
         QFETCH(QString, path);
         QFETCH(bool, noTrash);
 
@@ -551,7 +577,8 @@ class TstFileOps : public QObject {
                  QStringList{"sub"});
     }
 
-    void trashSeamSeesEachPath() {
+    void trashSeamSeesEachPath()
+    {
         RecordingTrash rec;
         rec.failOn = c("b.txt");
         trash::setTrashSeam(&rec);

@@ -34,7 +34,7 @@ class TstMainWindow : public QObject {
         QTest::mouseClick(list->viewport(), button, mods, r.center());
     }
 
-private slots:
+  private slots:
     void initTestCase()
     {
         testsupport::isolateEnvironment();
@@ -241,8 +241,10 @@ private slots:
     {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("root") << "C:\\" << "C:\\a.txt";
-        QTest::newRow("folder") << "C:\\Temp" << "C:\\Temp\\x.txt";
+        QTest::newRow("root") << "C:\\"
+                              << "C:\\a.txt";
+        QTest::newRow("folder") << "C:\\Temp"
+                                << "C:\\Temp\\x.txt";
     }
     void fullPath()
     {

@@ -14,7 +14,8 @@ using namespace plat;
 
 namespace {
 
-int errorOf(const std::function<void()>& f) {
+int errorOf(const std::function<void()>& f)
+{
     try {
         f();
     } catch (const FileError& e) {
@@ -34,28 +35,33 @@ class TstPlatformFs : public QObject {
     QTemporaryDir m_d;
     QString m_startFolder;
 
-    QString hostC(const QString& rel = {}) const {
+    QString hostC(const QString& rel = {}) const
+    {
         return rel.isEmpty() ? m_c.path() : m_c.path() + '/' + rel;
     }
-    QString hostD(const QString& rel = {}) const {
+    QString hostD(const QString& rel = {}) const
+    {
         return rel.isEmpty() ? m_d.path() : m_d.path() + '/' + rel;
     }
 
   private slots:
-    void initTestCase() {
+    void initTestCase()
+    {
         m_startFolder = QDir::currentPath();
         QVERIFY(QDir().mkpath(hostC("work/deeper")));
         QVERIFY(QDir().mkpath(hostD("docs")));
     }
 
-    void init() {
+    void init()
+    {
         drives::setTable({{'C', m_c.path(), {}}, {'D', m_d.path(), {}}});
         drives::setCurrentFolder("C:\\work");
     }
 
     void cleanupTestCase() { QDir::setCurrent(m_startFolder); }
 
-    void normalize_data() {
+    void normalize_data()
+    {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("expected");
 
@@ -85,20 +91,23 @@ class TstPlatformFs : public QObject {
                                                    << "C:\\work";
     }
 
-    void normalize() {
+    void normalize()
+    {
         QFETCH(QString, path);
         QFETCH(QString, expected);
         QCOMPARE(drives::normalize(path), expected);
     }
 
-    void letterWithNoDrive_data() {
+    void letterWithNoDrive_data()
+    {
         QTest::addColumn<QString>("path");
         QTest::newRow("absolute") << "Q:\\x";
         QTest::newRow("letter alone") << "q:";
         QTest::newRow("relative to the letter") << "Q:x";
     }
 
-    void letterWithNoDrive() {
+    void letterWithNoDrive()
+    {
         QFETCH(QString, path);
         QCOMPARE(errorOf([&] { drives::normalize(path); }), 68);
         QCOMPARE(errorOf([&] { drives::toHost(path); }), 68);
@@ -106,7 +115,8 @@ class TstPlatformFs : public QObject {
         QCOMPARE(errorOf([&] { fs::listFiles(path); }), 68);
     }
 
-    void roundTrip_data() {
+    void roundTrip_data()
+    {
         QTest::addColumn<QString>("win");
         QTest::addColumn<QString>("host"); // relative to C's host folder, or "D:" prefixed
 
@@ -124,7 +134,8 @@ class TstPlatformFs : public QObject {
                                                    << "my files/caf\u00e9";
     }
 
-    void roundTrip() {
+    void roundTrip()
+    {
         QFETCH(QString, win);
         QFETCH(QString, host);
         const QString hostPath =
@@ -133,7 +144,8 @@ class TstPlatformFs : public QObject {
         QCOMPARE(drives::toWindows(hostPath), win);
     }
 
-    void toWindowsPicksLongestRootAndNothingOutside() {
+    void toWindowsPicksLongestRootAndNothingOutside()
+    {
         drives::setTable({{'C', m_c.path(), {}}, {'D', m_d.path(), {}}, {'E', hostC("work"), {}}});
         QCOMPARE(drives::toWindows(hostC("work/deeper")), QStringLiteral("E:\\deeper"));
         QCOMPARE(drives::toWindows(hostC("other")), QStringLiteral("C:\\other"));
@@ -142,7 +154,8 @@ class TstPlatformFs : public QObject {
         QCOMPARE(drives::toWindows(QStringLiteral("/")), QString());
     }
 
-    void backslashNameIsListedAndFound() {
+    void backslashNameIsListedAndFound()
+    {
         QFile f(hostC("work/a\\b.txt"));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("x");
@@ -156,7 +169,8 @@ class TstPlatformFs : public QObject {
         QFile::remove(hostC("work/a\\b.txt"));
     }
 
-    void matchesPattern_data() {
+    void matchesPattern_data()
+    {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<bool>("matches");
@@ -197,7 +211,8 @@ class TstPlatformFs : public QObject {
                                        << "  " << true;
     }
 
-    void matchesPattern() {
+    void matchesPattern()
+    {
         QFETCH(QString, name);
         QFETCH(QString, pattern);
         QFETCH(bool, matches);

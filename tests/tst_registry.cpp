@@ -19,7 +19,8 @@ const QString kColours = QStringLiteral("Software\\Quorbix\\MainForm");
 // Collects the store's notices to the user while it lives.
 class WarningCatcher {
   public:
-    WarningCatcher() {
+    WarningCatcher()
+    {
         s_warnings.clear();
         m_previous = qInstallMessageHandler(&WarningCatcher::handle);
     }
@@ -27,14 +28,16 @@ class WarningCatcher {
     static QStringList warnings() { return s_warnings; }
 
   private:
-    static void handle(QtMsgType type, const QMessageLogContext&, const QString& msg) {
+    static void handle(QtMsgType type, const QMessageLogContext&, const QString& msg)
+    {
         if (type == QtWarningMsg) s_warnings << msg;
     }
     static inline QStringList s_warnings;
     QtMessageHandler m_previous;
 };
 
-bool rawSet(const QString& key, const QString& name, quint32 type, const QByteArray& bytes) {
+bool rawSet(const QString& key, const QString& name, quint32 type, const QByteArray& bytes)
+{
     quint32 h = 0;
     if (RegCreateKey(HKEY_CURRENT_USER, key, &h) != 0) return false;
     const long rc = RegSetValueEx(h, name, type, bytes);
@@ -43,7 +46,8 @@ bool rawSet(const QString& key, const QString& name, quint32 type, const QByteAr
 }
 
 // The stored type and bytes, or false when there is no such value.
-bool rawGet(const QString& key, const QString& name, quint32* type, QByteArray* bytes) {
+bool rawGet(const QString& key, const QString& name, quint32* type, QByteArray* bytes)
+{
     quint32 h = 0;
     if (RegOpenKey(HKEY_CURRENT_USER, key, &h) != 0) return false;
     quint32 size = 0;
@@ -56,14 +60,16 @@ bool rawGet(const QString& key, const QString& name, quint32* type, QByteArray* 
     return ok;
 }
 
-bool keyExists(const QString& key) {
+bool keyExists(const QString& key)
+{
     quint32 h = 0;
     const bool ok = RegOpenKey(HKEY_CURRENT_USER, key, &h) == 0;
     if (ok) RegCloseKey(h);
     return ok;
 }
 
-QByteArray bytes(const char* s, int n) {
+QByteArray bytes(const char* s, int n)
+{
     return QByteArray(s, n);
 }
 
@@ -75,7 +81,8 @@ class TstRegistry : public QObject {
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_file;
 
-    void useStoreAt(const QString& file) {
+    void useStoreAt(const QString& file)
+    {
         m_file = file;
         Registry::useFile(file);
     }
@@ -83,18 +90,21 @@ class TstRegistry : public QObject {
   private slots:
     void initTestCase() { testsupport::isolateEnvironment(); }
 
-    void init() {
+    void init()
+    {
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
         useStoreAt(m_dir->filePath(QStringLiteral("registry.sqlite3")));
     }
 
-    void cleanup() {
+    void cleanup()
+    {
         Registry::useFile(QString());
         m_dir.reset();
     }
 
-    void textValues_data() {
+    void textValues_data()
+    {
         QTest::addColumn<int>("presetType"); // at WebLinks\mnuFav1; -1: no preset
         QTest::addColumn<QByteArray>("presetBytes");
         QTest::addColumn<QString>("op");
@@ -170,7 +180,8 @@ class TstRegistry : public QObject {
                                                   << "" << none << QByteArray() << false << true;
     }
 
-    void textValues() {
+    void textValues()
+    {
         QFETCH(int, presetType);
         QFETCH(QByteArray, presetBytes);
         QFETCH(QString, op);
@@ -215,7 +226,8 @@ class TstRegistry : public QObject {
         }
     }
 
-    void survivesReopen() {
+    void survivesReopen()
+    {
         Module3::WriteRegValue(HKEY_CURRENT_USER, kColours, "DirBox BackColor", "255");
         useStoreAt(m_file); // a new connection to the same file
         QCOMPARE(Module3::ReadRegValue(HKEY_CURRENT_USER, "software\\quorbix\\mainform",
@@ -224,7 +236,8 @@ class TstRegistry : public QObject {
     }
 
     // Two running copies write at the same moment; neither may lose a write.
-    void twoStoresKeepBothWrites() {
+    void twoStoresKeepBothWrites()
+    {
         RegistryStore first(m_file);
         RegistryStore second(m_file);
         constexpr int kWrites = 100;
@@ -262,7 +275,8 @@ class TstRegistry : public QObject {
         }
     }
 
-    void damagedFileKeptAside_data() {
+    void damagedFileKeptAside_data()
+    {
         QTest::addColumn<QString>("damage");
         QTest::addColumn<bool>("writeFirst");
         QTest::newRow("not a database, read first") << "text" << false;
@@ -270,7 +284,8 @@ class TstRegistry : public QObject {
         QTest::newRow("damaged page, read first") << "page" << false;
     }
 
-    void damagedFileKeptAside() {
+    void damagedFileKeptAside()
+    {
         QFETCH(QString, damage);
         QFETCH(bool, writeFirst);
 
@@ -319,7 +334,8 @@ class TstRegistry : public QObject {
         QCOMPARE(QDir(m_dir->path()).entryList({"registry.sqlite3.corrupt-*"}).size(), 1);
     }
 
-    void unusableStore_data() {
+    void unusableStore_data()
+    {
         QTest::addColumn<QString>("blocker"); // what is in the way
         QTest::newRow("folder is a file") << "file/registry.sqlite3";
         QTest::newRow("store is a folder") << "folder";
@@ -327,7 +343,8 @@ class TstRegistry : public QObject {
 
     // Nothing stops the program: reads give nothing, writes change nothing,
     // and the user is told once.
-    void unusableStore() {
+    void unusableStore()
+    {
         QFETCH(QString, blocker);
         {
             QFile f(m_dir->filePath("file"));

@@ -120,9 +120,15 @@ ListBox::ListBox(QWidget* parent, const char* name, MultiSelectMode mode) : QLis
 {
     setObjectName(QString::fromLatin1(name));
     switch (mode) {
-    case None: setSelectionMode(QAbstractItemView::SingleSelection); break;
-    case Simple: setSelectionMode(QAbstractItemView::MultiSelection); break;
-    case Extended: setSelectionMode(QAbstractItemView::ExtendedSelection); break;
+    case None:
+        setSelectionMode(QAbstractItemView::SingleSelection);
+        break;
+    case Simple:
+        setSelectionMode(QAbstractItemView::MultiSelection);
+        break;
+    case Extended:
+        setSelectionMode(QAbstractItemView::ExtendedSelection);
+        break;
     }
     setUniformItemSizes(true);
 }
@@ -135,8 +141,7 @@ QString ListBox::List(int i) const
 
 void ListBox::setList(int i, const QString& text)
 {
-    if (QListWidgetItem* it = item(i))
-        it->setText(text);
+    if (QListWidgetItem* it = item(i)) it->setText(text);
 }
 
 void ListBox::setListIndex(int i)
@@ -160,11 +165,13 @@ bool ListBox::Selected(int i) const
 
 void ListBox::setSelected(int i, bool on)
 {
-    if (QListWidgetItem* it = item(i))
-        it->setSelected(on);
+    if (QListWidgetItem* it = item(i)) it->setSelected(on);
 }
 
-QString ListBox::Text() const { return List(currentRow()); }
+QString ListBox::Text() const
+{
+    return List(currentRow());
+}
 
 void ListBox::AddItem(const QString& text, int index)
 {
@@ -174,7 +181,10 @@ void ListBox::AddItem(const QString& text, int index)
         insertItem(index, text);
 }
 
-void ListBox::RemoveItem(int index) { delete takeItem(index); }
+void ListBox::RemoveItem(int index)
+{
+    delete takeItem(index);
+}
 
 void ListBox::Clear()
 {
@@ -203,10 +213,14 @@ static int shiftState(Qt::KeyboardModifiers m)
 static int vbButton(Qt::MouseButton b)
 {
     switch (b) {
-    case Qt::LeftButton: return 1;
-    case Qt::RightButton: return 2;
-    case Qt::MiddleButton: return 4;
-    default: return 0;
+    case Qt::LeftButton:
+        return 1;
+    case Qt::RightButton:
+        return 2;
+    case Qt::MiddleButton:
+        return 4;
+    default:
+        return 0;
     }
 }
 
@@ -248,8 +262,7 @@ void ListBox::keyPressEvent(QKeyEvent* e)
     const int before = currentRow();
     const QList<QListWidgetItem*> selBefore = selectedItems();
     QListWidget::keyPressEvent(e);
-    if (before != currentRow() || selBefore != selectedItems())
-        emit Click();
+    if (before != currentRow() || selBefore != selectedItems()) emit Click();
 }
 
 void ListBox::focusInEvent(QFocusEvent* e)
@@ -268,14 +281,12 @@ Timer::Timer(QObject* parent, const char* name, int intervalMs, bool enabled) : 
     setObjectName(QString::fromLatin1(name));
     m_timer.setInterval(intervalMs);
     connect(&m_timer, &QTimer::timeout, this, [this]() {
-        if (m_inHandler)
-            return;
+        if (m_inHandler) return;
         m_inHandler = true;
         emit Timer_();
         m_inHandler = false;
     });
-    if (enabled)
-        m_timer.start();
+    if (enabled) m_timer.start();
 }
 
 void Timer::setEnabled(bool on)

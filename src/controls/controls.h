@@ -31,7 +31,7 @@ void setForeColor(QWidget* w, int vbColor);
 
 class TextBox : public QLineEdit {
     Q_OBJECT
-public:
+  public:
     explicit TextBox(QWidget* parent, const char* name);
     QString Text() const { return text(); }
     void setText(const QString& t) { QLineEdit::setText(t); }
@@ -39,7 +39,7 @@ public:
 
 class MultiLineTextBox : public QPlainTextEdit {
     Q_OBJECT
-public:
+  public:
     explicit MultiLineTextBox(QWidget* parent, const char* name);
     QString Text() const { return toPlainText(); }
     void setText(const QString& t) { setPlainText(t); }
@@ -47,7 +47,7 @@ public:
 
 class Label : public QLabel {
     Q_OBJECT
-public:
+  public:
     explicit Label(QWidget* parent, const char* name, const QString& caption = QString());
     QString Caption() const { return text(); }
     void setCaption(const QString& c) { setText(c); }
@@ -55,11 +55,11 @@ public:
 
 class CommandButton : public QPushButton {
     Q_OBJECT
-public:
+  public:
     explicit CommandButton(QWidget* parent, const char* name, const QString& caption);
     // Pressing from code (Value = True): the click runs now, hidden or not.
     void Press() { emit Click(); }
-signals:
+  signals:
     void Click();
 };
 
@@ -68,7 +68,7 @@ signals:
 // neither. Click, DblClick and MouseUp are raised as the original raises them.
 class ListBox : public QListWidget {
     Q_OBJECT
-public:
+  public:
     enum MultiSelectMode { None = 0, Simple = 1, Extended = 2 };
     explicit ListBox(QWidget* parent, const char* name, MultiSelectMode mode = None);
 
@@ -84,12 +84,12 @@ public:
     void RemoveItem(int index);
     void Clear();
 
-signals:
+  signals:
     void Click();
     void DblClick();
     void MouseUp(int button, int shift, double x, double y);
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
@@ -103,16 +103,16 @@ protected:
 // the handler lets events run is dropped.
 class Timer : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit Timer(QObject* parent, const char* name, int intervalMs, bool enabled);
     int Interval() const { return m_timer.interval(); }
     void setInterval(int ms) { m_timer.setInterval(ms); }
     bool Enabled() const { return m_timer.isActive(); }
     void setEnabled(bool on);
-signals:
+  signals:
     void Timer_();
 
-private:
+  private:
     QTimer m_timer;
     bool m_inHandler = false;
 };

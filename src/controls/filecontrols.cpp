@@ -19,8 +19,7 @@ DriveListBox::DriveListBox(QWidget* parent, const char* name) : QComboBox(parent
     Refresh();
     const QChar cur = plat::drives::currentFolder().at(0);
     for (int i = 0; i < count(); ++i)
-        if (itemText(i).at(0).toUpper() == cur)
-            setCurrentIndex(i);
+        if (itemText(i).at(0).toUpper() == cur) setCurrentIndex(i);
     connect(this, &QComboBox::activated, this, [this](int) { emit Change(); });
 }
 
@@ -34,14 +33,12 @@ void DriveListBox::Refresh()
         addItem(QString(d.letter.toLower()) + ": [" + label + "]");
     }
     const int i = findText(keep);
-    if (i >= 0)
-        setCurrentIndex(i);
+    if (i >= 0) setCurrentIndex(i);
 }
 
 void DriveListBox::setDrive(const QString& drive)
 {
-    if (drive.isEmpty())
-        return;
+    if (drive.isEmpty()) return;
     const QChar letter = drive.at(0).toLower();
     for (int i = 0; i < count(); ++i) {
         if (itemText(i).at(0) == letter) {
@@ -68,8 +65,7 @@ static QString asFolderPath(const QString& in)
     // "c: [label]" and "c:" name that drive's own folder
     if (in.size() >= 2 && in.at(1) == ':' && in.at(0).isLetter() &&
         (in.size() == 2 || in.at(2) == ' ')) {
-        if (!plat::drives::find(in.at(0)))
-            plat::raise(plat::ErrDeviceUnavailable);
+        if (!plat::drives::find(in.at(0))) plat::raise(plat::ErrDeviceUnavailable);
         return plat::drives::driveFolder(in.at(0));
     }
     return plat::drives::normalize(in);
@@ -79,8 +75,7 @@ void DirListBox::setPath(const QString& path)
 {
     const QString target = asFolderPath(path);
     if (!plat::fs::folderExists(target)) {
-        if (plat::drives::isRoot(target))
-            plat::raise(plat::ErrDeviceUnavailable);
+        if (plat::drives::isRoot(target)) plat::raise(plat::ErrDeviceUnavailable);
         plat::raise(plat::ErrPathNotFound);
     }
     if (target == m_path) {
@@ -92,7 +87,10 @@ void DirListBox::setPath(const QString& path)
     emit Change();
 }
 
-void DirListBox::Refresh() { fill(); }
+void DirListBox::Refresh()
+{
+    fill();
+}
 
 QString DirListBox::folderAt(int row) const
 {
@@ -133,8 +131,7 @@ void DirListBox::fill()
 void DirListBox::openRow(int row)
 {
     const QString folder = folderAt(row);
-    if (folder.isEmpty())
-        return;
+    if (folder.isEmpty()) return;
     try {
         setPath(folder);
     } catch (const plat::FileError&) {
@@ -149,8 +146,7 @@ void DirListBox::mouseDoubleClickEvent(QMouseEvent* e)
         return;
     }
     QListWidgetItem* it = itemAt(e->position().toPoint());
-    if (it)
-        openRow(row(it));
+    if (it) openRow(row(it));
     emit DblClick();
 }
 
@@ -174,8 +170,7 @@ FileListBox::FileListBox(QWidget* parent, const char* name) : ListBox(parent, na
 void FileListBox::setPath(const QString& path)
 {
     const QString target = asFolderPath(path);
-    if (!plat::fs::folderExists(target))
-        plat::raise(plat::ErrPathNotFound);
+    if (!plat::fs::folderExists(target)) plat::raise(plat::ErrPathNotFound);
     m_path = target;
     Refresh();
 }

@@ -9,14 +9,14 @@ namespace ctl {
 
 class DriveListBox : public QComboBox {
     Q_OBJECT
-public:
+  public:
     explicit DriveListBox(QWidget* parent, const char* name);
     // "c: [label]": starts with the letter and a colon; a folder list takes
     // it as a Path.
     QString Drive() const { return currentText(); }
     void setDrive(const QString& drive); // raises Change when it differs
     void Refresh();                      // re-reads the drive table
-signals:
+  signals:
     void Change();
 };
 
@@ -25,7 +25,7 @@ signals:
 // opens. Setting Path raises Change inside the setter.
 class DirListBox : public ListBox {
     Q_OBJECT
-public:
+  public:
     explicit DirListBox(QWidget* parent, const char* name);
     QString Path() const { return m_path; }
     // Accepts a full path, "d:", or a drive list's Drive text. Throws
@@ -34,14 +34,14 @@ public:
     void Refresh();
     // The folder shown at row i (ancestors, the open folder, then sub-folders).
     QString folderAt(int row) const;
-signals:
+  signals:
     void Change();
 
-protected:
+  protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
 
-private:
+  private:
     void fill();
     void openRow(int row);
     QString m_path;
@@ -49,7 +49,7 @@ private:
 
 class FileListBox : public ListBox {
     Q_OBJECT
-public:
+  public:
     explicit FileListBox(QWidget* parent, const char* name);
     QString Path() const { return m_path; }
     void setPath(const QString& path); // throws FileError 76 for a missing folder
@@ -60,7 +60,7 @@ public:
     // raises nothing. A folder that is gone lists nothing.
     void Refresh();
 
-private:
+  private:
     QString m_path;
     QString m_pattern = QStringLiteral("*.*");
 };

@@ -34,18 +34,16 @@ std::function<void(VbForm*, QMenu*)>& popupHook()
 // shortcut of a visible, enabled menu item of the field's window, the field
 // is not asked, and the shortcut runs the item.
 class WindowShortcutFilter : public QObject {
-public:
+  public:
     bool eventFilter(QObject* obj, QEvent* ev) override
     {
-        if (ev->type() != QEvent::ShortcutOverride)
-            return false;
+        if (ev->type() != QEvent::ShortcutOverride) return false;
         if (!qobject_cast<QLineEdit*>(obj) && !qobject_cast<QPlainTextEdit*>(obj) &&
             !qobject_cast<QTextEdit*>(obj))
             return false;
         auto* w = static_cast<QWidget*>(obj);
         auto* form = qobject_cast<VbForm*>(w->window());
-        if (!form)
-            return false;
+        if (!form) return false;
         auto* ke = static_cast<QKeyEvent*>(ev);
         const QKeySequence seq(ke->keyCombination());
         const QList<QAction*> actions = form->findChildren<QAction*>();
@@ -71,7 +69,10 @@ void installShortcutFilter()
 
 } // namespace
 
-void DoEvents() { plat::DoEvents(); }
+void DoEvents()
+{
+    plat::DoEvents();
+}
 
 VbForm::VbForm(QWidget* parent) : QMainWindow(parent), m_client(new QWidget(this))
 {
@@ -83,29 +84,32 @@ VbForm::VbForm(QWidget* parent) : QMainWindow(parent), m_client(new QWidget(this
 
 VbForm::~VbForm() = default;
 
-void VbForm::setModalHook(std::function<void(VbForm*)> hook) { modalHook() = std::move(hook); }
+void VbForm::setModalHook(std::function<void(VbForm*)> hook)
+{
+    modalHook() = std::move(hook);
+}
 void VbForm::setPopupHook(std::function<void(VbForm*, QMenu*)> hook)
 {
     popupHook() = std::move(hook);
 }
 
-void VbForm::runLoad() { Form_Load(); }
+void VbForm::runLoad()
+{
+    Form_Load();
+}
 
 void VbForm::Show(int modal)
 {
-    if (m_unloaded)
-        return;
+    if (m_unloaded) return;
     show();
     raise();
     activateWindow();
-    if (modal != 1)
-        return;
+    if (modal != 1) return;
     if (modalHook()) {
         modalHook()(this);
         return;
     }
-    if (m_modalRunning)
-        return;
+    if (m_modalRunning) return;
     m_modalRunning = true;
     setWindowModality(Qt::ApplicationModal);
     hide();
@@ -120,14 +124,15 @@ void VbForm::Show(int modal)
     }
 }
 
-void VbForm::Hide() { hide(); }
+void VbForm::Hide()
+{
+    hide();
+}
 
 void VbForm::Unload()
 {
-    if (m_unloaded)
-        return;
-    if (Form_QueryUnload())
-        return;
+    if (m_unloaded) return;
+    if (Form_QueryUnload()) return;
     Form_Unload();
     m_unloaded = true;
     detachInstance();
@@ -173,8 +178,7 @@ QMenu* VbForm::topMenu(const char* name, const QString& caption, bool onMenuBar)
     auto* m = new QMenu(caption, this);
     m->setObjectName(QString::fromLatin1(name));
     m->menuAction()->setObjectName(QString::fromLatin1(name) + "_action");
-    if (onMenuBar)
-        menuBar()->addMenu(m);
+    if (onMenuBar) menuBar()->addMenu(m);
     return m;
 }
 
@@ -195,8 +199,7 @@ QAction* VbForm::item(QMenu* parent, const char* name, const QString& caption,
         a->setShortcutContext(Qt::WindowShortcut);
         addAction(a); // the shortcut works while this window is active
     }
-    if (handler)
-        connect(a, &QAction::triggered, this, [h = std::move(handler)]() { h(); });
+    if (handler) connect(a, &QAction::triggered, this, [h = std::move(handler)]() { h(); });
     return a;
 }
 

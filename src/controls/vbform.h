@@ -14,7 +14,7 @@ namespace ctl {
 
 class VbForm : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit VbForm(QWidget* parent = nullptr);
     ~VbForm() override;
 
@@ -43,7 +43,7 @@ public:
     static void setModalHook(std::function<void(VbForm*)> hook);
     static void setPopupHook(std::function<void(VbForm*, QMenu*)> hook);
 
-protected:
+  protected:
     virtual void Form_Load() {}
     // Return true to refuse the unload.
     virtual bool Form_QueryUnload() { return false; }
@@ -67,7 +67,7 @@ protected:
     virtual void detachInstance() = 0;
     void runLoad();
 
-private:
+  private:
     QWidget* m_client;
     int m_backColor = 0;
     bool m_unloaded = false;
@@ -75,7 +75,7 @@ private:
 };
 
 template <class T> class Form : public VbForm {
-public:
+  public:
     using VbForm::VbForm;
     // The one instance, loaded when first used.
     static T& get()
@@ -95,11 +95,10 @@ public:
     static T* instanceIfLoaded() { return s_instance; }
     static void UnloadIfLoaded()
     {
-        if (s_instance)
-            s_instance->Unload();
+        if (s_instance) s_instance->Unload();
     }
 
-protected:
+  protected:
     void detachInstance() override
     {
         if (s_instance == this) {
@@ -108,7 +107,7 @@ protected:
         }
     }
 
-private:
+  private:
     static inline T* s_instance = nullptr;
     static inline QPointer<T> s_last;
 };

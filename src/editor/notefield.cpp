@@ -100,8 +100,7 @@ qsizetype NoteField::pieceOf(qsizetype pos) const
 
 bool NoteField::Undo()
 {
-    if (m_undo.empty())
-        return false;
+    if (m_undo.empty()) return false;
     const Edit e = m_undo.back();
     m_undo.pop_back();
     m_undoChars -= e.removed.size();

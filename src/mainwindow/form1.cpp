@@ -76,8 +76,7 @@ void Form1::buildPanes()
         ctl::setBackColor(p.dir, plat::vbBlue);
         ctl::setForeColor(p.dir, plat::vbWhite);
         ctl::setBackColor(p.file, n == 1 ? plat::vbWindowBackground : plat::vbWhite);
-        if (n == 1)
-            ctl::setBackColor(p.drive, plat::vbWhite);
+        if (n == 1) ctl::setBackColor(p.drive, plat::vbWhite);
 
         connect(p.file, &ctl::ListBox::Click, this, [this, n]() { PaneClick(n); });
         connect(p.file, &ctl::ListBox::DblClick, this, [this, n]() { PaneDblClick(n); });
@@ -151,8 +150,8 @@ void Form1::buildMenus()
                          [this] { mnuSendFileTo_Click(); });
     mnuDelete0 = item(mnuFile, "mnuDelete0", "Delete", QKeySequence("Ctrl+D"),
                       [this] { mnuDelete0_Click(); });
-    mnuPaste0 = item(mnuFile, "mnuPaste0", "Paste", QKeySequence("Ctrl+P"),
-                     [this] { mnuPaste0_Click(); });
+    mnuPaste0 =
+        item(mnuFile, "mnuPaste0", "Paste", QKeySequence("Ctrl+P"), [this] { mnuPaste0_Click(); });
     mnuExecute0 = item(mnuFile, "mnuExecute0", "Run ", QKeySequence("Ctrl+R"),
                        [this] { mnuExecute0_Click(); });
     mnuSelectAll0 = item(mnuFile, "mnuSelectAll0", "Select All", QKeySequence("Ctrl+A"),
@@ -171,13 +170,14 @@ void Form1::buildMenus()
 
     mnuDesktop0 = topMenu("mnuDesktop0", " Desktop");
     mnuColors0 = subMenu(mnuDesktop0, "mnuColors0", "Change Colors");
-    mnuBackGround = item(mnuColors0, "mnuBackGround", "Desktop Background",
-                         [this] { mnuBackGround_Click(); });
-    mnu_Folders = item(mnuColors0, "mnu_Folders", "Folders Background",
-                       [this] { mnu_Folders_Click(); });
+    mnuBackGround =
+        item(mnuColors0, "mnuBackGround", "Desktop Background", [this] { mnuBackGround_Click(); });
+    mnu_Folders =
+        item(mnuColors0, "mnu_Folders", "Folders Background", [this] { mnu_Folders_Click(); });
     mnu_Files = item(mnuColors0, "mnu_Files", "Files Background", [this] { mnu_Files_Click(); });
     mnuDriveView = subMenu(mnuDesktop0, "mnuDriveView", "Drive View");
-    mnuDeskTop1 = item(mnuDriveView, "mnuDeskTop1", "One Drive View", [this] { mnuDeskTop1_Click(); });
+    mnuDeskTop1 =
+        item(mnuDriveView, "mnuDeskTop1", "One Drive View", [this] { mnuDeskTop1_Click(); });
     DeskTop2 = item(mnuDriveView, "DeskTop2", "Two Drive View", [this] { DeskTop2_Click(); });
     DeskTop3 = item(mnuDriveView, "DeskTop3", "Three Drive View", [this] { DeskTop3_Click(); });
     DeskTop4 = item(mnuDriveView, "DeskTop4", "Four Drive View", [this] { DeskTop4_Click(); });
@@ -230,7 +230,9 @@ void Form1::buildPopups()
         // File pop-up
         add(p.filePopup, name("mnuCopy"), n == 3 ? "Copy " : "Copy", [this, n] { CopyPane(n); });
         add(p.filePopup, name("mnuCopee"),
-            n == 1 ? "Copy FileTo.." : n == 3 ? "Copy File To" : "Copy File To..",
+            n == 1   ? "Copy FileTo.."
+            : n == 3 ? "Copy File To"
+                     : "Copy File To..",
             [this, n] { CopyFileToPane(n); });
         add(p.filePopup, name("mnuDelete"), "Delete", [this, n] { DeletePane(n); });
         add(p.filePopup, name("mnuPasteFile", true), n <= 4 ? "Paste " : "Paste",
@@ -247,8 +249,14 @@ void Form1::buildPopups()
     }
 }
 
-QAction* Form1::menuItem(const QString& name) const { return findChild<QAction*>(name); }
-QMenu* Form1::menuNamed(const QString& name) const { return findChild<QMenu*>(name); }
+QAction* Form1::menuItem(const QString& name) const
+{
+    return findChild<QAction*>(name);
+}
+QMenu* Form1::menuNamed(const QString& name) const
+{
+    return findChild<QMenu*>(name);
+}
 
 void Form1::closeEvent(QCloseEvent* event)
 {
@@ -260,7 +268,10 @@ void Form1::closeEvent(QCloseEvent* event)
 
 // --- shared rules ---
 
-DriveView& Form1::Pane(int n) { return m_panes[std::clamp(n, 1, 5) - 1]; }
+DriveView& Form1::Pane(int n)
+{
+    return m_panes[std::clamp(n, 1, 5) - 1];
+}
 
 QString Form1::JoinPath(const QString& folder, const QString& name)
 {
@@ -282,16 +293,14 @@ bool Form1::PaneHasSelection(int n)
 int Form1::FirstPaneWithSelection()
 {
     for (int n = 1; n <= 5; ++n)
-        if (PaneHasSelection(n))
-            return n;
+        if (PaneHasSelection(n)) return n;
     return 0;
 }
 
 int Form1::ActivePane() const
 {
     const QString t = Text7->Text();
-    if (t.size() == 1 && t.at(0) >= '1' && t.at(0) <= '5')
-        return t.at(0).digitValue();
+    if (t.size() == 1 && t.at(0) >= '1' && t.at(0) <= '5') return t.at(0).digitValue();
     return 0;
 }
 
@@ -301,8 +310,7 @@ void Form1::PaneClick(int n)
 {
     Text7->setText(QString::number(n));
     for (int k = 1; k <= 5; ++k)
-        if (k != n)
-            Pane(k).file->Refresh();
+        if (k != n) Pane(k).file->Refresh();
 }
 
 void Form1::PaneFolderChange(int n)
@@ -315,10 +323,8 @@ void Form1::PaneFolderChange(int n)
         p.file->Refresh();
     }
     for (int k = 1; k <= 5; ++k)
-        if (k != n)
-            Pane(k).dir->Refresh();
-    if (p.file->ListCount() > 0)
-        Text8->hide();
+        if (k != n) Pane(k).dir->Refresh();
+    if (p.file->ListCount() > 0) Text8->hide();
 }
 
 void Form1::PaneDriveChange(int n)
@@ -329,19 +335,29 @@ void Form1::PaneDriveChange(int n)
     } catch (const plat::FileError& e) {
         QString msg;
         switch (e.number()) {
-        case 57: msg = "Device not connected or in use"; break;
-        case 61: msg = "Disk is full"; break;
-        case 68: msg = "Device not available or no disk in drive"; break;
-        case 70: msg = "Can't copy file to the same location"; break;
-        case 71: msg = "Insert disk to continue"; break;
+        case 57:
+            msg = "Device not connected or in use";
+            break;
+        case 61:
+            msg = "Disk is full";
+            break;
+        case 68:
+            msg = "Device not available or no disk in drive";
+            break;
+        case 70:
+            msg = "Can't copy file to the same location";
+            break;
+        case 71:
+            msg = "Insert disk to continue";
+            break;
         case 76:
             msg = "Either the destination doesn't exist or the path to the folder is misspelled or "
                   "incomplete";
             break;
-        default: break;
+        default:
+            break;
         }
-        if (!msg.isEmpty())
-            plat::MsgBox(msg);
+        if (!msg.isEmpty()) plat::MsgBox(msg);
     }
 }
 
@@ -358,14 +374,12 @@ void Form1::PanePatternButton(int n)
 
 void Form1::PaneMouseUpFiles(int n, int button)
 {
-    if (button == 2)
-        PopupMenu(Pane(n).filePopup);
+    if (button == 2) PopupMenu(Pane(n).filePopup);
 }
 
 void Form1::PaneMouseUpFolders(int n, int button)
 {
-    if (button == 2)
-        PopupMenu(Pane(n).dirPopup);
+    if (button == 2) PopupMenu(Pane(n).dirPopup);
 }
 
 // --- layouts ---
@@ -423,8 +437,7 @@ void Form1::ApplyLayout(int panes)
         } else if (panes == 4) {
             left = left4[k - 1];
             wDrive = wDir = wFile = wButton = wText = 2885;
-            if (k == 3)
-                wFile = 2880;
+            if (k == 3) wFile = 2880;
         } else {
             left = left5[k - 1];
             if (k == 1) {
@@ -432,8 +445,7 @@ void Form1::ApplyLayout(int panes)
                 wButton = 2385;
             } else {
                 wDrive = wDir = wFile = wButton = wText = 2385;
-                if (k == 2)
-                    wDir = 2390;
+                if (k == 2) wDir = 2390;
             }
         }
         place(p.drive, {left, 640, wDrive, U});
@@ -448,8 +460,7 @@ void Form1::ApplyLayout(int panes)
 
 void Form1::SelectAllPane(int n)
 {
-    if (n >= 4 && !PaneHasSelection(n))
-        return;
+    if (n >= 4 && !PaneHasSelection(n)) return;
     ctl::FileListBox* f = Pane(n).file;
     for (int i = 0; i < f->ListCount(); ++i)
         f->setSelected(i, true);

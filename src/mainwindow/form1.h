@@ -11,12 +11,27 @@
 
 // The five named handlers of a per-pane family, each a thin entry point into
 // the one parameterised operation.
-#define QB_PANE_FAMILY(h1, h2, h3, h4, h5, impl)                                                  \
-    void h1() { impl(1); }                                                                        \
-    void h2() { impl(2); }                                                                        \
-    void h3() { impl(3); }                                                                        \
-    void h4() { impl(4); }                                                                        \
-    void h5() { impl(5); }
+#define QB_PANE_FAMILY(h1, h2, h3, h4, h5, impl)                                                   \
+    void h1()                                                                                      \
+    {                                                                                              \
+        impl(1);                                                                                   \
+    }                                                                                              \
+    void h2()                                                                                      \
+    {                                                                                              \
+        impl(2);                                                                                   \
+    }                                                                                              \
+    void h3()                                                                                      \
+    {                                                                                              \
+        impl(3);                                                                                   \
+    }                                                                                              \
+    void h4()                                                                                      \
+    {                                                                                              \
+        impl(4);                                                                                   \
+    }                                                                                              \
+    void h5()                                                                                      \
+    {                                                                                              \
+        impl(5);                                                                                   \
+    }
 
 // One pane: drive list, folder list, file list, pattern field and button,
 // with its two pop-up menus.
@@ -34,7 +49,7 @@ struct DriveView {
 
 class Form1 : public ctl::Form<Form1> {
     Q_OBJECT
-public:
+  public:
     Form1();
 
     // --- controls, by their names ---
@@ -70,11 +85,11 @@ public:
     QMenu* menuNamed(const QString& name) const;
 
     // --- shared rules every command uses ---
-    DriveView& Pane(int n);                // n = 1..5
-    QString FullPath(int n);               // folder + "\" unless at a root + FileName
-    bool PaneHasSelection(int n);          // ListIndex >= 1 or entry 0 selected
-    int FirstPaneWithSelection();          // 1..5, 0 when none
-    int ActivePane() const;                // Text7 as 1..5, 0 otherwise
+    DriveView& Pane(int n);       // n = 1..5
+    QString FullPath(int n);      // folder + "\" unless at a root + FileName
+    bool PaneHasSelection(int n); // ListIndex >= 1 or entry 0 selected
+    int FirstPaneWithSelection(); // 1..5, 0 when none
+    int ActivePane() const;       // Text7 as 1..5, 0 otherwise
     static QString JoinPath(const QString& folder, const QString& name);
 
     // --- pane events ---
@@ -256,25 +271,32 @@ public:
     void ShowSearchLauncher();
     // link slots: one operation per family, thin named entry points
 #define QB_SLOT_ENTRY(prefix, n, impl)                                                             \
-    void prefix##n##_Click() { impl(n); }
+    void prefix##n##_Click()                                                                       \
+    {                                                                                              \
+        impl(n);                                                                                   \
+    }
 #define QB_SLOT_FAMILY10(prefix, impl)                                                             \
-    QB_SLOT_ENTRY(prefix, 1, impl) QB_SLOT_ENTRY(prefix, 2, impl) QB_SLOT_ENTRY(prefix, 3, impl)  \
-    QB_SLOT_ENTRY(prefix, 4, impl) QB_SLOT_ENTRY(prefix, 5, impl) QB_SLOT_ENTRY(prefix, 6, impl)  \
-    QB_SLOT_ENTRY(prefix, 7, impl) QB_SLOT_ENTRY(prefix, 8, impl) QB_SLOT_ENTRY(prefix, 9, impl)  \
-    QB_SLOT_ENTRY(prefix, 10, impl)
+    QB_SLOT_ENTRY(prefix, 1, impl)                                                                 \
+    QB_SLOT_ENTRY(prefix, 2, impl) QB_SLOT_ENTRY(prefix, 3, impl) QB_SLOT_ENTRY(prefix, 4, impl)   \
+        QB_SLOT_ENTRY(prefix, 5, impl) QB_SLOT_ENTRY(prefix, 6, impl)                              \
+            QB_SLOT_ENTRY(prefix, 7, impl) QB_SLOT_ENTRY(prefix, 8, impl)                          \
+                QB_SLOT_ENTRY(prefix, 9, impl) QB_SLOT_ENTRY(prefix, 10, impl)
     void AuctionSlotClick(int n);
     void EngineSlotClick(int n);
     void FavoriteSlotClick(int n);
     QB_SLOT_FAMILY10(mnuAuc, AuctionSlotClick)
     QB_SLOT_FAMILY10(mnuYes, EngineSlotClick)
     QB_SLOT_FAMILY10(mnuFav, FavoriteSlotClick)
-    QB_SLOT_ENTRY(mnuFav, 11, FavoriteSlotClick) QB_SLOT_ENTRY(mnuFav, 12, FavoriteSlotClick)
-    QB_SLOT_ENTRY(mnuFav, 13, FavoriteSlotClick) QB_SLOT_ENTRY(mnuFav, 14, FavoriteSlotClick)
-    QB_SLOT_ENTRY(mnuFav, 15, FavoriteSlotClick) QB_SLOT_ENTRY(mnuFav, 16, FavoriteSlotClick)
-    QB_SLOT_ENTRY(mnuFav, 17, FavoriteSlotClick) QB_SLOT_ENTRY(mnuFav, 18, FavoriteSlotClick)
-    QB_SLOT_ENTRY(mnuFav, 19, FavoriteSlotClick) QB_SLOT_ENTRY(mnuFav, 20, FavoriteSlotClick)
-    // adding and removing links
-    void mnuAddALink_Click();
+    QB_SLOT_ENTRY(mnuFav, 11, FavoriteSlotClick)
+    QB_SLOT_ENTRY(mnuFav, 12, FavoriteSlotClick) QB_SLOT_ENTRY(mnuFav, 13, FavoriteSlotClick)
+        QB_SLOT_ENTRY(mnuFav, 14, FavoriteSlotClick) QB_SLOT_ENTRY(mnuFav, 15, FavoriteSlotClick)
+            QB_SLOT_ENTRY(mnuFav, 16, FavoriteSlotClick)
+                QB_SLOT_ENTRY(mnuFav, 17, FavoriteSlotClick)
+                    QB_SLOT_ENTRY(mnuFav, 18, FavoriteSlotClick)
+                        QB_SLOT_ENTRY(mnuFav, 19, FavoriteSlotClick)
+                            QB_SLOT_ENTRY(mnuFav, 20, FavoriteSlotClick)
+        // adding and removing links
+        void mnuAddALink_Click();
     void mnuFav0_Click();
     void mnuAddSLink_Click();
     void mnuRemoveALink_Click();
@@ -285,20 +307,32 @@ public:
     // --- picture viewer (pictureview/) ---
     // Shows the picture viewer (loading it when needed); failures are cleared.
     void ShowPictureView();
-    void ShowPictureView1() { ShowPictureView(); }
-    void ShowPictureView2() { ShowPictureView(); }
-    void ShowPictureView3() { ShowPictureView(); }
-    void ShowPictureView4() { ShowPictureView(); }
+    void ShowPictureView1()
+    {
+        ShowPictureView();
+    }
+    void ShowPictureView2()
+    {
+        ShowPictureView();
+    }
+    void ShowPictureView3()
+    {
+        ShowPictureView();
+    }
+    void ShowPictureView4()
+    {
+        ShowPictureView();
+    }
 
     // --- file search (filesearch/) ---
     // Shows the deep-search window; nothing calls it.
     void ShowDeepSearch();
 
-protected:
+  protected:
     void Form_Load() override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void buildPanes();
     void buildMenus();
     void buildPopups();

@@ -5,13 +5,15 @@ namespace Module3 {
 namespace {
 
 // The host's code page is UTF-8. Text goes in without a terminating NUL.
-QByteArray ansiBytes(const QString& text) {
+QByteArray ansiBytes(const QString& text)
+{
     return text.toUtf8();
 }
 
 // Values written by other programs may carry a terminating NUL, or stray bytes
 // after one; the text ends at the first.
-QString ansiText(const QByteArray& bytes) {
+QString ansiText(const QByteArray& bytes)
+{
     const qsizetype nul = bytes.indexOf('\0');
     QString text = QString::fromUtf8(nul < 0 ? bytes : bytes.left(nul));
     // An empty value is an empty text, not "nothing".
@@ -21,7 +23,8 @@ QString ansiText(const QByteArray& bytes) {
 
 } // namespace
 
-QString ReadRegValue(quint32 root, const QString& key, const QString& name) {
+QString ReadRegValue(quint32 root, const QString& key, const QString& name)
+{
     quint32 handle = 0;
     plat::RegOpenKey(root, key, &handle);
 
@@ -44,14 +47,16 @@ QString ReadRegValue(quint32 root, const QString& key, const QString& name) {
     return result;
 }
 
-void WriteRegValue(quint32 root, const QString& key, const QString& name, const QString& text) {
+void WriteRegValue(quint32 root, const QString& key, const QString& name, const QString& text)
+{
     quint32 handle = 0;
     plat::RegCreateKey(root, key, &handle);
     plat::RegSetValueEx(handle, name, plat::REG_SZ, ansiBytes(text));
     if (handle) plat::RegCloseKey(handle);
 }
 
-void DeleteRegValue(quint32 root, const QString& key, const QString& name) {
+void DeleteRegValue(quint32 root, const QString& key, const QString& name)
+{
     quint32 handle = 0;
     plat::RegOpenKey(root, key, &handle);
     plat::RegDeleteValue(handle, name);

@@ -23,7 +23,10 @@ int& hourglassDepth()
 }
 } // namespace
 
-void DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void DoEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 void End()
 {
@@ -35,7 +38,10 @@ void End()
     std::_Exit(0);
 }
 
-void setEndHandler(std::function<void()> handler) { endHandler() = std::move(handler); }
+void setEndHandler(std::function<void()> handler)
+{
+    endHandler() = std::move(handler);
+}
 
 void setHourglass(bool on)
 {
@@ -48,17 +54,25 @@ void setHourglass(bool on)
     }
 }
 
-bool hourglass() { return hourglassDepth() > 0; }
+bool hourglass()
+{
+    return hourglassDepth() > 0;
+}
 
 static QSize screenPixels()
 {
-    if (QScreen* s = QGuiApplication::primaryScreen())
-        return s->size();
+    if (QScreen* s = QGuiApplication::primaryScreen()) return s->size();
     return QSize(1024, 768);
 }
 
-int screenWidthTwips() { return screenPixels().width() * twipsPerPixel; }
-int screenHeightTwips() { return screenPixels().height() * twipsPerPixel; }
+int screenWidthTwips()
+{
+    return screenPixels().width() * twipsPerPixel;
+}
+int screenHeightTwips()
+{
+    return screenPixels().height() * twipsPerPixel;
+}
 
 QStringList fontNames()
 {

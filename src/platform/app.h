@@ -28,6 +28,9 @@ QStringList fontNames();
 
 // Pixels for twips, and back.
 constexpr int twipsPerPixel = 15;
-inline int px(double twips) { return static_cast<int>(twips / twipsPerPixel + (twips >= 0 ? 0.5 : -0.5)); }
+inline int px(double twips)
+{
+    return static_cast<int>(twips / twipsPerPixel + (twips >= 0 ? 0.5 : -0.5));
+}
 
 } // namespace plat

@@ -12,8 +12,7 @@ std::function<std::unique_ptr<BrowserAutomation>()>& factory()
 
 std::unique_ptr<BrowserAutomation> CreateBrowserAutomation()
 {
-    if (factory())
-        return factory()();
+    if (factory()) return factory()();
     return std::make_unique<BrowserAutomation>();
 }
 
@@ -22,6 +21,9 @@ void setBrowserAutomationFactory(std::function<std::unique_ptr<BrowserAutomation
     factory() = std::move(f);
 }
 
-QList<BrowserAutomation*> ShellWindows() { return {}; }
+QList<BrowserAutomation*> ShellWindows()
+{
+    return {};
+}
 
 } // namespace plat

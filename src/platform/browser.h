@@ -10,7 +10,7 @@
 namespace plat {
 
 class BrowserAutomation {
-public:
+  public:
     virtual ~BrowserAutomation() = default;
     virtual bool Busy() const { return false; }
     virtual bool Visible() const { return false; }

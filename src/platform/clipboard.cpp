@@ -9,17 +9,28 @@ namespace plat::clipboard {
 QString GetText()
 {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    if (!data || !data->hasText())
-        return QString();
+    if (!data || !data->hasText()) return QString();
     return data->text();
 }
 
-void SetText(const QString& text) { QGuiApplication::clipboard()->setText(text); }
+void SetText(const QString& text)
+{
+    QGuiApplication::clipboard()->setText(text);
+}
 
-void Clear() { QGuiApplication::clipboard()->clear(); }
+void Clear()
+{
+    QGuiApplication::clipboard()->clear();
+}
 
-void SetImage(const QImage& image) { QGuiApplication::clipboard()->setImage(image); }
+void SetImage(const QImage& image)
+{
+    QGuiApplication::clipboard()->setImage(image);
+}
 
-QImage GetImage() { return QGuiApplication::clipboard()->image(); }
+QImage GetImage()
+{
+    return QGuiApplication::clipboard()->image();
+}
 
 } // namespace plat::clipboard

@@ -16,13 +16,13 @@ namespace plat {
 namespace {
 
 class RealDialogs : public DialogSeam {
-public:
+  public:
     bool showColor(CommonDialog& dlg) override
     {
         const QColor initial = (dlg.Flags & cdlCCRGBInit) ? toQColor(dlg.Color) : QColor(Qt::white);
-        const QColor c = QColorDialog::getColor(initial, QApplication::activeWindow(), dlg.DialogTitle);
-        if (!c.isValid())
-            return false;
+        const QColor c =
+            QColorDialog::getColor(initial, QApplication::activeWindow(), dlg.DialogTitle);
+        if (!c.isValid()) return false;
         dlg.Color = fromQColor(c);
         return true;
     }
@@ -30,18 +30,18 @@ public:
     {
         QString dir;
         try {
-            const QString start = !dlg.FileName.isEmpty() ? dlg.FileName
+            const QString start = !dlg.FileName.isEmpty()  ? dlg.FileName
                                   : !dlg.InitDir.isEmpty() ? dlg.InitDir
                                                            : drives::currentFolder();
             dir = drives::toHost(start);
         } catch (const FileError&) {
         }
         const QString filter = CommonDialog::qtFilter(dlg.Filter);
-        const QString host =
-            save ? QFileDialog::getSaveFileName(QApplication::activeWindow(), dlg.DialogTitle, dir, filter)
-                 : QFileDialog::getOpenFileName(QApplication::activeWindow(), dlg.DialogTitle, dir, filter);
-        if (host.isEmpty())
-            return false;
+        const QString host = save ? QFileDialog::getSaveFileName(QApplication::activeWindow(),
+                                                                 dlg.DialogTitle, dir, filter)
+                                  : QFileDialog::getOpenFileName(QApplication::activeWindow(),
+                                                                 dlg.DialogTitle, dir, filter);
+        if (host.isEmpty()) return false;
         dlg.FileName = drives::toWindows(host);
         return !dlg.FileName.isEmpty();
     }
@@ -51,8 +51,7 @@ public:
     {
         QPrinter printer;
         QPrintDialog pd(&printer, QApplication::activeWindow());
-        if (pd.exec() != QDialog::Accepted)
-            return false;
+        if (pd.exec() != QDialog::Accepted) return false;
         dlg.Copies = printer.copyCount();
         dlg.PrinterName = printer.printerName();
         return true;
@@ -72,7 +71,10 @@ DialogSeam*& current()
 
 } // namespace
 
-void setDialogSeam(DialogSeam* seam) { current() = seam ? seam : realSeam(); }
+void setDialogSeam(DialogSeam* seam)
+{
+    current() = seam ? seam : realSeam();
+}
 
 QString CommonDialog::qtFilter(const QString& filter)
 {
@@ -93,13 +95,24 @@ void CommonDialog::finish(bool ok)
         FileTitle = cut >= 0 ? FileName.mid(cut + 1) : FileName;
         return;
     }
-    if (CancelError)
-        raise(ErrCancel, QStringLiteral("Cancel was selected."));
+    if (CancelError) raise(ErrCancel, QStringLiteral("Cancel was selected."));
 }
 
-void CommonDialog::ShowColor() { finish(current()->showColor(*this)); }
-void CommonDialog::ShowOpen() { finish(current()->showOpen(*this)); }
-void CommonDialog::ShowSave() { finish(current()->showSave(*this)); }
-void CommonDialog::ShowPrinter() { finish(current()->showPrinter(*this)); }
+void CommonDialog::ShowColor()
+{
+    finish(current()->showColor(*this));
+}
+void CommonDialog::ShowOpen()
+{
+    finish(current()->showOpen(*this));
+}
+void CommonDialog::ShowSave()
+{
+    finish(current()->showSave(*this));
+}
+void CommonDialog::ShowPrinter()
+{
+    finish(current()->showPrinter(*this));
+}
 
 } // namespace plat

@@ -19,7 +19,7 @@ enum CdlFlags {
 class CommonDialog;
 
 class DialogSeam {
-public:
+  public:
     virtual ~DialogSeam() = default;
     // Each returns false when the user cancels; on OK it sets the dialog's
     // Color or FileName (a Windows path).
@@ -31,16 +31,16 @@ public:
 void setDialogSeam(DialogSeam* seam); // nullptr restores the real dialogs
 
 class CommonDialog {
-public:
-    QString Filter;      // "Text (*.txt)|*.txt|All (*.*)|*.*"
+  public:
+    QString Filter; // "Text (*.txt)|*.txt|All (*.*)|*.*"
     int FilterIndex = 1;
-    QString FileName;    // Windows path
-    QString FileTitle;   // name part of FileName after a dialog
+    QString FileName;  // Windows path
+    QString FileTitle; // name part of FileName after a dialog
     QString DialogTitle;
     QString InitDir;
     QString DefaultExt;
     int Flags = 0;
-    int Color = 0;       // red in the low byte
+    int Color = 0; // red in the low byte
     bool CancelError = false;
     int Copies = 1;
     QString PrinterName; // the printer chosen in the printer dialog
@@ -55,7 +55,7 @@ public:
     // "Desc|pat;pat|Desc2|pat" as Qt's "Desc (pat pat);;Desc2 (pat)".
     static QString qtFilter(const QString& filter);
 
-private:
+  private:
     void finish(bool ok);
 };
 

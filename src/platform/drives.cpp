@@ -41,10 +41,10 @@ QList<DriveEntry> defaultTable()
         const QList<QByteArray> lines = mounts.readAll().split('\n');
         for (const QByteArray& line : lines) {
             const QList<QByteArray> f = line.split(' ');
-            if (f.size() < 2)
-                continue;
+            if (f.size() < 2) continue;
             // /proc/mounts escapes blanks as \040
-            QString mp = QString::fromUtf8(f[1]).replace(QStringLiteral("\\040"), QStringLiteral(" "));
+            QString mp =
+                QString::fromUtf8(f[1]).replace(QStringLiteral("\\040"), QStringLiteral(" "));
             if (mp.startsWith("/media/") || mp.startsWith("/run/media/") || mp.startsWith("/mnt/"))
                 points.append(mp);
         }
@@ -53,8 +53,7 @@ QList<DriveEntry> defaultTable()
     points.removeDuplicates();
     char letter = 'D';
     for (const QString& p : points) {
-        if (letter > 'Z')
-            break;
+        if (letter > 'Z') break;
         out.append({QChar(letter++), p, QFileInfo(p).fileName()});
     }
     return out;
@@ -66,8 +65,7 @@ QList<DriveEntry> tableFromEnv(const QString& text)
     const QStringList parts = text.split(';', Qt::SkipEmptyParts);
     for (const QString& part : parts) {
         const int eq = part.indexOf('=');
-        if (eq != 1 || !part.at(0).isLetter())
-            continue;
+        if (eq != 1 || !part.at(0).isLetter()) continue;
         const QString root = cleanRoot(part.mid(2));
         out.append({part.at(0).toUpper(), root, QFileInfo(root).fileName()});
     }
@@ -79,16 +77,17 @@ QList<DriveEntry> tableFromEnv(const QString& text)
 void ensureLoaded()
 {
     State& s = state();
-    if (s.loaded)
-        return;
+    if (s.loaded) return;
     const QByteArray env = qgetenv("QUORBIX_DRIVES");
     s.entries = env.isEmpty() ? defaultTable() : tableFromEnv(QString::fromUtf8(env));
-    if (s.entries.isEmpty())
-        s.entries = defaultTable();
+    if (s.entries.isEmpty()) s.entries = defaultTable();
     s.loaded = true;
 }
 
-bool isSeparator(QChar c) { return c == '\\' || c == '/'; }
+bool isSeparator(QChar c)
+{
+    return c == '\\' || c == '/';
+}
 
 } // namespace
 
@@ -105,8 +104,7 @@ void setTable(const QList<DriveEntry>& entries)
     for (DriveEntry e : entries) {
         e.letter = e.letter.toUpper();
         e.hostRoot = cleanRoot(e.hostRoot);
-        if (e.label.isEmpty())
-            e.label = QFileInfo(e.hostRoot).fileName();
+        if (e.label.isEmpty()) e.label = QFileInfo(e.hostRoot).fileName();
         s.entries.append(e);
     }
     std::sort(s.entries.begin(), s.entries.end(),
@@ -126,8 +124,7 @@ std::optional<DriveEntry> find(QChar letter)
 {
     ensureLoaded();
     for (const DriveEntry& e : state().entries)
-        if (e.letter == letter.toUpper())
-            return e;
+        if (e.letter == letter.toUpper()) return e;
     return std::nullopt;
 }
 
@@ -138,7 +135,10 @@ QChar driveLetterOf(const QString& winPath)
     return QChar();
 }
 
-bool isRoot(const QString& winPath) { return winPath.size() == 3 && winPath.endsWith(":\\"); }
+bool isRoot(const QString& winPath)
+{
+    return winPath.size() == 3 && winPath.endsWith(":\\");
+}
 
 QString normalize(const QString& winPathIn)
 {
@@ -146,8 +146,7 @@ QString normalize(const QString& winPathIn)
     QChar letter = driveLetterOf(p);
     QStringList parts;
     if (!letter.isNull()) {
-        if (!find(letter))
-            raise(ErrDeviceUnavailable);
+        if (!find(letter)) raise(ErrDeviceUnavailable);
         QString rest = p.mid(2);
         if (rest.isEmpty() || !isSeparator(rest.at(0))) {
             // "D:" or "D:name" is relative to that drive's own folder
@@ -168,8 +167,7 @@ QString normalize(const QString& winPathIn)
     auto flush = [&]() {
         if (segment.isEmpty() || segment == ".") {
         } else if (segment == "..") {
-            if (!parts.isEmpty())
-                parts.removeLast();
+            if (!parts.isEmpty()) parts.removeLast();
         } else {
             parts.append(segment);
         }
@@ -203,13 +201,11 @@ QString toHost(const QString& winPath)
 {
     const QString norm = normalize(winPath);
     const auto drive = find(norm.at(0));
-    if (!drive)
-        raise(ErrDeviceUnavailable);
+    if (!drive) raise(ErrDeviceUnavailable);
     QString host = drive->hostRoot;
     const QStringList parts = norm.mid(3).split('\\', Qt::SkipEmptyParts);
     for (const QString& part : parts) {
-        if (!host.endsWith('/'))
-            host += '/';
+        if (!host.endsWith('/')) host += '/';
         host += nameToHost(part);
     }
     return host;
@@ -221,13 +217,11 @@ QString toWindows(const QString& hostPathIn)
     const QString host = QDir::cleanPath(QDir(hostPathIn).absolutePath());
     const DriveEntry* best = nullptr;
     for (const DriveEntry& e : state().entries) {
-        const bool inside = e.hostRoot == "/" || host == e.hostRoot ||
-                            host.startsWith(e.hostRoot + '/');
-        if (inside && (!best || e.hostRoot.size() > best->hostRoot.size()))
-            best = &e;
+        const bool inside =
+            e.hostRoot == "/" || host == e.hostRoot || host.startsWith(e.hostRoot + '/');
+        if (inside && (!best || e.hostRoot.size() > best->hostRoot.size())) best = &e;
     }
-    if (!best)
-        return {};
+    if (!best) return {};
     QString rest = best->hostRoot == "/" ? host.mid(1) : host.mid(best->hostRoot.size() + 1);
     QStringList parts = rest.split('/', Qt::SkipEmptyParts);
     for (QString& part : parts)
@@ -243,8 +237,7 @@ QString currentFolder()
         s.current = toWindows(QDir::currentPath());
         if (s.current.isEmpty() && !s.entries.isEmpty())
             s.current = QString(s.entries.first().letter) + ":\\";
-        if (s.current.isEmpty())
-            s.current = QStringLiteral("C:\\");
+        if (s.current.isEmpty()) s.current = QStringLiteral("C:\\");
     }
     return s.current;
 }
@@ -254,10 +247,8 @@ void setCurrentFolder(const QString& winPath)
     const QString norm = normalize(winPath);
     const QString host = toHost(norm);
     QFileInfo fi(host);
-    if (!fi.exists())
-        raise(ErrPathNotFound);
-    if (!fi.isDir())
-        raise(ErrPathNotFound);
+    if (!fi.exists()) raise(ErrPathNotFound);
+    if (!fi.isDir()) raise(ErrPathNotFound);
     QDir::setCurrent(host);
     state().current = norm;
 }
@@ -265,8 +256,7 @@ void setCurrentFolder(const QString& winPath)
 QString driveFolder(QChar letter)
 {
     const QString cur = currentFolder();
-    if (cur.at(0) == letter.toUpper())
-        return cur;
+    if (cur.at(0) == letter.toUpper()) return cur;
     return QString(letter.toUpper()) + ":\\";
 }
 

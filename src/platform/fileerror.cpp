@@ -7,8 +7,7 @@
 namespace plat {
 
 FileError::FileError(int number, const QString& detail)
-    : std::runtime_error("file error " + std::to_string(number)), m_number(number),
-      m_detail(detail)
+    : std::runtime_error("file error " + std::to_string(number)), m_number(number), m_detail(detail)
 {
 }
 
@@ -51,13 +50,19 @@ int errorNumberFor(int errnum, const QString& hostPath)
     }
 }
 
-QString errorText(int errnum) { return QString::fromLocal8Bit(std::strerror(errnum)); }
+QString errorText(int errnum)
+{
+    return QString::fromLocal8Bit(std::strerror(errnum));
+}
 
 void raiseErrno(int errnum, const QString& hostPath)
 {
     throw FileError(errorNumberFor(errnum, hostPath), errorText(errnum));
 }
 
-void raise(int number, const QString& detail) { throw FileError(number, detail); }
+void raise(int number, const QString& detail)
+{
+    throw FileError(number, detail);
+}
 
 } // namespace plat

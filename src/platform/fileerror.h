@@ -20,12 +20,12 @@ enum FileErrorNumber {
 };
 
 class FileError : public std::runtime_error {
-public:
+  public:
     explicit FileError(int number, const QString& detail = {});
     int number() const { return m_number; }
     QString detail() const { return m_detail; }
 
-private:
+  private:
     int m_number;
     QString m_detail;
 };

@@ -57,8 +57,7 @@ QStringList listFolder(const QString& winFolder, Kind kind, const QString& patte
     QStringList out;
     const int dfd = ::dirfd(dir);
     while (dirent* ent = ::readdir(dir)) {
-        if (ent->d_name[0] == '.')
-            continue; // hidden, and "." / ".."
+        if (ent->d_name[0] == '.') continue; // hidden, and "." / ".."
         bool isDir = false, isFile = false;
         if (ent->d_type == DT_DIR) {
             isDir = true;
@@ -67,8 +66,7 @@ QStringList listFolder(const QString& winFolder, Kind kind, const QString& patte
         } else {
             // links and unknown types: follow the link
             struct stat st;
-            if (::fstatat(dfd, ent->d_name, &st, 0) != 0)
-                continue;
+            if (::fstatat(dfd, ent->d_name, &st, 0) != 0) continue;
             isDir = S_ISDIR(st.st_mode);
             isFile = S_ISREG(st.st_mode);
         }
@@ -85,25 +83,20 @@ QStringList listFolder(const QString& winFolder, Kind kind, const QString& patte
 
 bool matchesPattern(const QString& name, const QString& pattern)
 {
-    if (pattern.trimmed().isEmpty())
-        return true;
+    if (pattern.trimmed().isEmpty()) return true;
     const QStringList pats = pattern.split(';');
     for (QString pat : pats) {
         pat = pat.trimmed();
-        if (pat.isEmpty())
-            continue;
-        if (wildcardMatch(name, pat))
-            return true;
+        if (pat.isEmpty()) continue;
+        if (wildcardMatch(name, pat)) return true;
     }
     return false;
 }
 
 bool wildcardMatch(const QString& name, const QString& pattern)
 {
-    if (pattern == u"*.*" || pattern == u"*")
-        return true;
-    if (starMatch(name, pattern))
-        return true;
+    if (pattern == u"*.*" || pattern == u"*") return true;
+    if (starMatch(name, pattern)) return true;
     // "name.*" also matches "name" without an ending, as Windows does
     return pattern.endsWith(u".*") && starMatch(name, QStringView(pattern).chopped(2));
 }
@@ -150,8 +143,7 @@ qint64 fileLength(const QString& winPath)
 {
     const QString host = drives::toHost(winPath);
     struct stat st;
-    if (::stat(QFile::encodeName(host).constData(), &st) != 0)
-        raiseErrno(errno, host);
+    if (::stat(QFile::encodeName(host).constData(), &st) != 0) raiseErrno(errno, host);
     return st.st_size;
 }
 

@@ -21,11 +21,13 @@ namespace {
 
 int g_failNextCopy = 0;
 
-QByteArray enc(const QString& host) {
+QByteArray enc(const QString& host)
+{
     return QFile::encodeName(host);
 }
 
-QString parentOf(const QString& host) {
+QString parentOf(const QString& host)
+{
     const int slash = host.lastIndexOf('/');
     if (slash <= 0) return QStringLiteral("/");
     return host.left(slash);
@@ -34,7 +36,8 @@ QString parentOf(const QString& host) {
 // A file the user would call read-only: no write bit at all, or one we may
 // not write. Root passes every access() test, but a file marked read-only
 // must still not be replaced behind the user's back.
-bool isReadOnly(const QString& host, const struct stat& st) {
+bool isReadOnly(const QString& host, const struct stat& st)
+{
     if ((st.st_mode & 0222) == 0) return true;
     return ::access(enc(host).constData(), W_OK) != 0;
 }
@@ -42,7 +45,8 @@ bool isReadOnly(const QString& host, const struct stat& st) {
 // Fails with the error number for a target that must not be replaced
 // (read-only file, folder) or whose folder is missing. Returns true when
 // the target exists.
-bool checkReplaceableTarget(const QString& host, struct stat* out = nullptr) {
+bool checkReplaceableTarget(const QString& host, struct stat* out = nullptr)
+{
     struct stat pst;
     if (::stat(enc(parentOf(host)).constData(), &pst) != 0 || !S_ISDIR(pst.st_mode))
         raise(ErrPathNotFound);
@@ -60,13 +64,15 @@ bool checkReplaceableTarget(const QString& host, struct stat* out = nullptr) {
 
 // The file a target name stands for: a link is written through, so that the
 // file it points to receives the copy and the link stays a link.
-QString resolveTarget(const QString& host) {
+QString resolveTarget(const QString& host)
+{
     const QFileInfo fi(host);
     if (fi.isSymLink() && fi.exists()) return fi.canonicalFilePath();
     return host;
 }
 
-bool writeAll(int fd, const char* data, qint64 size) {
+bool writeAll(int fd, const char* data, qint64 size)
+{
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size_t(size));
         if (n < 0) {
@@ -79,7 +85,8 @@ bool writeAll(int fd, const char* data, qint64 size) {
     return true;
 }
 
-void syncFolder(const QString& host) {
+void syncFolder(const QString& host)
+{
     const int fd = ::open(enc(host).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
@@ -87,7 +94,8 @@ void syncFolder(const QString& host) {
     }
 }
 
-int renameNoReplace(const char* from, const char* to) {
+int renameNoReplace(const char* from, const char* to)
+{
 #ifdef SYS_renameat2
     return int(::syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, 1u /* RENAME_NOREPLACE */));
 #else
@@ -100,7 +108,8 @@ int renameNoReplace(const char* from, const char* to) {
 // exclusive create, then rename over our own placeholder. Nothing of the
 // user's can be replaced, and a failed rename leaves only our placeholder
 // to take away.
-int renameOverPlaceholder(const char* from, const char* to, bool folder) {
+int renameOverPlaceholder(const char* from, const char* to, bool folder)
+{
     if (folder) {
         if (::mkdir(to, 0700) != 0) return -1;
     } else {
@@ -122,11 +131,13 @@ int renameOverPlaceholder(const char* from, const char* to, bool folder) {
 
 } // namespace
 
-void failNextCopyWith(int number) {
+void failNextCopyWith(int number)
+{
     g_failNextCopy = number;
 }
 
-void copyFile(const QString& source, const QString& target) {
+void copyFile(const QString& source, const QString& target)
+{
     const int injected = g_failNextCopy;
     g_failNextCopy = 0;
 
@@ -193,8 +204,7 @@ void copyFile(const QString& source, const QString& target) {
             }
             failErrno(errno, dst);
         }
-        if (buf.isEmpty())
-            buf = QByteArray(1 << 20, Qt::Uninitialized);
+        if (buf.isEmpty()) buf = QByteArray(1 << 20, Qt::Uninitialized);
         const ssize_t n = ::read(in, buf.data(), size_t(buf.size()));
         if (n < 0) {
             if (errno == EINTR) continue;
@@ -228,8 +238,7 @@ void copyFile(const QString& source, const QString& target) {
         ::unlink(tmpl.constData());
         raiseErrno(e, dst);
     }
-    if (!replacing)
-        return;
+    if (!replacing) return;
     if (::rename(tmpl.constData(), enc(dst).constData()) != 0) {
         const int e = errno;
         ::unlink(tmpl.constData());
@@ -238,7 +247,8 @@ void copyFile(const QString& source, const QString& target) {
     syncFolder(parentOf(dst));
 }
 
-void rename(const QString& from, const QString& to) {
+void rename(const QString& from, const QString& to)
+{
     const QString src = drives::toHost(from);
     const QString dst = drives::toHost(to);
     const QByteArray s = enc(src), d = enc(dst);
@@ -273,12 +283,14 @@ void rename(const QString& from, const QString& to) {
     }
 }
 
-void makeFolder(const QString& winPath) {
+void makeFolder(const QString& winPath)
+{
     const QString host = drives::toHost(winPath);
     if (::mkdir(enc(host).constData(), 0777) != 0) raiseErrno(errno, host);
 }
 
-void removeFolder(const QString& winPath) {
+void removeFolder(const QString& winPath)
+{
     const QString norm = drives::normalize(winPath);
     // A drive root is the folder the drive stands for; it is never removed.
     if (drives::isRoot(norm))
@@ -299,12 +311,14 @@ void removeFolder(const QString& winPath) {
     }
 }
 
-void removeFile(const QString& winPath) {
+void removeFile(const QString& winPath)
+{
     const QString host = drives::toHost(winPath);
     if (::unlink(enc(host).constData()) != 0) raiseErrno(errno, host);
 }
 
-QByteArray readFile(const QString& winPath) {
+QByteArray readFile(const QString& winPath)
+{
     const QString host = drives::toHost(winPath);
     const int fd = ::open(enc(host).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) raiseErrno(errno, host);
@@ -331,7 +345,8 @@ QByteArray readFile(const QString& winPath) {
     return data;
 }
 
-void writeFileAtomic(const QString& winPath, const QByteArray& d) {
+void writeFileAtomic(const QString& winPath, const QByteArray& d)
+{
     const QString host = resolveTarget(drives::toHost(winPath));
     // QSaveFile would replace a read-only file when run as root; the checks
     // also give the precise numbers QSaveFile cannot.

@@ -9,36 +9,56 @@ namespace plat {
 namespace {
 
 class RealMessageBoxes : public MessageBoxSeam {
-public:
+  public:
     int msgBox(const QString& prompt, int style, const QString& title) override
     {
         QMessageBox box;
         box.setWindowTitle(title);
         box.setText(prompt);
         switch (style & 0x70) {
-        case vbCritical: box.setIcon(QMessageBox::Critical); break;
-        case vbQuestion: box.setIcon(QMessageBox::Question); break;
-        case vbExclamation: box.setIcon(QMessageBox::Warning); break;
-        case vbInformation: box.setIcon(QMessageBox::Information); break;
-        default: break;
+        case vbCritical:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case vbQuestion:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case vbExclamation:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case vbInformation:
+            box.setIcon(QMessageBox::Information);
+            break;
+        default:
+            break;
         }
-        struct B { QMessageBox::StandardButton qt; int result; };
+        struct B {
+            QMessageBox::StandardButton qt;
+            int result;
+        };
         QList<B> buttons;
         switch (style & 0x7) {
-        case vbOKCancel: buttons = {{QMessageBox::Ok, vbOK}, {QMessageBox::Cancel, vbCancel}}; break;
+        case vbOKCancel:
+            buttons = {{QMessageBox::Ok, vbOK}, {QMessageBox::Cancel, vbCancel}};
+            break;
         case vbAbortRetryIgnore:
-            buttons = {{QMessageBox::Abort, vbAbort}, {QMessageBox::Retry, vbRetry},
+            buttons = {{QMessageBox::Abort, vbAbort},
+                       {QMessageBox::Retry, vbRetry},
                        {QMessageBox::Ignore, vbIgnore}};
             break;
         case vbYesNoCancel:
-            buttons = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo},
+            buttons = {{QMessageBox::Yes, vbYes},
+                       {QMessageBox::No, vbNo},
                        {QMessageBox::Cancel, vbCancel}};
             break;
-        case vbYesNo: buttons = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}}; break;
+        case vbYesNo:
+            buttons = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}};
+            break;
         case vbRetryCancel:
             buttons = {{QMessageBox::Retry, vbRetry}, {QMessageBox::Cancel, vbCancel}};
             break;
-        default: buttons = {{QMessageBox::Ok, vbOK}}; break;
+        default:
+            buttons = {{QMessageBox::Ok, vbOK}};
+            break;
         }
         QMessageBox::StandardButtons set;
         for (const B& b : buttons)
@@ -48,12 +68,10 @@ public:
         box.setDefaultButton(buttons.at(defaultIndex).qt);
         const int clicked = box.exec();
         for (const B& b : buttons)
-            if (b.qt == clicked)
-                return b.result;
+            if (b.qt == clicked) return b.result;
         // closed by the title bar: the box's cancel answer, or its only answer
         for (const B& b : buttons)
-            if (b.result == vbCancel || b.result == vbNo)
-                return b.result;
+            if (b.result == vbCancel || b.result == vbNo) return b.result;
         return buttons.first().result;
     }
 
@@ -82,7 +100,10 @@ MessageBoxSeam* realSeam()
 
 } // namespace
 
-void setMessageBoxSeam(MessageBoxSeam* seam) { current() = seam ? seam : realSeam(); }
+void setMessageBoxSeam(MessageBoxSeam* seam)
+{
+    current() = seam ? seam : realSeam();
+}
 
 int MsgBox(const QString& prompt, int style, const QString& title)
 {

@@ -19,12 +19,20 @@ enum MsgBoxStyle {
     vbDefaultButton2 = 256, // the second button is the default
 };
 
-enum MsgBoxResult { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIgnore = 5, vbYes = 6, vbNo = 7 };
+enum MsgBoxResult {
+    vbOK = 1,
+    vbCancel = 2,
+    vbAbort = 3,
+    vbRetry = 4,
+    vbIgnore = 5,
+    vbYes = 6,
+    vbNo = 7
+};
 
 inline const QString kAppTitle = QStringLiteral("Quorbix");
 
 class MessageBoxSeam {
-public:
+  public:
     virtual ~MessageBoxSeam() = default;
     virtual int msgBox(const QString& prompt, int style, const QString& title) = 0;
     // Returns the typed text; a null QString when cancelled.

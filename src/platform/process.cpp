@@ -13,7 +13,7 @@ namespace plat {
 namespace {
 
 class RealProcesses : public ProcessSeam {
-public:
+  public:
     bool start(const ProcessLaunch& launch) override
     {
         return QProcess::startDetached(launch.program, launch.arguments);
@@ -34,7 +34,8 @@ ProcessSeam*& current()
 
 bool looksLikeWindowsPath(const QString& s)
 {
-    return s.size() >= 3 && s.at(0).isLetter() && s.at(1) == ':' && (s.at(2) == '\\' || s.at(2) == '/');
+    return s.size() >= 3 && s.at(0).isLetter() && s.at(1) == ':' &&
+           (s.at(2) == '\\' || s.at(2) == '/');
 }
 
 // A page address passes as it is; a Windows file path becomes the host path.
@@ -48,8 +49,7 @@ QString hostArgument(const QString& arg)
     }
     // No page address or file starts with "-"; the program would take it
     // for one of its options.
-    if (arg.startsWith('-'))
-        raise(5, QStringLiteral("not a page or file: ") + arg);
+    if (arg.startsWith('-')) raise(5, QStringLiteral("not a page or file: ") + arg);
     return arg;
 }
 
@@ -57,25 +57,29 @@ QString firstOnPath(const QStringList& names)
 {
     for (const QString& n : names) {
         const QString found = QStandardPaths::findExecutable(n);
-        if (!found.isEmpty())
-            return found;
+        if (!found.isEmpty()) return found;
     }
     return names.last();
 }
 
 } // namespace
 
-void setProcessSeam(ProcessSeam* seam) { current() = seam ? seam : realSeam(); }
+void setProcessSeam(ProcessSeam* seam)
+{
+    current() = seam ? seam : realSeam();
+}
 
-QString hostBrowser() { return firstOnPath({"x-www-browser", "xdg-open"}); }
+QString hostBrowser()
+{
+    return firstOnPath({"x-www-browser", "xdg-open"});
+}
 
 bool knownProgramExists(const QString& winPath)
 {
     auto onPath = [](const char* name) { return !QStandardPaths::findExecutable(name).isEmpty(); };
     if (winPath.compare(kBrowserProgramPath, Qt::CaseInsensitive) == 0)
         return onPath("x-www-browser") || onPath("xdg-open");
-    if (winPath.compare(kMediaPlayerPath, Qt::CaseInsensitive) == 0)
-        return onPath("xdg-open");
+    if (winPath.compare(kMediaPlayerPath, Qt::CaseInsensitive) == 0) return onPath("xdg-open");
     return fs::fileExists(winPath);
 }
 
@@ -92,8 +96,7 @@ ProcessLaunch resolveCommandLine(const QString& commandLine, int windowStyle)
     if (QStringView(commandLine).mid(lead).startsWith(kBrowserCommand, Qt::CaseInsensitive)) {
         l.program = hostBrowser();
         const QString address = commandLine.mid(lead + kBrowserCommand.size());
-        if (!address.isEmpty())
-            l.arguments << hostArgument(address);
+        if (!address.isEmpty()) l.arguments << hostArgument(address);
         return l;
     }
     if (commandLine.startsWith(kMediaPlayerPath, Qt::CaseInsensitive)) {
@@ -102,17 +105,14 @@ ProcessLaunch resolveCommandLine(const QString& commandLine, int windowStyle)
         // A name with blanks comes enclosed in double quotes: one argument.
         if (file.size() >= 2 && file.startsWith('"') && file.endsWith('"'))
             file = file.mid(1, file.size() - 2);
-        if (!file.isEmpty())
-            l.arguments << hostArgument(file);
+        if (!file.isEmpty()) l.arguments << hostArgument(file);
         return l;
     }
     // Any other command line is the path of a program of the user's.
     const QString host = drives::toHost(commandLine.trimmed());
     QFileInfo fi(host);
-    if (!fi.exists())
-        raise(ErrFileNotFound);
-    if (!fi.isFile() || !fi.isExecutable())
-        raise(5, QStringLiteral("not a program"));
+    if (!fi.exists()) raise(ErrFileNotFound);
+    if (!fi.isFile() || !fi.isExecutable()) raise(5, QStringLiteral("not a program"));
     l.program = host;
     return l;
 }

@@ -8,8 +8,14 @@
 
 namespace plat {
 
-enum WindowStyle { vbHide = 0, vbNormalFocus = 1, vbMinimizedFocus = 2, vbMaximizedFocus = 3,
-                   vbNormalNoFocus = 4, vbMinimizedNoFocus = 6 };
+enum WindowStyle {
+    vbHide = 0,
+    vbNormalFocus = 1,
+    vbMinimizedFocus = 2,
+    vbMaximizedFocus = 3,
+    vbNormalNoFocus = 4,
+    vbMinimizedNoFocus = 6
+};
 
 inline const QString kBrowserCommand = QStringLiteral("c:\\progra~1\\intern~1\\iexplore ");
 inline const QString kMediaPlayerPath =
@@ -18,12 +24,12 @@ inline const QString kMediaPlayerPath =
 struct ProcessLaunch {
     QString commandLine; // the program's own command line, as the windows built it
     int windowStyle = vbMinimizedFocus;
-    QString program;     // host program actually started
+    QString program; // host program actually started
     QStringList arguments;
 };
 
 class ProcessSeam {
-public:
+  public:
     virtual ~ProcessSeam() = default;
     virtual bool start(const ProcessLaunch& launch) = 0;
 };

@@ -31,24 +31,29 @@ const char* const kSchema = "CREATE TABLE IF NOT EXISTS keys("
                             " display TEXT NOT NULL, type INTEGER NOT NULL, data BLOB NOT NULL,"
                             " PRIMARY KEY(root, path, name)) WITHOUT ROWID;";
 
-bool isRoot(quint32 key) {
+bool isRoot(quint32 key)
+{
     return key >= HKEY_CLASSES_ROOT && key <= HKEY_USERS;
 }
 
-QStringList keyParts(const QString& key) {
+QStringList keyParts(const QString& key)
+{
     return key.split(u'\\', Qt::SkipEmptyParts);
 }
 
 // The spelling kept for display: the parts joined by single backslashes.
-QString cleanKey(const QString& key) {
+QString cleanKey(const QString& key)
+{
     return keyParts(key).join(u'\\');
 }
 
-QString folded(const QString& s) {
+QString folded(const QString& s)
+{
     return s.toCaseFolded();
 }
 
-bool isDamage(int rc) {
+bool isDamage(int rc)
+{
     rc &= 0xff;
     return rc == SQLITE_CORRUPT || rc == SQLITE_NOTADB;
 }
@@ -56,7 +61,8 @@ bool isDamage(int rc) {
 // A prepared statement that finalizes itself.
 class Stmt {
   public:
-    Stmt(sqlite3* db, const char* sql) : m_db(db) {
+    Stmt(sqlite3* db, const char* sql) : m_db(db)
+    {
         m_rc = sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr);
     }
     ~Stmt() { sqlite3_finalize(m_stmt); }
@@ -66,18 +72,21 @@ class Stmt {
     bool ok() const { return m_rc == SQLITE_OK; }
     int rc() const { return m_rc; }
 
-    Stmt& bind(int i, qint64 v) {
+    Stmt& bind(int i, qint64 v)
+    {
         if (ok()) m_rc = sqlite3_bind_int64(m_stmt, i, v);
         return *this;
     }
-    Stmt& bind(int i, const QString& v) {
+    Stmt& bind(int i, const QString& v)
+    {
         const QByteArray utf8 = v.toUtf8();
         if (ok())
             m_rc =
                 sqlite3_bind_text(m_stmt, i, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
         return *this;
     }
-    Stmt& bindBlob(int i, const QByteArray& v) {
+    Stmt& bindBlob(int i, const QByteArray& v)
+    {
         // A zero-length blob, not NULL: an empty text is a value.
         if (ok())
             m_rc = sqlite3_bind_blob(m_stmt, i, v.constData() ? v.constData() : "", int(v.size()),
@@ -85,19 +94,22 @@ class Stmt {
         return *this;
     }
     // SQLITE_ROW, SQLITE_DONE or an error.
-    int step() {
+    int step()
+    {
         if (!ok()) return m_rc;
         const int rc = sqlite3_step(m_stmt);
         if (rc != SQLITE_ROW && rc != SQLITE_DONE) m_rc = rc;
         return rc;
     }
     qint64 int64(int col) const { return sqlite3_column_int64(m_stmt, col); }
-    QByteArray blob(int col) const {
+    QByteArray blob(int col) const
+    {
         const void* p = sqlite3_column_blob(m_stmt, col);
         const int n = sqlite3_column_bytes(m_stmt, col);
         return p ? QByteArray(static_cast<const char*>(p), n) : QByteArray("", 0);
     }
-    QString text(int col) const {
+    QString text(int col) const
+    {
         return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, col)),
                                  sqlite3_column_bytes(m_stmt, col));
     }
@@ -126,13 +138,15 @@ struct RegistryStore::Impl {
 
     ~Impl() { close(); }
 
-    void close() {
+    void close()
+    {
         if (db) sqlite3_close_v2(db);
         db = nullptr;
         schemaReady = false;
     }
 
-    void warnOnce(const QString& why) {
+    void warnOnce(const QString& why)
+    {
         if (warned) return;
         warned = true;
         qWarning().noquote() << QStringLiteral("Quorbix: the settings file \"%1\" cannot be used "
@@ -140,17 +154,20 @@ struct RegistryStore::Impl {
                                     .arg(QDir::toNativeSeparators(path), why);
     }
 
-    QString lastError() const {
+    QString lastError() const
+    {
         return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("no database");
     }
 
-    bool statFile(struct stat* st) const {
+    bool statFile(struct stat* st) const
+    {
         return ::stat(QFile::encodeName(path).constData(), st) == 0;
     }
 
     // Moves a damaged file (and any journal belonging to it) out of the way,
     // so a new file can start without anything of the old one being lost.
-    bool setAside() {
+    bool setAside()
+    {
         close();
         const QString stamp =
             QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
@@ -181,7 +198,8 @@ struct RegistryStore::Impl {
 
     enum class Check { Ok, Damaged, Foreign, Failed };
 
-    Check checkFile() {
+    Check checkFile()
+    {
         {
             Stmt q(db, "PRAGMA quick_check");
             const int rc = q.step();
@@ -201,7 +219,8 @@ struct RegistryStore::Impl {
     // the path if the file was replaced or removed since it was opened (by
     // another running copy that set a damaged file aside, or by the user), so
     // a write never goes to a file nobody will read again.
-    State open(bool create) {
+    State open(bool create)
+    {
         if (unusable) return State::Failed;
         if (path.isEmpty()) {
             warnOnce(QStringLiteral("there is no configuration folder"));
@@ -256,7 +275,8 @@ struct RegistryStore::Impl {
         return State::Open;
     }
 
-    long failure(int rc, const QString& why) {
+    long failure(int rc, const QString& why)
+    {
         warnOnce(why);
         if (isDamage(rc)) return RegResult::BadDb;
         rc &= 0xff;
@@ -266,7 +286,8 @@ struct RegistryStore::Impl {
     }
 
     // A read that finds damage sets the file aside and gives nothing.
-    long readFailure(int rc) {
+    long readFailure(int rc)
+    {
         if (isDamage(rc)) {
             setAside();
             return RegResult::NotFound;
@@ -276,7 +297,8 @@ struct RegistryStore::Impl {
         return failure(rc, lastError());
     }
 
-    long keyExists(quint32 root, const QString& key) {
+    long keyExists(quint32 root, const QString& key)
+    {
         if (!isRoot(root)) return RegResult::InvalidHandle;
         if (keyParts(key).isEmpty()) return RegResult::Success;
         switch (open(false)) {
@@ -296,7 +318,8 @@ struct RegistryStore::Impl {
     }
 
     long queryValue(quint32 root, const QString& key, const QString& name, quint32* type,
-                    QByteArray* data) {
+                    QByteArray* data)
+    {
         if (!isRoot(root)) return RegResult::InvalidHandle;
         switch (open(false)) {
         case State::Missing:
@@ -318,7 +341,8 @@ struct RegistryStore::Impl {
 
     // Inserts the key and every key above it that is missing; existing keys
     // keep their first spelling.
-    int insertKeyChain(quint32 root, const QString& key) {
+    int insertKeyChain(quint32 root, const QString& key)
+    {
         const QStringList parts = keyParts(key);
         QString display;
         for (const QString& part : parts) {
@@ -333,7 +357,8 @@ struct RegistryStore::Impl {
 
     // Runs one write as its own transaction. A file found damaged on the way
     // is set aside and the write is made once more in a new file.
-    template <typename Body> long write(Body body) {
+    template <typename Body> long write(Body body)
+    {
         for (int attempt = 0; attempt < 2; ++attempt) {
             if (open(true) != State::Open) return RegResult::IoFailed;
             int rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
@@ -361,14 +386,16 @@ struct RegistryStore::Impl {
         return RegResult::BadDb;
     }
 
-    long createKey(quint32 root, const QString& key) {
+    long createKey(quint32 root, const QString& key)
+    {
         if (!isRoot(root)) return RegResult::InvalidHandle;
         if (keyExists(root, key) == RegResult::Success) return RegResult::Success;
         return write([&](long*) { return insertKeyChain(root, key); });
     }
 
     long setValue(quint32 root, const QString& key, const QString& name, quint32 type,
-                  const QByteArray& data) {
+                  const QByteArray& data)
+    {
         if (!isRoot(root)) return RegResult::InvalidHandle;
         return write([&](long*) {
             int rc = insertKeyChain(root, key);
@@ -382,7 +409,8 @@ struct RegistryStore::Impl {
         });
     }
 
-    long deleteValue(quint32 root, const QString& key, const QString& name) {
+    long deleteValue(quint32 root, const QString& key, const QString& name)
+    {
         if (!isRoot(root)) return RegResult::InvalidHandle;
         // Nothing to delete needs no file, and must not create one.
         quint32 type = 0;
@@ -399,39 +427,46 @@ struct RegistryStore::Impl {
     }
 };
 
-RegistryStore::RegistryStore(const QString& path) : d(std::make_unique<Impl>()) {
+RegistryStore::RegistryStore(const QString& path) : d(std::make_unique<Impl>())
+{
     d->path = path;
 }
 
 RegistryStore::~RegistryStore() = default;
 
-QString RegistryStore::path() const {
+QString RegistryStore::path() const
+{
     return d->path;
 }
 
-long RegistryStore::keyExists(quint32 root, const QString& key) {
+long RegistryStore::keyExists(quint32 root, const QString& key)
+{
     QMutexLocker lock(&d->mutex);
     return d->keyExists(root, key);
 }
 
-long RegistryStore::createKey(quint32 root, const QString& key) {
+long RegistryStore::createKey(quint32 root, const QString& key)
+{
     QMutexLocker lock(&d->mutex);
     return d->createKey(root, key);
 }
 
 long RegistryStore::queryValue(quint32 root, const QString& key, const QString& name, quint32* type,
-                               QByteArray* data) {
+                               QByteArray* data)
+{
     QMutexLocker lock(&d->mutex);
     return d->queryValue(root, key, name, type, data);
 }
 
 long RegistryStore::setValue(quint32 root, const QString& key, const QString& name, quint32 type,
-                             const QByteArray& data) {
+                             const QByteArray& data)
+{
     QMutexLocker lock(&d->mutex);
     return d->setValue(root, key, name, type, data);
 }
 
-long RegistryStore::deleteValue(quint32 root, const QString& key, const QString& name) {
+long RegistryStore::deleteValue(quint32 root, const QString& key, const QString& name)
+{
     QMutexLocker lock(&d->mutex);
     return d->deleteValue(root, key, name);
 }
@@ -452,13 +487,15 @@ struct Globals {
     quint32 lastHandle = 0;
 };
 
-Globals& globals() {
+Globals& globals()
+{
     static Globals g;
     return g;
 }
 
 // Caller holds the mutex.
-bool resolve(quint32 key, KeyRef* ref) {
+bool resolve(quint32 key, KeyRef* ref)
+{
     if (isRoot(key)) {
         *ref = {key, QString()};
         return true;
@@ -469,7 +506,8 @@ bool resolve(quint32 key, KeyRef* ref) {
     return true;
 }
 
-quint32 newHandle(const KeyRef& ref) {
+quint32 newHandle(const KeyRef& ref)
+{
     Globals& g = globals();
     do {
         g.lastHandle = g.lastHandle + 1 >= HKEY_CLASSES_ROOT ? 1 : g.lastHandle + 1;
@@ -478,11 +516,13 @@ quint32 newHandle(const KeyRef& ref) {
     return g.lastHandle;
 }
 
-QString childPath(const KeyRef& parent, const QString& subKey) {
+QString childPath(const KeyRef& parent, const QString& subKey)
+{
     return cleanKey(parent.path + u'\\' + subKey);
 }
 
-long openOrCreate(quint32 key, const QString& subKey, quint32* handle, bool create) {
+long openOrCreate(quint32 key, const QString& subKey, quint32* handle, bool create)
+{
     if (!handle) return RegResult::InvalidParameter;
     *handle = 0;
     QMutexLocker lock(&globals().mutex);
@@ -498,34 +538,40 @@ long openOrCreate(quint32 key, const QString& subKey, quint32* handle, bool crea
 
 } // namespace
 
-QString Registry::defaultPath() {
+QString Registry::defaultPath()
+{
     const QString env = qEnvironmentVariable("QUORBIX_REGISTRY");
     if (!env.isEmpty()) return env;
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     return folder.isEmpty() ? QString() : folder + QStringLiteral("/registry.sqlite3");
 }
 
-RegistryStore& Registry::store() {
+RegistryStore& Registry::store()
+{
     Globals& g = globals();
     if (!g.store) g.store = std::make_unique<RegistryStore>(defaultPath());
     return *g.store;
 }
 
-void Registry::useFile(const QString& path) {
+void Registry::useFile(const QString& path)
+{
     QMutexLocker lock(&globals().mutex);
     globals().store = std::make_unique<RegistryStore>(path.isEmpty() ? defaultPath() : path);
 }
 
-long RegOpenKey(quint32 key, const QString& subKey, quint32* handle) {
+long RegOpenKey(quint32 key, const QString& subKey, quint32* handle)
+{
     return openOrCreate(key, subKey, handle, false);
 }
 
-long RegCreateKey(quint32 key, const QString& subKey, quint32* handle) {
+long RegCreateKey(quint32 key, const QString& subKey, quint32* handle)
+{
     return openOrCreate(key, subKey, handle, true);
 }
 
 long RegQueryValueEx(quint32 handle, const QString& name, quint32* type, QByteArray* data,
-                     quint32* size) {
+                     quint32* size)
+{
     if (data && !size) return RegResult::InvalidParameter;
     QMutexLocker lock(&globals().mutex);
     KeyRef ref;
@@ -546,21 +592,24 @@ long RegQueryValueEx(quint32 handle, const QString& name, quint32* type, QByteAr
     return RegResult::Success;
 }
 
-long RegSetValueEx(quint32 handle, const QString& name, quint32 type, const QByteArray& data) {
+long RegSetValueEx(quint32 handle, const QString& name, quint32 type, const QByteArray& data)
+{
     QMutexLocker lock(&globals().mutex);
     KeyRef ref;
     if (!resolve(handle, &ref)) return RegResult::InvalidHandle;
     return Registry::store().setValue(ref.root, ref.path, name, type, data);
 }
 
-long RegDeleteValue(quint32 handle, const QString& name) {
+long RegDeleteValue(quint32 handle, const QString& name)
+{
     QMutexLocker lock(&globals().mutex);
     KeyRef ref;
     if (!resolve(handle, &ref)) return RegResult::InvalidHandle;
     return Registry::store().deleteValue(ref.root, ref.path, name);
 }
 
-long RegCloseKey(quint32 handle) {
+long RegCloseKey(quint32 handle)
+{
     QMutexLocker lock(&globals().mutex);
     if (isRoot(handle)) return RegResult::Success;
     return globals().handles.remove(handle) ? RegResult::Success : RegResult::InvalidHandle;

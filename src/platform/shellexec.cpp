@@ -10,7 +10,7 @@ namespace plat {
 
 namespace {
 class RealShellOpen : public ShellOpenSeam {
-public:
+  public:
     bool open(const QString&, const QString& hostPath, int) override
     {
         return QDesktopServices::openUrl(QUrl::fromLocalFile(hostPath));
@@ -28,7 +28,10 @@ ShellOpenSeam*& current()
 }
 } // namespace
 
-void setShellOpenSeam(ShellOpenSeam* seam) { current() = seam ? seam : realSeam(); }
+void setShellOpenSeam(ShellOpenSeam* seam)
+{
+    current() = seam ? seam : realSeam();
+}
 
 long ShellExecute(const QString& verb, const QString& winPath, int showCmd)
 {

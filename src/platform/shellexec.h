@@ -6,7 +6,7 @@
 namespace plat {
 
 class ShellOpenSeam {
-public:
+  public:
     virtual ~ShellOpenSeam() = default;
     virtual bool open(const QString& verb, const QString& hostPath, int showCmd) = 0;
 };

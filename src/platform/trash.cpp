@@ -21,12 +21,14 @@ namespace {
 
 TrashSeam* g_seam = nullptr;
 
-QString canonical(const QString& path) {
+QString canonical(const QString& path)
+{
     const QString c = QFileInfo(path).canonicalFilePath();
     return c.isEmpty() ? QDir::cleanPath(QFileInfo(path).absoluteFilePath()) : c;
 }
 
-bool isMountRoot(const QString& folder) {
+bool isMountRoot(const QString& folder)
+{
     const QString c = canonical(folder);
     return QStorageInfo(c).rootPath() == c;
 }
@@ -34,7 +36,8 @@ bool isMountRoot(const QString& folder) {
 // True when a path returned by the trash lies in a real trash folder: the
 // user's home trash, or a per-volume ".Trash-<uid>" or ".Trash/<uid>" at the
 // root of a volume.
-bool isInTrash(const QString& landed, const QString& dataHome) {
+bool isInTrash(const QString& landed, const QString& dataHome)
+{
     const QFileInfo lf(landed);
     if (!lf.exists() && !lf.isSymLink()) return false;
     const QFileInfo filesDir(lf.absolutePath());
@@ -52,7 +55,8 @@ bool isInTrash(const QString& landed, const QString& dataHome) {
     return false;
 }
 
-int renameNoReplace(const QString& from, const QString& to) {
+int renameNoReplace(const QString& from, const QString& to)
+{
     const QByteArray f = QFile::encodeName(from), t = QFile::encodeName(to);
 #ifdef SYS_renameat2
     const int rc = int(::syscall(SYS_renameat2, AT_FDCWD, f.constData(), AT_FDCWD, t.constData(),
@@ -66,7 +70,8 @@ int renameNoReplace(const QString& from, const QString& to) {
     return ::rename(f.constData(), t.constData());
 }
 
-bool realMoveToTrash(const QString& host, QString* err) {
+bool realMoveToTrash(const QString& host, QString* err)
+{
     const QFileInfo fi(host);
     if (!fi.exists() && !fi.isSymLink()) {
         if (err) *err = QStringLiteral("The file does not exist.");
@@ -114,11 +119,13 @@ bool realMoveToTrash(const QString& host, QString* err) {
 
 TrashSeam::~TrashSeam() = default;
 
-void setTrashSeam(TrashSeam* seam) {
+void setTrashSeam(TrashSeam* seam)
+{
     g_seam = seam;
 }
 
-bool moveToTrash(const QString& winPath, QString* errorText) {
+bool moveToTrash(const QString& winPath, QString* errorText)
+{
     QString host;
     try {
         host = drives::toHost(winPath);

@@ -24,16 +24,14 @@ void StartBrowser(const QString& address, int windowStyle)
 
 bool CloseBrowserObject(plat::BrowserAutomation* object)
 {
-    if (!object)
-        return true;
+    if (!object) return true;
     bool busy = false;
     try {
         busy = object->Busy();
     } catch (...) {
         busy = false;
     }
-    if (busy)
-        return false;
+    if (busy) return false;
     try {
         object->Quit();
     } catch (...) {
