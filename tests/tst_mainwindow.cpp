@@ -209,6 +209,37 @@ class TstMainWindow : public QObject {
         QCOMPARE(f.Text6->Text(), QString("2"));
     }
 
+    // The user picks an entry of the drive list: only another drive is a change.
+    void pickingADrive_data()
+    {
+        QTest::addColumn<QChar>("letter");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("text6");
+        QTest::newRow("another drive") << QChar('d') << "D:\\"
+                                       << "2";
+        QTest::newRow("the same drive again keeps the folder") << QChar('c') << "C:\\Temp"
+                                                               << "";
+    }
+    void pickingADrive()
+    {
+        QFETCH(QChar, letter);
+        QFETCH(QString, folder);
+        QFETCH(QString, text6);
+        Form1& f = fresh();
+        f.DirBox2->setPath("C:\\Temp");
+        f.Text6->clear();
+        int row = -1;
+        for (int i = 0; i < f.Drive2->count(); ++i)
+            if (f.Drive2->itemText(i).at(0) == letter) row = i;
+        QVERIFY(row >= 0);
+        f.Drive2->setCurrentIndex(row);
+        emit f.Drive2->activated(row);
+        QCOMPARE(f.DirBox2->Path(), folder);
+        QCOMPARE(f.FileBox2->Path(), folder);
+        QCOMPARE(f.Text6->Text(), text6);
+        QVERIFY(boxes->boxes.isEmpty());
+    }
+
     void patternButton_data()
     {
         QTest::addColumn<QString>("pattern");

@@ -20,7 +20,12 @@ DriveListBox::DriveListBox(QWidget* parent, const char* name) : QComboBox(parent
     const QChar cur = plat::drives::currentFolder().at(0);
     for (int i = 0; i < count(); ++i)
         if (itemText(i).at(0).toUpper() == cur) setCurrentIndex(i);
-    connect(this, &QComboBox::activated, this, [this](int) { emit Change(); });
+    m_shown = currentText();
+    connect(this, &QComboBox::activated, this, [this](int) {
+        if (currentText() == m_shown) return;
+        m_shown = currentText();
+        emit Change();
+    });
 }
 
 void DriveListBox::Refresh()
@@ -34,6 +39,7 @@ void DriveListBox::Refresh()
     }
     const int i = findText(keep);
     if (i >= 0) setCurrentIndex(i);
+    m_shown = currentText();
 }
 
 void DriveListBox::setDrive(const QString& drive)
@@ -44,6 +50,7 @@ void DriveListBox::setDrive(const QString& drive)
         if (itemText(i).at(0) == letter) {
             if (i != currentIndex()) {
                 setCurrentIndex(i);
+                m_shown = currentText();
                 emit Change();
             }
             return;

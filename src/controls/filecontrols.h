@@ -18,6 +18,9 @@ class DriveListBox : public QComboBox {
     void Refresh();                      // re-reads the drive table
   signals:
     void Change();
+
+  private:
+    QString m_shown; // the drive last taken, so picking it again is no change
 };
 
 // The folder list: the open folder's ancestors, the folder itself and its
