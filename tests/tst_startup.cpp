@@ -1,8 +1,5 @@
 // Start-up and shut-down: the settings restored at start, the splash count,
 // the help window.
-#include "editor/module1.h"
-#include "editor/module2.h"
-#include "editor/textpad.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/help1.h"
 #include "mainwindow/splash.h"
@@ -34,8 +31,6 @@ void unloadAll()
 {
     Splash::UnloadIfLoaded();
     Help1::UnloadIfLoaded();
-    Module1::TextChanged = false;
-    Textpad::UnloadIfLoaded();
     Form1::UnloadIfLoaded();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
@@ -238,64 +233,6 @@ class TstStartup : public QObject {
         f.mnuHelp1->trigger();
         QVERIFY(Help1::IsLoaded());
         QCOMPARE(Help1::get().Text1->toPlainText(), QString(help).replace("\r\n", "\n"));
-    }
-
-    // File > Exit drops every window without asking, except an edited
-    // document, which gets the editor's question first.
-    void exitWithTheEditorOpen_data()
-    {
-        QTest::addColumn<bool>("edited");
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("folderGone");
-        QTest::addColumn<bool>("ends");
-        QTest::addColumn<QByteArray>("onDisk");
-        QTest::newRow("unchanged: no question") << false << 0 << false << true << QByteArray("old");
-        QTest::newRow("edited, No: ends, file as it was")
-            << true << int(plat::vbNo) << false << true << QByteArray("old");
-        QTest::newRow("edited, Yes: saved, then ends")
-            << true << int(plat::vbYes) << false << true << QByteArray("new\r\n");
-        QTest::newRow("edited, Yes, the save fails: the editor stays, no end")
-            << true << int(plat::vbYes) << true << false << QByteArray();
-    }
-    void exitWithTheEditorOpen()
-    {
-        QFETCH(bool, edited);
-        QFETCH(int, answer);
-        QFETCH(bool, folderGone);
-        QFETCH(bool, ends);
-        QFETCH(QByteArray, onDisk);
-        freshStore();
-        m_drives->write("C:\\Notes\\doc.txt", "old");
-        const QString host = m_drives->hostPath("C:\\Notes\\doc.txt");
-        Form1& f = Form1::get();
-        Module2::LoadTextFile("C:\\Notes\\doc.txt");
-        QVERIFY(Textpad::IsLoaded());
-        if (edited) Textpad::get().txtNote->setText("new");
-        QCOMPARE(Module1::TextChanged, edited);
-        if (folderGone) QVERIFY(QDir(QFileInfo(host).path()).removeRecursively());
-
-        testsupport::RecordingMessageBoxes boxes;
-        boxes.answers = {answer};
-        int ended = 0;
-        plat::setEndHandler([&ended] { ++ended; });
-        f.mnuExit->trigger();
-        plat::setEndHandler(nullptr);
-
-        QCOMPARE(ended, ends ? 1 : 0);
-        if (edited)
-            QCOMPARE(boxes.prompts().value(0), QString("Save changes to C:\\NOTES\\DOC.TXT?"));
-        else
-            QVERIFY(boxes.boxes.isEmpty());
-        if (folderGone) {
-            QCOMPARE(boxes.boxes.size(), 2); // the failed save is told
-            QVERIFY(Textpad::IsLoaded());
-            QVERIFY(Module1::TextChanged);
-        } else {
-            QFile file(host);
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            QCOMPARE(file.readAll(), onDisk);
-        }
-        QDir(QFileInfo(host).path()).removeRecursively();
     }
 };
 

@@ -1,5 +1,3 @@
-#include "editor/module1.h"
-#include "editor/textpad.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/help1.h"
 #include "mainwindow/module3.h"
@@ -55,9 +53,7 @@ void Form1::LoadFavoriteLinks()
     restoreSlots(mnuFav, "mnuFav");
 }
 
-// Ends at once: no other window is asked to close. Only an edited document
-// in the editor gets its question first, so that typing is not lost; when
-// the save it asks for fails, the editor stays open and the program runs on.
+// Ends at once: no window is asked to close, nothing is saved.
 void Form1::mnuExit_Click()
 {
     try {
@@ -66,10 +62,6 @@ void Form1::mnuExit_Click()
         // no browser automation here: nothing to close, and the exit goes on
     }
     plat::DoEvents();
-    if (Textpad* pad = Textpad::instanceIfLoaded(); pad && Module1::TextChanged) {
-        pad->Unload();
-        if (Textpad::IsLoaded()) return;
-    }
     plat::End();
 }
 
