@@ -478,6 +478,10 @@ class TstStandaloneMovie : public QObject {
         PlayAvi& w = PlayAvi::get();
         w.Command1->Press();
         w.Command2->Press();
+        // a clip taken from a module that has none never plays that file instead
+        m_media->playable.append("tempfile.avi");
+        QVERIFY(!mMCI::OpenVideo(w.Picture1->hWnd(), "C:\\module.dll", 7, true, true));
+        QVERIFY(!m_media->calls.contains("open tempfile.avi"));
         PlayAvi::UnloadIfLoaded();
         finishUnloads();
         QFile file(m_drives->hostPath("C:\\tempfile.avi"));

@@ -30,7 +30,9 @@ bool OpenVideo(plat::win::HWND hParent, const QString& file, qint32 resourceNumb
         CloseVideo();
         QString source = file;
         if (resourceNumber != 0) {
-            ExtractAvi(file, resourceNumber);
+            // A file of that name that this call did not write is the
+            // user's, not the clip: never play it in the clip's place.
+            if (!ExtractAvi(file, resourceNumber)) throw std::runtime_error("no clip written");
             source = kTempFile;
         }
         plat::mci::mciSendString("open " + source + " Type avivideo Alias video parent " +
