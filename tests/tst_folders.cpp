@@ -385,18 +385,27 @@ class TstFolders : public QObject {
         QTest::addColumn<bool>("fileList");
         QTest::addColumn<int>("button");
         QTest::addColumn<bool>("opens");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("lastFilePath");
         for (bool files : {true, false}) {
             const char* l = files ? "file list" : "folder list";
-            QTest::addRow("%s, left", l) << files << int(Qt::LeftButton) << false;
-            QTest::addRow("%s, middle", l) << files << int(Qt::MiddleButton) << false;
-            QTest::addRow("%s, right", l) << files << int(Qt::RightButton) << true;
+            // Entry 0 made current by the left click keeps the older path.
+            QTest::addRow("%s, left", l) << files << int(Qt::LeftButton) << false << 0 << "earlier";
+            QTest::addRow("%s, middle", l)
+                << files << int(Qt::MiddleButton) << false << 0 << (files ? "C:\\P\\" : "earlier");
+            QTest::addRow("%s, right", l)
+                << files << int(Qt::RightButton) << true << 0 << (files ? "C:\\P\\" : "earlier");
         }
+        QTest::addRow("file list, left on the second entry")
+            << true << int(Qt::LeftButton) << false << 1 << "C:\\P\\b.txt";
     }
     void popupOpensOnRightReleaseOnly()
     {
         QFETCH(bool, fileList);
         QFETCH(int, button);
         QFETCH(bool, opens);
+        QFETCH(int, row);
+        QFETCH(QString, lastFilePath);
         m_drives->write("C:\\P\\a.txt");
         m_drives->write("C:\\P\\b.txt");
         m_drives->mkdir("C:\\P\\Sub");
@@ -405,14 +414,16 @@ class TstFolders : public QObject {
         f().Text7->setText("1");
         f().Text6->setText("1");
         f().FileBox3->setSelected(1, true);
+        f().LastFilePath = "earlier";
         f().show();
         ctl::ListBox* target = fileList ? static_cast<ctl::ListBox*>(f().FileBox3)
                                         : static_cast<ctl::ListBox*>(f().DirBox3);
         const int dirRow = f().DirBox3->currentRow();
-        const QPoint at = target->visualItemRect(target->item(0)).center();
+        const QPoint at = target->visualItemRect(target->item(row)).center();
         QTest::mouseClick(target->viewport(), Qt::MouseButton(button), {}, at);
         QCOMPARE(m_popups.size(), opens ? 1 : 0);
         if (opens) QCOMPARE(m_popups[0], fileList ? f().mnuPopup3 : f().mnuDirPop3);
+        QCOMPARE(f().LastFilePath, lastFilePath);
         if (button == int(Qt::RightButton)) {
             QCOMPARE(f().Text7->Text(), QString("1"));
             QCOMPARE(f().Text6->Text(), QString("1"));

@@ -375,6 +375,7 @@ void Form1::PanePatternButton(int n)
 void Form1::PaneMouseUpFiles(int n, int button)
 {
     if (button == 2) PopupMenu(Pane(n).filePopup);
+    if (Pane(n).file->ListIndex() != 0) LastFilePath = FullPath(n);
 }
 
 void Form1::PaneMouseUpFolders(int n, int button)

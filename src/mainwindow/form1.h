@@ -147,6 +147,9 @@ class Form1 : public ctl::Form<Form1> {
     void mnu_Files_Click();
 
     // --- file operations (fileops/) ---
+    // Full path of the current entry of the file list a mouse button was
+    // last released over; a release with entry 0 current leaves it as it was.
+    QString LastFilePath;
     QString ParseFileName(const QString& sFileIn);
     void Recycle(const QString& filename);
     void Replicate(const QString& filename, const QString& Destination);
