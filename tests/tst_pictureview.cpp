@@ -652,14 +652,28 @@ class TstPictureView : public QObject {
     // An existing file is replaced only when the user says so.
     void saveReplaceAsks_data()
     {
+        QTest::addColumn<bool>("folderThere"); // a folder of the target's name
         QTest::addColumn<int>("answer");
-        QTest::newRow("keep") << int(plat::vbNo);
-        QTest::newRow("replace") << int(plat::vbYes);
+        QTest::addColumn<QString>("prompt");
+        const QString question = "D:\\Pictures\\cat.bmp already exists.\r\nDo you want to "
+                                 "replace it?";
+        QTest::newRow("keep") << false << int(plat::vbNo) << question;
+        QTest::newRow("replace") << false << int(plat::vbYes) << question;
+        // Nothing to replace: the copy is refused with its reason.
+        QTest::newRow("folder of that name")
+            << true << int(plat::vbYes)
+            << "The picture could not be saved as D:\\Pictures\\cat.bmp. The target is write "
+               "protected or a folder.";
     }
     void saveReplaceAsks()
     {
+        QFETCH(bool, folderThere);
         QFETCH(int, answer);
-        m_drives->write("D:\\Pictures\\cat.bmp", "precious");
+        QFETCH(QString, prompt);
+        if (folderThere)
+            m_drives->mkdir("D:\\Pictures\\cat.bmp");
+        else
+            m_drives->write("D:\\Pictures\\cat.bmp", "precious");
         const QString source = writeImage("C:\\Pics\\s.bmp", 8, 8);
         QVERIFY(openViewer(source));
         Saveas& s = Saveas::get();
@@ -667,8 +681,12 @@ class TstPictureView : public QObject {
         s.Text2->setText("D:\\Pictures");
         m_boxes->answers << answer;
         s.Command1->Press();
-        QCOMPARE(m_boxes->boxes.size(), 1);
-        QVERIFY(m_boxes->boxes[0].prompt.startsWith("D:\\Pictures\\cat.bmp already exists."));
+        QCOMPARE(m_boxes->prompts(), QStringList{prompt});
+        if (folderThere) {
+            QVERIFY(QFileInfo(host("D:\\Pictures\\cat.bmp")).isDir());
+            QVERIFY(Saveas::IsLoaded());
+            return;
+        }
         QVERIFY(m_boxes->boxes[0].style & plat::vbDefaultButton2);
         QCOMPARE(contents("D:\\Pictures\\cat.bmp"),
                  answer == plat::vbYes ? contents(source) : QByteArray("precious"));

@@ -101,6 +101,8 @@ RealView::RealView()
     Command5 = new ctl::CommandButton(Picture1, "Command5", "Command5");
     ctl::Move(Command5, 2040, 1800, 615, 375);
     Command5->hide();
+    Command6 = new ctl::CommandButton(Picture1, "Command6", "Command6");
+    Command6->hide();
 
     Command1 = new ctl::CommandButton(c, "Command1", "Enlarge");
     ctl::Move(Command1, 240, 7680, 975, 375);

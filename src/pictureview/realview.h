@@ -29,6 +29,7 @@ class RealView : public ctl::Form<RealView> {
     ctl::CommandButton* Command3; // Flip 180, hidden
     ctl::CommandButton* Command4; // Rotate, hidden
     ctl::CommandButton* Command5; // hidden, no action
+    ctl::CommandButton* Command6; // hidden, no action: pressing it only loads the viewer
     plat::CommonDialog CommonDialog1;
 
     QMenu* mnuFile;

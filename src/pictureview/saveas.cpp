@@ -87,7 +87,9 @@ bool Saveas::MayReplace(const QString& target)
 {
     bool exists = false;
     try {
-        exists = plat::fs::pathExists(target);
+        // Only a file is offered for replacing; a folder of that name is
+        // refused by the save or copy itself, with its reason.
+        exists = plat::fs::fileExists(target);
     } catch (const plat::FileError&) {
     }
     if (!exists) return true;

@@ -21,8 +21,8 @@ void PressCommand6()
         g_press();
         return;
     }
-    // The viewer has no such button: the press only loads the window.
-    RealView::get();
+    // The button has no action: the press only loads the window.
+    RealView::get().Command6->Press();
 }
 
 void setHooks(std::function<QImage()> image1Picture, std::function<void()> pressCommand6)
