@@ -180,6 +180,14 @@ class TstFileSearch : public QObject {
             << "   C:\\T"
             << "*.txt" << true << QStringList{} << " 0 files found in 1 directories"
             << "Searching \r\n   C:\\T...";
+        QTest::newRow("a tab around the folder is no blank")
+            << "\tC:"
+            << "*.*" << false << QStringList{} << " 0 files found in 1 directories"
+            << "Searching \r\n\tC:...";
+        QTest::newRow("a tab around the name is no blank")
+            << "C:\\T"
+            << "\tab" << false << QStringList{} << " 0 files found in 1 directories"
+            << "Searching \r\nC:\\T...";
         QTest::newRow("a path in the name matches nothing")
             << "C:\\T"
             << "sub1\\*.txt" << true << QStringList{} << " 0 files found in 5 directories"

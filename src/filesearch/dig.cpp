@@ -37,6 +37,19 @@ void bump(int& counter)
 {
     if (counter < 32767) ++counter;
 }
+
+// The input checks ignore blanks at either end, and only blanks: a tab or a
+// no-break space is part of what was typed.
+qsizetype lengthWithoutBlanks(const QString& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == u' ')
+        ++begin;
+    while (end > begin && text.at(end - 1) == u' ')
+        --end;
+    return end - begin;
+}
 } // namespace
 
 Dig::Dig()
@@ -170,11 +183,11 @@ void Dig::Command2_Click()
     ctl::Move(txtvalue, 0, 840, 2500);
     Command3->setEnabled(true);
     if (!enabled(List1)) List1->setEnabled(true);
-    if (txtvalue->Text().trimmed().size() <= 2) {
+    if (lengthWithoutBlanks(txtvalue->Text()) <= 2) {
         plat::MsgBox("Please enter Drive name with \":\\\" and Folder name", plat::vbOKOnly);
         return;
     }
-    if (textval->Text().trimmed().size() < 3) {
+    if (lengthWithoutBlanks(textval->Text()) < 3) {
         plat::MsgBox("Please enter complete filename (Example(*.exe),(filename.ext)",
                      plat::vbOKOnly);
         return;
