@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QScreen>
 #include <QtTest>
 #include <sys/stat.h>
 
@@ -578,6 +579,11 @@ class TstEditor : public QObject {
         QCOMPARE(Web1::IsLoaded(), busy);
         if (busy) {
             QVERIFY(Web1::get().isVisible());
+            // a fixed window that covers the screen
+            const QSize screen = QGuiApplication::primaryScreen()->size();
+            QCOMPARE(Web1::get().pos(), QPoint(0, 0));
+            QCOMPARE(Web1::get().minimumSize(), screen);
+            QCOMPARE(Web1::get().maximumSize(), screen);
             Web1::get().Show(); // only brings it forward
             QCOMPARE(m_processes->launches.size(), 1);
         }

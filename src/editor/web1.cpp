@@ -21,7 +21,10 @@ Web1::Web1()
 
 void Web1::Form_Load()
 {
-    resize(plat::px(plat::screenWidthTwips()), plat::px(plat::screenHeightTwips()));
+    // Screen-sized and placed at the screen's corner, so that when it stays
+    // it covers the screen wherever a window manager would put a new window.
+    setFixedSize(plat::px(plat::screenWidthTwips()), plat::px(plat::screenHeightTwips()));
+    move(0, 0);
     Hide();
     auto browser = weblinks::OpenBrowserObject();
     Textpad& pad = Textpad::get();
