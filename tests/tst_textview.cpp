@@ -160,6 +160,39 @@ class TstTextView : public QObject {
         QVERIFY(Module1::TextChanged);
     }
 
+    // The single-file view counts its own pane's selection and opens the
+    // file a mouse button was last released over, whatever its ending.
+    void singleFileView_data()
+    {
+        QTest::addColumn<QList<int>>("selected");
+        QTest::addColumn<QStringList>("prompts");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("none") << QList<int>{} << QStringList{} << false;
+        QTest::newRow("one") << QList<int>{1} << QStringList{} << true;
+        QTest::newRow("three") << QList<int>{0, 1, 2}
+                               << QStringList{"Please select one file at a time."} << false;
+    }
+    void singleFileView()
+    {
+        QFETCH(QList<int>, selected);
+        QFETCH(QStringList, prompts);
+        QFETCH(bool, opens);
+        for (const char* name : {"a.dat", "b.bin", "c.xyz"})
+            m_drives->write(QString("C:\\Data\\") + name, name);
+        main().DirBox3->setPath("C:\\Data");
+        main().LastFilePath = "C:\\Data\\b.bin";
+        for (int row : selected)
+            main().FileBox3->setSelected(row, true);
+        main().ViewSingleText3();
+        QCOMPARE(m_boxes->prompts(), prompts);
+        QCOMPARE(Textpad::IsLoaded(), opens);
+        if (opens) {
+            QVERIFY(Textpad::get().isVisible());
+            QCOMPARE(Textpad::get().txtNote->Text(), QString("b.bin"));
+            QCOMPARE(Textpad::get().Caption(), QString("C:\\DATA\\B.BIN"));
+        }
+    }
+
     // --- View Html ---
 
     void viewHtmlGateOnAnyPaneFileFromTheActivePane()

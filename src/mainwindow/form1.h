@@ -200,6 +200,11 @@ class Form1 : public ctl::Form<Form1> {
     void OpenTextFile(int n);
     QB_PANE_FAMILY(OpenTextFile1, OpenTextFile2, OpenTextFile3, OpenTextFile4, OpenTextFile5,
                    OpenTextFile)
+    // The single-file text view: nothing in the program calls it.
+    void ViewSingleText(int n);
+    QB_PANE_FAMILY(ViewSingleText1, ViewSingleText2, ViewSingleText3, ViewSingleText4,
+                   ViewSingleText5, ViewSingleText)
+    void BlankProc() {}
     QB_PANE_FAMILY(mnuRun_Click, mnuRun2_Click, mnuRun3_Click, mnuRun4_Click, mnuRun5_Click,
                    RunPane)
     QB_PANE_FAMILY(mnuGraphic1_Click, mnuGraphic2_Click, mnuGraphic3_Click, mnuGraphic4_Click,

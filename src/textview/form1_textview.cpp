@@ -3,6 +3,7 @@
 #include "editor/module2.h"
 #include "editor/textpad.h"
 #include "openbytype/suffixes.h"
+#include "platform/msgbox.h"
 #include "textview/textsuffixes.h"
 
 // The text view of pane n: a file whose name ends in a text-like ending
@@ -14,4 +15,23 @@ void Form1::OpenTextFile(int n)
     Textpad::get();
     QString reason;
     if (!Module2::LoadTextFile(path, &reason)) Module2::ReportLoadFailure(path, reason);
+}
+
+// The single-file text view of pane n: with exactly one file selected there,
+// the file a mouse button was last released over opens in the editor.
+void Form1::ViewSingleText(int n)
+{
+    ctl::FileListBox* list = Pane(n).file;
+    int selected = 0;
+    for (int i = 0; i < list->ListCount(); ++i)
+        if (list->Selected(i)) ++selected;
+    if (selected == 0) return;
+    if (selected > 1) {
+        plat::MsgBox("Please select one file at a time.");
+        return;
+    }
+    Textpad::get().setVisible(true);
+    QString reason;
+    if (!Module2::LoadTextFile(LastFilePath, &reason))
+        Module2::ReportLoadFailure(LastFilePath, reason);
 }
