@@ -293,6 +293,28 @@ class TstWeblinks : public QObject {
         QVERIFY(boxes.boxes.isEmpty());
     }
 
+    // The weather launcher lets events run while it loads; a Cancel waiting
+    // there closes the dialog under its own Okay, which must not touch it
+    // again. Nothing starts, and closing the empty launcher leaves nothing.
+    void weatherCancelWhileLaunching()
+    {
+        testsupport::RecordingProcesses processes;
+        Form1::get().mnuNOAA_Click();
+        WeatherSeek* dlg = &WeatherSeek::get();
+        const QPointer<WeatherSeek> asked(dlg);
+        QMetaObject::invokeMethod(
+            dlg->Command2, [dlg] { dlg->Command2->click(); }, Qt::QueuedConnection);
+        dlg->Command1->click();
+        flush();
+        QVERIFY(!asked);
+        QVERIFY(processes.launches.isEmpty());
+        QVERIFY(WeatherNet::IsLoaded());
+        WeatherNet::get().close();
+        flush();
+        QVERIFY(!WeatherNet::IsLoaded());
+        QVERIFY(!WeatherSeek::IsLoaded());
+    }
+
     // Search text goes into the engine's address as typed, at every place;
     // the browser gets the whole address as one argument, whatever it holds.
     void engines_data()

@@ -5,6 +5,8 @@
 #include "weblinks/weathernet.h"
 #include "weblinks/webwindows.h"
 
+#include <QPointer>
+
 WeatherSeek::WeatherSeek()
 {
     setObjectName("WeatherSeek");
@@ -31,10 +33,14 @@ WeatherSeek::WeatherSeek()
 
 void WeatherSeek::Command1_Click()
 {
+    // The launcher lets events run while it loads: a Cancel waiting there
+    // unloads this dialog, and its deletion may then fall due in the events
+    // run below.
+    QPointer<WeatherSeek> self(this);
     WeatherNet::get().Show();
     if (!WeatherNet::IsLoaded()) return; // launched: the launcher has closed this dialog with it
     plat::DoEvents();
-    Hide();
+    if (self) Hide();
 }
 
 void WeatherSeek::Command2_Click()
