@@ -4,6 +4,7 @@
 #include "testsupport.h"
 
 #include "controls/controls.h"
+#include "platform/app.h"
 #include "platform/drives.h"
 
 #include <QMenuBar>
@@ -11,6 +12,15 @@
 #include <QtTest>
 
 using testsupport::TempDrives;
+
+// A window for the lifecycle test below.
+class Probe : public ctl::Form<Probe> {
+  public:
+    int loads = 0;
+
+  protected:
+    void Form_Load() override { ++loads; }
+};
 
 class TstMainWindow : public QObject {
     Q_OBJECT
@@ -374,6 +384,28 @@ class TstMainWindow : public QObject {
         QTest::keyClick(f.Text2, Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(f.FileBox2->selectedItems().size(), 3); // Select All, not the field's text
         QCOMPARE(f.Text2->selectedText(), QString());
+    }
+
+    // A window unloaded while events run inside a handler stays alive for
+    // that handler, and goes once every such stretch has ended.
+    void unloadDuringEventsWaitsForTheHandler()
+    {
+        Probe& p = Probe::get();
+        QCOMPARE(p.loads, 1);
+        const QPointer<Probe> alive(&p);
+        QMetaObject::invokeMethod(
+            qApp, [] { Probe::get().Unload(); }, Qt::QueuedConnection);
+        plat::DoEvents(); // the unload runs in here
+        QVERIFY(!Probe::IsLoaded());
+        plat::DoEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(alive); // the handler may still use it
+        p.setCaption("still usable");
+        QTest::qWait(50);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!alive);
+        QCOMPARE(Probe::get().loads, 1); // a fresh window, loaded once
+        Probe::get().Unload();
     }
 
     void vanishedFolderRefreshesEmpty()

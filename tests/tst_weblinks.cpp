@@ -41,6 +41,9 @@ QString stored(const QString& key, const QString& name)
 
 void flush()
 {
+    // Windows unloaded while events ran inside a handler are deleted a
+    // moment after every such stretch has ended.
+    QTest::qWait(30);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 

@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTextEdit>
+#include <QTimer>
 
 namespace ctl {
 
@@ -74,6 +75,40 @@ void DoEvents()
     plat::DoEvents();
 }
 
+namespace {
+
+// Windows unloaded while events ran inside a handler: the handlers further
+// down may still use them, so they wait until every such stretch has ended.
+QList<QPointer<VbForm>>& graveyard()
+{
+    static QList<QPointer<VbForm>> forms;
+    return forms;
+}
+
+void sweepGraveyard()
+{
+    if (plat::EventNesting::depth() > 0) {
+        QTimer::singleShot(20, qApp, sweepGraveyard);
+        return;
+    }
+    const QList<QPointer<VbForm>> forms = std::exchange(graveyard(), {});
+    for (const QPointer<VbForm>& f : forms)
+        if (f) f->deleteLater();
+}
+
+} // namespace
+
+void VbForm::deleteWhenSafe(VbForm* form)
+{
+    if (plat::EventNesting::depth() == 0) {
+        // From a handler the main loop called: deleted when it returns there.
+        form->deleteLater();
+        return;
+    }
+    if (graveyard().isEmpty()) QTimer::singleShot(0, qApp, sweepGraveyard);
+    graveyard().append(form);
+}
+
 VbForm::VbForm(QWidget* parent) : QMainWindow(parent), m_client(new QWidget(this))
 {
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -116,6 +151,7 @@ void VbForm::Show(int modal)
     show();
     QPointer<VbForm> self(this);
     QEventLoop loop;
+    plat::EventNesting nested;
     while (self && !self->m_unloaded && self->isVisible())
         loop.processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents);
     if (self) {
@@ -137,7 +173,7 @@ void VbForm::Unload()
     m_unloaded = true;
     detachInstance();
     hide();
-    deleteLater();
+    deleteWhenSafe(this);
 }
 
 void VbForm::closeEvent(QCloseEvent* event)

@@ -66,6 +66,7 @@ class VbForm : public QMainWindow {
     template <class T> friend class Form;
     virtual void detachInstance() = 0;
     void runLoad();
+    static void deleteWhenSafe(VbForm* form);
 
   private:
     QWidget* m_client;

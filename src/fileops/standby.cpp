@@ -56,6 +56,7 @@ bool Standby::Tick()
     // Waiting for more events blocks until the timer (or anything else)
     // arrives, so the wait costs no processor time while the rest of the
     // program keeps repainting and taking input.
+    plat::EventNesting nested;
     while (self && !self->isUnloaded() && self->Timer1->Enabled())
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     return self && !self->isUnloaded();

@@ -23,8 +23,30 @@ int& hourglassDepth()
 }
 } // namespace
 
+namespace {
+int& nestingDepth()
+{
+    static int depth = 0;
+    return depth;
+}
+} // namespace
+
+EventNesting::EventNesting()
+{
+    ++nestingDepth();
+}
+EventNesting::~EventNesting()
+{
+    --nestingDepth();
+}
+int EventNesting::depth()
+{
+    return nestingDepth();
+}
+
 void DoEvents()
 {
+    EventNesting nested;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 

@@ -11,6 +11,19 @@ namespace plat {
 // loops do between steps.
 void DoEvents();
 
+// Marks a stretch in which events run inside a handler (DoEvents, a modal
+// window or box, a common dialog). A window unloaded in such a stretch is
+// deleted only once every stretch has ended, since the handlers below may
+// still use it.
+class EventNesting {
+  public:
+    EventNesting();
+    ~EventNesting();
+    EventNesting(const EventNesting&) = delete;
+    EventNesting& operator=(const EventNesting&) = delete;
+    static int depth();
+};
+
 // Ends the program at once: no window gets a close or unload notification.
 // Tests replace the ending so they can see it without exiting.
 void End();

@@ -1,5 +1,6 @@
 #include "platform/commondialog.h"
 
+#include "platform/app.h"
 #include "platform/colors.h"
 #include "platform/drives.h"
 #include "platform/fileerror.h"
@@ -100,19 +101,39 @@ void CommonDialog::finish(bool ok)
 
 void CommonDialog::ShowColor()
 {
-    finish(current()->showColor(*this));
+    bool ok = false;
+    {
+        EventNesting nested;
+        ok = current()->showColor(*this);
+    }
+    finish(ok);
 }
 void CommonDialog::ShowOpen()
 {
-    finish(current()->showOpen(*this));
+    bool ok = false;
+    {
+        EventNesting nested;
+        ok = current()->showOpen(*this);
+    }
+    finish(ok);
 }
 void CommonDialog::ShowSave()
 {
-    finish(current()->showSave(*this));
+    bool ok = false;
+    {
+        EventNesting nested;
+        ok = current()->showSave(*this);
+    }
+    finish(ok);
 }
 void CommonDialog::ShowPrinter()
 {
-    finish(current()->showPrinter(*this));
+    bool ok = false;
+    {
+        EventNesting nested;
+        ok = current()->showPrinter(*this);
+    }
+    finish(ok);
 }
 
 } // namespace plat

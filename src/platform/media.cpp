@@ -1,5 +1,7 @@
 #include "platform/media.h"
 
+#include "platform/app.h"
+
 #include <QAudioOutput>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -56,6 +58,7 @@ class QtPlayer : public Player {
         QObject::connect(&m_player, &QMediaPlayer::errorOccurred, &loop, &QEventLoop::quit);
         if (m_player.mediaStatus() == QMediaPlayer::LoadingMedia) {
             timeout.start(10000);
+            EventNesting nested;
             loop.exec();
         }
         const auto s = m_player.mediaStatus();

@@ -1,5 +1,7 @@
 #include "platform/msgbox.h"
 
+#include "platform/app.h"
+
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -107,11 +109,13 @@ void setMessageBoxSeam(MessageBoxSeam* seam)
 
 int MsgBox(const QString& prompt, int style, const QString& title)
 {
+    EventNesting nested;
     return current()->msgBox(prompt, style, title);
 }
 
 QString InputBox(const QString& prompt, const QString& title, const QString& defaultText)
 {
+    EventNesting nested;
     return current()->inputBox(prompt, title, defaultText);
 }
 

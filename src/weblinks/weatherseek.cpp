@@ -33,14 +33,10 @@ WeatherSeek::WeatherSeek()
 
 void WeatherSeek::Command1_Click()
 {
-    // The launcher lets events run while it loads: a Cancel waiting there
-    // unloads this dialog, and its deletion may then fall due in the events
-    // run below.
-    QPointer<WeatherSeek> self(this);
     WeatherNet::get().Show();
     if (!WeatherNet::IsLoaded()) return; // launched: the launcher has closed this dialog with it
     plat::DoEvents();
-    if (self) Hide();
+    Hide();
 }
 
 void WeatherSeek::Command2_Click()
