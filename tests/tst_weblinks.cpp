@@ -41,9 +41,8 @@ QString stored(const QString& key, const QString& name)
 
 void flush()
 {
-    // Windows unloaded while events ran inside a handler are deleted a
-    // moment after every such stretch has ended.
-    QTest::qWait(30);
+    // Windows unloaded while events ran inside a handler are queued for
+    // deletion as soon as every such stretch has ended.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
