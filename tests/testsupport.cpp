@@ -9,7 +9,65 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <cerrno>
+#include <cstring>
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 namespace testsupport {
+
+namespace {
+
+constexpr unsigned overrideCaps[] = {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER};
+
+bool readCaps(__user_cap_header_struct& head, __user_cap_data_struct (&data)[2])
+{
+    head = {_LINUX_CAPABILITY_VERSION_3, 0};
+    return ::syscall(SYS_capget, &head, data) == 0;
+}
+
+bool setEffective(bool on, QString* why)
+{
+    __user_cap_header_struct head;
+    __user_cap_data_struct data[2];
+    if (!readCaps(head, data)) {
+        *why = QString("capget: %1").arg(std::strerror(errno));
+        return false;
+    }
+    for (unsigned cap : overrideCaps) {
+        const __u32 bit = 1u << (cap % 32);
+        if (on)
+            data[cap / 32].effective |= data[cap / 32].permitted & bit;
+        else
+            data[cap / 32].effective &= ~bit;
+    }
+    if (::syscall(SYS_capset, &head, data) != 0) {
+        *why = QString("capset: %1").arg(std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+PermissionsBind::PermissionsBind()
+{
+    if (::geteuid() != 0) {
+        m_active = true;
+        return;
+    }
+    m_dropped = setEffective(false, &m_why);
+    m_active = m_dropped;
+    if (!m_active)
+        m_why = "the superuser's override of file permissions could not be dropped (" + m_why + ")";
+}
+
+PermissionsBind::~PermissionsBind()
+{
+    QString ignored;
+    if (m_dropped) setEffective(true, &ignored);
+}
 
 QByteArray contents(const QString& hostPath)
 {

@@ -30,6 +30,26 @@ void showFolder(int pane, const QString& winFolder);
 // Call once, before anything touches the store (initTestCase).
 void isolateEnvironment();
 
+// For its lifetime, file permissions bind this thread even when the tests
+// run as root: the superuser's override of permission bits (CAP_DAC_OVERRIDE,
+// CAP_DAC_READ_SEARCH, CAP_FOWNER) is taken out of the thread's effective
+// set and put back at the end. For an ordinary user it does nothing.
+// Construct it with QVERIFY(guard.active()) or skip with guard.why().
+class PermissionsBind {
+  public:
+    PermissionsBind();
+    ~PermissionsBind();
+    PermissionsBind(const PermissionsBind&) = delete;
+    PermissionsBind& operator=(const PermissionsBind&) = delete;
+    bool active() const { return m_active; }
+    QString why() const { return m_why; } // when not active
+
+  private:
+    bool m_active = false;
+    bool m_dropped = false;
+    QString m_why;
+};
+
 // Temporary folders mapped as drives C: and D: (and more when asked).
 class TempDrives {
   public:

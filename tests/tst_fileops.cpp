@@ -1,4 +1,6 @@
 // File changes: copy, rename, folders, whole-file reads and writes, trash.
+#include "testsupport.h"
+
 #include "platform/drives.h"
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
@@ -13,6 +15,7 @@
 #include <QtTest>
 
 #include <functional>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -171,8 +174,10 @@ class TstFileOps : public QObject {
             put(d("ro.txt"), "old content");
             QVERIFY(QFile::setPermissions(d("ro.txt"), QFile::ReadOwner | QFile::ReadGroup));
         }
+        std::optional<testsupport::PermissionsBind> bind;
         if (prep == "rofolder") {
-            if (::geteuid() == 0) QSKIP("root writes into any folder");
+            bind.emplace();
+            if (!bind->active()) QSKIP(qPrintable(bind->why()));
             QVERIFY(QFile::setPermissions(d("sub"), QFile::ReadOwner | QFile::ExeOwner));
         }
 
@@ -414,8 +419,10 @@ class TstFileOps : public QObject {
         QDir().mkpath(c("EmptyRoot"));
         drives::setTable(
             {{'C', m_c->path(), {}}, {'D', m_d->path(), {}}, {'E', c("EmptyRoot"), {}}});
+        std::optional<testsupport::PermissionsBind> bind;
         if (op == "make-ro") {
-            if (::geteuid() == 0) QSKIP("root writes into any folder");
+            bind.emplace();
+            if (!bind->active()) QSKIP(qPrintable(bind->why()));
             QVERIFY(QFile::setPermissions(c("Data"), QFile::ReadOwner | QFile::ExeOwner));
         }
 
