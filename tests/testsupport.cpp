@@ -235,15 +235,20 @@ bool ScriptedDialogs::showColor(plat::CommonDialog& dlg)
     return true;
 }
 
+bool ScriptedDialogs::choose(plat::CommonDialog& dlg, const QString& script)
+{
+    if (script.isEmpty()) return false;
+    if (script.startsWith('/')) return dlg.takeHostChoice(script); // as the real dialog does
+    dlg.FileName = script;
+    return true;
+}
+
 bool ScriptedDialogs::showOpen(plat::CommonDialog& dlg)
 {
     shown << "open";
     seen << dlg;
     if (openFiles.isEmpty()) return false;
-    const QString f = openFiles.takeFirst();
-    if (f.isEmpty()) return false;
-    dlg.FileName = f;
-    return true;
+    return choose(dlg, openFiles.takeFirst());
 }
 
 bool ScriptedDialogs::showSave(plat::CommonDialog& dlg)
@@ -251,10 +256,7 @@ bool ScriptedDialogs::showSave(plat::CommonDialog& dlg)
     shown << "save";
     seen << dlg;
     if (saveFiles.isEmpty()) return false;
-    const QString f = saveFiles.takeFirst();
-    if (f.isEmpty()) return false;
-    dlg.FileName = f;
-    return true;
+    return choose(dlg, saveFiles.takeFirst());
 }
 
 bool ScriptedDialogs::showPrinter(plat::CommonDialog& dlg)

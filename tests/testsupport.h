@@ -118,12 +118,18 @@ class ScriptedDialogs : public plat::DialogSeam {
     bool showOpen(plat::CommonDialog& dlg) override;
     bool showSave(plat::CommonDialog& dlg) override;
     bool showPrinter(plat::CommonDialog& dlg) override;
-    QList<int> colors;     // each colour dialog takes the next; none left: cancel
-    QStringList openFiles; // Windows paths; empty string: cancel
+    QList<int> colors; // each colour dialog takes the next; none left: cancel
+    // Windows paths; empty string: cancel; a host path (from "/") is taken
+    // as the real dialog takes the user's choice, so one on no drive is
+    // refused.
+    QStringList openFiles;
     QStringList saveFiles;
     int printerAnswers = 0;         // how many printer dialogs to accept
     QStringList shown;              // "color", "open", "save", "printer" in order
     QList<plat::CommonDialog> seen; // the dialog's properties as each was shown
+
+  private:
+    static bool choose(plat::CommonDialog& dlg, const QString& script);
 };
 
 } // namespace testsupport
