@@ -34,6 +34,27 @@ void showFolder(int pane, const QString& winFolder)
     p.file->setPattern("*.*");
 }
 
+bool selectFiles(int pane, const QStringList& names, const QString& current)
+{
+    ctl::FileListBox* l = Form1::get().Pane(pane).file;
+    auto rowOf = [l](const QString& name) {
+        for (int i = 0; i < l->ListCount(); ++i)
+            if (l->List(i) == name) return i;
+        return -1;
+    };
+    for (const QString& name : names) {
+        const int r = rowOf(name);
+        if (r < 0) return false;
+        l->setSelected(r, true);
+    }
+    const QString focus = current.isNull() && !names.isEmpty() ? names.last() : current;
+    if (focus.isEmpty()) return true;
+    const int r = rowOf(focus);
+    if (r < 0) return false;
+    l->setCurrentRow(r, QItemSelectionModel::NoUpdate);
+    return true;
+}
+
 void isolateEnvironment()
 {
     static QTemporaryDir home;
