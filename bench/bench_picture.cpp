@@ -8,10 +8,9 @@
 //   bench_picture --one CASE FILE   one measurement (used by the above)
 #include "mainwindow/form1.h"
 #include "pictureview/realview.h"
-#include "platform/commondialog.h"
 #include "platform/drives.h"
-#include "platform/msgbox.h"
 #include "platform/picture.h"
+#include "testsupport.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -20,30 +19,12 @@
 #include <QImageReader>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QtEndian>
 
 #include <algorithm>
 #include <cstdio>
 #include <random>
 
 namespace {
-
-struct SilentBoxes : plat::MessageBoxSeam {
-    int msgBox(const QString& prompt, int, const QString&) override
-    {
-        std::fprintf(stderr, "message: %s\n", qPrintable(prompt));
-        return plat::vbOK;
-    }
-    QString inputBox(const QString&, const QString&, const QString& d) override { return d; }
-};
-
-// The Open dialog accepts the file it offers.
-struct AcceptingDialogs : plat::DialogSeam {
-    bool showColor(plat::CommonDialog&) override { return false; }
-    bool showOpen(plat::CommonDialog&) override { return true; }
-    bool showSave(plat::CommonDialog&) override { return false; }
-    bool showPrinter(plat::CommonDialog&) override { return false; }
-};
 
 // The process's peak resident memory (VmHWM: unlike getrusage's maximum,
 // it starts afresh at exec and so does not inherit the parent's peak).
@@ -83,36 +64,6 @@ void writeJpeg(const QString& path, int w, int h)
     img.save(path, "JPG", 85);
 }
 
-// A 24-bit bitmap written row by row.
-void writeBitmap(const QString& path, int w, int h)
-{
-    const int row = (w * 3 + 3) & ~3;
-    QByteArray head(54, '\0');
-    auto put32 = [&head](int at, quint32 v) { qToLittleEndian(v, head.data() + at); };
-    head[0] = 'B';
-    head[1] = 'M';
-    put32(2, 54 + quint32(row) * h);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, w);
-    put32(22, h);
-    qToLittleEndian<quint16>(1, head.data() + 26);
-    qToLittleEndian<quint16>(24, head.data() + 28);
-    put32(34, quint32(row) * h);
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(head);
-    QByteArray line(row, '\0');
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            line[3 * x] = char(x * 255 / w);
-            line[3 * x + 1] = char(y * 255 / h);
-            line[3 * x + 2] = char((x ^ y) & 0xFF);
-        }
-        f.write(line);
-    }
-}
-
 // One measurement; prints "load_ms paint_ms peak_mb decoded_mb".
 int runOne(const QString& which, const QString& hostFile)
 {
@@ -132,10 +83,9 @@ int runOne(const QString& which, const QString& hostFile)
     qputenv("QUORBIX_REGISTRY", (home.path() + "/registry.sqlite3").toUtf8());
     plat::drives::setTable({{QChar('C'), fi.absolutePath(), QString()}});
     plat::drives::setCurrentFolder("C:\\");
-    SilentBoxes boxes;
-    plat::setMessageBoxSeam(&boxes);
-    AcceptingDialogs dialogs;
-    plat::setDialogSeam(&dialogs);
+    testsupport::RecordingMessageBoxes boxes;
+    testsupport::ScriptedDialogs dialogs;
+    dialogs.openFiles << "C:\\" + fi.fileName(); // the Open dialog takes the file offered
 
     Form1& f = Form1::get();
     DriveView& p = f.Pane(1);
@@ -152,7 +102,7 @@ int runOne(const QString& which, const QString& hostFile)
     t.start();
     f.mnuBmp_Click(); // loads the picture and shows the viewer
     RealView* v = RealView::instanceIfLoaded();
-    if (!v) return 1;
+    if (!v || !boxes.boxes.isEmpty()) return 1;
     const double load = t.nsecsElapsed() / 1e6;
     if (which == "x10") {
         // The state five presses of Enlarge leave (Enlarge itself stops a
@@ -219,7 +169,7 @@ int main(int argc, char** argv)
     const QString bmp = dir.filePath("square.bmp");
     std::fprintf(stderr, "preparing an 8000 x 6000 JPEG and a 4000 x 4000 bitmap...\n");
     writeJpeg(jpeg, 8000, 6000);
-    writeBitmap(bmp, 4000, 4000);
+    testsupport::writeBitmap(bmp, 4000, 4000, qRgb(200, 120, 40));
 
     std::printf("| picture | step | load + show ms | first paint ms | `QImageReader::read` ms | "
                 "ratio | peak RSS MB | decoded MB | peak / decoded |\n");

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QtEndian>
 
 namespace testsupport {
 
@@ -53,6 +54,34 @@ bool selectFiles(int pane, const QStringList& names, const QString& current)
     if (r < 0) return false;
     l->setCurrentRow(r, QItemSelectionModel::NoUpdate);
     return true;
+}
+
+bool writeBitmap(const QString& hostPath, int w, int h, QRgb color)
+{
+    const int row = (w * 3 + 3) & ~3;
+    QByteArray head(54, '\0');
+    auto put32 = [&head](int at, quint32 v) { qToLittleEndian(v, head.data() + at); };
+    head[0] = 'B';
+    head[1] = 'M';
+    put32(2, 54 + quint32(row) * h);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, w);
+    put32(22, h);
+    qToLittleEndian<quint16>(1, head.data() + 26);
+    qToLittleEndian<quint16>(24, head.data() + 28);
+    put32(34, quint32(row) * h);
+    QByteArray line(row, '\0');
+    for (int x = 0; x < w; ++x) { // blue, green, red
+        line[3 * x] = char(qBlue(color));
+        line[3 * x + 1] = char(qGreen(color));
+        line[3 * x + 2] = char(qRed(color));
+    }
+    QFile f(hostPath);
+    if (!f.open(QIODevice::WriteOnly) || f.write(head) != head.size()) return false;
+    for (int y = 0; y < h; ++y)
+        if (f.write(line) != line.size()) return false;
+    return f.flush();
 }
 
 void isolateEnvironment()

@@ -7,6 +7,7 @@
 #include "platform/shellexec.h"
 
 #include <QList>
+#include <QRgb>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -29,6 +30,10 @@ void showFolder(int pane, const QString& winFolder);
 // the last named entry becomes the current one. Returns false when a name
 // is not listed.
 bool selectFiles(int pane, const QStringList& names, const QString& current = QString());
+
+// Writes a w x h 24-bit bitmap file of one colour row by row, so that a
+// picture far larger than Qt would take decoded costs no memory to make.
+bool writeBitmap(const QString& hostPath, int w, int h, QRgb color);
 
 // Points HOME, the settings store, the trash and the user's data folders at
 // a fresh temporary folder, so no test ever sees the user's real settings.

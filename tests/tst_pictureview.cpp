@@ -122,34 +122,6 @@ class TstPictureView : public QObject {
     }
     QByteArray contents(const QString& winPath) { return testsupport::contents(host(winPath)); }
 
-    // A 24-bit bitmap written row by row, without a picture of that size in
-    // memory: blue, bottom-up rows as the format stores them.
-    static void writeLargeBitmap(const QString& hostPath, int w, int h)
-    {
-        const int row = (w * 3 + 3) & ~3;
-        QByteArray head(54, '\0');
-        auto put32 = [&head](int at, quint32 v) { qToLittleEndian(v, head.data() + at); };
-        head[0] = 'B';
-        head[1] = 'M';
-        put32(2, 54 + quint32(row) * h);
-        put32(10, 54);
-        put32(14, 40);
-        put32(18, w);
-        put32(22, h);
-        qToLittleEndian<quint16>(1, head.data() + 26);
-        qToLittleEndian<quint16>(24, head.data() + 28);
-        put32(34, quint32(row) * h);
-        QByteArray line(row, '\0');
-        for (int x = 0; x < w; ++x)
-            line[3 * x] = char(0xFF); // blue, green, red
-        QFile f(hostPath);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(head);
-        for (int y = 0; y < h; ++y)
-            f.write(line);
-        QVERIFY(f.flush());
-    }
-
     // Selects a file in pane 1 and opens the viewer on it through View
     // Graphic, accepting the offered file in the Open dialog.
     RealView* openViewer(const QString& winPath)
@@ -886,7 +858,7 @@ class TstPictureView : public QObject {
     {
         const QString path = "C:\\Pics\\photo.bmp";
         m_drives->mkdir("C:\\Pics");
-        writeLargeBitmap(host(path), 8000, 6000);
+        QVERIFY(testsupport::writeBitmap(host(path), 8000, 6000, qRgb(0, 0, 255)));
         RealView* v = openViewer(path);
         QVERIFY(v);
         QCOMPARE(m_boxes->prompts(), QStringList());
