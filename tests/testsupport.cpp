@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QtEndian>
 
 #include <cerrno>
 #include <cstring>
@@ -90,6 +91,55 @@ void showFolder(int pane, const QString& winFolder)
     p.dir->setPath(winFolder);
     p.file->setPath(winFolder);
     p.file->setPattern("*.*");
+}
+
+bool selectFiles(int pane, const QStringList& names, const QString& current)
+{
+    ctl::FileListBox* l = Form1::get().Pane(pane).file;
+    auto rowOf = [l](const QString& name) {
+        for (int i = 0; i < l->ListCount(); ++i)
+            if (l->List(i) == name) return i;
+        return -1;
+    };
+    for (const QString& name : names) {
+        const int r = rowOf(name);
+        if (r < 0) return false;
+        l->setSelected(r, true);
+    }
+    const QString focus = current.isNull() && !names.isEmpty() ? names.last() : current;
+    if (focus.isEmpty()) return true;
+    const int r = rowOf(focus);
+    if (r < 0) return false;
+    l->setCurrentRow(r, QItemSelectionModel::NoUpdate);
+    return true;
+}
+
+bool writeBitmap(const QString& hostPath, int w, int h, QRgb color)
+{
+    const int row = (w * 3 + 3) & ~3;
+    QByteArray head(54, '\0');
+    auto put32 = [&head](int at, quint32 v) { qToLittleEndian(v, head.data() + at); };
+    head[0] = 'B';
+    head[1] = 'M';
+    put32(2, 54 + quint32(row) * h);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, w);
+    put32(22, h);
+    qToLittleEndian<quint16>(1, head.data() + 26);
+    qToLittleEndian<quint16>(24, head.data() + 28);
+    put32(34, quint32(row) * h);
+    QByteArray line(row, '\0');
+    for (int x = 0; x < w; ++x) { // blue, green, red
+        line[3 * x] = char(qBlue(color));
+        line[3 * x + 1] = char(qGreen(color));
+        line[3 * x + 2] = char(qRed(color));
+    }
+    QFile f(hostPath);
+    if (!f.open(QIODevice::WriteOnly) || f.write(head) != head.size()) return false;
+    for (int y = 0; y < h; ++y)
+        if (f.write(line) != line.size()) return false;
+    return f.flush();
 }
 
 void isolateEnvironment()

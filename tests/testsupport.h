@@ -7,6 +7,7 @@
 #include "platform/shellexec.h"
 
 #include <QList>
+#include <QRgb>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -24,6 +25,15 @@ QByteArray contents(const QString& hostPath);
 QStringList entries(const ctl::ListBox* list);
 // Puts pane n of the main window on a folder, listing all its files.
 void showFolder(int pane, const QString& winFolder);
+// Selects the named entries of pane n's file list and moves the focus frame
+// (the current entry) to `current` without selecting it; with no `current`
+// the last named entry becomes the current one. Returns false when a name
+// is not listed.
+bool selectFiles(int pane, const QStringList& names, const QString& current = QString());
+
+// Writes a w x h 24-bit bitmap file of one colour row by row, so that a
+// picture far larger than Qt would take decoded costs no memory to make.
+bool writeBitmap(const QString& hostPath, int w, int h, QRgb color);
 
 // Points HOME, the settings store, the trash and the user's data folders at
 // a fresh temporary folder, so no test ever sees the user's real settings.

@@ -16,7 +16,11 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
+
+#include <unistd.h>
 
 namespace plat {
 
@@ -99,8 +103,31 @@ Picture loadMetafile(const QString& hostPath, const QByteArray& head)
 
 } // namespace
 
+qint64 physicalMemoryBytes()
+{
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || pageSize <= 0) return 0;
+    return qint64(pages) * pageSize;
+}
+
+int pictureAllocationLimitMB()
+{
+    constexpr qint64 kAtLeastMB = 1024;
+    const qint64 quarterMB = physicalMemoryBytes() / 4 / (1024 * 1024);
+    return int(std::min<qint64>(std::max(quarterMB, kAtLeastMB), std::numeric_limits<int>::max()));
+}
+
 Picture LoadPicture(const QString& winPath)
 {
+    // Qt refuses pictures above 128 MB decoded by default, which a
+    // 48-megapixel photo is; any picture that fits in memory opens.
+    static const bool limitSet = [] {
+        QImageReader::setAllocationLimit(pictureAllocationLimitMB());
+        return true;
+    }();
+    Q_UNUSED(limitSet);
+
     const QString host = drives::toHost(winPath);
     const QFileInfo fi(host);
     if (!fi.exists()) raise(fi.dir().exists() ? ErrFileNotFound : ErrPathNotFound);
@@ -112,8 +139,18 @@ Picture LoadPicture(const QString& winPath)
     if (isMetafile(head)) return loadMetafile(host, head);
     QImageReader reader(host);
     reader.setDecideFormatFromContent(true);
+    const QSize size = reader.size(); // from the header, before decoding
     QImage image = reader.read();
-    if (image.isNull()) raise(ErrInvalidPicture, reader.errorString());
+    if (image.isNull()) {
+        // A picture whose header is sound but whose pixels do not fit: the
+        // reader's limit or the memory refused it. Said as such, not as "no
+        // picture".
+        const qint64 bytes = size.isValid() ? qint64(size.width()) * size.height() * 4 : 0;
+        if (bytes > 0 && (bytes > qint64(QImageReader::allocationLimit()) * 1024 * 1024 ||
+                          QImage(size, QImage::Format_ARGB32).isNull()))
+            raise(ErrPictureTooLarge, QStringLiteral("the picture is too large"));
+        raise(ErrInvalidPicture, reader.errorString());
+    }
     return fromPixels(std::move(image));
 }
 

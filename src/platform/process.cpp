@@ -112,7 +112,7 @@ ProcessLaunch resolveCommandLine(const QString& commandLine, int windowStyle)
     const QString host = drives::toHost(commandLine.trimmed());
     QFileInfo fi(host);
     if (!fi.exists()) raise(ErrFileNotFound);
-    if (!fi.isFile() || !fi.isExecutable()) raise(5, QStringLiteral("not a program"));
+    if (!fi.isFile() || !fi.isExecutable()) raise(ErrCannotRun, QStringLiteral("not a program"));
     l.program = host;
     return l;
 }
@@ -121,8 +121,16 @@ double Shell(const QString& commandLine, int windowStyle)
 {
     static double nextTask = 1000;
     const ProcessLaunch l = resolveCommandLine(commandLine, windowStyle);
-    if (!current()->start(l))
+    if (!current()->start(l)) {
+        // The program was there a moment ago: the system refused to run it
+        // (exec format error: a Windows program, a script without an
+        // interpreter line, both common on FAT and NTFS media, which mount
+        // every file executable). Only a program that is gone is "not found".
+        const QFileInfo fi(l.program);
+        if (fi.isAbsolute() && fi.isFile())
+            raise(ErrCannotRun, QStringLiteral("cannot be run on this system: ") + l.program);
         raise(ErrFileNotFound, QStringLiteral("could not start ") + l.program);
+    }
     return ++nextTask;
 }
 
