@@ -24,7 +24,7 @@ inline const QString kMediaPlayerPath =
 struct ProcessLaunch {
     QString commandLine; // the program's own command line, as the windows built it
     int windowStyle = vbMinimizedFocus;
-    QString program; // host program actually started
+    QString program; // host program actually started (the drives layer's text form)
     QStringList arguments;
 };
 
