@@ -256,13 +256,22 @@ class TstHostNames : public QObject {
             Module1::TextChanged = false;
         }
 
+        // Saving it writes that file, not a new one beside it.
+        pick(1, row);
+        f().mnuOpenTextFile_Click();
+        Textpad::get().txtNote->setText("saved");
+        QVERIFY(Module2::SaveTextFile(Textpad::get().DocumentPath()));
+        QVERIFY(get(src + name).startsWith("saved"));
+        QCOMPARE(get(src + twin), QByteArray("twin"));
+        QCOMPARE(names(srcFolder).size(), 2);
+
         // Rename: the new name keeps the awkward bytes after its first.
         const QByteArray renamed = 'R' + name.mid(1);
         pick(1, rowOf(1, src + name));
         f().mnuReeName1_Click();
         Namer2::get().Text1->setText(drives::windowsName(renamed.constData(), renamed.size()));
         Namer2::get().Command1->Press();
-        QCOMPARE(get(src + renamed), QByteArray("mine"));
+        QVERIFY(get(src + renamed).startsWith("saved"));
         QCOMPARE(get(src + name), QByteArray("<missing>"));
         QCOMPARE(get(src + twin), QByteArray("twin"));
 
