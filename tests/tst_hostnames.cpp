@@ -335,6 +335,16 @@ class TstHostNames : public QObject {
         QTest::keyClick(folders, Qt::Key_Return);
         QCOMPARE(f().Pane(1).file->Path(), dirWin);
         QCOMPARE(f().Pane(1).file->ListCount(), 2);
+        // Its files copy from there: the folder travels as clipboard text.
+        m_drives->mkdir("D:\\from dir");
+        testsupport::showFolder(2, "D:\\from dir");
+        pick(1, 0);
+        f().Pane(1).file->setSelected(1, true);
+        f().mnuCopy_Click();
+        QCOMPARE(plat::clipboard::GetText(), dirWin);
+        f().Text7->setText("2");
+        f().mnuPaste0_Click();
+        QCOMPARE(names(hostOf("D:\\from dir")), (QList<QByteArray>{"inner\xE9.txt", "plain.txt"}));
 
         testsupport::showFolder(2, "D:\\out");
         dig.List1->setCurrentRow(0, QItemSelectionModel::NoUpdate);
