@@ -2,13 +2,35 @@
 
 #include "platform/app.h"
 #include "platform/colors.h"
+#include "platform/drives.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyledItemDelegate>
 
 namespace ctl {
+
+namespace {
+// Entries keep their exact text; only what is painted shows the stand-ins
+// of bytes that are not UTF-8 in their escaped form.
+class NameDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QString displayText(const QVariant& value, const QLocale& locale) const override
+    {
+        if (value.userType() == QMetaType::QString)
+            return plat::drives::displayName(value.toString());
+        return QStyledItemDelegate::displayText(value, locale);
+    }
+};
+} // namespace
+
+void showNamesAsOnScreen(QAbstractItemView* view)
+{
+    view->setItemDelegate(new NameDelegate(view));
+}
 
 void Move(QWidget* w, double left, double top, double width, double height)
 {
@@ -131,6 +153,7 @@ ListBox::ListBox(QWidget* parent, const char* name, MultiSelectMode mode) : QLis
         break;
     }
     setUniformItemSizes(true);
+    showNamesAsOnScreen(this);
 }
 
 QString ListBox::List(int i) const

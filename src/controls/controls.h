@@ -22,6 +22,11 @@ struct TwipsRect {
 };
 TwipsRect twips(const QWidget* w);
 
+// Paints the entries of a list of names in the screen's form of a name
+// (drives::displayName): a byte that is not UTF-8 shows as "\xE9". The
+// entries' text stays exact. Every list box does this.
+void showNamesAsOnScreen(QAbstractItemView* view);
+
 // The original's fonts by name; "MS Sans Serif" is the desktop's sans serif.
 QFont vbFont(const QString& face, double points, bool bold = false);
 

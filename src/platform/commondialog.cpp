@@ -35,7 +35,7 @@ class RealDialogs : public DialogSeam {
             const QString start = !dlg.FileName.isEmpty()  ? dlg.FileName
                                   : !dlg.InitDir.isEmpty() ? dlg.InitDir
                                                            : drives::currentFolder();
-            dir = drives::toHost(start);
+            dir = drives::qtPath(drives::toHost(start)); // Qt's dialog spells it as Qt does
         } catch (const FileError&) {
         }
         const QString filter = CommonDialog::qtFilter(dlg.Filter);

@@ -3,7 +3,6 @@
 #include "platform/filesys.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 
 #include <cerrno>
@@ -21,9 +20,11 @@ namespace {
 
 int g_failNextCopy = 0;
 
+// Host paths here are in the drives layer's text form; these are the exact
+// bytes of the name, whatever they are.
 QByteArray enc(const QString& host)
 {
-    return QFile::encodeName(host);
+    return drives::hostBytes(host);
 }
 
 QString parentOf(const QString& host)
@@ -66,9 +67,16 @@ bool checkReplaceableTarget(const QString& host, struct stat* out = nullptr)
 // file it points to receives the copy and the link stays a link.
 QString resolveTarget(const QString& host)
 {
-    const QFileInfo fi(host);
-    if (fi.isSymLink() && fi.exists()) return fi.canonicalFilePath();
-    return host;
+    const QByteArray b = enc(host);
+    struct stat lst, st;
+    if (::lstat(b.constData(), &lst) != 0 || !S_ISLNK(lst.st_mode) ||
+        ::stat(b.constData(), &st) != 0)
+        return host;
+    char* real = ::realpath(b.constData(), nullptr);
+    if (!real) return host;
+    const QString out = drives::hostString(QByteArray(real));
+    std::free(real);
+    return out;
 }
 
 bool writeAll(int fd, const char* data, qint64 size)
@@ -127,6 +135,43 @@ int renameOverPlaceholder(const char* from, const char* to, bool folder)
         return -1;
     }
     return 0;
+}
+
+// The whole-file write for a name only its bytes spell: a complete,
+// synced temporary file in the same folder renamed over the target, keeping
+// an old file's permission bits.
+void writeExactAtomic(const QString& host, const QByteArray& d)
+{
+    struct stat old;
+    const bool existed = ::stat(enc(host).constData(), &old) == 0;
+    QByteArray tmpl = enc(parentOf(host) + QStringLiteral("/.quorbix-save-XXXXXX"));
+    const int fd = ::mkstemp(tmpl.data());
+    if (fd < 0) raiseErrno(errno, host);
+    auto fail = [&](int e) {
+        ::close(fd);
+        ::unlink(tmpl.constData());
+        raiseErrno(e, host);
+    };
+    if (existed) {
+        ::fchmod(fd, old.st_mode & 07777);
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
+    }
+    if (!writeAll(fd, d.constData(), d.size())) fail(errno);
+    if (::fsync(fd) != 0) fail(errno);
+    if (::close(fd) != 0) {
+        const int e = errno;
+        ::unlink(tmpl.constData());
+        raiseErrno(e, host);
+    }
+    if (::rename(tmpl.constData(), enc(host).constData()) != 0) {
+        const int e = errno;
+        ::unlink(tmpl.constData());
+        raiseErrno(e, host);
+    }
+    syncFolder(parentOf(host));
 }
 
 } // namespace
@@ -347,10 +392,15 @@ QByteArray readFile(const QString& winPath)
 
 void writeFileAtomic(const QString& winPath, const QByteArray& d)
 {
-    const QString host = resolveTarget(drives::toHost(winPath));
+    const QString exact = resolveTarget(drives::toHost(winPath));
     // QSaveFile would replace a read-only file when run as root; the checks
     // also give the precise numbers QSaveFile cannot.
-    checkReplaceableTarget(host);
+    checkReplaceableTarget(exact);
+    const QString host = drives::qtPath(exact);
+    if (host.isEmpty()) {
+        writeExactAtomic(exact, d); // a name Qt's file classes cannot spell
+        return;
+    }
 
     QSaveFile file(host);
     errno = 0;

@@ -6,9 +6,7 @@
 #include "platform/filesys.h"
 
 #include <QBuffer>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
 #include <QProcess>
@@ -66,13 +64,22 @@ QSizeF metafileInches(const QByteArray& head)
     return {std::abs(right - left) / double(inch), std::abs(bottom - top) / double(inch)};
 }
 
-Picture loadMetafile(const QString& hostPath, const QByteArray& head)
+Picture loadMetafile(QFile& file, const QByteArray& head)
 {
     const QString tool = QStandardPaths::findExecutable(QStringLiteral("wmf2gd"));
     if (tool.isEmpty()) raise(ErrInvalidPicture, QStringLiteral("wmf2gd is not installed"));
     QTemporaryDir tmp;
     if (!tmp.isValid()) raise(ErrInvalidPicture, QStringLiteral("no temporary folder"));
     const QString png = tmp.filePath(QStringLiteral("picture.png"));
+    // The tool reads a copy under a plain name: the file's own name may be
+    // one that only its bytes spell.
+    const QString hostPath = tmp.filePath(QStringLiteral("picture.wmf"));
+    {
+        QFile copy(hostPath);
+        file.seek(0);
+        if (!copy.open(QIODevice::WriteOnly) || copy.write(file.readAll()) < 0)
+            raise(ErrInvalidPicture, QStringLiteral("cannot read the metafile"));
+    }
     QStringList args{QStringLiteral("-t"), QStringLiteral("png")};
     const QSizeF inches = metafileInches(head);
     const int w = static_cast<int>(std::lround(inches.width() * kScreenDpi));
@@ -128,16 +135,17 @@ Picture LoadPicture(const QString& winPath)
     }();
     Q_UNUSED(limitSet);
 
-    const QString host = drives::toHost(winPath);
-    const QFileInfo fi(host);
-    if (!fi.exists()) raise(fi.dir().exists() ? ErrFileNotFound : ErrPathNotFound);
-    if (!fi.isFile()) raise(ErrInvalidPicture);
-    QFile file(host);
-    if (!file.open(QIODevice::ReadOnly)) raise(ErrPermissionDenied);
+    QFile file;
+    try {
+        fs::openForReading(file, winPath); // by its exact name
+    } catch (const FileError& e) {
+        if (e.number() == ErrFileNotFound || e.number() == ErrPathNotFound) throw;
+        raise(e.number() == ErrPathFileAccess ? int(ErrInvalidPicture) : int(ErrPermissionDenied));
+    }
     const QByteArray head = file.read(64);
-    file.close();
-    if (isMetafile(head)) return loadMetafile(host, head);
-    QImageReader reader(host);
+    if (isMetafile(head)) return loadMetafile(file, head);
+    file.seek(0);
+    QImageReader reader(&file);
     reader.setDecideFormatFromContent(true);
     const QSize size = reader.size(); // from the header, before decoding
     QImage image = reader.read();

@@ -4,18 +4,85 @@
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
 
-#include <QFileInfo>
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 namespace plat {
 
 namespace {
 
+// Starts a program detached (its own session, reaped by no one of ours)
+// with exact bytes for its path and arguments: a name only its bytes spell
+// must start that file and no other.
+bool spawnDetached(const QByteArray& program, const QList<QByteArray>& args)
+{
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.constData()));
+    for (const QByteArray& a : args)
+        argv.push_back(const_cast<char*>(a.constData()));
+    argv.push_back(nullptr);
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0) return false;
+    const pid_t child = ::fork();
+    if (child < 0) {
+        ::close(report[0]);
+        ::close(report[1]);
+        return false;
+    }
+    if (child == 0) {
+        // Only async-signal-safe calls from here on.
+        ::setsid();
+        const pid_t grandchild = ::fork();
+        if (grandchild == 0) {
+            ::execv(argv[0], argv.data());
+            const int e = errno;
+            (void)!::write(report[1], &e, sizeof e);
+            ::_exit(127);
+        }
+        ::_exit(grandchild < 0 ? 1 : 0);
+    }
+    ::close(report[1]);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    int e = 0;
+    ssize_t n;
+    while ((n = ::read(report[0], &e, sizeof e)) < 0 && errno == EINTR) {
+    }
+    ::close(report[0]);
+    // Nothing read: the pipe closed when the program's exec succeeded.
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 && n == 0;
+}
+
 class RealProcesses : public ProcessSeam {
   public:
     bool start(const ProcessLaunch& launch) override
     {
+        // Qt spells valid UTF-8 exactly; anything else goes by its bytes.
+        QList<QByteArray> args;
+        bool qtSpells = !drives::qtPath(launch.program).isEmpty();
+        try {
+            for (const QString& a : launch.arguments) {
+                args.append(drives::hostBytes(a));
+                qtSpells = qtSpells && !drives::qtPath(a).isEmpty();
+            }
+            if (!qtSpells) {
+                QByteArray program = drives::hostBytes(launch.program);
+                if (!program.contains('/'))
+                    program = QFile::encodeName(QStandardPaths::findExecutable(launch.program));
+                return !program.isEmpty() && spawnDetached(program, args);
+            }
+        } catch (const FileError&) {
+            return false;
+        }
         return QProcess::startDetached(launch.program, launch.arguments);
     }
 };
@@ -110,9 +177,11 @@ ProcessLaunch resolveCommandLine(const QString& commandLine, int windowStyle)
     }
     // Any other command line is the path of a program of the user's.
     const QString host = drives::toHost(commandLine.trimmed());
-    QFileInfo fi(host);
-    if (!fi.exists()) raise(ErrFileNotFound);
-    if (!fi.isFile() || !fi.isExecutable()) raise(ErrCannotRun, QStringLiteral("not a program"));
+    const QByteArray bytes = drives::hostBytes(host);
+    struct stat st;
+    if (::stat(bytes.constData(), &st) != 0) raise(ErrFileNotFound);
+    if (!S_ISREG(st.st_mode) || ::access(bytes.constData(), X_OK) != 0)
+        raise(ErrCannotRun, QStringLiteral("not a program"));
     l.program = host;
     return l;
 }
@@ -126,8 +195,9 @@ double Shell(const QString& commandLine, int windowStyle)
         // (exec format error: a Windows program, a script without an
         // interpreter line, both common on FAT and NTFS media, which mount
         // every file executable). Only a program that is gone is "not found".
-        const QFileInfo fi(l.program);
-        if (fi.isAbsolute() && fi.isFile())
+        struct stat st;
+        if (l.program.startsWith('/') &&
+            ::stat(drives::hostBytes(l.program).constData(), &st) == 0 && S_ISREG(st.st_mode))
             raise(ErrCannotRun, QStringLiteral("cannot be run on this system: ") + l.program);
         raise(ErrFileNotFound, QStringLiteral("could not start ") + l.program);
     }

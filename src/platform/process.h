@@ -28,7 +28,7 @@ enum ProcessErrorNumber { ErrCannotRun = 5 };
 struct ProcessLaunch {
     QString commandLine; // the program's own command line, as the windows built it
     int windowStyle = vbMinimizedFocus;
-    QString program; // host program actually started
+    QString program; // host program actually started (the drives layer's text form)
     QStringList arguments;
 };
 

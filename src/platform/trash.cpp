@@ -70,8 +70,15 @@ int renameNoReplace(const QString& from, const QString& to)
     return ::rename(f.constData(), t.constData());
 }
 
-bool realMoveToTrash(const QString& host, QString* err)
+bool realMoveToTrash(const QString& exactHost, QString* err)
 {
+    // Qt's trash names files as Qt spells them; a name it cannot spell
+    // would name another file, so it stays where it is.
+    const QString host = drives::qtPath(exactHost);
+    if (host.isEmpty()) {
+        if (err) *err = QStringLiteral("This name cannot be sent to the trash.");
+        return false;
+    }
     const QFileInfo fi(host);
     if (!fi.exists() && !fi.isSymLink()) {
         if (err) *err = QStringLiteral("The file does not exist.");

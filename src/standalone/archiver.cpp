@@ -1,15 +1,12 @@
 #include "standalone/archiver.h"
 
-#include "platform/drives.h"
 #include "platform/fileerror.h"
+#include "platform/filesys.h"
 
 #include <QDate>
 #include <QFile>
-#include <QFileInfo>
 #include <QLocale>
 #include <QStringDecoder>
-
-#include <cerrno>
 
 namespace Archiver {
 
@@ -64,10 +61,10 @@ QString decodeName(const QByteArray& bytes)
 }
 
 // Reads exactly n bytes at the current position; fewer at the end of file.
-QByteArray readUpTo(QFile& f, qint64 n, const QString& host)
+QByteArray readUpTo(QFile& f, qint64 n)
 {
     QByteArray b = f.read(n);
-    if (f.error() != QFileDevice::NoError) plat::raiseErrno(EIO, host);
+    if (f.error() != QFileDevice::NoError) plat::raise(plat::ErrDeviceIO);
     return b;
 }
 
@@ -85,19 +82,17 @@ QString DateText(quint16 dosDate)
 
 void ListZipEntries(const QString& path, plat::ListView& list)
 {
-    const QString host = plat::drives::toHost(path);
-    QFile f(host);
-    if (QFileInfo(host).isDir() || !f.open(QIODevice::ReadOnly))
-        plat::raiseErrno(QFileInfo::exists(host) ? EACCES : ENOENT, host);
+    QFile f;
+    plat::fs::openForReading(f, path);
     const qint64 fileSize = f.size();
 
-    QByteArray raw = readUpTo(f, kHeaderSize, host);
+    QByteArray raw = readUpTo(f, kHeaderSize);
     // Every turn moves on by at least one header, so the walk ends at the
     // end of the file whatever the sizes claim.
     while (raw.size() == kHeaderSize) {
         const ZipEntryHeader h = parse(raw);
         if (h.signature != kLocalHeaderSignature) break;
-        const QByteArray name = readUpTo(f, h.fileNameLength, host);
+        const QByteArray name = readUpTo(f, h.fileNameLength);
         if (name.size() < h.fileNameLength)
             break; // the name runs past the end: no whole entry here
         const quint64 next = quint64(f.pos()) + h.compressedSize + h.extraFieldLength;
@@ -107,8 +102,8 @@ void ListZipEntries(const QString& path, plat::ListView& list)
         plat::ListView::setSubItem(item, 2, DateText(h.modDate));
 
         if (next + kHeaderSize > quint64(fileSize)) break; // no room for another header
-        if (!f.seek(qint64(next))) plat::raiseErrno(EIO, host);
-        raw = readUpTo(f, kHeaderSize, host);
+        if (!f.seek(qint64(next))) plat::raise(plat::ErrDeviceIO);
+        raw = readUpTo(f, kHeaderSize);
     }
 }
 
