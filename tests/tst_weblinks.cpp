@@ -680,6 +680,38 @@ class TstWeblinks : public QObject {
                                       "http://four.example"}));
     }
 
+    // Labels lie beneath buttons and fields, as on Windows: where a label
+    // overlaps a control the control is on top, and a click there reaches it.
+    void labelsBeneathControls_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("control");
+        QTest::newRow("auction dialog's Cancel") << "ASeek"
+                                                 << "Command2";
+        QTest::newRow("remove dialog's field") << "DeLink"
+                                               << "Text1";
+    }
+    void labelsBeneathControls()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, control);
+        ctl::VbForm* w = window == "ASeek" ? static_cast<ctl::VbForm*>(&ASeek::get())
+                                           : static_cast<ctl::VbForm*>(&DeLink::get());
+        w->Show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        auto* label = w->client()->findChild<QWidget*>("Label1");
+        auto* c = w->client()->findChild<QWidget*>(control);
+        const QRect overlap = label->geometry() & c->geometry();
+        QVERIFY(!overlap.isEmpty());
+        QCOMPARE(w->client()->childAt(overlap.center()), c);
+
+        // a real click, hit-tested by the window, at the overlap's centre
+        QTest::mouseClick(w->windowHandle(), Qt::LeftButton, {},
+                          w->client()->mapTo(w, overlap.center()));
+        flush();
+        if (window == "ASeek") QVERIFY(!ASeek::IsLoaded()); // Cancel was pressed
+    }
+
     // A link removed while its dialog is open is gone: nothing starts.
     void removedWhileAsking()
     {
