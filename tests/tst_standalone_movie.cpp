@@ -36,6 +36,10 @@ struct RecordingMedia {
         bool open(const QString& hostPath) override
         {
             owner->calls.append("open " + QFileInfo(hostPath).fileName());
+            if (owner->refusals > 0) {
+                --owner->refusals;
+                return false;
+            }
             return owner->playable.contains(QFileInfo(hostPath).fileName());
         }
         QWidget* videoWidget() override { return video; }
@@ -62,6 +66,7 @@ struct RecordingMedia {
         plat::media::setPlayerFactory(nullptr);
     }
     QStringList playable;
+    int refusals = 0;     // so many next opens fail, whatever the file
     QStringList calls;    // what the player was asked
     QStringList commands; // every command string sent
     QList<int> results;
@@ -380,19 +385,21 @@ class TstStandaloneMovie : public QObject {
         QVERIFY(m_media->commands.isEmpty());
     }
 
+    // The path is quoted in the open command, so one with blanks plays too.
     void playAviPlaysVideo()
     {
-        m_drives->write("C:\\clip.avi", "movie");
+        m_drives->write("C:\\My Clips\\clip.avi", "movie");
         m_media->playable = QStringList{"clip.avi"};
-        activate(2, "C:\\", "clip.avi");
+        activate(2, "C:\\My Clips", "clip.avi");
         PlayAvi& w = PlayAvi::get();
         w.Command1->Press();
         const QString h = QString::number(w.Picture1->hWnd());
-        QCOMPARE(
-            m_media->commands,
-            (QStringList{"close video",
-                         "open C:\\clip.avi Type avivideo Alias video parent " + h + " Style child",
-                         "status video window handle", "play video "}));
+        QCOMPARE(m_media->commands,
+                 (QStringList{"close video",
+                              "open \"C:\\My Clips\\clip.avi\" Type avivideo Alias video parent " +
+                                  h + " Style child",
+                              "status video window handle", "play video "}));
+        QCOMPARE(m_media->results.at(1), 0);
         QVERIFY(w.Command1->isEnabled());
         QVERIFY(w.Command2->isVisibleTo(&w));
         QVERIFY(!w.Command3->isVisibleTo(&w));
@@ -422,22 +429,24 @@ class TstStandaloneMovie : public QObject {
 
     void playAviFallsBackToAnimation()
     {
-        // the blank splits the unquoted path: the device refuses the open,
-        // and the animation control gets the path whole
+        // the device refuses the video, and the animation control gets the
+        // path whole
         m_drives->write("D:\\My Clips\\clip.avi", "movie");
         m_media->playable = QStringList{"clip.avi"};
+        m_media->refusals = 1;
         activate(4, "D:\\My Clips", "clip.avi");
         PlayAvi& w = PlayAvi::get();
         w.Command1->Press();
         using namespace plat::mci;
-        QCOMPARE(m_media->results.at(1), int(MCIERR_UNRECOGNIZED_KEYWORD));
+        QCOMPARE(m_media->results.at(1), int(MCIERR_INVALID_FILE));
         QVERIFY(mAVICtrl::ClassReady);
         QVERIFY(mAVICtrl::AnimationWindow != 0);
         QWidget* anim = plat::win::widgetOf(mAVICtrl::AnimationWindow);
         QVERIFY(anim);
         QCOMPARE(anim->parentWidget(), w.Picture1);
         QCOMPARE(anim->size(), QSize(160, 120));
-        QCOMPARE(m_media->calls, (QStringList{"open clip.avi", "mute", "play loop", "play loop"}));
+        QCOMPARE(m_media->calls,
+                 (QStringList{"open clip.avi", "open clip.avi", "mute", "play loop", "play loop"}));
         QVERIFY(!w.Command1->isEnabled());
         QVERIFY(!w.Command2->isVisibleTo(&w));
         QVERIFY(w.Command3->isVisibleTo(&w));
