@@ -16,6 +16,7 @@
 
 #include <QFile>
 #include <QPointer>
+#include <QProcessEnvironment>
 #include <QtTest>
 
 #include <memory>
@@ -509,6 +510,26 @@ class TstStandaloneMovie : public QObject {
         PlayAvi::UnloadIfLoaded();
         QCOMPARE(m_media->commands, QStringList{"close video"});
         QCOMPARE(m_media->results, QList<int>{0});
+    }
+
+    // The media backend is ours: the first real player is made on the FFmpeg
+    // backend, and the environment every started program inherits holds no
+    // QT_MEDIA_BACKEND, before or after. (The tests run without the caller's
+    // QT_MEDIA_BACKEND: see tests/CMakeLists.txt.)
+    void mediaBackendNotInherited()
+    {
+        QVERIFY(!QProcessEnvironment::systemEnvironment().contains("QT_MEDIA_BACKEND"));
+        plat::media::setPlayerFactory(nullptr);
+        {
+            const auto player = plat::media::createPlayer();
+            QVERIFY(player);
+        }
+        QVERIFY(!QProcessEnvironment::systemEnvironment().contains("QT_MEDIA_BACKEND"));
+        QFile maps("/proc/self/maps");
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        const QByteArray loaded = maps.readAll();
+        QVERIFY(loaded.contains("libffmpegmediaplugin"));
+        QVERIFY(!loaded.contains("libgstreamermediaplugin"));
     }
 
     void copyToTempAvi()
