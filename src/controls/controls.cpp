@@ -1,5 +1,7 @@
 #include "controls/controls.h"
 
+#include "controls/imagecontrol.h"
+
 #include "platform/app.h"
 #include "platform/colors.h"
 #include "platform/drives.h"
@@ -124,9 +126,40 @@ MultiLineTextBox::MultiLineTextBox(QWidget* parent, const char* name) : QPlainTe
     setObjectName(QString::fromLatin1(name));
 }
 
+namespace {
+// Drawn on the container's surface rather than being a window of its own.
+bool isDrawnOnSurface(const QWidget* w)
+{
+    return qobject_cast<const QLabel*>(w) || qobject_cast<const Image*>(w);
+}
+} // namespace
+
+void keepBeneathWindowedControls(QWidget* w)
+{
+    QWidget* parent = w->parentWidget();
+    if (!parent) return;
+    // A container's children run from the bottom of its stack to the top.
+    const QObjectList& stack = parent->children();
+    const qsizetype own = stack.indexOf(w);
+    for (qsizetype i = 0; i < own; ++i) {
+        auto* sibling = qobject_cast<QWidget*>(stack.at(i));
+        if (!sibling || sibling->isWindow() || isDrawnOnSurface(sibling)) continue;
+        w->stackUnder(sibling); // the lowest windowed control lies above it now
+        return;
+    }
+}
+
 Label::Label(QWidget* parent, const char* name, const QString& caption) : QLabel(caption, parent)
 {
     setObjectName(QString::fromLatin1(name));
+    keepBeneathWindowedControls(this);
+}
+
+bool Label::event(QEvent* e)
+{
+    if (e->type() == QEvent::Show || e->type() == QEvent::ParentChange)
+        keepBeneathWindowedControls(this);
+    return QLabel::event(e);
 }
 
 CommandButton::CommandButton(QWidget* parent, const char* name, const QString& caption)

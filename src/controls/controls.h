@@ -50,12 +50,23 @@ class MultiLineTextBox : public QPlainTextEdit {
     void setText(const QString& t) { setPlainText(t); }
 };
 
+// Labels and images are drawn on their container's surface, as Windows
+// draws them: beneath every windowed control (buttons, fields, lists, scroll
+// bars) of the same container, whatever the order of creation, so a label
+// that overlaps a button never covers it or takes its clicks. Labels and
+// images keep their order among themselves. Both controls call this when
+// they are made, shown or moved to another container.
+void keepBeneathWindowedControls(QWidget* w);
+
 class Label : public QLabel {
     Q_OBJECT
   public:
     explicit Label(QWidget* parent, const char* name, const QString& caption = QString());
     QString Caption() const { return text(); }
     void setCaption(const QString& c) { setText(c); }
+
+  protected:
+    bool event(QEvent* e) override;
 };
 
 class CommandButton : public QPushButton {

@@ -5,7 +5,9 @@
 #include "platform/filesys.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <cerrno>
@@ -120,6 +122,26 @@ QString hostArgument(const QString& arg)
     return arg;
 }
 
+// Whether an address names its scheme ("http:", "mailto:", "file:"); a host
+// with a port ("localhost:8080") does not.
+bool hasScheme(const QString& address)
+{
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:"));
+    static const QRegularExpression hostAndPort(QStringLiteral("^[^:/]+:[0-9]+(/|$)"));
+    return scheme.match(address).hasMatch() && !hostAndPort.match(address).hasMatch();
+}
+
+// A browser reads an address without a scheme as a host; xdg-open takes it
+// for a file name and opens nothing, so it gets the scheme a browser would
+// assume. File paths stay as they are.
+QString browserArgument(const QString& program, const QString& address)
+{
+    const QString arg = hostArgument(address);
+    if (looksLikeWindowsPath(address) || QFileInfo(program).fileName() != QLatin1String("xdg-open"))
+        return arg;
+    return hasScheme(arg) ? arg : QStringLiteral("http://") + arg;
+}
+
 QString firstOnPath(const QStringList& names)
 {
     for (const QString& n : names) {
@@ -163,7 +185,7 @@ ProcessLaunch resolveCommandLine(const QString& commandLine, int windowStyle)
     if (QStringView(commandLine).mid(lead).startsWith(kBrowserCommand, Qt::CaseInsensitive)) {
         l.program = hostBrowser();
         const QString address = commandLine.mid(lead + kBrowserCommand.size());
-        if (!address.isEmpty()) l.arguments << hostArgument(address);
+        if (!address.isEmpty()) l.arguments << browserArgument(l.program, address);
         return l;
     }
     if (commandLine.startsWith(kMediaPlayerPath, Qt::CaseInsensitive)) {
