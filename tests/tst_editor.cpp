@@ -109,6 +109,13 @@ class TstEditor : public QObject {
         QTest::newRow("NUL bytes") << QByteArray("a\0b\0\0c", 6) << 6;
         QTest::newRow("empty") << QByteArray() << 0;
         QTest::newRow("one long line") << QByteArray(300000, 'w') << 300000;
+        // large files are decoded in slices side by side
+        const QByteArray chars("\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80\r\n"); // 6 characters
+        const int repeats = (9 << 20) / int(chars.size());
+        QTest::newRow("utf-8 of 9 MB")
+            << "\xef\xbb\xbf" + chars.repeated(repeats) << 1 + 6 * repeats;
+        QTest::newRow("windows-1252 seen only at the end of 9 MB")
+            << QByteArray(9 << 20, 'a') + "\xe9" << (9 << 20) + 1;
     }
     void roundTrip()
     {

@@ -6,6 +6,7 @@
 
 #include <QAccessible>
 #include <QMenu>
+#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -90,6 +91,31 @@ class TstNoteField : public QObject {
         QCOMPARE(field.cursorPosition(), caretAfter);
         QCOMPARE(field.SelLength(), 0);
         QCOMPARE(field.Text(), textAfter);
+    }
+
+    // A large text is cut into pieces in slices side by side; the pieces
+    // are those an edit finds going through the text from its start.
+    void largeTextPiecesAsFromTheStart()
+    {
+        QString text;
+        QRandomGenerator rng(12);
+        const QStringList ends = {"\r\n", "\n", "\r", "\n\r"};
+        while (text.size() < (9 << 20)) {
+            const int length = rng.bounded(8) == 0 ? rng.bounded(12000) : rng.bounded(90);
+            text += QString(length, QChar(u'a' + rng.bounded(26)));
+            text += ends[rng.bounded(int(ends.size()))];
+        }
+        NoteField sliced(nullptr, "sliced");
+        sliced.setText(text);
+        NoteField edited(nullptr, "edited");
+        edited.replaceRange(0, 0, text);
+        QCOMPARE(sliced.pieceCount(), edited.pieceCount());
+        for (qsizetype i = 0; i < sliced.pieceCount(); ++i)
+            if (sliced.pieceStart(i) != edited.pieceStart(i))
+                QFAIL(qPrintable(QString("piece %1 starts at %2, not %3")
+                                     .arg(i)
+                                     .arg(sliced.pieceStart(i))
+                                     .arg(edited.pieceStart(i))));
     }
 
     // A reader gets the whole text, the caret and the selection, and edits

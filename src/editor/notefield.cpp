@@ -18,6 +18,7 @@
 #include <QTextBoundaryFinder>
 #include <algorithm>
 #include <cmath>
+#include <thread>
 
 namespace {
 
@@ -70,7 +71,10 @@ NoteField::NoteField(QWidget* parent, const char* name) : QAbstractScrollArea(pa
     updateScrollBar();
 }
 
-NoteField::~NoteField() = default;
+NoteField::~NoteField()
+{
+    if (m_dropper.joinable()) m_dropper.join();
+}
 
 // --- the pieces the text is shown in ---
 
@@ -103,13 +107,60 @@ qsizetype NoteField::nextPieceStart(qsizetype start) const
     return cut;
 }
 
+// A line start is a piece start whatever comes before it, so a large text
+// is cut in slices that begin at line starts and the slices are cut into
+// pieces side by side; each piece's rows are estimated on the way.
 void NoteField::rebuildPieces()
 {
+    const qsizetype n = m_text.size();
+    const QStringView text(m_text);
+    constexpr qsizetype kSlice = 2 << 20;
+    const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
+    const int wanted = int(std::clamp<qsizetype>(n / kSlice, 1, std::min(cores, 8)));
+    std::vector<qsizetype> begin{0};
+    for (int k = 1; k < wanted; ++k) {
+        const qsizetype lf = text.indexOf(u'\n', std::max(begin.back(), n / wanted * k));
+        if (lf < 0 || lf + 1 >= n) break;
+        if (lf + 1 > begin.back()) begin.push_back(lf + 1);
+    }
+    begin.push_back(n);
+    const size_t slices = begin.size() - 1;
+    std::vector<std::vector<qsizetype>> starts(slices);
+    std::vector<std::vector<int>> rows(slices);
+    auto cutSlice = [&](size_t k) {
+        const qsizetype end = begin[k + 1];
+        const bool last = k + 1 == slices;
+        std::vector<qsizetype>& st = starts[k];
+        st.reserve(size_t((end - begin[k]) / 40 + 1));
+        for (qsizetype s = begin[k]; s >= 0 && (last || s < end); s = nextPieceStart(s))
+            st.push_back(s);
+        std::vector<int>& r = rows[k];
+        r.resize(st.size());
+        for (size_t j = 0; j < st.size(); ++j) {
+            qsizetype e = j + 1 < st.size() ? st[j + 1] : end;
+            if (e > st[j] && text[e - 1] == u'\n') --e;
+            if (e > st[j] && text[e - 1] == u'\r') --e;
+            r[j] = rowsFor(e - st[j]);
+        }
+    };
+    std::vector<std::thread> helpers;
+    for (size_t k = 1; k < slices; ++k)
+        helpers.emplace_back(cutSlice, k);
+    cutSlice(0);
+    for (std::thread& t : helpers)
+        t.join();
+    size_t total = 0;
+    for (const auto& st : starts)
+        total += st.size();
     m_piece.clear();
-    m_piece.reserve(size_t(m_text.size() / 40 + 1));
-    m_piece.push_back(0);
-    for (qsizetype s = 0; (s = nextPieceStart(s)) >= 0;)
-        m_piece.push_back(s);
+    m_piece.reserve(total);
+    m_rows.clear();
+    m_rows.reserve(total);
+    for (size_t k = 0; k < slices; ++k) {
+        m_piece.insert(m_piece.end(), starts[k].begin(), starts[k].end());
+        m_rows.insert(m_rows.end(), rows[k].begin(), rows[k].end());
+    }
+    m_rowTreeStale = true;
 }
 
 qsizetype NoteField::pieceEnd(qsizetype i) const
@@ -150,11 +201,14 @@ void NoteField::setText(const QString& text)
 {
     m_undo.clear();
     m_undoChars = 0;
-    const QString old = m_text; // shared, not copied
+    QString old = m_text; // shared, not copied
+    std::vector<qsizetype> oldPieces;
+    std::vector<int> oldRows;
+    m_piece.swap(oldPieces);
+    m_rows.swap(oldRows);
     m_text = text;
-    rebuildPieces();
     dropLayouts();
-    estimateAllRows();
+    rebuildPieces();
     const qsizetype firstEnd = pieceCount() > 1 ? pieceEnd(0) : -1;
     if (firstEnd > 0) {
         const qsizetype c = contentEnd(0);
@@ -171,6 +225,16 @@ void NoteField::setText(const QString& text)
         QAccessibleTextUpdateEvent ev(this, 0, old, m_text);
         QAccessible::updateAccessibility(&ev);
     }
+    // Giving a large document's memory back takes as long as reading a
+    // part of the new one: it is done beside.
+    if (m_dropper.joinable()) m_dropper.join();
+    if (old.size() > (1 << 20))
+        m_dropper = std::thread(
+            [t = std::move(old), p = std::move(oldPieces), r = std::move(oldRows)]() mutable {
+                t = QString();
+                std::vector<qsizetype>().swap(p);
+                std::vector<int>().swap(r);
+            });
     announceCaret();
     emit Change();
 }
@@ -565,11 +629,15 @@ void NoteField::changeEvent(QEvent* e)
 
 // --- rows for the scroll bar ---
 
-int NoteField::estimatedRows(qsizetype i) const
+int NoteField::rowsFor(qsizetype chars) const
 {
-    const qsizetype chars = contentEnd(i) - m_piece[size_t(i)];
     if (chars <= m_charsPerRow) return 1;
     return int(std::ceil(chars / m_charsPerRow));
+}
+
+int NoteField::estimatedRows(qsizetype i) const
+{
+    return rowsFor(contentEnd(i) - m_piece[size_t(i)]);
 }
 
 void NoteField::estimateAllRows()

@@ -17,6 +17,7 @@
 #include <QString>
 #include <QTextLayout>
 #include <memory>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -141,6 +142,7 @@ class NoteField : public QAbstractScrollArea {
     // Rows per piece for the scroll bar: exact for the pieces laid out,
     // estimated from their length before. A Fenwick tree gives the rows
     // before any piece.
+    int rowsFor(qsizetype chars) const;
     int estimatedRows(qsizetype i) const;
     void estimateAllRows();
     void buildRowTree() const;
@@ -196,5 +198,6 @@ class NoteField : public QAbstractScrollArea {
     mutable std::vector<qint64> m_rowTree; // 1-based
     mutable bool m_rowTreeStale = true;
     qreal m_charsPerRow = 80;
+    std::thread m_dropper; // gives the memory of the document before back
     mutable std::unordered_map<qsizetype, std::unique_ptr<QTextLayout>> m_layouts;
 };
