@@ -5,6 +5,7 @@
 #include "platform/clipboard.h"
 
 #include <QAccessible>
+#include <QInputMethodEvent>
 #include <QMenu>
 #include <QRandomGenerator>
 #include <QScrollBar>
@@ -165,6 +166,41 @@ class TstNoteField : public QObject {
         while (field->Undo()) {
         }
         QCOMPARE(field->Text(), text);
+    }
+
+    // An input method composes at the caret: the text being composed is
+    // shown there but is not yet in the document, the caret rectangle it is
+    // given is the caret's own, and what it commits goes in as typed.
+    void inputMethodAtTheCaret()
+    {
+        NoteField field(nullptr, "field");
+        field.resize(400, 200);
+        field.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&field));
+        field.setText("first line\r\nsecond line\r\nthird");
+        field.setSelStart(19); // "second |line"
+        QWidget& w = field;
+        const QRect caret = w.inputMethodQuery(Qt::ImCursorRectangle).toRect();
+        const QRect letter = field.characterRect(19).translated(field.viewport()->pos());
+        QCOMPARE(caret.top(), letter.top());
+        QVERIFY(caret.top() > 0);
+        QCOMPARE(caret.left(), letter.left());
+        QCOMPARE(w.inputMethodQuery(Qt::ImSurroundingText).toString(), QString("second line"));
+        QCOMPARE(w.inputMethodQuery(Qt::ImCursorPosition).toInt(), 7);
+
+        QList<QInputMethodEvent::Attribute> attributes{{QInputMethodEvent::Cursor, 2, 1}};
+        QInputMethodEvent compose(QString::fromUtf8("\xc3\xa9t"), attributes);
+        QApplication::sendEvent(&field, &compose);
+        QCOMPARE(field.Text(), QString("first line\r\nsecond line\r\nthird"));
+        QVERIFY(w.inputMethodQuery(Qt::ImCursorRectangle).toRect().left() > caret.left());
+        QInputMethodEvent commit;
+        commit.setCommitString(QString::fromUtf8("\xc3\xa9t\xc3\xa9 "));
+        QApplication::sendEvent(&field, &commit);
+        QCOMPARE(field.Text(),
+                 QString::fromUtf8("first line\r\nsecond \xc3\xa9t\xc3\xa9 line\r\nthird"));
+        QCOMPARE(field.cursorPosition(), 23);
+        QVERIFY(field.Undo());
+        QCOMPARE(field.Text(), QString("first line\r\nsecond line\r\nthird"));
     }
 
     // The scroll bar counts screen rows: an arrow click moves one row, also

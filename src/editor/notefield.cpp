@@ -737,6 +737,7 @@ void NoteField::scrollContentsBy(int, int dy)
     }
     m_top = rowAtIndex(sb->value());
     viewport()->update();
+    tellInputMethod();
 }
 
 void NoteField::scrollRows(int rows)
@@ -747,6 +748,7 @@ void NoteField::scrollRows(int rows)
     }
     updateScrollBar();
     viewport()->update();
+    tellInputMethod();
 }
 
 void NoteField::ensureCaretVisible()
@@ -784,6 +786,7 @@ void NoteField::ensureCaretVisible()
     }
     updateScrollBar();
     viewport()->update();
+    tellInputMethod();
 }
 
 // --- editing and moving ---
@@ -815,8 +818,10 @@ qsizetype NoteField::nextCharacter(qsizetype pos) const
 
 qsizetype NoteField::wordLeft(qsizetype pos) const
 {
+    // one character at a time: a stop is always just before a word
+    // character, so never inside a cluster or a CR LF
     while (pos > 0 && !isWordChar(m_text.at(pos - 1)))
-        pos = previousCharacter(pos);
+        --pos;
     while (pos > 0 && isWordChar(m_text.at(pos - 1)))
         --pos;
     return pos;
@@ -828,7 +833,7 @@ qsizetype NoteField::wordRight(qsizetype pos) const
     while (pos < n && isWordChar(m_text.at(pos)))
         ++pos;
     while (pos < n && !isWordChar(m_text.at(pos)))
-        pos = nextCharacter(pos);
+        ++pos;
     return pos;
 }
 
@@ -1146,6 +1151,13 @@ void NoteField::offerPrimary()
     QPointer<NoteField> self(this);
     plat::clipboard::SetSelectionText(
         [self, start, length] { return self ? self->m_text.mid(start, length) : QString(); });
+}
+
+void NoteField::tellInputMethod() const
+{
+    if (hasFocus())
+        QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle | Qt::ImSurroundingText |
+                                               Qt::ImCursorPosition | Qt::ImAnchorPosition);
 }
 
 void NoteField::announceCaret()

@@ -152,6 +152,7 @@ class NoteField : public QAbstractScrollArea {
     void updateMenu();
     void offerPrimary();
     void announceCaret();
+    void tellInputMethod() const; // the caret or the text near it changed
     void dragTo(QPoint p);
 
     qsizetype wordLeft(qsizetype pos) const;
