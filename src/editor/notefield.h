@@ -198,6 +198,7 @@ class NoteField : public QAbstractScrollArea {
     mutable std::vector<int> m_rows;
     mutable std::vector<qint64> m_rowTree; // 1-based
     mutable bool m_rowTreeStale = true;
+    mutable qint64 m_totalRows = 1;
     qreal m_charsPerRow = 80;
     std::thread m_dropper; // gives the memory of the document before back
     mutable std::unordered_map<qsizetype, std::unique_ptr<QTextLayout>> m_layouts;
