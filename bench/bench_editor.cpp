@@ -92,7 +92,7 @@ void keyRow(const QByteArray& what, NoteField* note)
     std::sort(all.begin(), all.end());
     const double median = all[all.size() / 2];
     std::printf("| %-44s | %9.2f | %9.2f | %-22s | %6s |\n", what.constData(), worst, median,
-                "median (one frame: 16.7)", "-");
+                "median; frame 16.7", "-");
 }
 
 } // namespace
