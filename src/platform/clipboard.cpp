@@ -6,33 +6,6 @@
 
 namespace plat::clipboard {
 
-namespace {
-
-// Plain text made only when it is asked for.
-class LazyText : public QMimeData {
-  public:
-    explicit LazyText(std::function<QString()> text) : m_text(std::move(text)) {}
-    QStringList formats() const override { return {QStringLiteral("text/plain")}; }
-    bool hasFormat(const QString& mime) const override
-    {
-        return mime == u"text/plain" || mime.startsWith(u"text/plain;");
-    }
-
-  protected:
-    QVariant retrieveData(const QString& mime, QMetaType type) const override
-    {
-        if (!hasFormat(mime)) return QVariant();
-        const QString text = m_text();
-        if (type.id() == QMetaType::QByteArray) return text.toUtf8();
-        return text;
-    }
-
-  private:
-    std::function<QString()> m_text;
-};
-
-} // namespace
-
 QString GetText()
 {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
@@ -59,6 +32,33 @@ QImage GetImage()
 {
     return QGuiApplication::clipboard()->image();
 }
+
+namespace {
+
+// Plain text made only when it is asked for.
+class LazyText : public QMimeData {
+  public:
+    explicit LazyText(std::function<QString()> text) : m_text(std::move(text)) {}
+    QStringList formats() const override { return {QStringLiteral("text/plain")}; }
+    bool hasFormat(const QString& mime) const override
+    {
+        return mime == u"text/plain" || mime.startsWith(u"text/plain;");
+    }
+
+  protected:
+    QVariant retrieveData(const QString& mime, QMetaType type) const override
+    {
+        if (!hasFormat(mime)) return QVariant();
+        const QString text = m_text();
+        if (type.id() == QMetaType::QByteArray) return text.toUtf8();
+        return text;
+    }
+
+  private:
+    std::function<QString()> m_text;
+};
+
+} // namespace
 
 void SetSelectionText(std::function<QString()> text)
 {
