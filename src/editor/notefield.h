@@ -91,10 +91,6 @@ class NoteField : public QAbstractScrollArea {
   signals:
     void Change();
 
-  public:
-    // The right-click menu: Undo, Cut, Copy, Paste, Delete, Select All.
-    QMenu* contextMenu() const { return m_menu; }
-
   protected:
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
@@ -192,7 +188,7 @@ class NoteField : public QAbstractScrollArea {
     int m_preeditCursor = 0;
     QList<QTextLayout::FormatRange> m_preeditFormats;
     qsizetype m_announcedCaret = -1, m_announcedAnchor = -1;
-    QMenu* m_menu = nullptr;
+    QMenu* m_menu = nullptr; // right-click: Undo, Cut, Copy, Paste, Delete, Select All
     QAction *m_undoAction, *m_cutAction, *m_copyAction, *m_pasteAction, *m_deleteAction,
         *m_selectAllAction;
     mutable std::vector<int> m_rows;
