@@ -126,6 +126,7 @@ class TstNoteField : public QObject {
         QWidget window;
         window.setWindowTitle("C:\\NOTES.TXT");
         NoteField* field = new NoteField(&window, "field");
+        field->resize(600, 300);
         const QString text = QString::fromUtf8("one\r\ntwo thr\xc3\xa9\x65\nlast");
         field->setText(text);
         field->setSelection(5, 8); // "two", caret at its end
@@ -145,9 +146,11 @@ class TstNoteField : public QObject {
         int a = -1, b = -1;
         t->selection(0, &a, &b);
         QCOMPARE(QPair(a, b), QPair(5, 8));
-        QCOMPARE(t->textAtOffset(9, QAccessible::LineBoundary, &a, &b),
+        QCOMPARE(t->textAtOffset(9, QAccessible::ParagraphBoundary, &a, &b),
                  QString("two thr\u00e9e\n"));
         QCOMPARE(QPair(a, b), QPair(5, 15));
+        QCOMPARE(t->textAtOffset(9, QAccessible::LineBoundary, &a, &b),
+                 QString("two thr\u00e9e\n")); // the row on screen: wide enough for the line
         QCOMPARE(t->textAtOffset(1, QAccessible::WordBoundary, &a, &b), QString("one"));
 
         t->setSelection(0, 0, 3);
@@ -220,6 +223,11 @@ class TstNoteField : public QObject {
         const qsizetype secondRow = field.positionAt(topLeft + QPoint(0, rowHeight));
         QVERIFY(secondRow > 0);
         QVERIFY(sb->maximum() > 1000);
+        // a reader's line is that row too
+        int a = -1, b = -1;
+        QAccessible::queryAccessibleInterface(&field)->textInterface()->textAtOffset(
+            3, QAccessible::LineBoundary, &a, &b);
+        QCOMPARE(QPair(a, b), QPair(0, int(secondRow)));
 
         sb->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         QCOMPARE(sb->value(), 1);

@@ -599,6 +599,20 @@ QRect NoteField::characterRect(qsizetype pos) const
         .toAlignedRect();
 }
 
+void NoteField::rowRange(qsizetype pos, qsizetype* start, qsizetype* end) const
+{
+    pos = std::clamp<qsizetype>(pos, 0, m_text.size());
+    const qsizetype i = pieceOf(pos);
+    const qsizetype first = m_piece[size_t(i)];
+    *start = first;
+    *end = pieceEnd(i);
+    QTextLayout* l = layout(i);
+    const QTextLine line = l->lineForTextPosition(int(std::min(pos, contentEnd(i)) - first));
+    if (!line.isValid()) return;
+    *start = first + line.textStart();
+    if (line.lineNumber() + 1 < l->lineCount()) *end = first + line.textStart() + line.textLength();
+}
+
 QRect NoteField::caretRect() const
 {
     const qsizetype i = pieceOf(m_caret);

@@ -60,6 +60,9 @@ class NoteField : public QAbstractScrollArea {
     // start of the next, line end included.
     qsizetype lineStart(qsizetype pos) const { return m_piece[size_t(pieceOf(pos))]; }
     qsizetype lineEnd(qsizetype pos) const { return pieceEnd(pieceOf(pos)); }
+    // The screen row around pos: its first position and the first of the
+    // next row (a line's last row takes its line end).
+    void rowRange(qsizetype pos, qsizetype* start, qsizetype* end) const;
 
     // Where the character at pos is drawn, in viewport coordinates; an
     // empty rectangle when it is not on screen.

@@ -124,7 +124,14 @@ void NoteFieldAccessible::unitAt(int offset, QAccessible::TextBoundaryType type,
         *start = 0;
         *end = int(n);
         return;
-    case QAccessible::LineBoundary:
+    case QAccessible::LineBoundary: {
+        // a row on screen, as a reader follows the text
+        qsizetype a = 0, b = 0;
+        f->rowRange(at, &a, &b);
+        *start = int(a);
+        *end = int(b);
+        return;
+    }
     case QAccessible::ParagraphBoundary:
         *start = int(f->lineStart(at));
         *end = int(f->lineEnd(at));
