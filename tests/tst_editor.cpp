@@ -14,6 +14,7 @@
 #include "platform/clipboard.h"
 #include "platform/fileerror.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
@@ -110,6 +111,13 @@ class TstEditor : public QObject {
         QTest::newRow("NUL bytes") << QByteArray("a\0b\0\0c", 6) << 6;
         QTest::newRow("empty") << QByteArray() << 0;
         QTest::newRow("one long line") << QByteArray(300000, 'w') << 300000;
+        // large files are decoded in slices side by side
+        const QByteArray chars("\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80\r\n"); // 6 characters
+        const int repeats = (9 << 20) / int(chars.size());
+        QTest::newRow("utf-8 of 9 MB")
+            << "\xef\xbb\xbf" + chars.repeated(repeats) << 1 + 6 * repeats;
+        QTest::newRow("windows-1252 seen only at the end of 9 MB")
+            << QByteArray(9 << 20, 'a') + "\xe9" << (9 << 20) + 1;
     }
     void roundTrip()
     {
@@ -430,6 +438,12 @@ class TstEditor : public QObject {
         QTest::newRow("lone CR inside") << "a\rbc" << 1 << 0 << "abc";
         QTest::newRow("a pair of surrogates")
             << QString::fromUtf8("a\xf0\x9f\x98\x80z") << 1 << 0 << "az";
+        QTest::newRow("a letter with its mark")
+            << QString::fromUtf8("ae\xcc\x81z") << 1 << 0 << "az";
+        QTest::newRow("an emoji sequence")
+            << QString::fromUtf8("a\xf0\x9f\x91\xa9\xe2\x80\x8d\xf0\x9f\x92\xbb"
+                                 "z")
+            << 1 << 0 << "az";
     }
     void deleteKey()
     {
@@ -772,6 +786,17 @@ class TstEditor : public QObject {
                  (inside ? t.imgCutButtonDn : t.imgCutButtonUp).cacheKey());
         t.ToolbarMouseUp(t.imgCutButton);
         QCOMPARE(t.imgCutButton->Picture().cacheKey(), t.imgCutButtonUp.cacheKey());
+    }
+
+    // A screen reader names each picture by its tool tip.
+    void toolbarPicturesAreNamed()
+    {
+        Textpad& t = pad();
+        QStringList names;
+        for (ImageButton* b : {t.imgFileNewButton, t.imgFileOpenButton, t.imgCutButton,
+                               t.imgCopyButton, t.imgPasteButton})
+            names << QAccessible::queryAccessibleInterface(b)->text(QAccessible::Name);
+        QCOMPARE(names, QStringList({"New File", "Open File", "Cut", "Copy", "Paste"}));
     }
 
     void loadHandlerSetsTheEditorUp()

@@ -24,6 +24,8 @@ ImageButton::ImageButton(QWidget* parent, const char* name, const QString& toolT
 {
     setObjectName(QString::fromLatin1(name));
     setToolTip(toolTip);
+    // a screen reader names the picture by what its tool tip says
+    setAccessibleName(toolTip);
     setMouseTracking(false);
 }
 

@@ -8,6 +8,10 @@
 #include "platform/msgbox.h"
 
 #include <QStringDecoder>
+#include <algorithm>
+#include <cstring>
+#include <thread>
+#include <vector>
 
 namespace Module2 {
 
@@ -93,14 +97,71 @@ bool writeEditorText(const QString& path, Encoding* used)
     return true;
 }
 
+// UTF-8, keeping a BOM as the character it is. A large file is decoded in
+// slices side by side: most of the time goes into first touching the
+// memory of the text, which the slices share out. False in *ok at any
+// invalid sequence.
+QString decodeUtf8(const QByteArray& bytes, bool* ok)
+{
+    constexpr auto flags =
+        QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom;
+    const qsizetype n = bytes.size();
+    constexpr qsizetype kSlice = 4 << 20;
+    const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
+    const int slices = int(std::clamp<qsizetype>(n / kSlice, 1, std::min(cores, 8)));
+    if (slices == 1) {
+        QStringDecoder utf8(QStringConverter::Utf8, flags);
+        QString text = utf8.decode(bytes);
+        *ok = !utf8.hasError();
+        return text;
+    }
+    // Slices start at a character: never before a continuation byte. No
+    // slice then gives more UTF-16 units than it has bytes, so each is
+    // decoded in place at its own byte offset and the gaps closed after.
+    std::vector<qsizetype> cut(size_t(slices) + 1, n);
+    cut[0] = 0;
+    for (int k = 1; k < slices; ++k) {
+        qsizetype c = std::max(cut[size_t(k) - 1], n / slices * k);
+        while (c < n && (uchar(bytes[c]) & 0xC0) == 0x80)
+            ++c;
+        cut[size_t(k)] = c;
+    }
+    QString out(n, Qt::Uninitialized);
+    QChar* base = out.data();
+    std::vector<qsizetype> length(size_t(slices), 0);
+    std::vector<char> failed(size_t(slices), 0);
+    auto decodeSlice = [&](size_t k) {
+        QStringDecoder utf8(QStringConverter::Utf8, flags);
+        QChar* start = base + cut[k];
+        QChar* end =
+            utf8.appendToBuffer(start, QByteArrayView(bytes).sliced(cut[k], cut[k + 1] - cut[k]));
+        length[k] = end - start;
+        failed[k] = utf8.hasError();
+    };
+    std::vector<std::thread> helpers;
+    for (size_t k = 1; k < size_t(slices); ++k)
+        helpers.emplace_back(decodeSlice, k);
+    decodeSlice(0);
+    for (std::thread& t : helpers)
+        t.join();
+    *ok = std::none_of(failed.begin(), failed.end(), [](char f) { return f != 0; });
+    if (!*ok) return QString();
+    qsizetype at = length[0];
+    for (size_t k = 1; k < size_t(slices); ++k) {
+        if (cut[k] != at) std::memmove(base + at, base + cut[k], size_t(length[k]) * sizeof(QChar));
+        at += length[k];
+    }
+    out.truncate(at);
+    return out;
+}
+
 } // namespace
 
 QString decodeText(const QByteArray& bytes, Encoding* encoding)
 {
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
-                                                    QStringConverter::Flag::ConvertInitialBom);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError()) {
+    bool ok = false;
+    QString text = decodeUtf8(bytes, &ok);
+    if (ok) {
         *encoding = Encoding::Utf8;
         return text;
     }

@@ -1,19 +1,54 @@
 #include "editor/notefield.h"
 
+#include "controls/vbform.h"
+#include "editor/notefieldaccess.h"
 #include "platform/clipboard.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPainter>
+#include <QPointer>
 #include <QScrollBar>
 #include <QStyleHints>
-#include <QTextLayout>
+#include <QTextBoundaryFinder>
 #include <algorithm>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+#include <cmath>
+#include <thread>
 
 namespace {
 
 constexpr int kMargin = 3;
+// How far around a position whole characters are looked for: a cluster
+// longer than this (a letter under hundreds of marks) is taken in parts.
+constexpr qsizetype kClusterWindow = 256;
+
+// The first CR or LF in [from, to), or to. Every line of a loaded text
+// goes through here, eight characters at a time where the processor can.
+qsizetype firstLineEnd(const char16_t* d, qsizetype from, qsizetype to)
+{
+    qsizetype i = from;
+#ifdef __SSE2__
+    const __m128i lf = _mm_set1_epi16(u'\n');
+    const __m128i cr = _mm_set1_epi16(u'\r');
+    for (; i + 8 <= to; i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+        const int mask =
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(v, lf), _mm_cmpeq_epi16(v, cr)));
+        if (mask) return i + __builtin_ctz(unsigned(mask)) / 2;
+    }
+#endif
+    for (; i < to; ++i)
+        if (d[i] == u'\n' || d[i] == u'\r') return i;
+    return to;
+}
 
 bool isWordChar(QChar c)
 {
@@ -33,10 +68,36 @@ NoteField::NoteField(QWidget* parent, const char* name) : QAbstractScrollArea(pa
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
     verticalScrollBar()->setSingleStep(1);
+    NoteFieldAccessible::install();
+
+    m_menu = new QMenu(this);
+    m_menu->setObjectName("contextMenu");
+    m_undoAction = m_menu->addAction(QStringLiteral("&Undo"), this, [this] { Undo(); });
+    m_menu->addSeparator();
+    m_cutAction = m_menu->addAction(QStringLiteral("Cu&t"), this, [this] {
+        plat::clipboard::SetText(SelText());
+        setSelText(QString());
+    });
+    m_copyAction = m_menu->addAction(QStringLiteral("&Copy"), this,
+                                     [this] { plat::clipboard::SetText(SelText()); });
+    m_pasteAction = m_menu->addAction(QStringLiteral("&Paste"), this,
+                                      [this] { insertTyped(plat::clipboard::GetText()); });
+    m_deleteAction =
+        m_menu->addAction(QStringLiteral("&Delete"), this, [this] { setSelText(QString()); });
+    m_menu->addSeparator();
+    m_selectAllAction = m_menu->addAction(QStringLiteral("Select &All"), this, [this] {
+        m_anchor = 0;
+        moveCaret(m_text.size(), true);
+        offerPrimary();
+    });
+    estimateAllRows();
     updateScrollBar();
 }
 
-NoteField::~NoteField() = default;
+NoteField::~NoteField()
+{
+    if (m_dropper.joinable()) m_dropper.join();
+}
 
 // --- the pieces the text is shown in ---
 
@@ -49,15 +110,12 @@ qsizetype NoteField::nextPieceStart(qsizetype start) const
     const qsizetype n = m_text.size();
     const char16_t* d = reinterpret_cast<const char16_t*>(m_text.constData());
     const qsizetype limit = std::min(n, start + kMaxPiece);
-    // the first line end: an LF, or a CR before it
-    const QStringView piece = QStringView(m_text).mid(start, limit - start);
-    const qsizetype lf = piece.indexOf(u'\n');
-    const qsizetype cr = piece.left(lf >= 0 ? lf : piece.size()).indexOf(u'\r');
-    if (cr >= 0) {
-        const qsizetype i = start + cr;
+    // the first line end: an LF or a CR
+    const qsizetype i = firstLineEnd(d, start, limit);
+    if (i < limit) {
+        if (d[i] == u'\n') return i + 1;
         return (i + 1 < n && d[i + 1] == u'\n') ? i + 2 : i + 1;
     }
-    if (lf >= 0) return start + lf + 1;
     if (limit == n) return -1;
     qsizetype cut = limit;
     if (d[cut] == u'\n') return cut + 1;
@@ -69,13 +127,64 @@ qsizetype NoteField::nextPieceStart(qsizetype start) const
     return cut;
 }
 
+// A line start is a piece start whatever comes before it, so a large text
+// is cut in slices that begin at line starts and the slices are cut into
+// pieces side by side; each piece's rows are estimated on the way.
 void NoteField::rebuildPieces()
 {
+    const qsizetype n = m_text.size();
+    const QStringView text(m_text);
+    constexpr qsizetype kSlice = 2 << 20;
+    const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
+    const int wanted = int(std::clamp<qsizetype>(n / kSlice, 1, std::min(cores, 8)));
+    std::vector<qsizetype> begin{0};
+    for (int k = 1; k < wanted; ++k) {
+        const qsizetype lf = text.indexOf(u'\n', std::max(begin.back(), n / wanted * k));
+        if (lf < 0 || lf + 1 >= n) break;
+        if (lf + 1 > begin.back()) begin.push_back(lf + 1);
+    }
+    begin.push_back(n);
+    const size_t slices = begin.size() - 1;
+    std::vector<std::vector<qsizetype>> starts(slices);
+    std::vector<std::vector<int>> rows(slices);
+    auto cutSlice = [&](size_t k) {
+        const qsizetype end = begin[k + 1];
+        const bool last = k + 1 == slices;
+        std::vector<qsizetype>& st = starts[k];
+        st.reserve(size_t((end - begin[k]) / 40 + 1));
+        for (qsizetype s = begin[k]; s >= 0 && (last || s < end); s = nextPieceStart(s))
+            st.push_back(s);
+        std::vector<int>& r = rows[k];
+        r.resize(st.size());
+        for (size_t j = 0; j < st.size(); ++j) {
+            qsizetype e = j + 1 < st.size() ? st[j + 1] : end;
+            if (e > st[j] && text[e - 1] == u'\n') --e;
+            if (e > st[j] && text[e - 1] == u'\r') --e;
+            r[j] = rowsFor(e - st[j]);
+        }
+    };
+    std::vector<std::thread> helpers;
+    for (size_t k = 1; k < slices; ++k)
+        helpers.emplace_back(cutSlice, k);
+    cutSlice(0);
+    for (std::thread& t : helpers)
+        t.join();
+    size_t total = 0;
+    for (const auto& st : starts)
+        total += st.size();
     m_piece.clear();
-    m_piece.reserve(size_t(m_text.size() / 40 + 1));
-    m_piece.push_back(0);
-    for (qsizetype s = 0; (s = nextPieceStart(s)) >= 0;)
-        m_piece.push_back(s);
+    m_piece.reserve(total);
+    m_rows.clear();
+    m_rows.reserve(total);
+    for (size_t k = 0; k < slices; ++k) {
+        m_piece.insert(m_piece.end(), starts[k].begin(), starts[k].end());
+        m_rows.insert(m_rows.end(), rows[k].begin(), rows[k].end());
+    }
+    m_totalRows = 0;
+    for (const auto& r : rows)
+        for (int v : r)
+            m_totalRows += v;
+    m_rowTreeStale = true;
 }
 
 qsizetype NoteField::pieceEnd(qsizetype i) const
@@ -116,7 +225,13 @@ void NoteField::setText(const QString& text)
 {
     m_undo.clear();
     m_undoChars = 0;
+    QString old = m_text; // shared, not copied
+    std::vector<qsizetype> oldPieces;
+    std::vector<int> oldRows;
+    m_piece.swap(oldPieces);
+    m_rows.swap(oldRows);
     m_text = text;
+    dropLayouts();
     rebuildPieces();
     const qsizetype firstEnd = pieceCount() > 1 ? pieceEnd(0) : -1;
     if (firstEnd > 0) {
@@ -128,9 +243,23 @@ void NoteField::setText(const QString& text)
     m_anchor = m_caret = 0;
     m_wantedX = -1;
     m_top = {};
-    dropLayouts();
     updateScrollBar();
     viewport()->update();
+    if (QAccessible::isActive()) {
+        QAccessibleTextUpdateEvent ev(this, 0, old, m_text);
+        QAccessible::updateAccessibility(&ev);
+    }
+    // Giving a large document's memory back takes as long as reading a
+    // part of the new one: it is done beside.
+    if (m_dropper.joinable()) m_dropper.join();
+    if (old.size() > (1 << 20))
+        m_dropper = std::thread(
+            [t = std::move(old), p = std::move(oldPieces), r = std::move(oldRows)]() mutable {
+                t = QString();
+                std::vector<qsizetype>().swap(p);
+                std::vector<int>().swap(r);
+            });
+    announceCaret();
     emit Change();
 }
 
@@ -155,33 +284,79 @@ void NoteField::replace(qsizetype pos, qsizetype len, const QString& with)
             m_undo.erase(m_undo.begin());
         }
     }
+    const bool announce = QAccessible::isActive();
+    const QString removed = announce ? m_text.mid(pos, len) : QString();
     const qsizetype delta = with.size() - len;
     const qsizetype oldEnd = pos + len;
     // One piece back: a CR just before the edit may join an LF the edit brings.
     qsizetype a = pieceOf(pos);
     if (a > 0) --a;
-    auto tailIt = std::lower_bound(m_piece.begin(), m_piece.end(), oldEnd);
-    std::vector<qsizetype> tail(tailIt, m_piece.end());
-    for (qsizetype& t : tail)
-        t += delta;
-    m_piece.erase(m_piece.begin() + a + 1, m_piece.end());
+    // The pieces after the edit move with it, in place (piece a and those
+    // before it stay).
+    const size_t tailFrom =
+        std::max(size_t(a) + 1, size_t(std::lower_bound(m_piece.begin(), m_piece.end(), oldEnd) -
+                                       m_piece.begin()));
+    for (size_t k = tailFrom; k < m_piece.size(); ++k)
+        m_piece[k] += delta;
 
     m_text.replace(pos, len, with);
 
-    size_t ti = 0;
-    for (qsizetype s = m_piece.back(); (s = nextPieceStart(s)) >= 0;) {
-        while (ti < tail.size() && tail[ti] < s)
+    // The pieces from a on are found again until one meets a moved piece.
+    std::vector<qsizetype> fresh;
+    size_t ti = tailFrom;
+    size_t joined = m_piece.size(); // where the moved pieces take over again
+    for (qsizetype s = m_piece[size_t(a)]; (s = nextPieceStart(s)) >= 0;) {
+        while (ti < m_piece.size() && m_piece[ti] < s)
             ++ti;
-        if (ti < tail.size() && tail[ti] == s) {
-            m_piece.insert(m_piece.end(), tail.begin() + qsizetype(ti), tail.end());
+        if (ti < m_piece.size() && m_piece[ti] == s) {
+            joined = ti;
             break;
         }
-        m_piece.push_back(s);
+        fresh.push_back(s);
+    }
+    // Pieces a+1 .. joined-1 give way to the fresh ones.
+    const size_t first = size_t(a) + 1;
+    const qsizetype grow = qsizetype(fresh.size()) - qsizetype(joined - first);
+    qint64 rowsGone = 0;
+    for (size_t k = size_t(a); k < joined; ++k)
+        rowsGone += m_rows[k];
+    if (grow > 0) {
+        m_piece.insert(m_piece.begin() + qsizetype(joined), size_t(grow), 0);
+        m_rows.insert(m_rows.begin() + qsizetype(joined), size_t(grow), 0);
+    } else if (grow < 0) {
+        m_piece.erase(m_piece.begin() + qsizetype(joined) + grow,
+                      m_piece.begin() + qsizetype(joined));
+        m_rows.erase(m_rows.begin() + qsizetype(joined) + grow, m_rows.begin() + qsizetype(joined));
+    }
+    std::copy(fresh.begin(), fresh.end(), m_piece.begin() + qsizetype(first));
+    const size_t changedEnd = first + fresh.size();
+    if (grow == 0) {
+        // the same number of pieces: the tree follows piece by piece
+        for (size_t k = size_t(a); k < changedEnd; ++k)
+            setRows(qsizetype(k), estimatedRows(qsizetype(k)));
+    } else {
+        qint64 rowsNew = 0;
+        for (size_t k = size_t(a); k < changedEnd; ++k)
+            rowsNew += m_rows[k] = estimatedRows(qsizetype(k));
+        m_totalRows += rowsNew - rowsGone;
+        m_rowTreeStale = true;
     }
     if (m_top.piece >= pieceCount()) m_top = {pieceCount() - 1, 0};
     dropLayouts();
     updateScrollBar();
     viewport()->update();
+    if (announce) {
+        if (!removed.isEmpty() && !with.isEmpty()) {
+            QAccessibleTextUpdateEvent ev(this, int(pos), removed, with);
+            QAccessible::updateAccessibility(&ev);
+        } else if (!removed.isEmpty()) {
+            QAccessibleTextRemoveEvent ev(this, int(pos), removed);
+            QAccessible::updateAccessibility(&ev);
+        } else {
+            QAccessibleTextInsertEvent ev(this, int(pos), with);
+            QAccessible::updateAccessibility(&ev);
+        }
+    }
     emit Change();
 }
 
@@ -214,6 +389,32 @@ void NoteField::setSelText(const QString& text)
     ensureCaretVisible();
 }
 
+void NoteField::setSelection(qsizetype anchor, qsizetype caret)
+{
+    m_anchor = std::clamp<qsizetype>(anchor, 0, m_text.size());
+    m_caret = std::clamp<qsizetype>(caret, 0, m_text.size());
+    m_wantedX = -1;
+    ensureCaretVisible();
+    viewport()->update();
+}
+
+void NoteField::replaceRange(qsizetype pos, qsizetype len, const QString& with)
+{
+    pos = std::clamp<qsizetype>(pos, 0, m_text.size());
+    m_anchor = pos;
+    m_caret = std::clamp<qsizetype>(pos + len, pos, m_text.size());
+    setSelText(with);
+    restartBlink();
+}
+
+void NoteField::showPosition(qsizetype pos)
+{
+    const qsizetype caret = m_caret;
+    m_caret = std::clamp<qsizetype>(pos, 0, m_text.size());
+    ensureCaretVisible();
+    m_caret = caret;
+}
+
 QString NoteField::FontName() const
 {
     return font().family();
@@ -240,6 +441,14 @@ QTextLayout* NoteField::layout(qsizetype i) const
     if (m_layouts.size() > 400) m_layouts.clear();
     const qsizetype start = m_piece[size_t(i)];
     auto l = std::make_unique<QTextLayout>(m_text.mid(start, contentEnd(i) - start), font());
+    if (!m_preedit.isEmpty() && pieceOf(m_caret) == i) {
+        const int at = int(std::min(m_caret, contentEnd(i)) - start);
+        l->setPreeditArea(at, m_preedit);
+        QList<QTextLayout::FormatRange> formats = m_preeditFormats;
+        for (QTextLayout::FormatRange& f : formats)
+            f.start += at;
+        l->setFormats(formats);
+    }
     QTextOption opt;
     opt.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     opt.setTabStopDistance(QFontMetricsF(font()).horizontalAdvance(QLatin1Char(' ')) * 8);
@@ -254,6 +463,7 @@ QTextLayout* NoteField::layout(qsizetype i) const
         y += line.height();
     }
     l->endLayout();
+    setRows(i, std::max(1, l->lineCount()));
     QTextLayout* raw = l.get();
     m_layouts.emplace(i, std::move(l));
     return raw;
@@ -351,6 +561,72 @@ qreal NoteField::caretX() const
     return line.isValid() ? line.cursorToX(int(col)) : 0;
 }
 
+bool NoteField::pieceY(qsizetype i, qreal* y) const
+{
+    if (i < m_top.piece) return false;
+    QTextLayout* first = layout(m_top.piece);
+    qreal at = m_top.line < first->lineCount() ? -first->lineAt(m_top.line).y() : 0;
+    const qreal h = viewport()->height();
+    for (qsizetype k = m_top.piece; k < i; ++k) {
+        at += pieceHeight(k);
+        if (at > h) return false;
+    }
+    *y = at;
+    return true;
+}
+
+QRect NoteField::characterRect(qsizetype pos) const
+{
+    pos = std::clamp<qsizetype>(pos, 0, m_text.size());
+    const qsizetype i = pieceOf(pos);
+    qreal y = 0;
+    if (!pieceY(i, &y)) return QRect();
+    const qsizetype start = m_piece[size_t(i)];
+    const int col = int(std::min(pos, contentEnd(i)) - start);
+    QTextLayout* l = layout(i);
+    const QTextLine line = l->lineForTextPosition(col);
+    if (!line.isValid()) {
+        const QFontMetricsF fm(font());
+        return QRectF(kMargin, y, fm.averageCharWidth(), fm.height()).toAlignedRect();
+    }
+    const qreal top = y + line.y();
+    if (top + line.height() <= 0 || top >= viewport()->height()) return QRect();
+    const qreal x = line.cursorToX(col);
+    qreal right = x;
+    if (pos < contentEnd(i)) right = line.cursorToX(int(nextCharacter(pos) - start));
+    if (right <= x) right = x + QFontMetricsF(font()).averageCharWidth();
+    return QRectF(QPointF(kMargin + x, top), QPointF(kMargin + right, top + line.height()))
+        .toAlignedRect();
+}
+
+void NoteField::rowRange(qsizetype pos, qsizetype* start, qsizetype* end) const
+{
+    pos = std::clamp<qsizetype>(pos, 0, m_text.size());
+    const qsizetype i = pieceOf(pos);
+    const qsizetype first = m_piece[size_t(i)];
+    *start = first;
+    *end = pieceEnd(i);
+    QTextLayout* l = layout(i);
+    const QTextLine line = l->lineForTextPosition(int(std::min(pos, contentEnd(i)) - first));
+    if (!line.isValid()) return;
+    *start = first + line.textStart();
+    if (line.lineNumber() + 1 < l->lineCount()) *end = first + line.textStart() + line.textLength();
+}
+
+QRect NoteField::caretRect() const
+{
+    const qsizetype i = pieceOf(m_caret);
+    qreal y = 0;
+    if (!pieceY(i, &y)) return QRect(kMargin, 0, 1, QFontMetrics(font()).height());
+    const qsizetype start = m_piece[size_t(i)];
+    int col = int(std::min(m_caret, contentEnd(i)) - start);
+    if (!m_preedit.isEmpty()) col += m_preeditCursor;
+    QTextLayout* l = layout(i);
+    const QTextLine line = l->lineForTextPosition(col);
+    if (!line.isValid()) return QRect(kMargin, int(y), 1, QFontMetrics(font()).height());
+    return QRectF(kMargin + line.cursorToX(col), y + line.y(), 1, line.height()).toAlignedRect();
+}
+
 // --- painting ---
 
 void NoteField::paintEvent(QPaintEvent* e)
@@ -380,8 +656,10 @@ void NoteField::paintEvent(QPaintEvent* e)
         }
         const QPointF at(kMargin, y);
         l->draw(&p, at, sel, clip);
-        if (m_caretOn && hasFocus() && pieceOf(m_caret) == i)
-            l->drawCursor(&p, at, int(std::min(m_caret, end) - start), 1);
+        if (m_caretOn && hasFocus() && pieceOf(m_caret) == i) {
+            const int col = int(std::min(m_caret, end) - start);
+            l->drawCursor(&p, at, m_preedit.isEmpty() ? col : col + m_preeditCursor, 1);
+        }
         y += pieceHeight(i);
     }
 }
@@ -390,6 +668,7 @@ void NoteField::resizeEvent(QResizeEvent* e)
 {
     QAbstractScrollArea::resizeEvent(e);
     dropLayouts();
+    estimateAllRows();
     if (m_top.line >= lineCount(m_top.piece)) m_top.line = 0;
     updateScrollBar();
 }
@@ -400,27 +679,129 @@ void NoteField::changeEvent(QEvent* e)
     if (e->type() == QEvent::FontChange) {
         viewport()->setFont(font());
         dropLayouts();
+        estimateAllRows();
         m_top.line = 0;
+        updateScrollBar();
         viewport()->update();
     }
+}
+
+// --- rows for the scroll bar ---
+
+int NoteField::rowsFor(qsizetype chars) const
+{
+    if (chars <= m_charsPerRow) return 1;
+    return int(std::ceil(chars / m_charsPerRow));
+}
+
+int NoteField::estimatedRows(qsizetype i) const
+{
+    return rowsFor(contentEnd(i) - m_piece[size_t(i)]);
+}
+
+void NoteField::estimateAllRows()
+{
+    const QFontMetricsF fm(font());
+    const qreal width = std::max(10, viewport()->width() - 2 * kMargin);
+    m_charsPerRow = std::max<qreal>(1, width / std::max<qreal>(1, fm.averageCharWidth()));
+    m_rows.resize(m_piece.size());
+    for (qsizetype i = 0; i < pieceCount(); ++i)
+        m_rows[size_t(i)] = estimatedRows(i);
+    for (const auto& [i, l] : m_layouts)
+        if (i < pieceCount()) m_rows[size_t(i)] = std::max(1, l->lineCount());
+    m_totalRows = 0;
+    for (int r : m_rows)
+        m_totalRows += r;
+    m_rowTreeStale = true;
+}
+
+void NoteField::buildRowTree() const
+{
+    const size_t n = m_rows.size();
+    m_rowTree.assign(n + 1, 0);
+    for (size_t i = 1; i <= n; ++i) {
+        m_rowTree[i] += m_rows[i - 1];
+        const size_t up = i + (i & (~i + 1));
+        if (up <= n) m_rowTree[up] += m_rowTree[i];
+    }
+    m_rowTreeStale = false;
+}
+
+void NoteField::setRows(qsizetype i, int rows) const
+{
+    if (size_t(i) >= m_rows.size() || m_rows[size_t(i)] == rows) return;
+    const int delta = rows - m_rows[size_t(i)];
+    m_rows[size_t(i)] = rows;
+    m_totalRows += delta;
+    if (m_rowTreeStale) return;
+    for (size_t k = size_t(i) + 1; k < m_rowTree.size(); k += k & (~k + 1))
+        m_rowTree[k] += delta;
+}
+
+qint64 NoteField::rowsBefore(qsizetype piece) const
+{
+    if (piece <= 0) return 0; // the top of the text needs no tree
+    if (m_rowTreeStale) buildRowTree();
+    qint64 sum = 0;
+    for (size_t k = size_t(piece); k > 0; k -= k & (~k + 1))
+        sum += m_rowTree[k];
+    return sum;
+}
+
+qint64 NoteField::rowCount() const
+{
+    return m_totalRows;
+}
+
+NoteField::Row NoteField::rowAtIndex(qint64 index) const
+{
+    if (m_rowTreeStale) buildRowTree();
+    // the last piece whose rows before it are at most index
+    size_t at = 0;
+    qint64 left = index;
+    size_t step = 1;
+    while (step * 2 < m_rowTree.size())
+        step *= 2;
+    for (; step > 0; step /= 2) {
+        const size_t next = at + step;
+        if (next < m_rowTree.size() && m_rowTree[next] <= left) {
+            at = next;
+            left -= m_rowTree[next];
+        }
+    }
+    Row r{std::min<qsizetype>(qsizetype(at), pieceCount() - 1), 0};
+    if (qsizetype(at) < pieceCount())
+        r.line = int(std::min<qint64>(left, lineCount(r.piece) - 1));
+    else
+        r.line = lineCount(r.piece) - 1;
+    return r;
 }
 
 void NoteField::updateScrollBar()
 {
     m_settingScroll = true;
     QScrollBar* sb = verticalScrollBar();
-    sb->setRange(0, int(std::min<qsizetype>(pieceCount() - 1, INT_MAX)));
+    const qint64 rows = rowCount();
+    sb->setRange(0, int(std::min<qint64>(std::max<qint64>(rows - 1, 0), INT_MAX)));
     const qreal lh = std::max<qreal>(1, QFontMetricsF(font()).height());
     sb->setPageStep(std::max(1, int(viewport()->height() / lh)));
-    sb->setValue(int(m_top.piece));
+    if (!sb->isSliderDown())
+        sb->setValue(int(std::min<qint64>(rowsBefore(m_top.piece) + m_top.line, INT_MAX)));
     m_settingScroll = false;
 }
 
-void NoteField::scrollContentsBy(int, int)
+void NoteField::scrollContentsBy(int, int dy)
 {
     if (m_settingScroll) return;
-    m_top = {verticalScrollBar()->value(), 0};
+    QScrollBar* sb = verticalScrollBar();
+    if (std::abs(dy) <= sb->pageStep()) {
+        // arrows, paging, the wheel: so many rows from where the text is
+        scrollRows(-dy);
+        return;
+    }
+    m_top = rowAtIndex(sb->value());
     viewport()->update();
+    tellInputMethod();
 }
 
 void NoteField::scrollRows(int rows)
@@ -431,10 +812,12 @@ void NoteField::scrollRows(int rows)
     }
     updateScrollBar();
     viewport()->update();
+    tellInputMethod();
 }
 
 void NoteField::ensureCaretVisible()
 {
+    announceCaret();
     if (!isVisible() && viewport()->height() <= 0) return;
     const Row c = rowOf(m_caret);
     if (c.piece < m_top.piece || (c.piece == m_top.piece && c.line < m_top.line)) {
@@ -467,33 +850,42 @@ void NoteField::ensureCaretVisible()
     }
     updateScrollBar();
     viewport()->update();
+    tellInputMethod();
 }
 
 // --- editing and moving ---
 
-qsizetype NoteField::charBefore(qsizetype pos) const
+qsizetype NoteField::previousCharacter(qsizetype pos) const
 {
-    if (pos <= 0) return 0;
-    if (pos >= 2 && m_text.at(pos - 1) == u'\n' && m_text.at(pos - 2) == u'\r') return pos - 2;
-    if (pos >= 2 && m_text.at(pos - 1).isLowSurrogate() && m_text.at(pos - 2).isHighSurrogate())
-        return pos - 2;
-    return pos - 1;
+    pos = std::clamp<qsizetype>(pos, 0, m_text.size());
+    if (pos == 0) return 0;
+    const qsizetype from = std::max<qsizetype>(0, pos - kClusterWindow);
+    QTextBoundaryFinder f(QTextBoundaryFinder::Grapheme, m_text.constData() + from, pos - from);
+    f.setPosition(pos - from);
+    const qsizetype p = f.toPreviousBoundary();
+    return p < 0 ? from : from + p;
 }
 
-qsizetype NoteField::charAfter(qsizetype pos) const
+qsizetype NoteField::nextCharacter(qsizetype pos) const
 {
     const qsizetype n = m_text.size();
-    if (pos >= n) return n;
-    if (pos + 1 < n && m_text.at(pos) == u'\r' && m_text.at(pos + 1) == u'\n') return pos + 2;
-    if (pos + 1 < n && m_text.at(pos).isHighSurrogate() && m_text.at(pos + 1).isLowSurrogate())
-        return pos + 2;
-    return pos + 1;
+    pos = std::clamp<qsizetype>(pos, 0, n);
+    if (pos == n) return n;
+    // Some characters before pos tell how it joins (flags come in pairs).
+    const qsizetype from = std::max<qsizetype>(0, pos - 16);
+    const qsizetype to = std::min(n, pos + kClusterWindow);
+    QTextBoundaryFinder f(QTextBoundaryFinder::Grapheme, m_text.constData() + from, to - from);
+    f.setPosition(pos - from);
+    const qsizetype p = f.toNextBoundary();
+    return p < 0 ? to : from + p;
 }
 
 qsizetype NoteField::wordLeft(qsizetype pos) const
 {
+    // one character at a time: a stop is always just before a word
+    // character, so never inside a cluster or a CR LF
     while (pos > 0 && !isWordChar(m_text.at(pos - 1)))
-        pos = charBefore(pos);
+        --pos;
     while (pos > 0 && isWordChar(m_text.at(pos - 1)))
         --pos;
     return pos;
@@ -505,7 +897,7 @@ qsizetype NoteField::wordRight(qsizetype pos) const
     while (pos < n && isWordChar(m_text.at(pos)))
         ++pos;
     while (pos < n && !isWordChar(m_text.at(pos)))
-        pos = charAfter(pos);
+        ++pos;
     return pos;
 }
 
@@ -548,9 +940,21 @@ void NoteField::keyPressEvent(QKeyEvent* e)
     if (e == QKeySequence::SelectAll) {
         m_anchor = 0;
         moveCaret(m_text.size(), true);
+        offerPrimary();
         return;
     }
     const bool shift = e->modifiers() & Qt::ShiftModifier;
+    // A selection made with Shift and the caret keys is offered as the
+    // primary selection, as one made with the mouse.
+    struct OfferAfterwards {
+        NoteField* f;
+        bool shift;
+        qsizetype caret;
+        ~OfferAfterwards()
+        {
+            if (shift && f->m_caret != caret && f->hasSelection()) f->offerPrimary();
+        }
+    } offer{this, shift, m_caret};
     const bool ctrl = e->modifiers() & Qt::ControlModifier;
     const bool hasSel = m_anchor != m_caret;
     auto vertical = [&](int rows) {
@@ -574,14 +978,14 @@ void NoteField::keyPressEvent(QKeyEvent* e)
         if (hasSel && !shift)
             moveCaret(SelStart(), false);
         else
-            moveCaret(ctrl ? wordLeft(m_caret) : charBefore(m_caret), shift);
+            moveCaret(ctrl ? wordLeft(m_caret) : previousCharacter(m_caret), shift);
         return;
     case Qt::Key_Right:
         m_wantedX = -1;
         if (hasSel && !shift)
             moveCaret(SelStart() + SelLength(), false);
         else
-            moveCaret(ctrl ? wordRight(m_caret) : charAfter(m_caret), shift);
+            moveCaret(ctrl ? wordRight(m_caret) : nextCharacter(m_caret), shift);
         return;
     case Qt::Key_Up:
         vertical(-1);
@@ -613,7 +1017,7 @@ void NoteField::keyPressEvent(QKeyEvent* e)
             const QTextLine line = l->lineAt(r.line);
             target = start + (home ? line.textStart() : line.textStart() + line.textLength());
             if (!home && r.line + 1 < l->lineCount() && target > start + line.textStart())
-                target = charBefore(target); // stay on this row, before its wrap
+                target = previousCharacter(target); // stay on this row, before its wrap
         }
         moveCaret(std::min(target, contentEnd(r.piece)), shift);
         return;
@@ -623,7 +1027,7 @@ void NoteField::keyPressEvent(QKeyEvent* e)
         if (hasSel) {
             setSelText(QString());
         } else if (m_caret > 0) {
-            const qsizetype from = ctrl ? wordLeft(m_caret) : charBefore(m_caret);
+            const qsizetype from = ctrl ? wordLeft(m_caret) : previousCharacter(m_caret);
             m_anchor = from;
             setSelText(QString());
         }
@@ -632,7 +1036,7 @@ void NoteField::keyPressEvent(QKeyEvent* e)
     case Qt::Key_Delete:
         m_wantedX = -1;
         if (!hasSel && m_caret < m_text.size())
-            m_anchor = ctrl ? wordRight(m_caret) : charAfter(m_caret);
+            m_anchor = ctrl ? wordRight(m_caret) : nextCharacter(m_caret);
         setSelText(QString());
         restartBlink();
         return;
@@ -660,48 +1064,113 @@ void NoteField::keyPressEvent(QKeyEvent* e)
 
 void NoteField::inputMethodEvent(QInputMethodEvent* e)
 {
-    if (!e->commitString().isEmpty()) insertTyped(e->commitString());
+    if (!e->commitString().isEmpty() || e->replacementLength() > 0) {
+        if (e->replacementLength() > 0 && !hasSelection()) {
+            const qsizetype from =
+                std::clamp<qsizetype>(m_caret + e->replacementStart(), 0, m_text.size());
+            m_anchor = from;
+            m_caret = std::min(from + e->replacementLength(), m_text.size());
+        }
+        m_preedit.clear();
+        insertTyped(e->commitString());
+    }
+    m_preedit = e->preeditString();
+    m_preeditCursor = int(m_preedit.size());
+    m_preeditFormats.clear();
+    for (const QInputMethodEvent::Attribute& a : e->attributes()) {
+        if (a.type == QInputMethodEvent::Cursor) {
+            m_preeditCursor = a.start;
+            m_caretOn = a.length > 0 || m_preedit.isEmpty();
+        } else if (a.type == QInputMethodEvent::TextFormat) {
+            const QTextCharFormat f = qvariant_cast<QTextFormat>(a.value).toCharFormat();
+            if (f.isValid()) m_preeditFormats.append({a.start, a.length, f});
+        }
+    }
+    // Only the caret's piece shows the composed text.
+    m_layouts.erase(pieceOf(m_caret));
+    viewport()->update();
     e->accept();
 }
 
 QVariant NoteField::inputMethodQuery(Qt::InputMethodQuery q) const
 {
+    // The input method sees the caret's line (a piece of at most 4096
+    // characters), never the whole document.
+    const qsizetype piece = pieceOf(m_caret);
+    const qsizetype start = m_piece[size_t(piece)];
+    const qsizetype end = contentEnd(piece);
     switch (q) {
     case Qt::ImEnabled:
         return true;
+    case Qt::ImHints:
+        return int(Qt::ImhMultiLine);
     case Qt::ImCursorPosition:
-        return int(m_caret - m_piece[size_t(pieceOf(m_caret))]);
-    case Qt::ImCursorRectangle: {
-        const QFontMetrics fm(font());
-        return QRect(int(caretX()) + kMargin, 0, 1, fm.height());
+        return int(std::min(m_caret, end) - start);
+    case Qt::ImAnchorPosition:
+        return int(std::clamp(m_anchor, start, end) - start);
+    case Qt::ImSurroundingText:
+        return m_text.mid(start, end - start);
+    case Qt::ImTextBeforeCursor:
+        return m_text.mid(start, std::min(m_caret, end) - start);
+    case Qt::ImTextAfterCursor:
+        return m_text.mid(std::min(m_caret, end), end - std::min(m_caret, end));
+    case Qt::ImCurrentSelection: {
+        const qsizetype a = std::clamp(SelStart(), start, end);
+        const qsizetype b = std::clamp(SelStart() + SelLength(), start, end);
+        return m_text.mid(a, b - a);
     }
+    case Qt::ImCursorRectangle:
+        return caretRect().translated(viewport()->geometry().topLeft());
+    case Qt::ImFont:
+        return font();
+    case Qt::ImMaximumTextLength:
+        return QVariant(); // no limit
     default:
         return QAbstractScrollArea::inputMethodQuery(q);
     }
 }
 
+void NoteField::dragTo(QPoint p)
+{
+    m_dragPoint = p;
+    const bool outside = p.y() < 0 || p.y() > viewport()->height();
+    if (outside && !m_autoScroll.isActive()) m_autoScroll.start(50, this);
+    if (!outside) m_autoScroll.stop();
+    const QPoint inside(p.x(), std::clamp(p.y(), 0, std::max(0, viewport()->height() - 1)));
+    moveCaret(posAt(inside), true);
+}
+
 void NoteField::mousePressEvent(QMouseEvent* e)
 {
+    if (!m_preedit.isEmpty()) QGuiApplication::inputMethod()->commit();
+    const QPoint p = e->position().toPoint();
+    if (e->button() == Qt::MiddleButton) {
+        // the primary selection goes in where the middle button was pressed
+        const QString text = plat::clipboard::GetSelectionText();
+        if (text.isEmpty()) return;
+        m_wantedX = -1;
+        moveCaret(posAt(p), false);
+        insertTyped(text);
+        return;
+    }
     if (e->button() != Qt::LeftButton) return;
     m_wantedX = -1;
     m_dragging = true;
-    moveCaret(posAt(e->position().toPoint()), e->modifiers() & Qt::ShiftModifier);
+    moveCaret(posAt(p), e->modifiers() & Qt::ShiftModifier);
 }
 
 void NoteField::mouseMoveEvent(QMouseEvent* e)
 {
     if (!m_dragging || !(e->buttons() & Qt::LeftButton)) return;
-    const QPoint p = e->position().toPoint();
-    if (p.y() < 0)
-        scrollRows(-1);
-    else if (p.y() > viewport()->height())
-        scrollRows(1);
-    moveCaret(posAt(p), true);
+    dragTo(e->position().toPoint());
 }
 
-void NoteField::mouseReleaseEvent(QMouseEvent*)
+void NoteField::mouseReleaseEvent(QMouseEvent* e)
 {
+    if (e->button() != Qt::LeftButton) return;
+    if (m_dragging && hasSelection()) offerPrimary();
     m_dragging = false;
+    m_autoScroll.stop();
 }
 
 void NoteField::mouseDoubleClickEvent(QMouseEvent* e)
@@ -715,6 +1184,60 @@ void NoteField::mouseDoubleClickEvent(QMouseEvent* e)
         ++b;
     m_anchor = a;
     moveCaret(b, true);
+    if (hasSelection()) offerPrimary();
+}
+
+void NoteField::contextMenuEvent(QContextMenuEvent* e)
+{
+    updateMenu();
+    if (auto* form = qobject_cast<ctl::VbForm*>(window())) {
+        form->PopupMenu(m_menu);
+    } else {
+        m_menu->popup(e->globalPos());
+    }
+    e->accept();
+}
+
+void NoteField::updateMenu()
+{
+    const bool sel = hasSelection();
+    m_undoAction->setEnabled(!m_undo.empty());
+    m_cutAction->setEnabled(sel);
+    m_copyAction->setEnabled(sel);
+    m_pasteAction->setEnabled(!plat::clipboard::GetText().isEmpty());
+    m_deleteAction->setEnabled(sel);
+    m_selectAllAction->setEnabled(!m_text.isEmpty() && SelLength() < m_text.size());
+}
+
+void NoteField::offerPrimary()
+{
+    const qsizetype start = SelStart(), length = SelLength();
+    QPointer<NoteField> self(this);
+    plat::clipboard::SetSelectionText(
+        [self, start, length] { return self ? self->m_text.mid(start, length) : QString(); });
+}
+
+void NoteField::tellInputMethod() const
+{
+    if (hasFocus())
+        QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle | Qt::ImSurroundingText |
+                                               Qt::ImCursorPosition | Qt::ImAnchorPosition);
+}
+
+void NoteField::announceCaret()
+{
+    if (m_caret == m_announcedCaret && m_anchor == m_announcedAnchor) return;
+    const bool selectionChanged = hasSelection() || m_announcedAnchor != m_announcedCaret;
+    m_announcedCaret = m_caret;
+    m_announcedAnchor = m_anchor;
+    if (!QAccessible::isActive()) return;
+    QAccessibleTextCursorEvent cursor(this, int(m_caret));
+    QAccessible::updateAccessibility(&cursor);
+    if (selectionChanged) {
+        QAccessibleTextSelectionEvent sel(this, int(SelStart()), int(SelStart() + SelLength()));
+        sel.setCursorPosition(int(m_caret));
+        QAccessible::updateAccessibility(&sel);
+    }
 }
 
 void NoteField::wheelEvent(QWheelEvent* e)
@@ -750,6 +1273,15 @@ void NoteField::restartBlink()
 
 void NoteField::timerEvent(QTimerEvent* e)
 {
+    if (e->timerId() == m_autoScroll.timerId()) {
+        if (!m_dragging) {
+            m_autoScroll.stop();
+            return;
+        }
+        scrollRows(m_dragPoint.y() < 0 ? -1 : 1);
+        dragTo(m_dragPoint);
+        return;
+    }
     if (e->timerId() == m_blink.timerId()) {
         m_caretOn = !m_caretOn;
         viewport()->update();

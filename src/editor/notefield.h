@@ -5,14 +5,24 @@
 // characters and a document saved unchanged keeps its bytes. Only the lines
 // on screen are laid out, so a document of any size loads at the speed of
 // decoding it, and a very long line is shown in wrapped pieces.
+//
+// It behaves as the desktop's multi-line text box: caret moves and deletes
+// step over whole characters (grapheme clusters), the scroll bar counts
+// screen rows, input methods compose at the caret, the right-click menu
+// holds the usual edit commands, a selection is offered as the primary
+// selection, and assistive technology reads and edits it as editable text
+// (see notefieldaccess.h).
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QString>
+#include <QTextLayout>
 #include <memory>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
-class QTextLayout;
+class QAction;
+class QMenu;
 
 class NoteField : public QAbstractScrollArea {
     Q_OBJECT
@@ -24,7 +34,7 @@ class NoteField : public QAbstractScrollArea {
     void setText(const QString& text);
     qsizetype length() const { return m_text.size(); }
 
-    // The selection as the original's text box has it: SelStart is where it
+    // The selection as a Windows text box has it: SelStart is where it
     // begins, SelLength how many characters it holds.
     qsizetype SelStart() const { return std::min(m_anchor, m_caret); }
     void setSelStart(qsizetype pos); // caret there, nothing selected
@@ -32,6 +42,37 @@ class NoteField : public QAbstractScrollArea {
     void setSelLength(qsizetype n); // selects n characters from SelStart
     QString SelText() const { return m_text.mid(SelStart(), SelLength()); }
     void setSelText(const QString& text); // replaces the selection, caret after it
+
+    // The caret and the other end of the selection.
+    qsizetype cursorPosition() const { return m_caret; }
+    qsizetype anchorPosition() const { return m_anchor; }
+    void setSelection(qsizetype anchor, qsizetype caret);
+    QString textRange(qsizetype from, qsizetype to) const { return m_text.mid(from, to - from); }
+    // An edit as if typed: it can be taken back, and the caret ends after it.
+    void replaceRange(qsizetype pos, qsizetype len, const QString& with);
+
+    // Whole characters: the start of the one before pos and the end of the
+    // one at pos. A letter with its combining marks, an emoji sequence, a
+    // flag and CR LF each count as one.
+    qsizetype previousCharacter(qsizetype pos) const;
+    qsizetype nextCharacter(qsizetype pos) const;
+    // The line (or piece of a long line) around pos: its start and the
+    // start of the next, line end included.
+    qsizetype lineStart(qsizetype pos) const { return m_piece[size_t(pieceOf(pos))]; }
+    qsizetype lineEnd(qsizetype pos) const { return pieceEnd(pieceOf(pos)); }
+    // The screen row around pos: its first position and the first of the
+    // next row (a line's last row takes its line end).
+    void rowRange(qsizetype pos, qsizetype* start, qsizetype* end) const;
+
+    // Where the character at pos is drawn, in viewport coordinates; an
+    // empty rectangle when it is not on screen.
+    QRect characterRect(qsizetype pos) const;
+    // The position nearest to a point of the viewport.
+    qsizetype positionAt(QPoint p) const { return posAt(p); }
+    // Scrolls so that pos is on screen.
+    void showPosition(qsizetype pos);
+    // Screen rows of the whole text, as the scroll bar counts them.
+    qint64 rowCount() const;
 
     // Takes back the last edit (Ctrl+Z), as a text box does; several in a
     // row go further back. Loading a text forgets what came before.
@@ -69,6 +110,7 @@ class NoteField : public QAbstractScrollArea {
     void inputMethodEvent(QInputMethodEvent* e) override;
     QVariant inputMethodQuery(Qt::InputMethodQuery q) const override;
     void scrollContentsBy(int dx, int dy) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
 
   private:
     struct Row {
@@ -93,9 +135,25 @@ class NoteField : public QAbstractScrollArea {
     qsizetype posAt(QPoint p) const;
     qsizetype posInRow(Row r, qreal x) const;
     qreal caretX() const;
+    bool pieceY(qsizetype i, qreal* y) const; // top of piece i on screen, if it is near
+    QRect caretRect() const;
 
-    qsizetype charBefore(qsizetype pos) const; // start of the character before pos
-    qsizetype charAfter(qsizetype pos) const;  // end of the character at pos
+    // Rows per piece for the scroll bar: exact for the pieces laid out,
+    // estimated from their length before. A Fenwick tree gives the rows
+    // before any piece.
+    int rowsFor(qsizetype chars) const;
+    int estimatedRows(qsizetype i) const;
+    void estimateAllRows();
+    void buildRowTree() const;
+    void setRows(qsizetype i, int rows) const;
+    qint64 rowsBefore(qsizetype piece) const;
+    Row rowAtIndex(qint64 index) const;
+    void updateMenu();
+    void offerPrimary();
+    void announceCaret();
+    void tellInputMethod() const; // the caret or the text near it changed
+    void dragTo(QPoint p);
+
     qsizetype wordLeft(qsizetype pos) const;
     qsizetype wordRight(qsizetype pos) const;
     void moveCaret(qsizetype pos, bool keepAnchor);
@@ -127,5 +185,20 @@ class NoteField : public QAbstractScrollArea {
     bool m_caretOn = true;
     bool m_dragging = false;
     QBasicTimer m_blink;
+    QBasicTimer m_autoScroll; // while a drag selection is held past the edge
+    QPoint m_dragPoint;
+    QString m_preedit; // the input method's text being composed, shown at the caret
+    int m_preeditCursor = 0;
+    QList<QTextLayout::FormatRange> m_preeditFormats;
+    qsizetype m_announcedCaret = -1, m_announcedAnchor = -1;
+    QMenu* m_menu = nullptr; // right-click: Undo, Cut, Copy, Paste, Delete, Select All
+    QAction *m_undoAction, *m_cutAction, *m_copyAction, *m_pasteAction, *m_deleteAction,
+        *m_selectAllAction;
+    mutable std::vector<int> m_rows;
+    mutable std::vector<qint64> m_rowTree; // 1-based
+    mutable bool m_rowTreeStale = true;
+    mutable qint64 m_totalRows = 1;
+    qreal m_charsPerRow = 80;
+    std::thread m_dropper; // gives the memory of the document before back
     mutable std::unordered_map<qsizetype, std::unique_ptr<QTextLayout>> m_layouts;
 };

@@ -383,16 +383,10 @@ void Textpad::mnuEditDelete_Click()
 {
     if (txtNote->SelStart() == txtNote->length()) return;
     if (txtNote->SelLength() == 0) {
+        // one whole character: a CR LF line end, a letter with its marks,
+        // an emoji sequence; a lone CR alone
         const qsizetype at = txtNote->SelStart();
-        const QString text = txtNote->Text();
-        qsizetype n = 1;
-        // a line end CR LF goes as one; a lone CR, or a CR at the end, alone
-        if (text.at(at) == u'\r' && at + 1 < text.size() && text.at(at + 1) == u'\n')
-            n = 2;
-        else if (text.at(at).isHighSurrogate() && at + 1 < text.size() &&
-                 text.at(at + 1).isLowSurrogate())
-            n = 2;
-        txtNote->setSelLength(n);
+        txtNote->setSelLength(txtNote->nextCharacter(at) - at);
     }
     txtNote->setSelText(QString());
 }

@@ -3,6 +3,7 @@
 // folder here, so anything that writes the clipboard replaces it.
 #include <QImage>
 #include <QString>
+#include <functional>
 
 namespace plat::clipboard {
 
@@ -11,5 +12,12 @@ void SetText(const QString& text);
 void Clear();
 void SetImage(const QImage& image);
 QImage GetImage();
+
+// The primary selection of X11 (what a middle click pastes), where the
+// system has one; elsewhere these do nothing and give "". The text is asked
+// for only when another program wants it, so offering a large selection
+// costs nothing.
+void SetSelectionText(std::function<QString()> text);
+QString GetSelectionText();
 
 } // namespace plat::clipboard

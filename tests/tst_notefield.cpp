@@ -1,0 +1,339 @@
+// The editor's text field as a text box: whole characters, scrolling by
+// screen rows, and what assistive technology reads and edits.
+#include "controls/vbform.h"
+#include "editor/notefield.h"
+#include "platform/clipboard.h"
+
+#include <QAccessible>
+#include <QInputMethodEvent>
+#include <QMenu>
+#include <QRandomGenerator>
+#include <QScrollBar>
+#include <QtTest>
+
+namespace {
+
+// A window of the program's kind, for the pop-up seam.
+struct Window : ctl::VbForm {
+    void detachInstance() override {}
+};
+
+} // namespace
+
+class TstNoteField : public QObject {
+    Q_OBJECT
+
+    QList<QMenu*> m_popups;
+
+    // Right-clicks the field; the menu it pops up, or null.
+    QMenu* rightClick(NoteField* field)
+    {
+        m_popups.clear();
+        QContextMenuEvent ev(QContextMenuEvent::Mouse, QPoint(5, 5),
+                             field->viewport()->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(field->viewport(), &ev);
+        return m_popups.size() == 1 ? m_popups.first() : nullptr;
+    }
+
+  private slots:
+    void initTestCase()
+    {
+        ctl::VbForm::setPopupHook([this](ctl::VbForm*, QMenu* m) { m_popups.append(m); });
+    }
+    void cleanupTestCase() { ctl::VbForm::setPopupHook({}); }
+
+    // Caret keys, Backspace and Delete take a letter with its marks, an
+    // emoji sequence, a flag and CR LF as one character.
+    void wholeCharacters_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("caret");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("caretAfter");
+        QTest::addColumn<QString>("textAfter");
+        const QString mark = QString::fromUtf8("xe\xcc\x81y"); // e and a combining acute
+        const QString family = QString::fromUtf8(
+            "a\xf0\x9f\x91\xa8\xe2\x80\x8d\xf0\x9f\x91\xa9\xe2\x80\x8d\xf0\x9f\x91\xa7"
+            "b");
+        const QString flags = QString::fromUtf8("\xf0\x9f\x87\xab\xf0\x9f\x87\xb7"
+                                                "\xf0\x9f\x87\xa9\xf0\x9f\x87\xaa");
+        const QString france = flags.left(4);
+        QTest::newRow("mark: right") << mark << 1 << int(Qt::Key_Right) << 3 << mark;
+        QTest::newRow("mark: left") << mark << 3 << int(Qt::Key_Left) << 1 << mark;
+        QTest::newRow("mark: backspace") << mark << 3 << int(Qt::Key_Backspace) << 1 << "xy";
+        QTest::newRow("mark: delete") << mark << 1 << int(Qt::Key_Delete) << 1 << "xy";
+        QTest::newRow("family: right") << family << 1 << int(Qt::Key_Right) << 9 << family;
+        QTest::newRow("family: left") << family << 9 << int(Qt::Key_Left) << 1 << family;
+        QTest::newRow("family: backspace") << family << 9 << int(Qt::Key_Backspace) << 1 << "ab";
+        QTest::newRow("family: delete") << family << 1 << int(Qt::Key_Delete) << 1 << "ab";
+        QTest::newRow("flags: right") << flags << 0 << int(Qt::Key_Right) << 4 << flags;
+        QTest::newRow("flags: left") << flags << 8 << int(Qt::Key_Left) << 4 << flags;
+        QTest::newRow("flags: backspace") << flags << 8 << int(Qt::Key_Backspace) << 4 << france;
+        QTest::newRow("flags: delete") << flags << 4 << int(Qt::Key_Delete) << 4 << france;
+        QTest::newRow("CR LF: right") << "a\r\nb" << 1 << int(Qt::Key_Right) << 3 << "a\r\nb";
+        QTest::newRow("CR LF: left") << "a\r\nb" << 3 << int(Qt::Key_Left) << 1 << "a\r\nb";
+        QTest::newRow("CR LF: backspace") << "a\r\nb" << 3 << int(Qt::Key_Backspace) << 1 << "ab";
+        QTest::newRow("CR LF: delete") << "a\r\nb" << 1 << int(Qt::Key_Delete) << 1 << "ab";
+        QTest::newRow("lone CR: delete")
+            << "a\r\nb\rc" << 4 << int(Qt::Key_Delete) << 4 << "a\r\nbc";
+        QTest::newRow("LF CR: backspace") << "a\n\rb" << 3 << int(Qt::Key_Backspace) << 2 << "a\nb";
+    }
+    void wholeCharacters()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, caret);
+        QFETCH(int, key);
+        QFETCH(int, caretAfter);
+        QFETCH(QString, textAfter);
+        NoteField field(nullptr, "field");
+        field.setText(text);
+        field.setSelStart(caret);
+        QTest::keyClick(&field, Qt::Key(key));
+        QCOMPARE(field.cursorPosition(), caretAfter);
+        QCOMPARE(field.SelLength(), 0);
+        QCOMPARE(field.Text(), textAfter);
+    }
+
+    // A large text is cut into pieces in slices side by side; the pieces
+    // are those an edit finds going through the text from its start.
+    void largeTextPiecesAsFromTheStart()
+    {
+        QString text;
+        QRandomGenerator rng(12);
+        const QStringList ends = {"\r\n", "\n", "\r", "\n\r"};
+        while (text.size() < (9 << 20)) {
+            const int length = rng.bounded(8) == 0 ? rng.bounded(12000) : rng.bounded(90);
+            text += QString(length, QChar(u'a' + rng.bounded(26)));
+            text += ends[rng.bounded(int(ends.size()))];
+        }
+        NoteField sliced(nullptr, "sliced");
+        sliced.setText(text);
+        NoteField edited(nullptr, "edited");
+        edited.replaceRange(0, 0, text);
+        QCOMPARE(sliced.pieceCount(), edited.pieceCount());
+        for (qsizetype i = 0; i < sliced.pieceCount(); ++i)
+            if (sliced.pieceStart(i) != edited.pieceStart(i))
+                QFAIL(qPrintable(QString("piece %1 starts at %2, not %3")
+                                     .arg(i)
+                                     .arg(sliced.pieceStart(i))
+                                     .arg(edited.pieceStart(i))));
+    }
+
+    // A reader gets the whole text, the caret and the selection, and edits
+    // like typing: the edit can be taken back.
+    void accessibleText()
+    {
+        QWidget window;
+        window.setWindowTitle("C:\\NOTES.TXT");
+        NoteField* field = new NoteField(&window, "field");
+        field->resize(600, 300);
+        const QString text = QString::fromUtf8("one\r\ntwo thr\xc3\xa9\x65\nlast");
+        field->setText(text);
+        field->setSelection(5, 8); // "two", caret at its end
+
+        QAccessibleInterface* ai = QAccessible::queryAccessibleInterface(field);
+        QVERIFY(ai);
+        QCOMPARE(ai->role(), QAccessible::EditableText);
+        QVERIFY(ai->state().editable);
+        QVERIFY(ai->state().multiLine);
+        QCOMPARE(ai->text(QAccessible::Name), QString("C:\\NOTES.TXT"));
+        QAccessibleTextInterface* t = ai->textInterface();
+        QVERIFY(t);
+        QCOMPARE(t->characterCount(), int(text.size()));
+        QCOMPARE(t->text(0, t->characterCount()), text);
+        QCOMPARE(t->cursorPosition(), 8);
+        QCOMPARE(t->selectionCount(), 1);
+        int a = -1, b = -1;
+        t->selection(0, &a, &b);
+        QCOMPARE(QPair(a, b), QPair(5, 8));
+        QCOMPARE(t->textAtOffset(9, QAccessible::ParagraphBoundary, &a, &b),
+                 QString("two thr\u00e9e\n"));
+        QCOMPARE(QPair(a, b), QPair(5, 15));
+        QCOMPARE(t->textAtOffset(9, QAccessible::LineBoundary, &a, &b),
+                 QString("two thr\u00e9e\n")); // the row on screen: wide enough for the line
+        QCOMPARE(t->textAtOffset(1, QAccessible::WordBoundary, &a, &b), QString("one"));
+
+        t->setSelection(0, 0, 3);
+        QCOMPARE(field->SelText(), QString("one"));
+        t->setCursorPosition(15);
+        QCOMPARE(field->cursorPosition(), 15);
+        QCOMPARE(field->SelLength(), 0);
+
+        QAccessibleEditableTextInterface* e = ai->editableTextInterface();
+        QVERIFY(e);
+        e->replaceText(0, 3, "first");
+        e->insertText(int(field->length()), "!");
+        e->deleteText(7, 11); // "two "
+        QCOMPARE(field->Text(), QString::fromUtf8("first\r\nthr\xc3\xa9\x65\nlast!"));
+        QCOMPARE(t->text(0, -1), field->Text());
+        while (field->Undo()) {
+        }
+        QCOMPARE(field->Text(), text);
+    }
+
+    // An input method composes at the caret: the text being composed is
+    // shown there but is not yet in the document, the caret rectangle it is
+    // given is the caret's own, and what it commits goes in as typed.
+    void inputMethodAtTheCaret()
+    {
+        NoteField field(nullptr, "field");
+        field.resize(400, 200);
+        field.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&field));
+        field.setText("first line\r\nsecond line\r\nthird");
+        field.setSelStart(19); // "second |line"
+        QWidget& w = field;
+        const QRect caret = w.inputMethodQuery(Qt::ImCursorRectangle).toRect();
+        const QRect letter = field.characterRect(19).translated(field.viewport()->pos());
+        QCOMPARE(caret.top(), letter.top());
+        QVERIFY(caret.top() > 0);
+        QCOMPARE(caret.left(), letter.left());
+        QCOMPARE(w.inputMethodQuery(Qt::ImSurroundingText).toString(), QString("second line"));
+        QCOMPARE(w.inputMethodQuery(Qt::ImCursorPosition).toInt(), 7);
+
+        QList<QInputMethodEvent::Attribute> attributes{{QInputMethodEvent::Cursor, 2, 1}};
+        QInputMethodEvent compose(QString::fromUtf8("\xc3\xa9t"), attributes);
+        QApplication::sendEvent(&field, &compose);
+        QCOMPARE(field.Text(), QString("first line\r\nsecond line\r\nthird"));
+        QVERIFY(w.inputMethodQuery(Qt::ImCursorRectangle).toRect().left() > caret.left());
+        QInputMethodEvent commit;
+        commit.setCommitString(QString::fromUtf8("\xc3\xa9t\xc3\xa9 "));
+        QApplication::sendEvent(&field, &commit);
+        QCOMPARE(field.Text(),
+                 QString::fromUtf8("first line\r\nsecond \xc3\xa9t\xc3\xa9 line\r\nthird"));
+        QCOMPARE(field.cursorPosition(), 23);
+        QVERIFY(field.Undo());
+        QCOMPARE(field.Text(), QString("first line\r\nsecond line\r\nthird"));
+    }
+
+    // The scroll bar counts screen rows: an arrow click moves one row, also
+    // inside a line that wraps over hundreds of them; paging moves the thumb
+    // with the text; a jump of the thumb lands on the row it names.
+    void scrollsByScreenRows()
+    {
+        NoteField field(nullptr, "field");
+        field.resize(400, 300);
+        field.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&field));
+        field.setText(QString("many words in one long line ").repeated(40000)); // 1.1 MB
+        QScrollBar* sb = field.verticalScrollBar();
+        const int rowHeight = field.characterRect(0).height();
+        QVERIFY(rowHeight > 0);
+        const QPoint topLeft(4, 1);
+        const qsizetype secondRow = field.positionAt(topLeft + QPoint(0, rowHeight));
+        QVERIFY(secondRow > 0);
+        QVERIFY(sb->maximum() > 1000);
+        // a reader's line is that row too
+        int a = -1, b = -1;
+        QAccessible::queryAccessibleInterface(&field)->textInterface()->textAtOffset(
+            3, QAccessible::LineBoundary, &a, &b);
+        QCOMPARE(QPair(a, b), QPair(0, int(secondRow)));
+
+        sb->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QCOMPARE(sb->value(), 1);
+        QCOMPARE(field.positionAt(topLeft), secondRow);
+        sb->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        QCOMPARE(sb->value(), 0);
+        QCOMPARE(field.positionAt(topLeft), 0);
+
+        field.setFocus();
+        const int pageRows = sb->pageStep() - 1;
+        QTest::keyClick(&field, Qt::Key_PageDown);
+        QTest::keyClick(&field, Qt::Key_PageDown);
+        QCOMPARE(sb->value(), 2 * pageRows);
+        sb->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        QCOMPARE(sb->value(), 2 * pageRows - 1);
+
+        QStringList lines;
+        for (int i = 0; i < 1000; ++i)
+            lines << QString("line %1").arg(i);
+        field.setText(lines.join("\r\n"));
+        sb->setValue(500);
+        const qsizetype top = field.positionAt(topLeft);
+        QCOMPARE(field.textRange(top, top + 8), QString("line 500"));
+    }
+
+    // The right-click menu of a text box, each command enabled when it can act.
+    void contextMenuStates_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<bool>("edited");
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<QString>("enabled"); // Undo Cut Copy Paste Delete Select-All
+        QTest::newRow("empty") << "" << 0 << 0 << false << ""
+                               << "000000";
+        QTest::newRow("caret only") << "abc" << 1 << 0 << false << "x"
+                                    << "000101";
+        QTest::newRow("a selection") << "abc" << 0 << 2 << false << ""
+                                     << "011011";
+        QTest::newRow("all selected") << "abc" << 0 << 3 << false << "x"
+                                      << "011110";
+        QTest::newRow("after an edit") << "abc" << 3 << 0 << true << ""
+                                       << "100001";
+    }
+    void contextMenuStates()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, start);
+        QFETCH(int, length);
+        QFETCH(bool, edited);
+        QFETCH(QString, clipboard);
+        QFETCH(QString, enabled);
+        Window form;
+        NoteField* field = new NoteField(form.client(), "field");
+        field->setText(text);
+        if (edited) field->replaceRange(0, 1, "A");
+        field->setSelStart(start);
+        field->setSelLength(length);
+        if (clipboard.isEmpty())
+            plat::clipboard::Clear();
+        else
+            plat::clipboard::SetText(clipboard);
+        QMenu* menu = rightClick(field);
+        QVERIFY(menu);
+        QStringList names;
+        QString states;
+        for (QAction* a : menu->actions()) {
+            if (a->isSeparator()) continue;
+            names << a->text();
+            states += a->isEnabled() ? '1' : '0';
+        }
+        QCOMPARE(names,
+                 QStringList({"&Undo", "Cu&t", "&Copy", "&Paste", "&Delete", "Select &All"}));
+        QCOMPARE(states, enabled);
+    }
+
+    void contextMenuCommands()
+    {
+        Window form;
+        NoteField* field = new NoteField(form.client(), "field");
+        field->setText("abc");
+        field->setSelStart(1);
+        field->setSelLength(2);
+        auto run = [&](const QString& name) {
+            QMenu* menu = rightClick(field);
+            QVERIFY(menu);
+            for (QAction* a : menu->actions())
+                if (a->text() == name) a->trigger();
+        };
+        run("Cu&t");
+        QCOMPARE(field->Text(), QString("a"));
+        QCOMPARE(plat::clipboard::GetText(), QString("bc"));
+        run("&Paste");
+        run("&Paste");
+        QCOMPARE(field->Text(), QString("abcbc"));
+        run("&Undo");
+        QCOMPARE(field->Text(), QString("abc"));
+        run("Select &All");
+        QCOMPARE(field->SelText(), QString("abc"));
+        run("&Copy");
+        QCOMPARE(plat::clipboard::GetText(), QString("abc"));
+        run("&Delete");
+        QCOMPARE(field->Text(), QString());
+    }
+};
+
+QTEST_MAIN(TstNoteField)
+#include "tst_notefield.moc"
