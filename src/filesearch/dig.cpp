@@ -24,7 +24,7 @@ namespace {
 constexpr int kHighlightText = static_cast<int>(0x8000000Eu);
 constexpr int kLightCyan = 0x00FFFFC0;
 // Hide the print-to-file box, no Selection range.
-constexpr int kPrinterFlags = 0x100004;
+constexpr int kPrinterFlags = plat::cdlPDHidePrintToFile | plat::cdlPDNoSelection;
 
 // A control's own Enabled, whatever the window's: the window is laid out
 // disabled, and the stop signal must not depend on that.
@@ -343,7 +343,7 @@ void Dig::mnuPrint_Click()
         return; // Cancel
     }
     // The printer discards the document when a line fails.
-    plat::TextPrinter printer(CommonDialog1.PrinterName);
+    plat::TextPrinter printer(CommonDialog1);
     try {
         printer.setFontSize(12);
         for (int i = 0; i < List1->ListCount(); ++i)

@@ -52,10 +52,29 @@ class RealDialogs : public DialogSeam {
     {
         QPrinter printer;
         QPrintDialog pd(&printer, QApplication::activeWindow());
-        if (pd.exec() != QDialog::Accepted) return false;
+        pd.setOption(QAbstractPrintDialog::PrintSelection, !(dlg.Flags & cdlPDNoSelection));
+        // The hide-print-to-file flag has nothing to hide here: the desktop's
+        // dialog has no such box, and its "Print to File (PDF)" is a printer
+        // of its own, the only one on a machine without printers. It stays.
+        pd.setOption(QAbstractPrintDialog::PrintToFile, true);
+        const bool ok = printDialogHook() ? printDialogHook()(pd) : pd.exec() == QDialog::Accepted;
+        if (!ok) return false;
         dlg.Copies = printer.copyCount();
+        dlg.PrinterName.clear();
+        dlg.PrintFile.clear();
+        if (printer.outputFormat() == QPrinter::PdfFormat) {
+            // as the file dialogs: a file that no drive holds cannot be named
+            dlg.PrintFile = drives::toWindows(printer.outputFileName());
+            return !dlg.PrintFile.isEmpty();
+        }
         dlg.PrinterName = printer.printerName();
         return true;
+    }
+
+    static std::function<bool(QPrintDialog&)>& printDialogHook()
+    {
+        static std::function<bool(QPrintDialog&)> hook;
+        return hook;
     }
 };
 
@@ -75,6 +94,11 @@ DialogSeam*& current()
 void setDialogSeam(DialogSeam* seam)
 {
     current() = seam ? seam : realSeam();
+}
+
+void setPrintDialogHook(std::function<bool(QPrintDialog&)> hook)
+{
+    RealDialogs::printDialogHook() = std::move(hook);
 }
 
 QString CommonDialog::qtFilter(const QString& filter)

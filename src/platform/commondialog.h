@@ -4,6 +4,10 @@
 // tests script.
 #include <QString>
 
+#include <functional>
+
+class QPrintDialog;
+
 namespace plat {
 
 // Flags the program uses
@@ -14,6 +18,9 @@ enum CdlFlags {
     cdlOFNHideReadOnly = 0x4,
     cdlOFNPathMustExist = 0x800,
     cdlOFNFileMustExist = 0x1000,
+    // printer dialog
+    cdlPDNoSelection = 0x4,
+    cdlPDHidePrintToFile = 0x100000,
 };
 
 class CommonDialog;
@@ -30,6 +37,11 @@ class DialogSeam {
 };
 void setDialogSeam(DialogSeam* seam); // nullptr restores the real dialogs
 
+// Tests: runs in place of the real printer dialog's exec, with the dialog as
+// the program set it up and the printer it fills in; returns true for Print.
+// An empty hook restores the exec.
+void setPrintDialogHook(std::function<bool(QPrintDialog&)> hook);
+
 class CommonDialog {
   public:
     QString Filter; // "Text (*.txt)|*.txt|All (*.*)|*.*"
@@ -44,6 +56,9 @@ class CommonDialog {
     bool CancelError = false;
     int Copies = 1;
     QString PrinterName; // the printer chosen in the printer dialog
+    // The PDF file (a Windows path) when the user chose to print to a file
+    // instead of a printer; empty otherwise.
+    QString PrintFile;
 
     // Throw FileError(32755) on cancel when CancelError is set; otherwise a
     // cancel just returns (FileName unchanged for open/save).
