@@ -14,8 +14,8 @@
 
 namespace plat {
 
-namespace {
-
+// The desktop's dialogs; a friend of the dialog control, whose print-to-file
+// choice it notes.
 class RealDialogs : public DialogSeam {
   public:
     bool showColor(CommonDialog& dlg) override
@@ -60,14 +60,9 @@ class RealDialogs : public DialogSeam {
         const bool ok = printDialogHook() ? printDialogHook()(pd) : pd.exec() == QDialog::Accepted;
         if (!ok) return false;
         dlg.Copies = printer.copyCount();
-        dlg.PrinterName.clear();
-        dlg.PrintFile.clear();
-        if (printer.outputFormat() == QPrinter::PdfFormat) {
-            // as the file dialogs: a file that no drive holds cannot be named
-            dlg.PrintFile = drives::toWindows(printer.outputFileName());
-            return !dlg.PrintFile.isEmpty();
-        }
-        dlg.PrinterName = printer.printerName();
+        dlg.PrintToFile = printer.outputFormat() == QPrinter::PdfFormat;
+        dlg.m_printFile = dlg.PrintToFile ? printer.outputFileName() : QString();
+        dlg.PrinterName = dlg.PrintToFile ? QString() : printer.printerName();
         return true;
     }
 
@@ -77,6 +72,8 @@ class RealDialogs : public DialogSeam {
         return hook;
     }
 };
+
+namespace {
 
 DialogSeam* realSeam()
 {

@@ -56,9 +56,9 @@ class CommonDialog {
     bool CancelError = false;
     int Copies = 1;
     QString PrinterName; // the printer chosen in the printer dialog
-    // The PDF file (a Windows path) when the user chose to print to a file
-    // instead of a printer; empty otherwise.
-    QString PrintFile;
+    // True when the user chose to print to a PDF file instead of a printer;
+    // TextPrinter(dialog) then writes that file.
+    bool PrintToFile = false;
 
     // Throw FileError(32755) on cancel when CancelError is set; otherwise a
     // cancel just returns (FileName unchanged for open/save).
@@ -71,7 +71,12 @@ class CommonDialog {
     static QString qtFilter(const QString& filter);
 
   private:
+    friend class TextPrinter;
+    friend class RealDialogs;
     void finish(bool ok);
+    // The host path of the print-to-file choice: chosen in the desktop's
+    // dialog, anywhere on the host, and read by the printer alone.
+    QString m_printFile;
 };
 
 } // namespace plat

@@ -1,7 +1,6 @@
 #include "platform/textprinter.h"
 
 #include "platform/commondialog.h"
-#include "platform/drives.h"
 #include "platform/fileerror.h"
 
 #include <QFile>
@@ -52,15 +51,9 @@ TextPrinter::TextPrinter() : d(std::make_unique<Impl>()) {}
 
 TextPrinter::TextPrinter(const CommonDialog& choice) : TextPrinter()
 {
-    if (!choice.PrintFile.isEmpty()) {
+    if (choice.PrintToFile) {
         d->printer.setOutputFormat(QPrinter::PdfFormat);
-        QString host;
-        try {
-            host = drives::toHost(choice.PrintFile);
-        } catch (const FileError&) {
-            // no file to write: the document cannot begin
-        }
-        d->printer.setOutputFileName(host);
+        d->printer.setOutputFileName(choice.m_printFile);
     } else if (!choice.PrinterName.isEmpty()) {
         d->printer.setPrinterName(choice.PrinterName);
     }
