@@ -60,6 +60,14 @@ class CommonDialog {
     // TextPrinter(dialog) then writes that file.
     bool PrintToFile = false;
 
+  private:
+    friend class TextPrinter;
+    friend class RealDialogs;
+    // The host path of the print-to-file choice: chosen in the desktop's
+    // dialog, anywhere on the host, and read by the printer alone.
+    QString m_printFile;
+
+  public:
     // Throw FileError(32755) on cancel when CancelError is set; otherwise a
     // cancel just returns (FileName unchanged for open/save).
     void ShowColor();
@@ -71,12 +79,7 @@ class CommonDialog {
     static QString qtFilter(const QString& filter);
 
   private:
-    friend class TextPrinter;
-    friend class RealDialogs;
     void finish(bool ok);
-    // The host path of the print-to-file choice: chosen in the desktop's
-    // dialog, anywhere on the host, and read by the printer alone.
-    QString m_printFile;
 };
 
 } // namespace plat
