@@ -11,23 +11,26 @@
 #include "mainwindow/form1.h"
 #include "platform/app.h"
 #include "platform/clipboard.h"
+#include "platform/commondialog.h"
 #include "platform/folderobject.h"
-#include "platform/textprinter.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <functional>
 #include <memory>
+#include <unistd.h>
 
 using testsupport::RecordingMessageBoxes;
 using testsupport::RecordingProcesses;
-using testsupport::ScriptedDialogs;
 using testsupport::TempDrives;
 
 namespace {
@@ -110,6 +113,8 @@ class TstFileSearch : public QObject {
         m_boxes = std::make_unique<RecordingMessageBoxes>();
         m_popups.clear();
         plat::clipboard::Clear();
+        // Every yield of a walk shows its entry, so a step can follow each.
+        plat::setFrameMs(0);
     }
 
     void cleanup()
@@ -122,6 +127,7 @@ class TstFileSearch : public QObject {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         m_boxes.reset();
         m_drives.reset();
+        plat::setFrameMs(-1);
     }
 
     // --- the walk ---
@@ -216,6 +222,64 @@ class TstFileSearch : public QObject {
         if (!found.isEmpty()) QVERIFY(hourglassDuringWalk);
         QCOMPARE(Module1::SearchPath, folder);
         QCOMPARE(Module1::SearchPattern, pattern);
+    }
+
+    void countsGoPast32767()
+    {
+        plat::setFrameMs(-1); // rows in batches, as on the screen
+        const QString folder = m_drives->hostPath(m_drives->mkdir("C:\\Many"));
+        for (int i = 0; i < 40000; ++i) {
+            const QByteArray name = QFile::encodeName(folder + QString("/%1.txt").arg(i));
+            const int fd = ::open(name.constData(), O_CREAT | O_WRONLY, 0644);
+            QVERIFY(fd >= 0);
+            ::close(fd);
+        }
+        search("C:\\Many", "*.txt", false);
+        QCOMPARE(m_boxes->prompts(), QStringList{" 40000 files found in 1 directories"});
+        QCOMPARE(dig().List1->ListCount(), 40000);
+        QCOMPARE(dig().List2->ListCount(), 40000);
+        QCOMPARE(dig().List1->List(39999), QString("C:\\Many\\9999.txt")); // in name order
+    }
+
+    void oneWalkAtATime()
+    {
+        writeTree();
+        bool refused = false;
+        OnEntry watch(dig().List1, [&](int n) {
+            if (n != 2) return;
+            const bool startDisabled = !enabled(dig().Command2);
+            dig().txtvalue->setText("C:\\T\\sub2");
+            dig().Command2->Press();
+            refused = startDisabled && enabled(dig().Command3) && m_boxes->boxes.isEmpty();
+        });
+        search("C:\\T", "*.txt", true);
+        QVERIFY(refused);
+        QCOMPARE(
+            entries(dig().List1),
+            QStringList({"C:\\T\\.hidden.txt", "C:\\T\\a.txt", "C:\\T\\B.TXT", "C:\\T\\sub1\\d.txt",
+                         "C:\\T\\sub1\\deep\\e.txt", "C:\\T\\sub2\\a.txt", "C:\\T\\sub2\\f.txt"}));
+        QCOMPARE(m_boxes->prompts(), QStringList{" 7 files found in 5 directories"});
+        QVERIFY(enabled(dig().Command2));
+        QVERIFY(!enabled(dig().Command3));
+
+        // the deep search too: a press during its walk neither asks nor clears
+        Form3& deep = Form3::get();
+        m_boxes->clear();
+        m_boxes->inputAnswers = QStringList{"C:\\T\\sub1", "*.txt"};
+        bool deepRefused = false;
+        OnEntry watchDeep(deep.List1, [&](int n) {
+            if (n != 1) return;
+            const bool disabled = !enabled(deep.Command6);
+            deep.Command6->Press();
+            deepRefused = disabled && deep.List1->ListCount() == 1 && m_boxes->boxes.size() == 2;
+        });
+        deep.Command6->Press();
+        QVERIFY(deepRefused);
+        QCOMPARE(entries(deep.List1),
+                 QStringList({"C:\\T\\sub1\\d.txt", "C:\\T\\sub1\\deep\\e.txt"}));
+        QCOMPARE(m_boxes->boxes.size(), 3);
+        QCOMPARE(m_boxes->boxes[2].prompt, QString(" 2 files found in 2 directories"));
+        QVERIFY(enabled(deep.Command6));
     }
 
     void refusedInput_data()
@@ -414,7 +478,37 @@ class TstFileSearch : public QObject {
         QCOMPARE(y.readAll(), QByteArray("y from B"));
         QVERIFY(!QFile::exists(m_drives->hostPath("D:\\P\\z.txt")));
         QCOMPARE(dig().List1->ListCount(), 0);
-        QCOMPARE(dig().List2->ListCount(), 3);
+        QCOMPARE(dig().List2->ListCount(), 0);
+
+        // a later Copy rebuilds the results from the mirror: only what was
+        // found since the paste
+        search("C:\\A", "*.*", false);
+        dig().List1->setCurrentRow(0);
+        dig().mnuCopy->trigger();
+        QCOMPARE(entries(dig().List1), QStringList{"C:\\A\\x.txt"});
+        QCOMPARE(entries(f.List2), QStringList{"C:\\A\\x.txt"});
+        Form1::UnloadIfLoaded();
+    }
+
+    void copyTakesPathsAndNamesFromOneSelection()
+    {
+        Form1& f = Form1::get();
+        for (const char* p : {"C:\\A\\e.txt", "C:\\B\\with blank.txt"}) {
+            dig().List1->AddItem(p);
+            dig().List2->AddItem(p);
+        }
+        dig().List1->setCurrentRow(0); // selects e.txt
+        bool changed = false;
+        // the user picks the other file while Copy lets events run
+        QTimer::singleShot(0, this, [&] {
+            dig().List1->setSelected(0, false);
+            dig().List1->setSelected(1, true);
+            changed = true;
+        });
+        dig().mnuCopy->trigger();
+        QVERIFY(changed);
+        QCOMPARE(entries(f.List2), QStringList{"C:\\A\\e.txt"});
+        QCOMPARE(entries(f.List1), QStringList{"e.txt"});
         Form1::UnloadIfLoaded();
     }
 
@@ -472,45 +566,56 @@ class TstFileSearch : public QObject {
     {
         QTest::addColumn<int>("count");
         QTest::addColumn<bool>("accept");
-        QTest::addColumn<bool>("writable");
+        QTest::addColumn<QString>("file");
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<bool>("printed");
-        QTest::newRow("three results") << 3 << true << true << QStringList{} << true;
-        QTest::newRow("several pages") << 150 << true << true << QStringList{} << true;
+        const QString file = "C:\\out\\list.pdf";
+        QTest::newRow("three results") << 3 << true << file << QStringList{} << true;
+        QTest::newRow("several pages") << 150 << true << file << QStringList{} << true;
         QTest::newRow("empty list")
-            << 0 << true << true << QStringList{"No files presently listed."} << false;
-        QTest::newRow("cancelled") << 3 << false << true << QStringList{} << false;
-        QTest::newRow("printer fails")
-            << 3 << true << false
+            << 0 << true << file << QStringList{"No files presently listed."} << false;
+        QTest::newRow("cancelled") << 3 << false << file << QStringList{} << false;
+        QTest::newRow("file cannot be written")
+            << 3 << true << "C:\\no\\such\\list.pdf"
             << QStringList{"The list could not be printed: the printer cannot print"} << false;
     }
+    // Through the desktop's printer dialog, the user choosing to print to a
+    // PDF file (on a machine without printers, the only choice it has).
     void print()
     {
         QFETCH(int, count);
         QFETCH(bool, accept);
-        QFETCH(bool, writable);
+        QFETCH(QString, file);
         QFETCH(QStringList, messages);
         QFETCH(bool, printed);
         if (printed && QStandardPaths::findExecutable("pdftotext").isEmpty())
             QSKIP("pdftotext is needed to read the printout");
-        QTemporaryDir out;
-        const QString pdf = writable ? out.filePath("list.pdf") : out.filePath("no/such/list.pdf");
-        plat::setPrintToPdfFile(pdf);
-        ScriptedDialogs dialogs;
-        dialogs.printerAnswers = accept ? 1 : 0;
+        m_drives->mkdir("C:\\out");
+        const QString pdf = m_drives->hostPath(file);
+        struct Shown {
+            bool selectionRange, printToFile;
+        };
+        QList<Shown> shown;
+        plat::setPrintDialogHook([&](QPrintDialog& dialog) {
+            shown.append({dialog.testOption(QAbstractPrintDialog::PrintSelection),
+                          dialog.testOption(QAbstractPrintDialog::PrintToFile)});
+            if (!accept) return false;
+            dialog.printer()->setOutputFormat(QPrinter::PdfFormat);
+            dialog.printer()->setOutputFileName(pdf);
+            return true;
+        });
         QStringList lines;
         for (int i = 0; i < count; ++i)
             lines << QString("C:\\results\\file%1.txt").arg(i, 3, 10, QChar('0'));
-        for (const QString& l : lines)
-            dig().List1->AddItem(l);
+        dig().List1->AddItems(lines);
         if (count > 1) dig().List1->setSelected(1, true); // the selection plays no part
         dig().mnuPrint->trigger();
-        plat::setPrintToPdfFile(QString());
+        plat::setPrintDialogHook({});
         QCOMPARE(m_boxes->prompts(), messages);
-        QCOMPARE(dialogs.shown, count ? QStringList{"printer"} : QStringList{});
+        QCOMPARE(shown.size(), count ? 1 : 0);
         if (count) {
-            QCOMPARE(dialogs.seen[0].Flags, 0x100004);
-            QVERIFY(dialogs.seen[0].CancelError);
+            QVERIFY(!shown[0].selectionRange);
+            QVERIFY(shown[0].printToFile);
         }
         QCOMPARE(QFile::exists(pdf), printed);
         if (!printed) return;

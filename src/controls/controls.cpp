@@ -12,6 +12,8 @@
 #include <QMouseEvent>
 #include <QStyledItemDelegate>
 
+#include <utility>
+
 namespace ctl {
 
 namespace {
@@ -191,17 +193,20 @@ ListBox::ListBox(QWidget* parent, const char* name, MultiSelectMode mode) : QLis
 
 QString ListBox::List(int i) const
 {
+    flushPending();
     const QListWidgetItem* it = item(i);
     return it ? it->text() : QString();
 }
 
 void ListBox::setList(int i, const QString& text)
 {
+    flushPending();
     if (QListWidgetItem* it = item(i)) it->setText(text);
 }
 
 void ListBox::setListIndex(int i)
 {
+    flushPending();
     if (i < 0 || i >= count()) {
         setCurrentRow(-1, QItemSelectionModel::NoUpdate);
         selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
@@ -215,12 +220,14 @@ void ListBox::setListIndex(int i)
 
 bool ListBox::Selected(int i) const
 {
+    flushPending();
     const QListWidgetItem* it = item(i);
     return it && it->isSelected();
 }
 
 void ListBox::setSelected(int i, bool on)
 {
+    flushPending();
     if (QListWidgetItem* it = item(i)) it->setSelected(on);
 }
 
@@ -231,19 +238,38 @@ QString ListBox::Text() const
 
 void ListBox::AddItem(const QString& text, int index)
 {
+    flushPending();
     if (index < 0 || index > count())
         addItem(text);
     else
         insertItem(index, text);
 }
 
+void ListBox::AddItems(const QStringList& texts)
+{
+    flushPending();
+    if (texts.isEmpty()) return;
+    addItems(texts);
+    // Laid out now, so the next paint shows the rows instead of an empty
+    // list waiting for its layout.
+    executeDelayedItemsLayout();
+}
+
+void ListBox::FlushPending()
+{
+    if (m_pending.isEmpty()) return;
+    AddItems(std::exchange(m_pending, {}));
+}
+
 void ListBox::RemoveItem(int index)
 {
+    flushPending();
     delete takeItem(index);
 }
 
 void ListBox::Clear()
 {
+    m_pending.clear();
     const QSignalBlocker block(this);
     clear();
 }
@@ -253,6 +279,7 @@ void ListBox::resetSilently(const QStringList& entries)
     const QSignalBlocker block(this);
     const QSignalBlocker blockSel(selectionModel());
     setUpdatesEnabled(false);
+    m_pending.clear();
     clear();
     addItems(entries);
     selectionModel()->clear();

@@ -88,17 +88,35 @@ class ListBox : public QListWidget {
     enum MultiSelectMode { None = 0, Simple = 1, Extended = 2 };
     explicit ListBox(QWidget* parent, const char* name, MultiSelectMode mode = None);
 
-    int ListCount() const { return count(); }
+    int ListCount() const
+    {
+        flushPending();
+        return count();
+    }
     QString List(int i) const;
     void setList(int i, const QString& text);
-    int ListIndex() const { return currentRow(); }
+    int ListIndex() const
+    {
+        flushPending();
+        return currentRow();
+    }
     void setListIndex(int i); // raises Click, as the original does
     bool Selected(int i) const;
     void setSelected(int i, bool on);
     QString Text() const; // the current entry's text
     void AddItem(const QString& text, int index = -1);
+    // Appends rows in one insert: the list lays itself out once for all.
+    void AddItems(const QStringList& texts);
     void RemoveItem(int index);
     void Clear();
+
+    // A long run of appends (a folder walk) holds its rows back and adds
+    // them in one go when it shows its progress, so the list is laid out
+    // and drawn once per batch rather than once per row. Every read or
+    // change above adds the rows held back first, so to every caller the
+    // list holds them already.
+    void AddItemLater(const QString& text) { m_pending.append(text); }
+    void FlushPending();
 
   signals:
     void Click();
@@ -113,6 +131,14 @@ class ListBox : public QListWidget {
     void focusInEvent(QFocusEvent* e) override;
     // Drops entries, current entry and selection without raising anything.
     void resetSilently(const QStringList& entries);
+
+  private:
+    // Const: a read adds the rows that callers count as there already.
+    void flushPending() const
+    {
+        if (!m_pending.isEmpty()) const_cast<ListBox*>(this)->FlushPending();
+    }
+    QStringList m_pending;
 };
 
 // A timer whose handler never runs inside itself: a tick that comes while

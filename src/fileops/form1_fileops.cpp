@@ -49,7 +49,10 @@ void ListPaste(Form1& f, int n)
         }
         plat::DoEvents();
     }
+    // Both the results and their mirror: Copy rebuilds the results from the
+    // mirror, and would bring back what was pasted.
     Dig::get().List1->Clear();
+    Dig::get().List2->Clear();
     f.Pane(n).file->Refresh();
 }
 

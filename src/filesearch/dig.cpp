@@ -24,18 +24,13 @@ namespace {
 constexpr int kHighlightText = static_cast<int>(0x8000000Eu);
 constexpr int kLightCyan = 0x00FFFFC0;
 // Hide the print-to-file box, no Selection range.
-constexpr int kPrinterFlags = 0x100004;
+constexpr int kPrinterFlags = plat::cdlPDHidePrintToFile | plat::cdlPDNoSelection;
 
 // A control's own Enabled, whatever the window's: the window is laid out
 // disabled, and the stop signal must not depend on that.
 bool enabled(const QWidget* w)
 {
     return !w->testAttribute(Qt::WA_ForceDisabled);
-}
-
-void bump(int& counter)
-{
-    if (counter < 32767) ++counter;
 }
 
 // The input checks ignore blanks at either end, and only blanks: a tab or a
@@ -127,6 +122,7 @@ Dig::Dig()
     ctl::Move(Check2, 8520, 120, 255, 195);
     Check2->hide();
     Timer1 = new ctl::Timer(this, "Timer1", 1, false);
+    m_progress = std::make_unique<WalkProgress>(Label1, std::initializer_list{List1, List2});
 
     connect(Command2, &ctl::CommandButton::Click, this, &Dig::Command2_Click);
     connect(Command3, &ctl::CommandButton::Click, this, &Dig::Command3_Click);
@@ -160,25 +156,31 @@ void Dig::mnuCopy_Click()
     Form1& f = Form1::get();
     f.List1->Clear();
     f.List2->Clear();
+    // Paths and names come from one reading of the selection, with no
+    // events in between: a selection changed while events run would pair
+    // the paths of one set with the names of another, and a paste would
+    // then write one file under another's name.
     f.ListCopy();
-    plat::DoEvents();
     QStringList names;
-    for (int i = 0; i < List1->ListCount(); ++i) {
-        const QString bare = f.ParseFileName(List1->List(i));
-        List1->setList(i, bare);
-        if (List1->Selected(i)) names.append(bare);
-    }
-    for (const QString& name : names)
-        f.List1->AddItem(name);
-    List1->Clear();
+    for (int i = 0; i < List1->ListCount(); ++i)
+        if (List1->Selected(i)) names.append(f.ParseFileName(List1->List(i)));
+    f.List1->AddItems(names);
+    plat::DoEvents();
+    QStringList mirror;
     for (int i = 0; i < List2->ListCount(); ++i)
-        List1->AddItem(List2->List(i));
+        mirror.append(List2->List(i));
+    List1->Clear();
+    List1->AddItems(mirror);
 }
 
 // --- the search ---
 
 void Dig::Command2_Click()
 {
+    // One walk at a time: a second one inside the first would take over its
+    // stop signal and its folder, and the first would end early reporting
+    // as if it had finished.
+    if (m_walking) return;
     Label1->show();
     ctl::Move(txtvalue, 0, 840, 2500);
     Command3->setEnabled(true);
@@ -192,23 +194,24 @@ void Dig::Command2_Click()
                      plat::vbOKOnly);
         return;
     }
+    m_walking = true;
+    Command2->setEnabled(false);
     Module1::SearchPath = txtvalue->Text();
     Module1::SearchPattern = textval->Text();
     plat::setHourglass(true);
     Label1->setCaption("Searching \r\n" + txtvalue->Text().toUpper() + "...");
     int folders = 0;
     int files = 0;
-    // A search started while another one waits in its walk counts its own
-    // start folder; the waiting one gets its own depth back.
-    const int outerDepth = m_depth;
     m_depth = 0;
     SearchFolder(Module1::SearchPath, Module1::SearchPattern, folders, files);
-    m_depth = outerDepth;
+    m_progress->show();
     plat::setHourglass(false);
     plat::MsgBox(" " + QString::number(files) + " files found in " + QString::number(folders + 1) +
                      " directories",
                  plat::vbInformation);
     Command3->setEnabled(false);
+    Command2->setEnabled(true);
+    m_walking = false;
 }
 
 bool Dig::stopped() const
@@ -223,28 +226,25 @@ void Dig::SearchFolder(QString path, const QString& pattern, int& folders, int& 
     } catch (const plat::FileError&) {
         return;
     }
-    // Our own copy: a search started from inside this one replaces the
-    // current folder while this one waits.
+    // Our own copy: the current folder is replaced by each subfolder's walk.
     const plat::Folder folder = CurrentFolder;
     plat::FileEnumeration found;
     QString name =
         found.First(folder.Path(), pattern, plat::vbReadOnly | plat::vbHidden | plat::vbSystem);
     while (!name.isEmpty()) {
         if (stopped()) return;
-        bump(files);
-        const QString full = plat::FileSystemObject::BuildPath(folder.Path(), name);
-        List1->AddItem(full);
-        List2->AddItem(full);
+        ++files;
+        m_progress->append(plat::FileSystemObject::BuildPath(folder.Path(), name));
         name = found.Next();
-        plat::DoEvents();
+        m_progress->yield();
     }
     if (Check1->isChecked()) {
         if (stopped()) return;
-        Label1->setCaption("Searching \r\n" + folder.Path() + "...");
-        if (m_depth > 0) bump(folders);
+        m_progress->setCaption("Searching \r\n" + folder.Path() + "...");
+        if (m_depth > 0) ++folders;
         const QStringList subFolders = folder.SubFolders();
         for (const QString& sub : subFolders) {
-            plat::DoEvents();
+            m_progress->yield();
             ++m_depth;
             SearchFolder(sub, pattern, folders, files);
             --m_depth;
@@ -343,7 +343,7 @@ void Dig::mnuPrint_Click()
         return; // Cancel
     }
     // The printer discards the document when a line fails.
-    plat::TextPrinter printer(CommonDialog1.PrinterName);
+    plat::TextPrinter printer(CommonDialog1);
     try {
         printer.setFontSize(12);
         for (int i = 0; i < List1->ListCount(); ++i)

@@ -4,8 +4,11 @@
 // The file copy list reads and empties the result list.
 #include "controls/controls.h"
 #include "controls/vbform.h"
+#include "filesearch/walkprogress.h"
 #include "platform/commondialog.h"
 #include "platform/folderobject.h"
+
+#include <memory>
 
 class QCheckBox;
 
@@ -57,7 +60,7 @@ class Dig : public ctl::Form<Dig> {
     void mnuUpView_Click() { mnuView_Click(); }
 
     // Walks one folder and, while the subfolder box is ticked, its subtree;
-    // the counters are shared by the whole walk and stop at 32767.
+    // the counters are shared by the whole walk.
     void SearchFolder(QString path, const QString& pattern, int& folders, int& files);
 
     // The endings Run starts as programs, and the text-like endings View
@@ -71,4 +74,6 @@ class Dig : public ctl::Form<Dig> {
   private:
     bool stopped() const;
     int m_depth = 0; // folders between the start folder and the one walked
+    bool m_walking = false;
+    std::unique_ptr<WalkProgress> m_progress;
 };

@@ -13,11 +13,6 @@ constexpr int kLightYellow = 0x00C0FFFF;
 constexpr int kRed = 0x000000FF;
 constexpr int kWhite = 0x00FFFFFF;
 
-void bump(int& counter)
-{
-    if (counter < 32767) ++counter;
-}
-
 // 387 x 304 pixels, drawn rather than stored.
 QPixmap backgroundPicture()
 {
@@ -58,10 +53,14 @@ Form3::Form3()
     setWindowState(Qt::WindowMaximized);
 
     connect(Command6, &ctl::CommandButton::Click, this, &Form3::Command6_Click);
+    m_progress = std::make_unique<WalkProgress>(Label1, std::initializer_list{List1});
 }
 
 void Form3::Command6_Click()
 {
+    // One walk at a time: a second one inside the first would share its
+    // folder object and its list.
+    if (m_walking) return;
     if (List1->ListCount() > 0) {
         List1->Clear();
         return;
@@ -74,15 +73,20 @@ void Form3::Command6_Click()
     const QString pattern =
         plat::InputBox("Please enter the file name to search", "File Deep Search ", "*.*");
     if (pattern.isNull()) return;
+    m_walking = true;
+    Command6->setEnabled(false);
     plat::setHourglass(true);
     Label1->setCaption("Searching \r\n" + folder.toUpper() + "...");
     int folders = 0;
     int files = 0;
     SearchFolder(folder, pattern, folders, files);
+    m_progress->show();
     plat::setHourglass(false);
     plat::MsgBox(" " + QString::number(files) + " files found in " + QString::number(folders) +
                      " directories",
                  plat::vbInformation);
+    Command6->setEnabled(true);
+    m_walking = false;
 }
 
 void Form3::SearchFolder(QString path, const QString& pattern, int& folders, int& files)
@@ -90,7 +94,7 @@ void Form3::SearchFolder(QString path, const QString& pattern, int& folders, int
     try {
         CurrentFolder = FileSystem.GetFolder(path);
     } catch (const plat::FileError&) {
-        bump(folders);
+        ++folders;
         return;
     }
     const plat::Folder folder = CurrentFolder;
@@ -98,17 +102,17 @@ void Form3::SearchFolder(QString path, const QString& pattern, int& folders, int
     QString name =
         found.First(folder.Path(), pattern, plat::vbReadOnly | plat::vbHidden | plat::vbSystem);
     while (!name.isEmpty()) {
-        bump(files);
-        List1->AddItem(plat::FileSystemObject::BuildPath(folder.Path(), name));
+        ++files;
+        m_progress->append(plat::FileSystemObject::BuildPath(folder.Path(), name));
         name = found.Next();
-        plat::DoEvents();
+        m_progress->yield();
         if (isUnloaded()) return;
     }
-    Label1->setCaption("Searching \r\n" + folder.Path() + "...");
-    bump(folders);
+    m_progress->setCaption("Searching \r\n" + folder.Path() + "...");
+    ++folders;
     const QStringList subFolders = folder.SubFolders();
     for (const QString& sub : subFolders) {
-        plat::DoEvents();
+        m_progress->yield();
         if (isUnloaded()) return;
         SearchFolder(sub, pattern, folders, files);
     }

@@ -3,7 +3,10 @@
 // name and lists every match in the folder and all its subfolders.
 #include "controls/controls.h"
 #include "controls/vbform.h"
+#include "filesearch/walkprogress.h"
 #include "platform/folderobject.h"
+
+#include <memory>
 
 class Form3 : public ctl::Form<Form3> {
     Q_OBJECT
@@ -20,4 +23,8 @@ class Form3 : public ctl::Form<Form3> {
 
     void Command6_Click();
     void SearchFolder(QString path, const QString& pattern, int& folders, int& files);
+
+  private:
+    bool m_walking = false;
+    std::unique_ptr<WalkProgress> m_progress;
 };

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QScreen>
 
@@ -31,6 +32,36 @@ int& nestingDepth()
 }
 void (*outermostEndHook)() = nullptr;
 } // namespace
+
+namespace {
+constexpr int kFrameMs = 16;
+int& frameMs()
+{
+    static int ms = kFrameMs;
+    return ms;
+}
+qint64 nowMs()
+{
+    static QElapsedTimer clock;
+    if (!clock.isValid()) clock.start();
+    return clock.elapsed();
+}
+} // namespace
+
+FrameClock::FrameClock() : m_last(nowMs()) {}
+
+bool FrameClock::due()
+{
+    const qint64 now = nowMs();
+    if (now - m_last < frameMs()) return false;
+    m_last = now;
+    return true;
+}
+
+void setFrameMs(int ms)
+{
+    frameMs() = ms < 0 ? kFrameMs : ms;
+}
 
 EventNesting::EventNesting()
 {

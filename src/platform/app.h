@@ -3,6 +3,7 @@
 // the hourglass pointer, the screen and its fonts.
 #include <QSize>
 #include <QStringList>
+#include <QtGlobal>
 #include <functional>
 
 namespace plat {
@@ -10,6 +11,21 @@ namespace plat {
 // Lets pending events run once (repaints, clicks, timers), as the original's
 // loops do between steps.
 void DoEvents();
+
+// Paces a run of yields, as a walk makes after every entry: due() is true
+// at most once a frame (about 16 ms), when the run shows what it gathered
+// since. The yields stay as frequent as before, for input; only the showing
+// (and so the repainting it causes) waits for the frame.
+class FrameClock {
+  public:
+    FrameClock();
+    bool due(); // true once a frame has passed since the last true
+  private:
+    qint64 m_last = 0; // ms on a clock that does not jump
+};
+// Tests: 0 makes every yield a frame, so each step shows at once; a
+// negative value restores the frame.
+void setFrameMs(int ms);
 
 // Marks a stretch in which events run inside a handler (DoEvents, a modal
 // window or box, a common dialog). A window unloaded in such a stretch is

@@ -15,8 +15,8 @@
 
 namespace plat {
 
-namespace {
-
+// The desktop's dialogs; a friend of the dialog control, whose print-to-file
+// choice it notes.
 class RealDialogs : public DialogSeam {
   public:
     bool showColor(CommonDialog& dlg) override
@@ -52,12 +52,28 @@ class RealDialogs : public DialogSeam {
     {
         QPrinter printer;
         QPrintDialog pd(&printer, QApplication::activeWindow());
-        if (pd.exec() != QDialog::Accepted) return false;
+        pd.setOption(QAbstractPrintDialog::PrintSelection, !(dlg.Flags & cdlPDNoSelection));
+        // The hide-print-to-file flag has nothing to hide here: the desktop's
+        // dialog has no such box, and its "Print to File (PDF)" is a printer
+        // of its own, the only one on a machine without printers. It stays.
+        pd.setOption(QAbstractPrintDialog::PrintToFile, true);
+        const bool ok = printDialogHook() ? printDialogHook()(pd) : pd.exec() == QDialog::Accepted;
+        if (!ok) return false;
         dlg.Copies = printer.copyCount();
-        dlg.PrinterName = printer.printerName();
+        dlg.PrintToFile = printer.outputFormat() == QPrinter::PdfFormat;
+        dlg.m_printFile = dlg.PrintToFile ? printer.outputFileName() : QString();
+        dlg.PrinterName = dlg.PrintToFile ? QString() : printer.printerName();
         return true;
     }
+
+    static std::function<bool(QPrintDialog&)>& printDialogHook()
+    {
+        static std::function<bool(QPrintDialog&)> hook;
+        return hook;
+    }
 };
+
+namespace {
 
 DialogSeam* realSeam()
 {
@@ -75,6 +91,11 @@ DialogSeam*& current()
 void setDialogSeam(DialogSeam* seam)
 {
     current() = seam ? seam : realSeam();
+}
+
+void setPrintDialogHook(std::function<bool(QPrintDialog&)> hook)
+{
+    RealDialogs::printDialogHook() = std::move(hook);
 }
 
 QString CommonDialog::qtFilter(const QString& filter)

@@ -4,6 +4,10 @@
 // tests script.
 #include <QString>
 
+#include <functional>
+
+class QPrintDialog;
+
 namespace plat {
 
 // Flags the program uses
@@ -14,6 +18,9 @@ enum CdlFlags {
     cdlOFNHideReadOnly = 0x4,
     cdlOFNPathMustExist = 0x800,
     cdlOFNFileMustExist = 0x1000,
+    // printer dialog
+    cdlPDNoSelection = 0x4,
+    cdlPDHidePrintToFile = 0x100000,
 };
 
 class CommonDialog;
@@ -32,6 +39,11 @@ class DialogSeam {
 };
 void setDialogSeam(DialogSeam* seam); // nullptr restores the real dialogs
 
+// Tests: runs in place of the real printer dialog's exec, with the dialog as
+// the program set it up and the printer it fills in; returns true for Print.
+// An empty hook restores the exec.
+void setPrintDialogHook(std::function<bool(QPrintDialog&)> hook);
+
 class CommonDialog {
   public:
     QString Filter; // "Text (*.txt)|*.txt|All (*.*)|*.*"
@@ -46,7 +58,18 @@ class CommonDialog {
     bool CancelError = false;
     int Copies = 1;
     QString PrinterName; // the printer chosen in the printer dialog
+    // True when the user chose to print to a PDF file instead of a printer;
+    // TextPrinter(dialog) then writes that file.
+    bool PrintToFile = false;
 
+  private:
+    friend class TextPrinter;
+    friend class RealDialogs;
+    // The host path of the print-to-file choice: chosen in the desktop's
+    // dialog, anywhere on the host, and read by the printer alone.
+    QString m_printFile;
+
+  public:
     // Throw FileError(32755) on cancel when CancelError is set; otherwise a
     // cancel just returns (FileName unchanged for open/save).
     void ShowColor();

@@ -1,5 +1,6 @@
 #include "platform/textprinter.h"
 
+#include "platform/commondialog.h"
 #include "platform/fileerror.h"
 
 #include <QFile>
@@ -9,19 +10,6 @@
 #include <QPrinter>
 
 namespace plat {
-
-namespace {
-QString& pdfFile()
-{
-    static QString path;
-    return path;
-}
-} // namespace
-
-void setPrintToPdfFile(const QString& pdfPath)
-{
-    pdfFile() = pdfPath;
-}
 
 struct TextPrinter::Impl {
     QPrinter printer{QPrinter::HighResolution};
@@ -59,13 +47,15 @@ struct TextPrinter::Impl {
     }
 };
 
-TextPrinter::TextPrinter(const QString& printerName) : d(std::make_unique<Impl>())
+TextPrinter::TextPrinter() : d(std::make_unique<Impl>()) {}
+
+TextPrinter::TextPrinter(const CommonDialog& choice) : TextPrinter()
 {
-    if (!pdfFile().isEmpty()) {
+    if (choice.PrintToFile) {
         d->printer.setOutputFormat(QPrinter::PdfFormat);
-        d->printer.setOutputFileName(pdfFile());
-    } else if (!printerName.isEmpty()) {
-        d->printer.setPrinterName(printerName);
+        d->printer.setOutputFileName(choice.m_printFile);
+    } else if (!choice.PrinterName.isEmpty()) {
+        d->printer.setPrinterName(choice.PrinterName);
     }
 }
 
@@ -104,7 +94,8 @@ void TextPrinter::KillDoc()
     d->printer.abort();
     d->painter.end();
     // a print to a file leaves no half document behind
-    if (!pdfFile().isEmpty() && d->printer.outputFileName() == pdfFile()) QFile::remove(pdfFile());
+    if (d->printer.outputFormat() == QPrinter::PdfFormat && !d->printer.outputFileName().isEmpty())
+        QFile::remove(d->printer.outputFileName());
 }
 
 } // namespace plat

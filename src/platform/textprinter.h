@@ -1,17 +1,23 @@
 #pragma once
 // The printer as the program prints text on it: one line after another in
 // the printer's font, a new page when the next line does not fit, a line
-// wider than the page broken onto the next. Tests print to a PDF file.
+// wider than the page broken onto the next. A print-to-file choice of the
+// printer dialog writes a PDF file.
 #include <QString>
 
 #include <memory>
 
 namespace plat {
 
+class CommonDialog;
+
 class TextPrinter {
   public:
-    // The printer the user chose in the printer dialog; empty: the default.
-    explicit TextPrinter(const QString& printerName = QString());
+    // The default printer.
+    TextPrinter();
+    // Where the user chose in the printer dialog: a printer, or the PDF file
+    // of a print-to-file choice.
+    explicit TextPrinter(const CommonDialog& choice);
     // A document that was not ended is discarded.
     ~TextPrinter();
     TextPrinter(const TextPrinter&) = delete;
@@ -31,10 +37,6 @@ class TextPrinter {
     struct Impl;
     std::unique_ptr<Impl> d;
 };
-
-// Tests: every document goes to this PDF file instead of a printer. An
-// empty path restores the printers.
-void setPrintToPdfFile(const QString& pdfPath);
 
 enum { ErrPrinter = 482 };
 
