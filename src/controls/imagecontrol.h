@@ -2,7 +2,7 @@
 // The image control: shows a picture. While stretching is off, a new picture
 // gives the control the picture's own size; while it is on, the control keeps
 // its rectangle and draws the picture scaled into it. Position and size are
-// kept in twips as single-precision numbers, as the original keeps them.
+// kept in twips as single-precision numbers, as Windows image controls keep them.
 #include "platform/picture.h"
 
 #include <QWidget>

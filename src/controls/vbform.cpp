@@ -30,7 +30,7 @@ std::function<void(VbForm*, QMenu*)>& popupHook()
 }
 
 // Text fields claim Ctrl+C, Ctrl+A and the like before any window shortcut.
-// The original's menu shortcuts win over a focused field: where a key is a
+// Menu shortcuts win over a focused field, as on Windows: where a key is a
 // shortcut of a visible, enabled menu item of the field's window, the field
 // is not asked, and the shortcut runs the item.
 class WindowShortcutFilter : public QObject {
@@ -176,7 +176,7 @@ void VbForm::Unload()
 
 void VbForm::closeEvent(QCloseEvent* event)
 {
-    // Closing by the title bar unloads, as the original's windows do.
+    // Closing by the title bar unloads, as Windows windows do.
     event->ignore();
     Unload();
 }

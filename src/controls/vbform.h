@@ -1,5 +1,5 @@
 #pragma once
-// Windows in the original's lifecycle: one instance per window class,
+// Windows with the Windows form lifecycle: one instance per window class,
 // loaded on first use, its load handler run once per load, unloaded back to
 // its design state. Unload is safe inside the window's own handlers: the
 // instance is detached at once and deleted later.

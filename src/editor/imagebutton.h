@@ -1,5 +1,5 @@
 #pragma once
-// A picture that works as a button: it reports the mouse as the original's
+// A picture that works as a button: it reports the mouse as a Windows
 // image control does (button values 1 left, 2 right, 4 middle; positions in
 // twips from its top-left corner), and a click when the press and the
 // release both happened on it.

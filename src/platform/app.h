@@ -8,8 +8,8 @@
 
 namespace plat {
 
-// Lets pending events run once (repaints, clicks, timers), as the original's
-// loops do between steps.
+// Lets pending events run once (repaints, clicks, timers), as the long
+// loops of the windows do between steps.
 void DoEvents();
 
 // Paces a run of yields, as a walk makes after every entry: due() is true

@@ -1,6 +1,6 @@
 #pragma once
 // The common dialog control: open, save, colour and printer dialogs, with
-// the original's properties. The dialogs themselves go through a seam that
+// the Windows control's properties. The dialogs themselves go through a seam that
 // tests script.
 #include <QString>
 

@@ -1,5 +1,5 @@
 #pragma once
-// Pixels of a drawing surface through a device context, in the original's
+// Pixels of a drawing surface through a device context, in the Windows
 // colour layout (red in the low byte). A point outside the surface reads as
 // CLR_INVALID and is not written.
 #include <QtGlobal>

@@ -1,5 +1,5 @@
 #pragma once
-// Window handles in the original's terms: a widget gets a small integer
+// Window handles in Windows terms: a widget gets a small integer
 // handle that can be written in decimal into a command string and turned
 // back into the widget. Handles of destroyed widgets are never reused.
 #include <QtGlobal>

@@ -1,7 +1,7 @@
 #pragma once
 // The list view control in report form: column headers, items with
 // sub-items, a multiple selection and the mouse-up event with the
-// original's button numbers (1 left, 2 right, 4 middle).
+// Windows API's button numbers (1 left, 2 right, 4 middle).
 #include <QTreeWidget>
 
 namespace plat {

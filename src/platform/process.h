@@ -1,5 +1,5 @@
 #pragma once
-// Starting other programs. The windows pass the original's command line
+// Starting other programs. The windows pass a Windows command line
 // ("c:\progra~1\intern~1\iexplore " + address); this layer maps the known
 // Windows programs to the user's own and never goes through a shell, so no
 // file name or search text can run as a command.

@@ -12,7 +12,7 @@ class ShellOpenSeam {
 };
 void setShellOpenSeam(ShellOpenSeam* seam); // nullptr restores the real one
 
-// Returns a value above 32 on success, as the original's callers expect.
+// Returns a value above 32 on success, as callers of the Windows call expect.
 long ShellExecute(const QString& verb, const QString& winPath, int showCmd);
 
 } // namespace plat

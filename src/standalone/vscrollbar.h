@@ -1,5 +1,5 @@
 #pragma once
-// A vertical scroll bar with the original's two events: Change when the
+// A vertical scroll bar with the two events of a Windows scroll bar: Change when the
 // value has changed (a click, a key, the end of a drag) and Scroll at each
 // step while the thumb is dragged. Range 0 to 32767, steps of 1.
 #include <QScrollBar>

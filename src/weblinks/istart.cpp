@@ -80,8 +80,8 @@ QString IStart::PortalCommandLine()
 void IStart::Command1_Click()
 {
     if (!plat::knownProgramExists(plat::kBrowserProgramPath)) return;
-    // A browser that is there but will not start would end the program in the
-    // original; here the user is told and the dialog stays for another try.
+    // A browser that is there but will not start would end the program with an
+    // unhandled error; here the user is told and the dialog stays for another try.
     try {
         plat::Shell(PortalCommandLine(), plat::vbNormalFocus);
     } catch (const plat::FileError&) {
