@@ -30,6 +30,21 @@ void showFolder(int pane, const QString& winFolder);
 // Call once, before anything touches the store (initTestCase).
 void isolateEnvironment();
 
+// What a child process started by inChild() left behind.
+struct ChildResult {
+    bool exited = false; // ended through _exit (not killed, not timed out)
+    int signal = 0;      // the signal that ended it, when it did not exit
+    bool timedOut = false;
+    QByteArray output; // what the body returned, when it exited
+};
+
+// Runs body in a forked copy of the test process and waits for it, at most
+// timeoutSeconds (then kills it). With withoutPrivileges the child first
+// gives up every capability, so that even as root it is refused what file
+// permissions refuse. The body's return value comes back as output.
+ChildResult inChild(const std::function<QByteArray()>& body, bool withoutPrivileges = false,
+                    int timeoutSeconds = 60);
+
 // Temporary folders mapped as drives C: and D: (and more when asked).
 class TempDrives {
   public:
