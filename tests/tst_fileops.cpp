@@ -12,6 +12,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "testsupport.h"
+
+#include <csignal>
+#include <cstring>
 #include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -47,6 +51,21 @@ QByteArray get(const QString& host)
 QStringList leftovers(const QString& hostFolder)
 {
     return QDir(hostFolder).entryList({".quorbix-copy-*"}, QDir::Files | QDir::Hidden);
+}
+
+mode_t currentUmask()
+{
+    const mode_t m = ::umask(0);
+    ::umask(m);
+    return m;
+}
+
+// The step of a copy at which the test's child process dies.
+const char* g_killAt = "";
+
+void killAtStep(const char* step)
+{
+    if (std::strcmp(step, g_killAt) == 0) ::raise(SIGKILL);
 }
 
 struct RecordingTrash : trash::TrashSeam {
@@ -150,6 +169,9 @@ class TstFileOps : public QObject {
         QTest::newRow("target is a folder") << ""
                                             << "C:\\src.txt"
                                             << "D:\\sub" << 75;
+        QTest::newRow("target is a link to nothing") << "dangling"
+                                                     << "C:\\src.txt"
+                                                     << "D:\\dangling.txt" << 75;
         QTest::newRow("target folder not writable") << "rofolder"
                                                     << "C:\\src.txt"
                                                     << "D:\\sub\\x.txt" << 70;
@@ -172,10 +194,9 @@ class TstFileOps : public QObject {
             put(d("ro.txt"), "old content");
             QVERIFY(QFile::setPermissions(d("ro.txt"), QFile::ReadOwner | QFile::ReadGroup));
         }
-        if (prep == "rofolder") {
-            if (::geteuid() == 0) QSKIP("root writes into any folder");
+        if (prep == "rofolder")
             QVERIFY(QFile::setPermissions(d("sub"), QFile::ReadOwner | QFile::ExeOwner));
-        }
+        if (prep == "dangling") QVERIFY(QFile::link(d("nowhere.txt"), d("dangling.txt")));
 
         QString targetHost;
         try {
@@ -185,9 +206,22 @@ class TstFileOps : public QObject {
         const QByteArray sourceBefore = get(c("src.txt"));
         const QByteArray targetBefore = targetHost.isEmpty() ? QByteArray() : get(targetHost);
 
-        QCOMPARE(errorOf([&] { fs::copyFile(source, target); }), number);
+        if (prep == "rofolder") {
+            // Even root is refused what the folder's bits refuse, once it
+            // holds no privilege.
+            const testsupport::ChildResult child = testsupport::inChild(
+                [&] { return QByteArray::number(errorOf([&] { fs::copyFile(source, target); })); },
+                true);
+            QCOMPARE(child.output.toInt(), number);
+        } else {
+            QCOMPARE(errorOf([&] { fs::copyFile(source, target); }), number);
+        }
 
         QCOMPARE(get(c("src.txt")), sourceBefore);
+        if (prep == "dangling") {
+            QCOMPARE(QFileInfo(d("dangling.txt")).symLinkTarget(), d("nowhere.txt"));
+            QVERIFY(!QFileInfo::exists(d("nowhere.txt")));
+        }
         if (!targetHost.isEmpty()) QCOMPARE(get(targetHost), targetBefore);
         QVERIFY(QFileInfo(d("hard.txt")).exists() == (prep == "hardlink"));
         QCOMPARE(leftovers(m_c->path()), QStringList());
@@ -218,6 +252,8 @@ class TstFileOps : public QObject {
         QTest::newRow("keeps the source's permissions")
             << QByteArray("#!/bin/sh\n") << true << 0750 << "D:\\out.bin";
         QTest::newRow("into a folder") << all << false << 0644 << "D:\\sub\\out.bin";
+        QTest::newRow("the umask applies, as for cp")
+            << QByteArray("shared") << false << 0666 << "D:\\out.bin";
     }
 
     void copyWritesExactBytes()
@@ -238,7 +274,7 @@ class TstFileOps : public QObject {
         QCOMPARE(get(c("in.bin")), data);
         struct stat st;
         QCOMPARE(::stat(QFile::encodeName(targetHost), &st), 0);
-        QCOMPARE(int(st.st_mode & 0777), mode);
+        QCOMPARE(int(st.st_mode & 0777), int(mode & ~currentUmask()));
         QCOMPARE(leftovers(QFileInfo(targetHost).absolutePath()), QStringList());
     }
 
@@ -273,6 +309,106 @@ class TstFileOps : public QObject {
         // The failure was for one copy only.
         fs::copyFile("C:\\in.bin", "D:\\out.bin");
         QCOMPARE(get(d("out.bin")), data);
+    }
+
+    // A copy killed at any step leaves the old target or none, never part
+    // of one; what a named temporary file leaves goes at the next copy.
+    void copyKilledMidway_data()
+    {
+        QTest::addColumn<bool>("targetExists");
+        QTest::addColumn<bool>("unnamed");
+        QTest::addColumn<QString>("step");
+
+        for (bool exists : {false, true})
+            for (bool unnamed : {true, false})
+                for (const char* step : {"partial", "complete", "named"}) {
+                    if (QByteArray(step) == "named" && !(exists && unnamed)) continue;
+                    QTest::addRow("%s, %s temporary, killed at %s", exists ? "replace" : "new",
+                                  unnamed ? "unnamed" : "named", step)
+                        << exists << unnamed << QString(step);
+                }
+    }
+
+    void copyKilledMidway()
+    {
+        QFETCH(bool, targetExists);
+        QFETCH(bool, unnamed);
+        QFETCH(QString, step);
+
+        put(c("big.bin"), QByteArray(20 << 20, 'b')); // more than one chunk
+        if (targetExists) put(d("big.bin"), "old target");
+        const QByteArray killAt = step.toLatin1();
+        const testsupport::ChildResult child = testsupport::inChild([&] {
+            g_killAt = killAt.constData();
+            fs::setCopyStepHook(killAtStep);
+            fs::setUnnamedTemporaries(unnamed);
+            fs::copyFile("C:\\big.bin", "D:\\big.bin");
+            return QByteArray("not killed");
+        });
+        QCOMPARE(child.signal, SIGKILL);
+
+        QCOMPARE(get(d("big.bin")), targetExists ? QByteArray("old target") : "<missing>");
+        if (unnamed && step != "named") QCOMPARE(leftovers(m_d->path()), QStringList());
+        fs::copyFile("C:\\src.txt", "D:\\next.txt");
+        QCOMPARE(leftovers(m_d->path()), QStringList());
+        QCOMPARE(get(d("big.bin")), targetExists ? QByteArray("old target") : "<missing>");
+    }
+
+    // A save writes the file where it is when its other names must see the
+    // new text, or when its folder takes no temporary file although the
+    // file may be written.
+    void saveInPlace_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QByteArray>("text");
+
+        QTest::newRow("hard links, longer text") << "links" << QByteArray(5000, 'L');
+        QTest::newRow("hard links, shorter text") << "links" << QByteArray("short");
+        QTest::newRow("folder takes no temporary file") << "folder" << QByteArray(5000, 'F');
+        QTest::newRow("folder takes no temporary file, shorter") << "folder" << QByteArray("s");
+    }
+
+    void saveInPlace()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, text);
+
+        QDir().mkpath(d("locked"));
+        put(d("locked/note.txt"), QByteArray(300, 'o'));
+        QVERIFY(QFile::setPermissions(
+            d("locked/note.txt"), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                      QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther));
+        struct stat before;
+        QCOMPARE(::stat(QFile::encodeName(d("locked/note.txt")), &before), 0);
+        if (kind == "links") {
+            QCOMPARE(::link(QFile::encodeName(d("locked/note.txt")),
+                            QFile::encodeName(c("other name.txt"))),
+                     0);
+            fs::writeFileAtomic("D:\\locked\\note.txt", text);
+            QCOMPARE(get(c("other name.txt")), text);
+        } else {
+            QVERIFY(QFile::setPermissions(d("locked"), QFile::ReadOwner | QFile::ExeOwner));
+            // Without privileges even root may not add a file to the folder.
+            const testsupport::ChildResult child = testsupport::inChild(
+                [&] {
+                    const int n =
+                        errorOf([&] { fs::writeFileAtomic("D:\\locked\\note.txt", text); });
+                    const bool noTemp = errorOf([&] {
+                                            fs::writeFileAtomic("D:\\locked\\new.txt", "x");
+                                        }) == ErrPermissionDenied;
+                    return QByteArray::number(n) + (noTemp ? " no temporary" : " temporary");
+                },
+                true);
+            QCOMPARE(child.output, QByteArray("0 no temporary"));
+        }
+        QCOMPARE(get(d("locked/note.txt")), text);
+        struct stat after;
+        QCOMPARE(::stat(QFile::encodeName(d("locked/note.txt")), &after), 0);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(
+            QDir(d("locked")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList{"note.txt"});
     }
 
     void renameNeverReplaces_data()

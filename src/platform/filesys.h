@@ -26,7 +26,7 @@ QStringList listFolders(const QString& winFolder);
 
 bool fileExists(const QString& winPath);   // a file (not a folder) is there
 bool folderExists(const QString& winPath); // a folder is there
-bool pathExists(const QString& winPath);   // anything is there
+bool pathExists(const QString& winPath);   // anything is there, a link to nothing too
 qint64 fileLength(const QString& winPath); // throws 53
 
 // --- changes (fileops.cpp) ---
