@@ -637,7 +637,8 @@ class TstCopyPaste : public QObject {
         QVERIFY2(box.startsWith("box=Could not move to the Trash;"), box.constData());
         for (const QString& n : {QString("a.txt"), longName, QString("b.txt")}) {
             const bool stays = refused.contains(n);
-            QCOMPARE(box.contains(("C:\\Data\\" + n).toUtf8()), stays);
+            // A long path is shown by its start and its end.
+            QCOMPARE(box.contains(("C:\\Data\\" + n).left(59).toUtf8()), stays);
             QCOMPARE(contents(host("C:\\Data\\" + n)), stays ? n.toUtf8() : "<missing>");
         }
         QDir(trash).removeRecursively();

@@ -44,7 +44,11 @@ struct TrashRefusals {
         if (plat::trash::moveToTrash(path, &why)) return;
         // A long list would not fit on the screen; the first ones name the
         // kind of trouble.
-        if (++count <= kShown) lines.append(why.isEmpty() ? path : path + "\n    " + why);
+        if (++count > kShown) return;
+        // A path longer than a line keeps its start and its end.
+        const QString shown =
+            path.size() <= kLongest ? path : path.left(kLongest - 31) + "..." + path.right(28);
+        lines.append(why.isEmpty() ? shown : shown + "\n    " + why);
     }
 
     // The one message of a delete: the file stays where it is, never a
@@ -63,6 +67,7 @@ struct TrashRefusals {
     }
 
     static constexpr int kShown = 10;
+    static constexpr int kLongest = 90;
 };
 
 // Paste of a copy list taken from the search results: each full path into
