@@ -1,6 +1,7 @@
 // Throughput of the copy that paste and the copy-to dialogs use, beside
-// cp(1) on the same files in the same run, and of delete to the trash
-// beside gio trash and a plain rename loop.
+// cp(1) and beside cp(1) followed by sync(1) on what it wrote, on the same
+// files in the same run, and of delete to the trash beside gio trash and a
+// plain rename loop.
 //   bench_paste [big-file-MB] [small-files] [trash-files]
 #include "platform/drives.h"
 #include "platform/filesys.h"

@@ -412,11 +412,13 @@ void copyFile(const QString& source, const QString& target)
     } inGuard{in};
 
     const mode_t wanted = sst.st_mode & 0777;
+    int tries = 0;
     writeThroughTemporary(dst, replacing, creationMode(wanted), [&](int out) {
         auto failErrno = [&](int e, const QString& host) {
             raise(errorNumberFor(e, host), errorText(e));
         };
-        if (::lseek(in, 0, SEEK_SET) < 0) failErrno(errno, src);
+        // A second try (named temporary) starts the source again.
+        if (tries++ > 0 && ::lseek(in, 0, SEEK_SET) < 0) failErrno(errno, src);
         // The kernel copies without a round trip through our buffers where
         // it can; across file systems that refuse it we fall back to
         // read/write. Written chunks are sent on to the disk at once, so
