@@ -3,7 +3,6 @@
 #include "platform/filesys.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <QRandomGenerator>
 
@@ -36,6 +35,11 @@ constexpr char kTempPrefix[] = ".quorbix-copy-";
 QByteArray enc(const QString& host)
 {
     return QFile::encodeName(host);
+}
+
+QString dec(const QByteArray& hostBytes)
+{
+    return QFile::decodeName(hostBytes);
 }
 
 QString parentOf(const QString& host)
@@ -79,10 +83,16 @@ QString checkReplaceableTarget(const QString& name, bool* exists, struct stat* o
         return host;
     }
     if (S_ISLNK(st.st_mode)) {
-        const QFileInfo fi(host);
-        if (!fi.exists()) raise(ErrPathFileAccess, QStringLiteral("target is a link to nothing"));
-        host = fi.canonicalFilePath();
-        if (::stat(enc(host).constData(), &st) != 0) raiseErrno(errno, host);
+        if (::stat(enc(host).constData(), &st) != 0) {
+            const int e = errno;
+            if (e == ENOENT || e == ELOOP)
+                raise(ErrPathFileAccess, QStringLiteral("target is a link to nothing"));
+            raiseErrno(e, host);
+        }
+        char* real = ::realpath(enc(host).constData(), nullptr);
+        if (!real) raiseErrno(errno, host);
+        host = dec(QByteArray(real));
+        std::free(real);
     }
     if (S_ISDIR(st.st_mode)) raise(ErrPathFileAccess, QStringLiteral("target is a folder"));
     if (isReadOnly(host, st)) raise(ErrPathFileAccess, QStringLiteral("target is read-only"));
