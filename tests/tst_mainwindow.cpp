@@ -393,15 +393,21 @@ class TstMainWindow : public QObject {
         Probe& p = Probe::get();
         QCOMPARE(p.loads, 1);
         const QPointer<Probe> alive(&p);
-        QMetaObject::invokeMethod(
-            qApp, [] { Probe::get().Unload(); }, Qt::QueuedConnection);
-        plat::DoEvents(); // the unload runs in here
-        QVERIFY(!Probe::IsLoaded());
-        plat::DoEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(alive); // the handler may still use it
-        p.setCaption("still usable");
-        QTest::qWait(50);
+        {
+            plat::EventNesting outer; // the handler letting events run
+            // Unloaded by an event that runs inside the handler's DoEvents.
+            QMetaObject::invokeMethod(
+                qApp, [] { Probe::get().Unload(); }, Qt::QueuedConnection);
+            plat::DoEvents();
+            QVERIFY(!Probe::IsLoaded());
+            {
+                plat::EventNesting inner; // a message box inside the handler
+            }
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY(alive); // an inner stretch ended, the outer one still runs
+            p.setCaption("still usable");
+        }
+        // The outermost stretch has ended: the deletion is queued at once.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!alive);
         QCOMPARE(Probe::get().loads, 1); // a fresh window, loaded once

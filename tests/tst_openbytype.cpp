@@ -31,23 +31,10 @@ class TstOpenByType : public QObject {
     Form1& f() { return Form1::get(); }
 
     void show(int n, const QString& folder) { testsupport::showFolder(n, folder); }
-    int rowOf(int n, const QString& name)
-    {
-        ctl::FileListBox* l = f().Pane(n).file;
-        for (int i = 0; i < l->ListCount(); ++i)
-            if (l->List(i) == name) return i;
-        return -1;
-    }
     // Selects the named entries of pane n; the last becomes the current one.
     void select(int n, const QStringList& names)
     {
-        ctl::FileListBox* l = f().Pane(n).file;
-        for (const QString& name : names) {
-            const int r = rowOf(n, name);
-            QVERIFY2(r >= 0, qPrintable(name));
-            l->setSelected(r, true);
-            l->setCurrentRow(r, QItemSelectionModel::NoUpdate);
-        }
+        QVERIFY2(testsupport::selectFiles(n, names), qPrintable(names.join(',')));
     }
     // Puts a file into a folder, shows the folder in pane n and selects it.
     void pick(int n, const QString& winPath, bool executable = false)
@@ -295,21 +282,93 @@ class TstOpenByType : public QObject {
         QVERIFY(m_procs->launches.isEmpty());
     }
 
-    // A start that fails: the double-click and pop-up Run say so; File > Run
+    // The selection names the file, not the focus frame: click a.exe,
+    // Ctrl-click b.exe twice, and a.exe is the one started. Every road.
+    void selectedNotCurrent_data()
+    {
+        QTest::addColumn<QStringList>("selected");
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<QString>("started"); // empty: nothing
+        QTest::addColumn<QStringList>("prompts");
+        QTest::newRow("current is the selection") << QStringList{"b.exe"} << "b.exe"
+                                                  << "C:\\Apps\\b.exe" << QStringList();
+        QTest::newRow("current deselected, one selected") << QStringList{"a.exe"} << "b.exe"
+                                                          << "C:\\Apps\\a.exe" << QStringList();
+        QTest::newRow("current a text file, a program selected")
+            << QStringList{"c.exe"} << "d.txt"
+            << "C:\\Apps\\c.exe" << QStringList();
+        QTest::newRow("current deselected, nothing selected") << QStringList() << "b.exe"
+                                                              << "" << QStringList();
+        QTest::newRow("current deselected, two selected")
+            << QStringList{"a.exe", "c.exe"} << "b.exe"
+            << "" << QStringList{"Please select one file at a time."};
+    }
+    void selectedNotCurrent()
+    {
+        QFETCH(QStringList, selected);
+        QFETCH(QString, current);
+        QFETCH(QString, started);
+        QFETCH(QStringList, prompts);
+        for (const char* name : {"a.exe", "b.exe", "c.exe", "d.txt"}) {
+            const QString path = m_drives->write(QStringLiteral("C:\\Apps\\") + name);
+            QFile::setPermissions(m_drives->hostPath(path),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        for (auto run :
+             {&Form1::FileBox2_DblClick, &Form1::mnuRun2_Click, &Form1::mnuExecute0_Click}) {
+            show(2, "C:\\Apps");
+            QVERIFY(testsupport::selectFiles(2, selected, current));
+            m_boxes->clear();
+            m_procs->launches.clear();
+            (f().*run)();
+            QCOMPARE(m_boxes->prompts(), prompts);
+            QCOMPARE(m_procs->launches.size(), started.isEmpty() ? 0 : 1);
+            if (!started.isEmpty()) QCOMPARE(m_procs->launches[0].commandLine, started);
+        }
+    }
+
+    // A start that fails: the double-click and pop-up Run say why; File > Run
     // goes on silently. Nothing is started either way.
+    void failedStart_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("executable");
+        QTest::addColumn<bool>("seamRefuses"); // the system's start refuses the file
+        QTest::addColumn<QString>("reason");
+        const QString cannot = ": it cannot be run on this system.";
+        QTest::newRow("no execute bit")
+            << "C:\\Apps\\driver.sys" << QByteArray("x") << false << false << cannot;
+        // FAT and NTFS media mount every file executable; the system refuses
+        // to run these (exec format error)
+        QTest::newRow("Windows program")
+            << "C:\\Apps\\setup.exe" << QByteArray("MZ\x90\0\3\0\0\0") << true << true << cannot;
+        QTest::newRow("script without interpreter line")
+            << "C:\\Apps\\go.bat" << QByteArray("echo hello\r\n") << true << true << cannot;
+    }
     void failedStart()
     {
-        pick(2, "C:\\Apps\\driver.sys"); // not executable on this host
-        f().FileBox2_DblClick();
-        QCOMPARE(m_boxes->boxes.size(), 1);
-        QVERIFY(m_boxes->boxes[0].prompt.startsWith("Cannot start C:\\Apps\\driver.sys"));
-        m_boxes->clear();
-        f().mnuRun2_Click();
-        QCOMPARE(m_boxes->boxes.size(), 1);
+        QFETCH(QString, file);
+        QFETCH(QByteArray, content);
+        QFETCH(bool, executable);
+        QFETCH(bool, seamRefuses);
+        QFETCH(QString, reason);
+        m_drives->write(file, content);
+        QFile::setPermissions(m_drives->hostPath(file),
+                              QFile::ReadOwner | QFile::WriteOwner |
+                                  (executable ? QFile::ExeOwner : QFile::Permissions()));
+        show(2, "C:\\Apps");
+        select(2, {file.mid(file.lastIndexOf('\\') + 1)});
+        m_procs->succeed = !seamRefuses;
+        for (auto run : {&Form1::FileBox2_DblClick, &Form1::mnuRun2_Click}) {
+            m_boxes->clear();
+            (f().*run)();
+            QCOMPARE(m_boxes->prompts(), QStringList{"Cannot start " + file + reason});
+        }
         m_boxes->clear();
         f().mnuExecute0_Click();
         QCOMPARE(m_boxes->prompts(), QStringList());
-        QVERIFY(m_procs->launches.isEmpty());
+        if (!seamRefuses) QVERIFY(m_procs->launches.isEmpty());
     }
 
     // --- File > Run: the first pane with a selection ---

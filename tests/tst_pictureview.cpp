@@ -13,7 +13,9 @@
 #include "platform/picture.h"
 #include "platform/printer.h"
 
+#include <QDirIterator>
 #include <QFile>
+#include <QImageReader>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -438,8 +440,17 @@ class TstPictureView : public QObject {
         QCOMPARE(v->Caption(), QString("Magnification X2"));
         QCOMPARE(v->Image1->Picture().image.size(), replaced ? QSize(30, 20) : QSize(16, 16));
         QCOMPARE(v->Image1->Height(), 480.f);
-        QCOMPARE(v->CommonDialog1.FileName,
-                 answer.isEmpty() ? QString("C:\\Pics\\old.bmp") : answer);
+        // the file name follows the picture shown, so Save As stores that
+        // picture and never the text file
+        const QString shown = replaced ? answer : QString("C:\\Pics\\old.bmp");
+        QCOMPARE(v->CommonDialog1.FileName, shown);
+        m_drives->mkdir("D:\\Out");
+        Saveas& s = Saveas::get();
+        s.Text1->setText("copy.bmp");
+        s.Text2->setText("D:\\Out");
+        s.Command1->Press();
+        QCOMPARE(m_boxes->prompts(), QStringList());
+        QCOMPARE(contents("D:\\Out\\copy.bmp"), contents(shown));
     }
 
     void print_data()
@@ -470,10 +481,10 @@ class TstPictureView : public QObject {
         const plat::PrintedPicture& p = m_printer->pages[0][0];
         QCOMPARE(p.left, 0.0);
         QCOMPARE(p.top, double(top));
-        // 40 x 30 pixels are 1058 x 794 hundredths of a millimetre, given to
-        // the page as twips
-        QCOMPARE(p.width, 1058.0 * times / divisor);
-        QCOMPARE(p.height, 794.0 * times / divisor);
+        // 40 x 30 pixels are 600 x 450 twips on the screen, and so on the
+        // page at True Size; the factor is the one the caption names
+        QCOMPARE(p.width, 600.0 * times / divisor);
+        QCOMPARE(p.height, 450.0 * times / divisor);
         QCOMPARE(p.image.size(), QSize(40, 30));
     }
 
@@ -501,11 +512,26 @@ class TstPictureView : public QObject {
         QFile pdf(m_printer->pdfPath);
         QVERIFY(pdf.open(QIODevice::ReadOnly));
         QVERIFY(pdf.read(5) == "%PDF-");
-        if (QStandardPaths::findExecutable("pdftoppm").isEmpty())
-            QSKIP("pdftoppm (poppler-utils) is not installed");
+        if (QStandardPaths::findExecutable("pdftoppm").isEmpty() ||
+            QStandardPaths::findExecutable("pdfimages").isEmpty())
+            QSKIP("pdftoppm and pdfimages (poppler-utils) are not installed");
+        // The image as placed on the page: 100 x 50 pixels drawn 75 x 37.5
+        // points large are 96 pixels to the inch both ways.
+        QProcess list;
+        list.start("pdfimages", {"-list", m_printer->pdfPath});
+        QVERIFY(list.waitForFinished(30000) && list.exitCode() == 0);
+        const QStringList rows = QString::fromUtf8(list.readAllStandardOutput()).split('\n');
+        QVERIFY2(rows.size() >= 3, qPrintable(rows.join('\n')));
+        const QStringList cols = rows[2].simplified().split(' ');
+        // page num type width height color comp bpc enc interp object ID x-ppi y-ppi ...
+        QVERIFY2(cols.size() >= 14, qPrintable(rows[2]));
+        QCOMPARE(cols[3], QString("100"));
+        QCOMPARE(cols[4], QString("50"));
+        QCOMPARE(cols[12], QString("96"));
+        QCOMPARE(cols[13], QString("96"));
         QProcess render;
-        render.start("pdftoppm",
-                     {"-r", "72", "-png", "-singlefile", m_printer->pdfPath, out.filePath("page")});
+        render.start("pdftoppm", {"-r", "144", "-png", "-singlefile", m_printer->pdfPath,
+                                  out.filePath("page")});
         QVERIFY(render.waitForFinished(30000) && render.exitCode() == 0);
         const QImage page(out.filePath("page.png"));
         QVERIFY(!page.isNull());
@@ -515,9 +541,9 @@ class TstPictureView : public QObject {
                 const QRgb c = page.pixel(x, y);
                 if (qRed(c) > 200 && qGreen(c) < 80 && qBlue(c) < 80) red |= QRect(x, y, 1, 1);
             }
-        // 2646 x 1323 twips (the picture's hundredths of a millimetre taken
-        // as twips) are 132.3 x 66.15 points
-        QVERIFY2(qAbs(red.width() - 132) <= 2 && qAbs(red.height() - 66) <= 2,
+        // 1500 x 750 twips are 75 x 37.5 points: 150 x 75 pixels at 144 dpi,
+        // in the page's top left corner (its printable area starts there)
+        QVERIFY2(qAbs(red.width() - 150) <= 2 && qAbs(red.height() - 75) <= 2,
                  qPrintable(QString("%1x%2").arg(red.width()).arg(red.height())));
     }
 
@@ -712,38 +738,59 @@ class TstPictureView : public QObject {
         QVERIFY(Saveas::IsLoaded());
     }
 
-    // The check box: the picture is written as a bitmap in the current
-    // folder and copied to C:\temp; without C:\temp (76) the user is told
-    // and the dialog closes.
+    // The check box: the picture is written as a bitmap straight into
+    // C:\temp, whatever and wherever the current folder is, and nowhere else;
+    // without C:\temp (76) the user is told and the dialog closes.
     void saveWithCheckBox_data()
     {
         QTest::addColumn<bool>("tempExists");
-        QTest::newRow("C:\\temp there") << true;
-        QTest::newRow("no C:\\temp") << false;
+        QTest::addColumn<bool>("currentWritable");
+        QTest::newRow("C:\\temp there") << true << true;
+        QTest::newRow("current folder read-only") << true << false;
+        QTest::newRow("no C:\\temp") << false << true;
     }
     void saveWithCheckBox()
     {
         QFETCH(bool, tempExists);
+        QFETCH(bool, currentWritable);
         m_drives->mkdir("C:\\Work");
         if (tempExists) m_drives->mkdir("C:\\temp");
-        QVERIFY(openViewer(writeImage("C:\\Pics\\s.jpg", 8, 6, "JPG")));
+        const QString source = writeImage("C:\\Pics\\s.jpg", 8, 6, "JPG");
+        QVERIFY(openViewer(source));
         plat::drives::setCurrentFolder("C:\\Work");
+        if (!currentWritable)
+            QFile::setPermissions(host("C:\\Work"), QFile::ReadOwner | QFile::ExeOwner);
         Saveas& s = Saveas::get();
         s.Text1->setText("cat"); // not checked on this road
         s.Text2->setText("D;nonsense");
         s.Check1->setChecked(true);
         s.Command1->Press();
-        const QImage saved(host("C:\\Work\\cat"), "BMP");
-        QCOMPARE(saved.size(), QSize(8, 6));
+        QFile::setPermissions(host("C:\\Work"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QStringList expected{host(source)};
         if (tempExists) {
             QCOMPARE(m_boxes->prompts(), QStringList());
-            QCOMPARE(contents("C:\\temp\\cat"), contents("C:\\Work\\cat"));
+            const QImage saved(host("C:\\temp\\cat"), "BMP");
+            QCOMPARE(saved.size(), QSize(8, 6));
+            expected << host("C:\\temp\\cat");
         } else {
             QCOMPARE(m_boxes->prompts(),
                      QStringList{"The picture could not be saved as C:\\temp\\cat. The folder "
                                  "does not exist."});
         }
         QVERIFY(!Saveas::IsLoaded());
+        // nothing else written: not in the current folder, not anywhere on
+        // the drives
+        QStringList files;
+        for (QChar d : {'C', 'D'}) {
+            QDirIterator it(m_drives->host(d), QDir::Files | QDir::Hidden,
+                            QDirIterator::Subdirectories);
+            while (it.hasNext())
+                files << it.next();
+        }
+        files.sort();
+        expected.sort();
+        QCOMPARE(files, expected);
     }
 
     void saveWithCheckBoxRefusesFolderInName()
@@ -760,6 +807,78 @@ class TstPictureView : public QObject {
                  QStringList{"Please type a file name only, without a folder."});
         QVERIFY(!QFile::exists(host("C:\\evil.bmp")));
         QVERIFY(Saveas::IsLoaded());
+    }
+
+    // Okay once the viewer is closed, or was never opened: nothing to
+    // save, and nothing loaded (no Open dialog, the clipboard untouched, no
+    // hidden viewer).
+    void okayWithoutViewer_data()
+    {
+        QTest::addColumn<bool>("viewerWasOpen");
+        QTest::addColumn<bool>("checkBox");
+        QTest::newRow("after Exit, folder road") << true << false;
+        QTest::newRow("after Exit, check box") << true << true;
+        QTest::newRow("no pane selected, folder road") << false << false;
+        QTest::newRow("no pane selected, check box") << false << true;
+    }
+    void okayWithoutViewer()
+    {
+        QFETCH(bool, viewerWasOpen);
+        QFETCH(bool, checkBox);
+        m_drives->mkdir("D:\\Pictures");
+        m_drives->mkdir("C:\\temp");
+        if (viewerWasOpen) {
+            RealView* v = openViewer(writeImage("C:\\Pics\\s.bmp", 8, 8));
+            QVERIFY(v);
+            v->mnuSaveAs->trigger();
+            v->mnuExit->trigger();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+        QVERIFY(!RealView::IsLoaded());
+        const int dialogs = m_dialogs->shown.size();
+        plat::clipboard::SetText("C:\\CopySource");
+        Saveas& s = Saveas::get();
+        s.Text1->setText("cat.bmp");
+        s.Text2->setText("D:\\Pictures");
+        s.Check1->setChecked(checkBox);
+        s.Command1->Press();
+        QCOMPARE(m_boxes->prompts(), QStringList{"There is no picture open to save."});
+        QCOMPARE(m_dialogs->shown.size(), dialogs);
+        QCOMPARE(plat::clipboard::GetText(), QString("C:\\CopySource"));
+        QVERIFY(!RealView::IsLoaded());
+        QVERIFY(Saveas::IsLoaded());
+        QVERIFY(!QFile::exists(host("D:\\Pictures\\cat.bmp")));
+        QVERIFY(!QFile::exists(host("C:\\temp\\cat.bmp")));
+    }
+
+    // A 48-megapixel photo (above Qt's own 128 MB limit decoded) opens at
+    // True Size; one the reader cannot take for its size is reported, not
+    // closed without a word.
+    void largePicture()
+    {
+        const QString path = "C:\\Pics\\photo.bmp";
+        m_drives->mkdir("C:\\Pics");
+        QVERIFY(testsupport::writeBitmap(host(path), 8000, 6000, qRgb(0, 0, 255)));
+        RealView* v = openViewer(path);
+        QVERIFY(v);
+        QCOMPARE(m_boxes->prompts(), QStringList());
+        QCOMPARE(v->Caption(), QString("True Size"));
+        QCOMPARE(v->Image1->Picture().image.size(), QSize(8000, 6000));
+        QCOMPARE(v->Image1->Height(), 90000.f);
+        QVERIFY(v->VScroll1->isVisibleTo(v));
+        const QRgb corner = v->Image1->Picture().image.pixel(7999, 0);
+        QVERIFY(qBlue(corner) > 200 && qRed(corner) < 60);
+        v->mnuExit->trigger();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+        // Too large for the reader: the user is told; nothing else opens.
+        const int limit = QImageReader::allocationLimit();
+        QImageReader::setAllocationLimit(64);
+        v = openViewer(path);
+        QImageReader::setAllocationLimit(limit);
+        QVERIFY(!v);
+        QVERIFY(!RealView::IsLoaded());
+        QCOMPARE(m_boxes->prompts(), QStringList{path + " is too large to show."});
     }
 
     void enterKeys()

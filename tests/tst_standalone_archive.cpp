@@ -12,6 +12,9 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QtTest>
 
 #include <memory>
@@ -142,6 +145,54 @@ QStringList rows(const plat::ListView& list)
 
 using testsupport::contents;
 
+// Writes an archive with Python's zipfile, to the named file or, for "-", to
+// its standard output (a pipe: the streaming writer with data descriptors).
+// Archives inside are stored, so their own headers stand in the data.
+const char* const kZipfileScript = R"(
+import sys, zipfile
+zip64, out = sys.argv[1] == 'zip64', sys.argv[2]
+with zipfile.ZipFile(sys.stdout.buffer if out == '-' else out, 'w') as z:
+    for name in sys.argv[3:]:
+        info = zipfile.ZipInfo(name, (2023, 12, 31, 10, 0, 0))
+        info.compress_type = zipfile.ZIP_STORED if name.endswith('.zip') else zipfile.ZIP_DEFLATED
+        with open(name, 'rb') as src, z.open(info, 'w', force_zip64=zip64) as dst:
+            dst.write(src.read())
+)";
+
+// Runs a tool in a folder and returns what it wrote to its standard output.
+QByteArray run(const QString& program, const QStringList& arguments, const QString& folder)
+{
+    const QString found = QStandardPaths::findExecutable(program);
+    if (found.isEmpty()) {
+        QTest::qFail(qPrintable(program + " is missing: scripts/deps.sh installs it"), __FILE__,
+                     __LINE__);
+        return QByteArray();
+    }
+    QProcess p;
+    p.setWorkingDirectory(folder);
+    p.start(found, arguments);
+    if (!p.waitForFinished(120000)) QTest::qFail("the tool did not finish", __FILE__, __LINE__);
+    return p.readAllStandardOutput();
+}
+
+// "name|size" for each entry that unzip -l lists.
+QStringList unzipListing(const QString& archive, const QString& folder)
+{
+    const QStringList lines = QString::fromUtf8(run("unzip", {"-l", archive}, folder)).split('\n');
+    static const QRegularExpression entry(R"(^\s*(\d+)\s+\S+\s+\S+\s+(.*)$)");
+    QStringList out;
+    int rules = 0;
+    for (const QString& line : lines) {
+        if (line.startsWith("---------")) {
+            ++rules;
+            continue;
+        }
+        const QRegularExpressionMatch m = entry.match(line);
+        if (rules == 1 && m.hasMatch()) out << m.captured(2) + '|' + m.captured(1);
+    }
+    return out;
+}
+
 } // namespace
 
 class TstStandaloneArchive : public QObject {
@@ -218,17 +269,22 @@ class TstStandaloneArchive : public QObject {
             << whole.left(secondHeader - 2) << QStringList{rowA};
 
         Entry bogus = a;
-        bogus.compressedOverride = 0xFFFFFFFFu;
+        bogus.compressedOverride = 0xFFFFFFF0u;
         bogus.uncompressedOverride = 0xFFFFFFF0u;
         QTest::newRow("sizes far past the end")
             << zip({bogus, b}) << QStringList{"a.txt|4294967280|" + date(1998, 1, 5)};
 
+        // Sizes after the data: the central directory gives them and the
+        // next header's place; without it the listing ends at that entry.
         Entry described = a;
         described.flags = 8;
         described.compressedOverride = 0;
         described.uncompressedOverride = 0;
-        QTest::newRow("sizes after the data")
-            << zip({described, b}) << QStringList{"a.txt|0|" + date(1998, 1, 5)};
+        QTest::newRow("sizes after the data") << zip({described, b}) << QStringList{rowA, rowB};
+        const QByteArray describedWhole = zip({described, b});
+        QTest::newRow("sizes after the data, no central directory")
+            << describedWhole.left(describedWhole.indexOf("PK\x01\x02"))
+            << QStringList{"a.txt|0|" + date(1998, 1, 5)};
 
         const Entry inner = E("inner.zip", zip({a, b}), 0, dosDate(1998, 1, 5));
         QTest::newRow("stored archive inside")
@@ -274,6 +330,60 @@ class TstStandaloneArchive : public QObject {
         list.AddColumnHeader("Date");
         Archiver::ListZipEntries("C:\\t.zip", list);
         QCOMPARE(rows(list), expected);
+    }
+
+    // Archives the real tools write, to a file and to a pipe, forced to
+    // zip64 or not, list what unzip -l lists.
+    void readerMatchesUnzip_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("toPipe"); // the archive is the tool's standard output
+
+        const QStringList files{"a.txt", "docs", "empty.txt", "inner.zip"};
+        const QStringList plainFiles{"a.txt", "docs/readme.txt", "empty.txt", "inner.zip"};
+        QTest::newRow("zip") << "zip" << QStringList{"-q", "-r", "out.zip"} + files << false;
+        QTest::newRow("zip, to a pipe") << "zip" << QStringList{"-q", "-r", "-"} + files << true;
+        QTest::newRow("zip stored, to a pipe: the archive inside stays data")
+            << "zip" << QStringList{"-q", "-0", "-r", "-"} + files << true;
+        QTest::newRow("zip -fz") << "zip" << QStringList{"-q", "-fz", "-r", "out.zip"} + files
+                                 << false;
+        QTest::newRow("zip -fz, to a pipe")
+            << "zip" << QStringList{"-q", "-fz", "-r", "-"} + files << true;
+        QTest::newRow("zipfile") << "python3"
+                                 << QStringList{"-c", kZipfileScript, "plain", "out.zip"} +
+                                        plainFiles
+                                 << false;
+        QTest::newRow("zipfile, streaming")
+            << "python3" << QStringList{"-c", kZipfileScript, "plain", "-"} + plainFiles << true;
+        QTest::newRow("zipfile zip64")
+            << "python3" << QStringList{"-c", kZipfileScript, "zip64", "out.zip"} + plainFiles
+            << false;
+        QTest::newRow("zipfile zip64, streaming")
+            << "python3" << QStringList{"-c", kZipfileScript, "zip64", "-"} + plainFiles << true;
+    }
+    void readerMatchesUnzip()
+    {
+        QFETCH(QString, program);
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, toPipe);
+        m_drives->write("C:\\work\\a.txt", "alpha");
+        m_drives->write("C:\\work\\docs\\readme.txt", QByteArray(3000, 'r'));
+        m_drives->write("C:\\work\\empty.txt", "");
+        const QString folder = host("C:\\work");
+        run("zip", {"-q", "-0", "inner.zip", "a.txt", "docs/readme.txt"}, folder);
+        const QByteArray out = run(program, arguments, folder);
+        if (toPipe) m_drives->write("C:\\work\\out.zip", out);
+        QVERIFY(QFileInfo(folder + "/out.zip").size() > 0);
+
+        plat::ListView list(nullptr, "list");
+        Archiver::ListZipEntries("C:\\work\\out.zip", list);
+        QStringList listed;
+        for (int i = 0; i < list.ItemCount(); ++i)
+            listed << list.Item(i)->text(0) + '|' + list.Item(i)->text(1);
+        const QStringList expected = unzipListing("out.zip", folder);
+        QVERIFY(expected.size() >= 4);
+        QCOMPARE(listed, expected);
     }
 
     void readerAppendsAndPassesFailuresOn()

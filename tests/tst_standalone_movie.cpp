@@ -16,6 +16,7 @@
 
 #include <QFile>
 #include <QPointer>
+#include <QProcessEnvironment>
 #include <QtTest>
 
 #include <memory>
@@ -36,6 +37,10 @@ struct RecordingMedia {
         bool open(const QString& hostPath) override
         {
             owner->calls.append("open " + QFileInfo(hostPath).fileName());
+            if (owner->refusals > 0) {
+                --owner->refusals;
+                return false;
+            }
             return owner->playable.contains(QFileInfo(hostPath).fileName());
         }
         QWidget* videoWidget() override { return video; }
@@ -62,6 +67,7 @@ struct RecordingMedia {
         plat::media::setPlayerFactory(nullptr);
     }
     QStringList playable;
+    int refusals = 0;     // so many next opens fail, whatever the file
     QStringList calls;    // what the player was asked
     QStringList commands; // every command string sent
     QList<int> results;
@@ -380,19 +386,21 @@ class TstStandaloneMovie : public QObject {
         QVERIFY(m_media->commands.isEmpty());
     }
 
+    // The path is quoted in the open command, so one with blanks plays too.
     void playAviPlaysVideo()
     {
-        m_drives->write("C:\\clip.avi", "movie");
+        m_drives->write("C:\\My Clips\\clip.avi", "movie");
         m_media->playable = QStringList{"clip.avi"};
-        activate(2, "C:\\", "clip.avi");
+        activate(2, "C:\\My Clips", "clip.avi");
         PlayAvi& w = PlayAvi::get();
         w.Command1->Press();
         const QString h = QString::number(w.Picture1->hWnd());
-        QCOMPARE(
-            m_media->commands,
-            (QStringList{"close video",
-                         "open C:\\clip.avi Type avivideo Alias video parent " + h + " Style child",
-                         "status video window handle", "play video "}));
+        QCOMPARE(m_media->commands,
+                 (QStringList{"close video",
+                              "open \"C:\\My Clips\\clip.avi\" Type avivideo Alias video parent " +
+                                  h + " Style child",
+                              "status video window handle", "play video "}));
+        QCOMPARE(m_media->results.at(1), 0);
         QVERIFY(w.Command1->isEnabled());
         QVERIFY(w.Command2->isVisibleTo(&w));
         QVERIFY(!w.Command3->isVisibleTo(&w));
@@ -422,22 +430,24 @@ class TstStandaloneMovie : public QObject {
 
     void playAviFallsBackToAnimation()
     {
-        // the blank splits the unquoted path: the device refuses the open,
-        // and the animation control gets the path whole
+        // the device refuses the video, and the animation control gets the
+        // path whole
         m_drives->write("D:\\My Clips\\clip.avi", "movie");
         m_media->playable = QStringList{"clip.avi"};
+        m_media->refusals = 1;
         activate(4, "D:\\My Clips", "clip.avi");
         PlayAvi& w = PlayAvi::get();
         w.Command1->Press();
         using namespace plat::mci;
-        QCOMPARE(m_media->results.at(1), int(MCIERR_UNRECOGNIZED_KEYWORD));
+        QCOMPARE(m_media->results.at(1), int(MCIERR_INVALID_FILE));
         QVERIFY(mAVICtrl::ClassReady);
         QVERIFY(mAVICtrl::AnimationWindow != 0);
         QWidget* anim = plat::win::widgetOf(mAVICtrl::AnimationWindow);
         QVERIFY(anim);
         QCOMPARE(anim->parentWidget(), w.Picture1);
         QCOMPARE(anim->size(), QSize(160, 120));
-        QCOMPARE(m_media->calls, (QStringList{"open clip.avi", "mute", "play loop", "play loop"}));
+        QCOMPARE(m_media->calls,
+                 (QStringList{"open clip.avi", "open clip.avi", "mute", "play loop", "play loop"}));
         QVERIFY(!w.Command1->isEnabled());
         QVERIFY(!w.Command2->isVisibleTo(&w));
         QVERIFY(w.Command3->isVisibleTo(&w));
@@ -500,6 +510,26 @@ class TstStandaloneMovie : public QObject {
         PlayAvi::UnloadIfLoaded();
         QCOMPARE(m_media->commands, QStringList{"close video"});
         QCOMPARE(m_media->results, QList<int>{0});
+    }
+
+    // The media backend is ours: the first real player is made on the FFmpeg
+    // backend, and the environment every started program inherits holds no
+    // QT_MEDIA_BACKEND, before or after. (The tests run without the caller's
+    // QT_MEDIA_BACKEND: see tests/CMakeLists.txt.)
+    void mediaBackendNotInherited()
+    {
+        QVERIFY(!QProcessEnvironment::systemEnvironment().contains("QT_MEDIA_BACKEND"));
+        plat::media::setPlayerFactory(nullptr);
+        {
+            const auto player = plat::media::createPlayer();
+            QVERIFY(player);
+        }
+        QVERIFY(!QProcessEnvironment::systemEnvironment().contains("QT_MEDIA_BACKEND"));
+        QFile maps("/proc/self/maps");
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        const QByteArray loaded = maps.readAll();
+        QVERIFY(loaded.contains("libffmpegmediaplugin"));
+        QVERIFY(!loaded.contains("libgstreamermediaplugin"));
     }
 
     void copyToTempAvi()

@@ -207,9 +207,28 @@ class TstTextView : public QObject {
         main().Text7->setText("3");
         main().mnuHtm_0->trigger();
         QCOMPARE(Textpad::get().DocumentPath(), QString("C:\\Notes\\notes.txt"));
-        // the editor showed no HTML menu, so the viewer previews beside the document
-        QCOMPARE(browserCalls(), QStringList{plat::kBrowserCommand + "C:\\Notes\\temp.html"});
+        // the viewer opens the first pane with a selection, never a preview nobody asked for
+        QCOMPARE(browserCalls(), QStringList{plat::kBrowserCommand + "C:\\Web\\index.htm"});
+        QVERIFY(!Textpad::get().HtmlMenuVisible());
+    }
+
+    // View Text of a text file first leaves the editor without its HTML
+    // menu; View Html of a page then still opens the page.
+    void viewHtmlAfterViewTextReachesThePage()
+    {
+        m_drives->write("C:\\Site\\notes.txt", "plain");
+        m_drives->write("C:\\Site\\page.htm", "<p>page</p>");
+        pick(2, "C:\\Site", "notes.txt");
+        main().mnuOpenTextFile->trigger();
+        QVERIFY(!Textpad::get().HtmlMenuVisible());
+        pick(2, "C:\\Site", "page.htm");
+        main().mnuHtm_0->trigger();
+        QCOMPARE(Textpad::get().txtNote->Text(), QString("<p>page</p>"));
         QVERIFY(Textpad::get().HtmlMenuVisible());
+        QCOMPARE(browserCalls(), QStringList{plat::kBrowserCommand + "C:\\Site\\page.htm"});
+        QCOMPARE(m_processes->launches[0].arguments,
+                 QStringList{m_drives->hostPath("C:\\Site\\page.htm")});
+        QVERIFY(m_boxes->boxes.isEmpty());
     }
 
     void viewHtmlNeedsAnHtmlNameSomewhere()
@@ -247,8 +266,12 @@ class TstTextView : public QObject {
         QVERIFY(preview.open(QIODevice::ReadOnly));
         QCOMPARE(preview.readAll(), QByteArray("<h1>site</h1><p>more</p>\r\n"));
 
-        // the pop-up item of pane 4 acts on the active pane, pane 2
+        // the pop-up item of pane 4 acts on the active pane, pane 2; the
+        // edits are asked about before the page is loaded again
+        m_boxes->answers << plat::vbNo;
         main().menuItem("mnuViewHtml4")->trigger();
+        QCOMPARE(m_boxes->prompts(), QStringList{"Save changes to D:\\SITE\\INDEX.HTML?"});
+        QCOMPARE(pad.txtNote->Text(), QString("<h1>site</h1>"));
         QCOMPARE(browserCalls().last(), plat::kBrowserCommand + "D:\\Site\\index.html");
         QCOMPARE(browserCalls().size(), 3);
     }

@@ -41,9 +41,8 @@ QString stored(const QString& key, const QString& name)
 
 void flush()
 {
-    // Windows unloaded while events ran inside a handler are deleted a
-    // moment after every such stretch has ended.
-    QTest::qWait(30);
+    // Windows unloaded while events ran inside a handler are queued for
+    // deletion as soon as every such stretch has ended.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
@@ -318,8 +317,10 @@ class TstWeblinks : public QObject {
         QVERIFY(!WeatherSeek::IsLoaded());
     }
 
-    // Search text goes into the engine's address as typed, at every place;
-    // the browser gets the whole address as one argument, whatever it holds.
+    // Search text goes into the engine's address percent-encoded (UTF-8) at
+    // every place, query keys included, so the engine gets what was typed;
+    // the rest of the address stays as it is, and the browser gets the whole
+    // address as one argument.
     void engines_data()
     {
         QTest::addColumn<QString>("item");
@@ -332,37 +333,54 @@ class TstWeblinks : public QObject {
             << "red fox"
             << "Search Google"
             << "       Search Google For Infomation On:"
-            << "http://www.google.com/custom?q=red fox&sa=Search&cof=" + kLookAndFeel;
-        QTest::newRow("All The Web: twice; label word differs")
+            << "http://www.google.com/custom?q=red%20fox&sa=Search&cof=" + kLookAndFeel;
+        QTest::newRow("Google: C# keeps the look-and-feel value")
+            << "mnuGoogle"
+            << "C#"
+            << "Search Google"
+            << "       Search Google For Infomation On:"
+            << "http://www.google.com/custom?q=C%23&sa=Search&cof=" + kLookAndFeel;
+        QTest::newRow("All The Web: AT&T twice, as a key too; label word differs")
             << "mnuAllTheWeb"
-            << "x"
+            << "AT&T"
             << "Search All The Web"
             << "       Search AllTheWeb For Infomation On:"
-            << "http://www.alltheweb.com/search?x=web&cs=utf-8&q=x&_sb_lang=en";
-        QTest::newRow("Ixquick: three times")
+            << "http://www.alltheweb.com/search?AT%26T=web&cs=utf-8&q=AT%26T&_sb_lang=en";
+        QTest::newRow("Ixquick: C++ three times")
             << "mnuIxquick"
-            << "q"
+            << "C++"
             << "Search Ixquick"
             << "       Search Ixquick For Infomation On:"
-            << "http://www.ixquick.com/do/metasearch.pl?q=webq=web&cmd=process_search"
-               "&language=english&query=q&orl=&search.x=25&search.y=11";
-        QTest::newRow("Yahoo: quotes, ; and & stay in the one argument")
-            << "mnuYahoo"
-            << "a \"b\" ;rm -rf x & echo $HOME #%?é"
+            << "http://www.ixquick.com/do/metasearch.pl?C%2B%2B=webC%2B%2B=web&cmd=process_search"
+               "&language=english&query=C%2B%2B&orl=&search.x=25&search.y=11";
+        QTest::newRow("Yahoo: letters outside ASCII as UTF-8")
+            << "mnuYahoo" << QString::fromUtf8("naïve 東京") << "Search Yahoo"
+            << "       Search Yahoo For Infomation On:"
+            << "http://search.yahoo.com/bin/search?p=na%C3%AFve%20%E6%9D%B1%E4%BA%AC";
+        QTest::newRow("Yahoo: quotes, ; & $ # % ? are text")
+            << "mnuYahoo" << QString::fromUtf8("a \"b\" ;rm -rf x & echo $HOME #%?é")
             << "Search Yahoo"
             << "       Search Yahoo For Infomation On:"
-            << "http://search.yahoo.com/bin/search?p=a \"b\" ;rm -rf x & echo $HOME #%?é";
-        QTest::newRow("only blanks pass") << "mnuAskJeeves"
-                                          << "   "
-                                          << "Search Ask Jeeves"
-                                          << "       Search Ask Jeeves For Infomation On:"
-                                          << "http://www.askjeeves.com/main/askjeeves.asp?ask=   ";
+            << "http://search.yahoo.com/bin/search?p=a%20%22b%22%20%3Brm%20-rf%20x%20%26%20echo"
+               "%20%24HOME%20%23%25%3F%C3%A9";
+        QTest::newRow("a leading - stays inside the query")
+            << "mnuAskJeeves"
+            << "-rf"
+            << "Search Ask Jeeves"
+            << "       Search Ask Jeeves For Infomation On:"
+            << "http://www.askjeeves.com/main/askjeeves.asp?ask=-rf";
+        QTest::newRow("only blanks pass")
+            << "mnuAskJeeves"
+            << "   "
+            << "Search Ask Jeeves"
+            << "       Search Ask Jeeves For Infomation On:"
+            << "http://www.askjeeves.com/main/askjeeves.asp?ask=%20%20%20";
         QTest::newRow("marker-like text is not expanded")
             << "mnuDmoz"
             << "{TEXT}"
             << "Search Dmoz"
             << "       Search Dmoz For Infomation On:"
-            << "http://search.dmoz.org/cgi-bin/search?search={TEXT}";
+            << "http://search.dmoz.org/cgi-bin/search?search=%7BTEXT%7D";
         QTest::newRow("CNET on the portal's host") << "mnuCnet"
                                                    << "t"
                                                    << "Search CNET"
@@ -570,8 +588,8 @@ class TstWeblinks : public QObject {
         QCOMPARE(dialogLoaded(), road == "search"); // the search launcher has no unload handler
     }
 
-    // A slot's request is found by the caption of a slot that holds a link;
-    // the lower slot wins; a name like a fixed site does not clash with it.
+    // A slot's request opens that slot's link; a name like a fixed site does
+    // not clash with it.
     void slotRequests_data()
     {
         QTest::addColumn<QString>("family");
@@ -581,9 +599,6 @@ class TstWeblinks : public QObject {
         QTest::newRow("auction named Ebay opens its own address")
             << "mnuAuc" << QStringList{"2=Ebay=http://my.example/ebay"} << 2
             << "http://my.example/ebay";
-        QTest::newRow("auction: two of one name, the lower slot wins")
-            << "mnuAuc" << QStringList{"4=Shop=http://four.example", "7=Shop=http://seven.example"}
-            << 7 << "http://four.example";
         QTest::newRow("auction named Auc3 in slot 5, slot 3 free: its own address")
             << "mnuAuc" << QStringList{"5=Auc3=http://five.example"} << 5 << "http://five.example";
         QTest::newRow("favourite named Fav7 in slot 12, slot 7 free: its own address")
@@ -620,6 +635,80 @@ class TstWeblinks : public QObject {
         QCOMPARE(processes.launches[0].commandLine, plat::kBrowserCommand + address);
         QCOMPARE(processes.launches[0].windowStyle, int(plat::vbMaximizedFocus));
         QVERIFY(!ASeek::IsLoaded() && !FavSeek::IsLoaded());
+    }
+
+    // Two links of one name: each item opens its own address, in every
+    // family; a request no item wrote still finds the lower slot.
+    void sameNameLinks_data()
+    {
+        QTest::addColumn<QString>("family");
+        QTest::newRow("auctions") << "mnuAuc";
+        QTest::newRow("favourites") << "mnuFav";
+        QTest::newRow("engines") << "mnuYes";
+    }
+    void sameNameLinks()
+    {
+        QFETCH(QString, family);
+        putLink(family, 4, "Shop", "http://four.example");
+        putLink(family, 7, "Shop", "http://seven.example");
+        testsupport::RecordingProcesses processes;
+        auto okay = [&] {
+            if (family == "mnuAuc")
+                ASeek::get().Command1->click();
+            else if (family == "mnuFav")
+                FavSeek::get().Command1->click();
+            else
+                ISeek::get().Command1->click();
+            flush();
+        };
+        for (int n : {7, 4}) {
+            slot(family, n)->trigger();
+            okay();
+        }
+        // a request written by hand into fresh dialogs: no item chose a slot
+        unloadWebWindows();
+        ASeek::get().setCaption("Search Shop Website");
+        FavSeek::get().setCaption("Visit Shop Website");
+        ISeek::get().setCaption("Quorbix Shop Search");
+        ISeek::get().Text1->setText("x");
+        okay();
+        QStringList opened;
+        for (const plat::ProcessLaunch& l : processes.launches)
+            opened << l.arguments.join(' ');
+        QCOMPARE(opened, (QStringList{"http://seven.example", "http://four.example",
+                                      "http://four.example"}));
+    }
+
+    // Labels lie beneath buttons and fields, as on Windows: where a label
+    // overlaps a control the control is on top, and a click there reaches it.
+    void labelsBeneathControls_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("control");
+        QTest::newRow("auction dialog's Cancel") << "ASeek"
+                                                 << "Command2";
+        QTest::newRow("remove dialog's field") << "DeLink"
+                                               << "Text1";
+    }
+    void labelsBeneathControls()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, control);
+        ctl::VbForm* w = window == "ASeek" ? static_cast<ctl::VbForm*>(&ASeek::get())
+                                           : static_cast<ctl::VbForm*>(&DeLink::get());
+        w->Show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        auto* label = w->client()->findChild<QWidget*>("Label1");
+        auto* c = w->client()->findChild<QWidget*>(control);
+        const QRect overlap = label->geometry() & c->geometry();
+        QVERIFY(!overlap.isEmpty());
+        QCOMPARE(w->client()->childAt(overlap.center()), c);
+
+        // a real click, hit-tested by the window, at the overlap's centre
+        QTest::mouseClick(w->windowHandle(), Qt::LeftButton, {},
+                          w->client()->mapTo(w, overlap.center()));
+        flush();
+        if (window == "ASeek") QVERIFY(!ASeek::IsLoaded()); // Cancel was pressed
     }
 
     // A link removed while its dialog is open is gone: nothing starts.

@@ -1,14 +1,38 @@
 #include "controls/controls.h"
 
+#include "controls/imagecontrol.h"
+
 #include "platform/app.h"
 #include "platform/colors.h"
+#include "platform/drives.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyledItemDelegate>
 
 namespace ctl {
+
+namespace {
+// Entries keep their exact text; only what is painted shows the stand-ins
+// of bytes that are not UTF-8 in their escaped form.
+class NameDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QString displayText(const QVariant& value, const QLocale& locale) const override
+    {
+        if (value.userType() == QMetaType::QString)
+            return plat::drives::displayName(value.toString());
+        return QStyledItemDelegate::displayText(value, locale);
+    }
+};
+} // namespace
+
+void showNamesAsOnScreen(QAbstractItemView* view)
+{
+    view->setItemDelegate(new NameDelegate(view));
+}
 
 void Move(QWidget* w, double left, double top, double width, double height)
 {
@@ -102,9 +126,40 @@ MultiLineTextBox::MultiLineTextBox(QWidget* parent, const char* name) : QPlainTe
     setObjectName(QString::fromLatin1(name));
 }
 
+namespace {
+// Drawn on the container's surface rather than being a window of its own.
+bool isDrawnOnSurface(const QWidget* w)
+{
+    return qobject_cast<const QLabel*>(w) || qobject_cast<const Image*>(w);
+}
+} // namespace
+
+void keepBeneathWindowedControls(QWidget* w)
+{
+    QWidget* parent = w->parentWidget();
+    if (!parent) return;
+    // A container's children run from the bottom of its stack to the top.
+    const QObjectList& stack = parent->children();
+    const qsizetype own = stack.indexOf(w);
+    for (qsizetype i = 0; i < own; ++i) {
+        auto* sibling = qobject_cast<QWidget*>(stack.at(i));
+        if (!sibling || sibling->isWindow() || isDrawnOnSurface(sibling)) continue;
+        w->stackUnder(sibling); // the lowest windowed control lies above it now
+        return;
+    }
+}
+
 Label::Label(QWidget* parent, const char* name, const QString& caption) : QLabel(caption, parent)
 {
     setObjectName(QString::fromLatin1(name));
+    keepBeneathWindowedControls(this);
+}
+
+bool Label::event(QEvent* e)
+{
+    if (e->type() == QEvent::Show || e->type() == QEvent::ParentChange)
+        keepBeneathWindowedControls(this);
+    return QLabel::event(e);
 }
 
 CommandButton::CommandButton(QWidget* parent, const char* name, const QString& caption)
@@ -131,6 +186,7 @@ ListBox::ListBox(QWidget* parent, const char* name, MultiSelectMode mode) : QLis
         break;
     }
     setUniformItemSizes(true);
+    showNamesAsOnScreen(this);
 }
 
 QString ListBox::List(int i) const

@@ -22,6 +22,11 @@ struct TwipsRect {
 };
 TwipsRect twips(const QWidget* w);
 
+// Paints the entries of a list of names in the screen's form of a name
+// (drives::displayName): a byte that is not UTF-8 shows as "\xE9". The
+// entries' text stays exact. Every list box does this.
+void showNamesAsOnScreen(QAbstractItemView* view);
+
 // The original's fonts by name; "MS Sans Serif" is the desktop's sans serif.
 QFont vbFont(const QString& face, double points, bool bold = false);
 
@@ -45,12 +50,23 @@ class MultiLineTextBox : public QPlainTextEdit {
     void setText(const QString& t) { setPlainText(t); }
 };
 
+// Labels and images are drawn on their container's surface, as Windows
+// draws them: beneath every windowed control (buttons, fields, lists, scroll
+// bars) of the same container, whatever the order of creation, so a label
+// that overlaps a button never covers it or takes its clicks. Labels and
+// images keep their order among themselves. Both controls call this when
+// they are made, shown or moved to another container.
+void keepBeneathWindowedControls(QWidget* w);
+
 class Label : public QLabel {
     Q_OBJECT
   public:
     explicit Label(QWidget* parent, const char* name, const QString& caption = QString());
     QString Caption() const { return text(); }
     void setCaption(const QString& c) { setText(c); }
+
+  protected:
+    bool event(QEvent* e) override;
 };
 
 class CommandButton : public QPushButton {

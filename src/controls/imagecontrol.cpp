@@ -1,5 +1,6 @@
 #include "controls/imagecontrol.h"
 
+#include "controls/controls.h"
 #include "platform/app.h"
 
 #include <QPainter>
@@ -23,6 +24,14 @@ Image::Image(QWidget* parent, const char* name) : QWidget(parent)
 {
     setObjectName(QString::fromLatin1(name));
     setAttribute(Qt::WA_TransparentForMouseEvents, false);
+    keepBeneathWindowedControls(this);
+}
+
+bool Image::event(QEvent* e)
+{
+    if (e->type() == QEvent::Show || e->type() == QEvent::ParentChange)
+        keepBeneathWindowedControls(this);
+    return QWidget::event(e);
 }
 
 void Image::setPicture(const plat::Picture& picture)

@@ -27,6 +27,7 @@ class Image : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* e) override; // stays beneath the windowed controls
 
   private:
     void place();

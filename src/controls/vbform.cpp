@@ -13,7 +13,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTextEdit>
-#include <QTimer>
 
 namespace ctl {
 
@@ -85,12 +84,11 @@ QList<QPointer<VbForm>>& graveyard()
     return forms;
 }
 
+// Runs when the outermost stretch ends: the handler that let events run is
+// back in control, called from the main loop, so a deferred delete now
+// happens only once that handler has returned there.
 void sweepGraveyard()
 {
-    if (plat::EventNesting::depth() > 0) {
-        QTimer::singleShot(20, qApp, sweepGraveyard);
-        return;
-    }
     const QList<QPointer<VbForm>> forms = std::exchange(graveyard(), {});
     for (const QPointer<VbForm>& f : forms)
         if (f) f->deleteLater();
@@ -105,7 +103,7 @@ void VbForm::deleteWhenSafe(VbForm* form)
         form->deleteLater();
         return;
     }
-    if (graveyard().isEmpty()) QTimer::singleShot(0, qApp, sweepGraveyard);
+    plat::EventNesting::setOutermostEndHook(sweepGraveyard);
     graveyard().append(form);
 }
 

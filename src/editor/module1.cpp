@@ -35,7 +35,7 @@ void PasteText()
 void NewDocument()
 {
     Textpad& pad = Textpad::get();
-    if (TextChanged && !pad.Createfile()) return; // the save failed: the text stays
+    if (TextChanged && !pad.Createfile()) return; // not saved: the text stays
     pad.txtNote->setText(QString());
     pad.setDocument(QStringLiteral("New"), QString(), Module2::Encoding::Utf8);
     TextChanged = false;
@@ -44,15 +44,9 @@ void NewDocument()
 bool SaveDocument()
 {
     Textpad& pad = Textpad::get();
-    if (pad.NeedsName()) {
-        try {
-            pad.CMDialog1.ShowSave();
-        } catch (const plat::FileError&) {
-            return true; // cancelled: nothing was tried
-        }
-        return Module2::SaveTextFile(pad.CMDialog1.FileName);
-    }
-    return Module2::SaveTextFile(pad.DocumentPath());
+    if (!pad.NeedsName()) return Module2::SaveTextFile(pad.DocumentPath());
+    if (pad.ChooseFile(true) != Textpad::Choice::Chosen) return false;
+    return Module2::SaveTextFile(pad.CMDialog1.FileName);
 }
 
 void FindInText()

@@ -21,8 +21,8 @@ void CutSelection();
 void PasteText();
 
 void NewDocument();
-// Saves the document: returns false when a save was tried and failed, so a
-// caller about to drop the text stops instead.
+// Saves the document: false when the text is not in a file (the Save dialog
+// was cancelled, or the save failed), so a caller about to drop it stops.
 bool SaveDocument();
 
 void FindInText();

@@ -57,6 +57,20 @@ bool encode1252(const QString& text, QByteArray* out)
     return true;
 }
 
+bool readWhole(const QString& path, QByteArray* bytes, QString* reason)
+{
+    plat::setHourglass(true);
+    try {
+        *bytes = plat::fs::readFile(path);
+    } catch (const plat::FileError& e) {
+        plat::setHourglass(false);
+        if (reason) *reason = errorDescription(e.number(), e.detail());
+        return false;
+    }
+    plat::setHourglass(false);
+    return true;
+}
+
 // Writes the editor's text and CR LF; shows the failure. The encoding the
 // file was written in comes back in *used.
 bool writeEditorText(const QString& path, Encoding* used)
@@ -132,15 +146,21 @@ QString errorDescription(int number, const QString& detail)
 
 bool LoadTextFile(const QString& path, QString* reason)
 {
-    plat::setHourglass(true);
+    // The file is read before the question, so that a file that cannot be
+    // read costs no question.
     QByteArray bytes;
-    try {
-        bytes = plat::fs::readFile(path);
-    } catch (const plat::FileError& e) {
-        plat::setHourglass(false);
-        if (reason) *reason = errorDescription(e.number(), e.detail());
-        return false;
+    if (!readWhole(path, &bytes, reason)) return false;
+    if (Textpad::IsLoaded() && Module1::TextChanged) {
+        const Textpad::SaveOutcome outcome = Textpad::get().AskToSave(true);
+        if (outcome == Textpad::SaveOutcome::Kept) {
+            if (reason) reason->clear();
+            return false;
+        }
+        // The save may have written this very file.
+        if (outcome == Textpad::SaveOutcome::Saved && !readWhole(path, &bytes, reason))
+            return false;
     }
+    plat::setHourglass(true);
     Encoding enc = Encoding::Utf8;
     const QString text = decodeText(bytes, &enc);
     bytes = QByteArray();
@@ -168,9 +188,12 @@ bool SaveTempHtml(const QString& path)
     return writeEditorText(path, &used);
 }
 
-void ReportLoadFailure(const QString& path, const QString& reason)
+bool LoadAndReport(const QString& path)
 {
-    plat::MsgBox("Cannot open " + path + ": " + reason, plat::vbExclamation);
+    QString reason;
+    if (LoadTextFile(path, &reason)) return true;
+    if (!reason.isEmpty()) plat::MsgBox("Cannot open " + path + ": " + reason, plat::vbExclamation);
+    return false;
 }
 
 } // namespace Module2

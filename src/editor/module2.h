@@ -12,9 +12,16 @@ enum class Encoding { Utf8, Windows1252 };
 
 // Puts a file into the editor (loading the editor when it is not loaded):
 // the caption shows the path in capitals, the editor keeps the path as
-// given. A file that cannot be read leaves the editor as it was; the result
-// says so, with the reason in *reason.
+// given. Edits not yet saved are never replaced unasked: the editor's save
+// question comes first, and when the user keeps them (Cancel, or a save
+// that did not happen) the load ends. A file that cannot be read leaves the
+// editor as it was. False when the file did not become the document, with
+// the reason in *reason, left empty when the user kept the edits.
 bool LoadTextFile(const QString& path, QString* reason = nullptr);
+// The loader as the program's commands use it: a file that cannot be read
+// is told to the user; a load the user called off ends without a word.
+// True when the file is now the document.
+bool LoadAndReport(const QString& path);
 
 // Writes the editor's text and a CR LF, atomically: a failure keeps the old
 // file, shows the platform's text for it and keeps the document changed.
@@ -22,9 +29,6 @@ bool LoadTextFile(const QString& path, QString* reason = nullptr);
 bool SaveTextFile(const QString& path);
 // The same for the HTML preview; the change flag is never touched.
 bool SaveTempHtml(const QString& path);
-
-// Tells the user that a file could not be opened.
-void ReportLoadFailure(const QString& path, const QString& reason);
 
 // The conversions, for the loader, the writers and their tests.
 QString decodeText(const QByteArray& bytes, Encoding* encoding);

@@ -269,18 +269,8 @@ void Textpad::Form_Load()
 
 bool Textpad::Form_QueryUnload()
 {
-    if (!Module1::TextChanged) return false;
-    const int answer = plat::MsgBox("Save changes to " + Caption() + "?", plat::vbYesNo,
-                                    QStringLiteral("Save Changes"));
-    if (answer != plat::vbYes) return false;
-    if (!NeedsName())
-        return !Module2::SaveTextFile(m_path); // a failed save keeps the window and its text
-    try {
-        CMDialog1.ShowSave();
-    } catch (const plat::FileError&) {
-        return false; // cancelled: nothing is saved, the window closes
-    }
-    return !Module2::SaveTextFile(CMDialog1.FileName);
+    // A cancelled Save dialog or a failed save keeps the window and its text.
+    return Module1::TextChanged && AskToSave(false) == SaveOutcome::Kept;
 }
 
 // --- File ---
@@ -294,30 +284,51 @@ void Textpad::mnuFileSave_Click()
     Module1::SaveDocument();
 }
 
+Textpad::SaveOutcome Textpad::AskToSave(bool offerCancel)
+{
+    const int answer = plat::MsgBox("Save changes to " + Caption() + "?",
+                                    offerCancel ? plat::vbYesNoCancel : plat::vbYesNo,
+                                    QStringLiteral("Save Changes"));
+    if (answer == plat::vbYes)
+        return Module1::SaveDocument() ? SaveOutcome::Saved : SaveOutcome::Kept;
+    if (answer != plat::vbNo) return SaveOutcome::Kept;
+    Module1::TextChanged = false;
+    return SaveOutcome::Dropped;
+}
+
+Textpad::Choice Textpad::ChooseFile(bool save)
+{
+    try {
+        if (save)
+            CMDialog1.ShowSave();
+        else
+            CMDialog1.ShowOpen();
+        return Choice::Chosen;
+    } catch (const plat::FileError& e) {
+        if (e.number() != plat::ErrDeviceUnavailable) return Choice::Cancelled;
+        plat::MsgBox(
+            "The folder " + e.detail() + " is not on one of the program's drives, so " +
+                (save ? "the file cannot be saved there." : "no file can be opened from it."),
+            plat::vbExclamation);
+        return Choice::Refused;
+    }
+}
+
 bool Textpad::Createfile()
 {
-    const int answer = plat::MsgBox("Save changes to " + Caption() + "?", plat::vbYesNo,
-                                    QStringLiteral("Save Changes"));
-    if (answer == plat::vbYes) return Module1::SaveDocument();
-    Module1::TextChanged = false;
-    return true;
+    return AskToSave(false) != SaveOutcome::Kept;
 }
 
 void Textpad::mnuFileSaveAs_Click()
 {
-    try {
-        CMDialog1.ShowSave();
-    } catch (const plat::FileError&) {
-        return;
-    }
+    if (ChooseFile(true) != Choice::Chosen) return;
     const QString name = CMDialog1.FileName;
-    const bool wasNew = NeedsName();
-    if (Module2::SaveTextFile(name) && wasNew) setDocument(name, name, m_encoding);
+    // The file just written is the document from now on; the old one stays as it was.
+    if (Module2::SaveTextFile(name)) setDocument(name, name, m_encoding);
 }
 
 void Textpad::FileOpenProc()
 {
-    QString reason;
     if (Caption() != QLatin1String("New")) {
         if (Module1::TextChanged && !Createfile()) return;
         CMDialog1.Flags = 0x201100;
@@ -325,25 +336,15 @@ void Textpad::FileOpenProc()
             QStringLiteral("Html Files(*.HTM;*.Html)|*.HTM;*.Html|Text Files (*.Txt)|*.Txt|") +
             QStringLiteral("All Files (*.*)|*.*");
         CMDialog1.FilterIndex = 1;
-        try {
-            CMDialog1.ShowOpen();
-        } catch (const plat::FileError&) {
-            return;
-        }
-        CheckOpenHtml();
-        const QString path = CMDialog1.FileName;
-        if (!Module2::LoadTextFile(path, &reason)) Module2::ReportLoadFailure(path, reason);
+        if (ChooseFile(false) != Choice::Chosen) return;
+        if (Module2::LoadAndReport(CMDialog1.FileName)) CheckOpenHtml();
         return;
     }
     CMDialog1.FileName.clear();
     if (Module1::TextChanged) {
-        bool chosen = true;
-        try {
-            CMDialog1.ShowSave();
-        } catch (const plat::FileError&) {
-            chosen = false;
-        }
-        if (chosen) {
+        const Choice choice = ChooseFile(true);
+        if (choice == Choice::Refused) return; // told so: the text stays
+        if (choice == Choice::Chosen) {
             const QString name = CMDialog1.FileName;
             if (!Module2::SaveTextFile(name))
                 return; // the text was not saved: it stays, and nothing replaces it
@@ -351,17 +352,10 @@ void Textpad::FileOpenProc()
             Module1::TextChanged = false;
         }
     }
-    try {
-        CMDialog1.ShowOpen();
-    } catch (const plat::FileError&) {
-        return;
-    }
-    CheckOpenHtml();
+    if (ChooseFile(false) != Choice::Chosen) return;
     const QString path = CMDialog1.FileName;
-    if (!Module2::LoadTextFile(path, &reason)) {
-        Module2::ReportLoadFailure(path, reason);
-        return;
-    }
+    if (!Module2::LoadAndReport(path)) return;
+    CheckOpenHtml();
     setCaption(path);
 }
 
@@ -465,7 +459,12 @@ void Textpad::CheckPaneHtml()
 
 void Textpad::CheckOpenHtml()
 {
-    if (suffixes::HasHtmlEnding(CMDialog1.FileName)) {
+    CheckHtml(CMDialog1.FileName);
+}
+
+void Textpad::CheckHtml(const QString& path)
+{
+    if (suffixes::HasHtmlEnding(path)) {
         setHtmlMenuVisible(true);
         repaint();
     }
@@ -474,20 +473,23 @@ void Textpad::CheckOpenHtml()
 void Textpad::mnuHtmledit1_Click()
 {
     if (!suffixes::HasHtmlEnding(Caption())) return;
+    // The viewer is asked for the preview outright: the menu stays, and a
+    // viewer shown by anything else opens the page itself.
+    m_previewAsked = true;
     try {
         Module2::SaveTempHtml(PreviewPath());
-        setHtmlMenuVisible(false);
         Web1::get().Show();
     } catch (...) {
     }
+    m_previewAsked = false;
 }
 
 void Textpad::mnuView_Click()
 {
-    const QString path = m_path.isEmpty() ? Caption() : m_path;
+    if (NeedsName()) return; // no file of its own: there is no page to show
     // The object is made as the browser expects it, and released unasked.
     auto browser = weblinks::OpenBrowserObject();
-    weblinks::StartBrowser(path, plat::vbNormalFocus);
+    weblinks::StartBrowser(m_path, plat::vbNormalFocus);
 }
 
 // --- toolbar ---

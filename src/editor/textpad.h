@@ -52,12 +52,30 @@ class Textpad : public ctl::Form<Textpad> {
     // The HTML mode flag: the HTML menu's visibility.
     bool HtmlMenuVisible() const;
     void setHtmlMenuVisible(bool on);
+    // Shows the HTML menu for a document with an HTML ending, as File > Open
+    // and View Html do; never hides it.
+    void CheckHtml(const QString& path);
+    // True while Show Changes has the HTML viewer open: the viewer then
+    // opens the preview file, at every other time the page itself.
+    bool PreviewAsked() const { return m_previewAsked; }
+
+    // --- the edits and their file ---
+    enum class SaveOutcome { Saved, Dropped, Kept };
+    // The save question, "Save changes to <caption>?": Yes saves (asking for
+    // a name when the document has none), No lets the edits go, and Cancel,
+    // offered when asked for, keeps them. The edits are also kept when the
+    // Save dialog is cancelled or the save fails: the caller then stops.
+    SaveOutcome AskToSave(bool offerCancel);
+    enum class Choice { Chosen, Cancelled, Refused };
+    // The Open or the Save dialog of CMDialog1. A file on none of the
+    // program's drives is refused with a message, not taken for a cancel.
+    Choice ChooseFile(bool save);
 
     // --- public operations ---
     void mnuFileNew_Click();
     void mnuFileSave_Click();
-    // The save prompt; false when the user asked to save and the save failed,
-    // so the caller keeps the text.
+    // The save prompt; false when the text must stay: a cancelled Save
+    // dialog or a failed save.
     bool Createfile();
     void FileOpenProc();
 
@@ -106,4 +124,5 @@ class Textpad : public ctl::Form<Textpad> {
 
     QString m_path;
     Module2::Encoding m_encoding = Module2::Encoding::Utf8;
+    bool m_previewAsked = false;
 };

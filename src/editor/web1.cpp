@@ -28,9 +28,8 @@ void Web1::Form_Load()
     Hide();
     auto browser = weblinks::OpenBrowserObject();
     Textpad& pad = Textpad::get();
-    if (!pad.HtmlMenuVisible()) {
+    if (pad.PreviewAsked()) {
         weblinks::StartBrowser(pad.PreviewPath(), plat::vbNormalFocus);
-        pad.setHtmlMenuVisible(true);
         weblinks::CloseBrowserObject(browser.get());
         Unload();
         return;

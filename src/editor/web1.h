@@ -1,9 +1,8 @@
 #pragma once
-// The HTML viewer: a window that does its whole work while it loads. With
-// the editor's HTML menu hidden (after Show Changes) it opens the preview
-// file in the browser and shows the menu again; otherwise it opens the file
-// of the first pane with a selection. It unloads itself, unless the browser
-// reports busy, when it stays as an empty screen-sized window.
+// The HTML viewer: a window that does its whole work while it loads. Shown
+// by the editor's Show Changes it opens the preview file in the browser;
+// otherwise it opens the file of the first pane with a selection. It unloads itself, unless the
+// browser reports busy, when it stays as an empty screen-sized window.
 #include "controls/vbform.h"
 
 class Web1 : public ctl::Form<Web1> {

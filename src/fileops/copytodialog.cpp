@@ -8,8 +8,6 @@
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
 
-#include <QFileInfo>
-
 namespace fileops {
 
 namespace {
@@ -23,8 +21,7 @@ bool sameFile(const QString& a, const QString& b)
 {
     try {
         if (plat::drives::normalize(a) == plat::drives::normalize(b)) return true;
-        const QString ca = QFileInfo(plat::drives::toHost(a)).canonicalFilePath();
-        return !ca.isEmpty() && ca == QFileInfo(plat::drives::toHost(b)).canonicalFilePath();
+        return plat::fs::sameFile(a, b);
     } catch (const plat::FileError&) {
         return false;
     }

@@ -362,10 +362,6 @@ void Dig::mnuView_Click()
     const QString entry = List1->Text();
     Text1->setText(entry.right(3));
     if (!suffixes::EndsInAny(entry, ViewSuffixes())) return;
-    QString reason;
-    if (!Module2::LoadTextFile(entry, &reason)) {
-        Module2::ReportLoadFailure(entry, reason);
-        return;
-    }
+    if (!Module2::LoadAndReport(entry)) return;
     Textpad::get().Show();
 }

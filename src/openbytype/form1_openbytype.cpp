@@ -19,6 +19,22 @@ bool endsWithHtmlSuffix(const QString& name)
     return !MatchingForm(name, forms).isEmpty();
 }
 
+// The entry a request acts on: the one selected entry (which is the current
+// entry whenever that is selected); -1 when none or several are selected.
+// The focus frame alone never names a file: after Ctrl-clicking an entry
+// off again it still sits there, on a file the user deselected.
+int EntryToOpen(const ctl::FileListBox& list, int* selectedCount = nullptr)
+{
+    int selected = 0, only = -1;
+    for (int i = 0; i < list.ListCount(); ++i)
+        if (list.Selected(i)) {
+            ++selected;
+            only = i;
+        }
+    if (selectedCount) *selectedCount = selected;
+    return selected == 1 ? only : -1;
+}
+
 // The dispatch of one pane. A program or player that cannot be started
 // leaves it with the start's FileError; the callers decide what the user
 // sees.
@@ -26,8 +42,7 @@ void Dispatch(Form1& f, int n)
 {
     DriveView& p = f.Pane(n);
     int selected = 0;
-    for (int i = 0; i < p.file->ListCount(); ++i)
-        if (p.file->Selected(i)) ++selected;
+    const int row = EntryToOpen(*p.file, &selected);
     if (selected == 0) return;
     if (selected > 1) {
         plat::MsgBox("Please select one file at a time.");
@@ -35,7 +50,7 @@ void Dispatch(Form1& f, int n)
     }
 
     const QString folder = p.dir->Path();
-    const QString name = p.file->FileName();
+    const QString name = p.file->List(row);
     const QString path = Form1::JoinPath(folder, name);
 
     if (!MatchingForm(name, ProgramSuffixes).isEmpty()) {
@@ -79,11 +94,12 @@ void Form1::PaneDblClick(int n)
     try {
         Dispatch(*this, n);
     } catch (const plat::FileError& e) {
-        // The file was meant to be opened: say that it was not.
-        const QString path = FullPath(n);
+        // The file was meant to be opened: say that it was not, and why.
+        DriveView& p = Pane(n);
+        const QString path = JoinPath(p.dir->Path(), p.file->List(EntryToOpen(*p.file)));
         plat::MsgBox(e.number() == plat::ErrFileNotFound
                          ? "Cannot start " + path + ": the program was not found."
-                         : "Cannot start " + path + ": it is not a program that can run here.",
+                         : "Cannot start " + path + ": it cannot be run on this system.",
                      plat::vbOKOnly | plat::vbExclamation);
     }
 }

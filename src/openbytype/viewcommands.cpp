@@ -1,6 +1,7 @@
 #include "mainwindow/form1.h"
 
 #include "editor/module2.h"
+#include "editor/textpad.h"
 #include "editor/web1.h"
 #include "openbytype/suffixes.h"
 #include "platform/msgbox.h"
@@ -32,11 +33,10 @@ void Form1::mnuHtm_0_Click()
     if (n == 0) return;
     const QString path = FullPath(n);
     try {
-        QString reason;
-        if (!Module2::LoadTextFile(path, &reason)) {
-            Module2::ReportLoadFailure(path, reason);
-            return;
-        }
+        if (!Module2::LoadAndReport(path)) return;
+        // An HTML page puts the editor in HTML mode, as opening one there
+        // does, and the viewer opens the page itself.
+        Textpad::get().CheckHtml(path);
         Web1::get().Show();
     } catch (...) {
     }

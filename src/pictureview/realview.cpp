@@ -166,9 +166,19 @@ void RealView::Form_Load()
         Image1->setPicture(plat::LoadPicture(CommonDialog1.FileName));
         setCaption("True Size");
         if (Image1->Height() > 5000) VScroll1->show();
+    } catch (const plat::FileError& e) {
+        // A sound picture that does not fit is said so: closing without a
+        // word would look as if the file were no picture.
+        if (e.number() == plat::ErrPictureTooLarge) ReportTooLarge(CommonDialog1.FileName);
+        Unload();
     } catch (const std::exception&) {
         Unload();
     }
+}
+
+void RealView::ReportTooLarge(const QString& path)
+{
+    plat::MsgBox(path + " is too large to show.", plat::vbOKOnly | plat::vbExclamation);
 }
 
 void RealView::Command1_Click()
@@ -225,13 +235,21 @@ void RealView::mnuClip_Click()
 
 void RealView::mnuOpen_Click()
 {
+    // The file name names the picture shown, which Save As copies: it moves
+    // to the chosen file only once that file has loaded.
+    const QString shown = CommonDialog1.FileName;
     try {
         CommonDialog1.ShowOpen();
         Image1->setPicture(plat::LoadPicture(CommonDialog1.FileName));
     } catch (const plat::FileError& e) {
+        const QString chosen = CommonDialog1.FileName;
+        CommonDialog1.FileName = shown;
         if (e.number() == plat::ErrClipboardFormat)
             plat::MsgBox("File format not recognized in Clipboard Viewer",
                          plat::vbOKOnly | plat::vbInformation);
+        if (e.number() == plat::ErrPictureTooLarge) ReportTooLarge(chosen);
+    } catch (const std::exception&) {
+        CommonDialog1.FileName = shown;
     }
 }
 
@@ -257,11 +275,13 @@ void RealView::mnuPrint_Click()
     plat::Printer& printer = plat::printer();
     const QList<ctl::Image*> images = findChildren<ctl::Image*>();
     for (ctl::Image* image : images) {
-        // The picture's own size goes to the page as twips, unconverted.
-        // Kept in double precision: a tall picture prints rather than
+        // The picture's own size (hundredths of a millimetre, 2540 to the
+        // inch) in the page's unit, twips (1440 to the inch): True Size
+        // prints at the size the picture has on the screen. Kept in double
+        // precision and unrounded: a tall picture prints rather than
         // overflowing.
-        const double w = image->Picture().widthHimetric;
-        const double h = image->Picture().heightHimetric;
+        const double w = image->Picture().widthTwips;
+        const double h = image->Picture().heightTwips;
         for (const Scale& s : table) {
             if (Caption() != QLatin1String(s.caption)) continue;
             const double pw = s.multiply ? w * s.factor : w / s.factor;

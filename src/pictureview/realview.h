@@ -55,5 +55,6 @@ class RealView : public ctl::Form<RealView> {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    static void ReportTooLarge(const QString& path);
     QLabel* m_background = nullptr; // the window's background picture (Rotate)
 };

@@ -1,7 +1,6 @@
 #include "pictureview/saveas.h"
 
 #include "fileops/dialogsupport.h"
-#include "mainwindow/form1.h"
 #include "pictureview/realview.h"
 #include "platform/app.h"
 #include "platform/drives.h"
@@ -132,6 +131,17 @@ bool Saveas::ReportFailure(int number, const QString& target)
     return true;
 }
 
+const RealView* Saveas::OpenViewer()
+{
+    // Reading a closed viewer would load it again, Open dialog and all,
+    // and leave it loaded unseen; there is simply nothing to save.
+    const RealView* view = RealView::instanceIfLoaded();
+    if (view && !view->Image1->Picture().isNull() && !view->CommonDialog1.FileName.isEmpty())
+        return view;
+    plat::MsgBox("There is no picture open to save.", plat::vbOKOnly | plat::vbExclamation);
+    return nullptr;
+}
+
 void Saveas::Command1_Click()
 {
     plat::DoEvents();
@@ -143,23 +153,17 @@ void Saveas::Command1_Click()
             plat::MsgBox("Please type a file name only, without a folder.");
             return;
         }
-        const QString saved = plat::drives::currentFolder();
-        const QString file = Form1::JoinPath(saved, name);
-        const QString copy = "C:\\temp\\" + name;
-        RealView& view = RealView::get();
-        if (!RealView::IsLoaded()) return; // the viewer closed itself again while it loaded
-        if (!MayReplace(file)) return;
+        // Straight into C:\temp: nothing is left in the current folder,
+        // which may be one the user cannot write (C:\ after a folder-road
+        // save).
+        const RealView* view = OpenViewer();
+        if (!view) return;
+        const QString target = "C:\\temp\\" + name;
+        if (!MayReplace(target)) return;
         try {
-            plat::SavePicture(view.Image1->Picture(), file);
+            plat::SavePicture(view->Image1->Picture(), target);
         } catch (const plat::FileError& e) {
-            ReportFailure(e.number(), file);
-            return;
-        }
-        if (!MayReplace(copy)) return;
-        try {
-            plat::fs::copyFile(file, copy);
-        } catch (const plat::FileError& e) {
-            ReportFailure(e.number(), copy);
+            ReportFailure(e.number(), target);
             return;
         }
         plat::DoEvents();
@@ -194,12 +198,9 @@ void Saveas::Command1_Click()
         return;
     }
 
-    QString source;
-    {
-        RealView& view = RealView::get();
-        if (!RealView::IsLoaded()) return; // the viewer closed itself again while it loaded
-        source = view.CommonDialog1.FileName;
-    }
+    const RealView* view = OpenViewer();
+    if (!view) return;
+    const QString source = view->CommonDialog1.FileName;
 
     bool exists = false;
     try {

@@ -1,11 +1,13 @@
 #pragma once
 // The picture save-as dialog: a new file name and a target folder, into
 // which the viewer's picture file is copied under the new name; or, with
-// the check box ticked, the picture saved as a bitmap and copied to C:\temp.
+// the check box ticked, the picture saved as a bitmap straight into C:\temp.
 #include "controls/controls.h"
 #include "controls/vbform.h"
 
 #include <QCheckBox>
+
+class RealView;
 
 class Saveas : public ctl::Form<Saveas> {
     Q_OBJECT
@@ -14,7 +16,7 @@ class Saveas : public ctl::Form<Saveas> {
 
     ctl::TextBox* Text1;          // the new file name
     ctl::TextBox* Text2;          // the target folder
-    QCheckBox* Check1;            // save the picture and copy it to C:\temp
+    QCheckBox* Check1;            // save the picture as a bitmap in C:\temp
     ctl::CommandButton* Command1; // Okay
     ctl::CommandButton* Command2; // Cancel
     ctl::Label* Label3;
@@ -27,6 +29,9 @@ class Saveas : public ctl::Form<Saveas> {
 
   private:
     void AskCreateFolder();
+    // The viewer with its picture, or nullptr after telling the user that
+    // no picture is open; never loads the viewer.
+    const RealView* OpenViewer();
     // Whether a file may be written at target: there is none, or the user
     // agrees to replace it.
     bool MayReplace(const QString& target);

@@ -50,7 +50,7 @@ class AnimateControl : public QWidget {
         close();
         QString host;
         try {
-            host = drives::toHost(winPath);
+            host = drives::qtPath(drives::toHost(winPath)); // the player opens it through Qt
         } catch (const FileError&) {
             return 0;
         }

@@ -29,6 +29,7 @@ int& nestingDepth()
     static int depth = 0;
     return depth;
 }
+void (*outermostEndHook)() = nullptr;
 } // namespace
 
 EventNesting::EventNesting()
@@ -37,7 +38,11 @@ EventNesting::EventNesting()
 }
 EventNesting::~EventNesting()
 {
-    --nestingDepth();
+    if (--nestingDepth() == 0 && outermostEndHook) outermostEndHook();
+}
+void EventNesting::setOutermostEndHook(void (*hook)())
+{
+    outermostEndHook = hook;
 }
 int EventNesting::depth()
 {

@@ -22,6 +22,9 @@ class EventNesting {
     EventNesting(const EventNesting&) = delete;
     EventNesting& operator=(const EventNesting&) = delete;
     static int depth();
+    // Called each time the outermost stretch ends (depth back to 0), so
+    // what waited for the stretches can go on at once, with no timer.
+    static void setOutermostEndHook(void (*hook)());
 };
 
 // Ends the program at once: no window gets a close or unload notification.

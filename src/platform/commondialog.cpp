@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <utility>
 
 namespace plat {
 
@@ -34,7 +35,7 @@ class RealDialogs : public DialogSeam {
             const QString start = !dlg.FileName.isEmpty()  ? dlg.FileName
                                   : !dlg.InitDir.isEmpty() ? dlg.InitDir
                                                            : drives::currentFolder();
-            dir = drives::toHost(start);
+            dir = drives::qtPath(drives::toHost(start)); // Qt's dialog spells it as Qt does
         } catch (const FileError&) {
         }
         const QString filter = CommonDialog::qtFilter(dlg.Filter);
@@ -43,8 +44,7 @@ class RealDialogs : public DialogSeam {
                                   : QFileDialog::getOpenFileName(QApplication::activeWindow(),
                                                                  dlg.DialogTitle, dir, filter);
         if (host.isEmpty()) return false;
-        dlg.FileName = drives::toWindows(host);
-        return !dlg.FileName.isEmpty();
+        return dlg.takeHostChoice(host);
     }
     bool showOpen(CommonDialog& dlg) override { return showFile(dlg, false); }
     bool showSave(CommonDialog& dlg) override { return showFile(dlg, true); }
@@ -89,14 +89,28 @@ QString CommonDialog::qtFilter(const QString& filter)
     return out.join(";;");
 }
 
+bool CommonDialog::takeHostChoice(const QString& hostPath)
+{
+    const QString win = drives::toWindows(hostPath);
+    if (win.isEmpty()) {
+        m_offDrives = QFileInfo(hostPath).absolutePath();
+        return false;
+    }
+    FileName = win;
+    return true;
+}
+
 void CommonDialog::finish(bool ok)
 {
+    const QString offDrives = std::exchange(m_offDrives, QString());
     if (ok) {
         const int cut = FileName.lastIndexOf('\\');
         FileTitle = cut >= 0 ? FileName.mid(cut + 1) : FileName;
         return;
     }
-    if (CancelError) raise(ErrCancel, QStringLiteral("Cancel was selected."));
+    if (!CancelError) return;
+    if (!offDrives.isEmpty()) raise(ErrDeviceUnavailable, offDrives);
+    raise(ErrCancel, QStringLiteral("Cancel was selected."));
 }
 
 void CommonDialog::ShowColor()

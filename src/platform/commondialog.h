@@ -22,7 +22,9 @@ class DialogSeam {
   public:
     virtual ~DialogSeam() = default;
     // Each returns false when the user cancels; on OK it sets the dialog's
-    // Color or FileName (a Windows path).
+    // Color or FileName (a Windows path). The file dialogs hand the host
+    // path the user chose to CommonDialog::takeHostChoice and return its
+    // result.
     virtual bool showColor(CommonDialog& dlg) = 0;
     virtual bool showOpen(CommonDialog& dlg) = 0;
     virtual bool showSave(CommonDialog& dlg) = 0;
@@ -55,8 +57,16 @@ class CommonDialog {
     // "Desc|pat;pat|Desc2|pat" as Qt's "Desc (pat pat);;Desc2 (pat)".
     static QString qtFilter(const QString& filter);
 
+    // For the file dialogs behind the seam: takes the file the user chose
+    // on the host as FileName. False when no drive holds it: FileName keeps
+    // what it held, and the show raises ErrDeviceUnavailable with the host
+    // folder as detail (when CancelError is set), so the caller can tell
+    // the user instead of taking it for a cancel.
+    bool takeHostChoice(const QString& hostPath);
+
   private:
     void finish(bool ok);
+    QString m_offDrives; // the host folder of a choice on no drive
 };
 
 } // namespace plat

@@ -7,11 +7,120 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <cerrno>
+#include <climits>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace plat::drives {
 
 namespace {
 
-constexpr QChar kBackslashStandIn(0x29F5);
+constexpr char16_t kBackslashStandIn = 0x29F5;
+constexpr char16_t kByteStandIn = 0xF700; // + the byte, for bytes 0x80..0xFF
+
+bool isReserved(char32_t c)
+{
+    return c == kBackslashStandIn || (c >= kByteStandIn + 0x80 && c <= kByteStandIn + 0xFF);
+}
+
+void appendStandIns(QString& out, const uchar* p, int n)
+{
+    for (int k = 0; k < n; ++k)
+        out.append(QChar(char16_t(kByteStandIn + p[k])));
+}
+
+// Length of the valid UTF-8 sequence at p (strict: shortest form, no
+// surrogates, nothing above U+10FFFF) and its character; 0 when invalid.
+int utf8At(const uchar* p, const uchar* end, char32_t* out)
+{
+    const uchar b0 = p[0];
+    int len;
+    uchar lo = 0x80, hi = 0xBF;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        len = 2;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        len = 3;
+        if (b0 == 0xE0) lo = 0xA0;
+        if (b0 == 0xED) hi = 0x9F;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        len = 4;
+        if (b0 == 0xF0) lo = 0x90;
+        if (b0 == 0xF4) hi = 0x8F;
+    } else {
+        return 0;
+    }
+    if (end - p < len) return 0;
+    if (p[1] < lo || p[1] > hi) return 0;
+    for (int k = 2; k < len; ++k)
+        if (p[k] < 0x80 || p[k] > 0xBF) return 0;
+    char32_t c = b0 & (0x7F >> len);
+    for (int k = 1; k < len; ++k)
+        c = (c << 6) | (p[k] & 0x3F);
+    *out = c;
+    return len;
+}
+
+// Host bytes to the platform's text form; with windows set, the host's
+// backslash becomes its stand-in as well.
+QString decodeHost(const char* bytes, qsizetype size, bool windows)
+{
+    const uchar* p = reinterpret_cast<const uchar*>(bytes);
+    const uchar* end = p + size;
+    bool plain = true;
+    for (const uchar* q = p; q < end && plain; ++q)
+        plain = *q < 0x80 && !(windows && *q == '\\');
+    if (plain) return QString::fromLatin1(bytes, size);
+    QString out;
+    out.reserve(size);
+    while (p < end) {
+        if (*p < 0x80) {
+            out.append(windows && *p == '\\' ? QChar(kBackslashStandIn) : QChar(char16_t(*p)));
+            ++p;
+            continue;
+        }
+        char32_t c = 0;
+        const int len = utf8At(p, end, &c);
+        if (len == 0) {
+            appendStandIns(out, p, 1);
+            p += 1;
+        } else if (isReserved(c)) {
+            appendStandIns(out, p, len);
+            p += len;
+        } else {
+            if (c >= 0x10000) {
+                out.append(QChar::highSurrogate(c));
+                out.append(QChar::lowSurrogate(c));
+            } else {
+                out.append(QChar(char16_t(c)));
+            }
+            p += len;
+        }
+    }
+    return out;
+}
+
+[[noreturn]] void badName(const char* why)
+{
+    raise(ErrPathNotFound, QStringLiteral("bad file name: ") + QLatin1String(why));
+}
+
+// One Windows name as host text, refused when no host name spells it: a
+// name that holds stand-ins must read back as itself.
+QString checkedNameToHost(const QString& winName)
+{
+    const QString host = nameToHost(winName);
+    bool standIns = false;
+    for (QChar c : winName)
+        if (c.unicode() >= kByteStandIn + 0x80 && c.unicode() <= kByteStandIn + 0xFF)
+            standIns = true;
+    if (standIns) {
+        const QByteArray b = hostBytes(host);
+        if (decodeHost(b.constData(), b.size(), true) != winName)
+            badName("stand-ins that spell a character");
+    }
+    return host;
+}
 
 struct State {
     bool loaded = false;
@@ -42,9 +151,21 @@ QList<DriveEntry> defaultTable()
         for (const QByteArray& line : lines) {
             const QList<QByteArray> f = line.split(' ');
             if (f.size() < 2) continue;
-            // /proc/mounts escapes blanks as \040
-            QString mp =
-                QString::fromUtf8(f[1]).replace(QStringLiteral("\\040"), QStringLiteral(" "));
+            // /proc/mounts writes blanks, tabs, newlines and backslashes as
+            // octal escapes ("\040")
+            QByteArray raw;
+            const QByteArray& in = f[1];
+            for (qsizetype i = 0; i < in.size(); ++i) {
+                const auto octal = [&](qsizetype k) { return in[k] >= '0' && in[k] <= '7'; };
+                if (in[i] == '\\' && i + 3 < in.size() && octal(i + 1) && octal(i + 2) &&
+                    octal(i + 3)) {
+                    raw.append(char(in.mid(i + 1, 3).toInt(nullptr, 8)));
+                    i += 3;
+                } else {
+                    raw.append(in[i]);
+                }
+            }
+            const QString mp = hostString(raw);
             if (mp.startsWith("/media/") || mp.startsWith("/run/media/") || mp.startsWith("/mnt/"))
                 points.append(mp);
         }
@@ -59,11 +180,12 @@ QList<DriveEntry> defaultTable()
     return out;
 }
 
-QList<DriveEntry> tableFromEnv(const QString& text)
+QList<DriveEntry> tableFromEnv(const QByteArray& text)
 {
     QList<DriveEntry> out;
-    const QStringList parts = text.split(';', Qt::SkipEmptyParts);
-    for (const QString& part : parts) {
+    const QList<QByteArray> byteParts = text.split(';');
+    for (const QByteArray& bytes : byteParts) {
+        const QString part = hostString(bytes);
         const int eq = part.indexOf('=');
         if (eq != 1 || !part.at(0).isLetter()) continue;
         const QString root = cleanRoot(part.mid(2));
@@ -79,7 +201,7 @@ void ensureLoaded()
     State& s = state();
     if (s.loaded) return;
     const QByteArray env = qgetenv("QUORBIX_DRIVES");
-    s.entries = env.isEmpty() ? defaultTable() : tableFromEnv(QString::fromUtf8(env));
+    s.entries = env.isEmpty() ? defaultTable() : tableFromEnv(env);
     if (s.entries.isEmpty()) s.entries = defaultTable();
     s.loaded = true;
 }
@@ -103,7 +225,7 @@ void setTable(const QList<DriveEntry>& entries)
     s.entries.clear();
     for (DriveEntry e : entries) {
         e.letter = e.letter.toUpper();
-        e.hostRoot = cleanRoot(e.hostRoot);
+        e.hostRoot = hostString(QFile::encodeName(cleanRoot(e.hostRoot)));
         if (e.label.isEmpty()) e.label = QFileInfo(e.hostRoot).fileName();
         s.entries.append(e);
     }
@@ -183,18 +305,95 @@ QString normalize(const QString& winPathIn)
     return QString(letter) + ":\\" + parts.join('\\');
 }
 
+QString hostString(const QByteArray& bytes)
+{
+    return decodeHost(bytes.constData(), bytes.size(), false);
+}
+
+QByteArray hostBytes(const QString& host)
+{
+    QByteArray out;
+    out.reserve(host.size());
+    const qsizetype n = host.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = host.at(i).unicode();
+        if (c < 0x80) {
+            if (c == 0) badName("a NUL");
+            out.append(char(c));
+        } else if (c >= kByteStandIn + 0x80 && c <= kByteStandIn + 0xFF) {
+            out.append(char(c - kByteStandIn));
+        } else if (QChar::isHighSurrogate(c) && i + 1 < n && host.at(i + 1).isLowSurrogate()) {
+            const char32_t u = QChar::surrogateToUcs4(c, host.at(i + 1).unicode());
+            ++i;
+            out.append(char(0xF0 | (u >> 18)));
+            out.append(char(0x80 | ((u >> 12) & 0x3F)));
+            out.append(char(0x80 | ((u >> 6) & 0x3F)));
+            out.append(char(0x80 | (u & 0x3F)));
+        } else if (QChar::isSurrogate(c)) {
+            badName("a lone surrogate");
+        } else if (c < 0x800) {
+            out.append(char(0xC0 | (c >> 6)));
+            out.append(char(0x80 | (c & 0x3F)));
+        } else {
+            out.append(char(0xE0 | (c >> 12)));
+            out.append(char(0x80 | ((c >> 6) & 0x3F)));
+            out.append(char(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
 QString nameToHost(const QString& winName)
 {
     QString n = winName;
-    n.replace(kBackslashStandIn, QChar('\\'));
+    n.replace(QChar(kBackslashStandIn), QChar('\\'));
     return n;
 }
 
 QString nameToWindows(const QString& hostName)
 {
     QString n = hostName;
-    n.replace(QChar('\\'), kBackslashStandIn);
+    n.replace(QChar('\\'), QChar(kBackslashStandIn));
     return n;
+}
+
+QString windowsName(const char* bytes, qsizetype size)
+{
+    return decodeHost(bytes, size, true);
+}
+
+QString displayName(const QString& winText)
+{
+    qsizetype i = 0;
+    const qsizetype n = winText.size();
+    auto special = [](char16_t c) {
+        return c == 0 || (c >= kByteStandIn + 0x80 && c <= kByteStandIn + 0xFF);
+    };
+    while (i < n && !special(winText.at(i).unicode()))
+        ++i;
+    if (i == n) return winText;
+    QString out = winText.left(i);
+    for (; i < n; ++i) {
+        const char16_t c = winText.at(i).unicode();
+        if (special(c))
+            out += QStringLiteral("\\x") +
+                   QStringLiteral("%1").arg(c ? c - kByteStandIn : 0, 2, 16, QChar('0')).toUpper();
+        else
+            out.append(QChar(c));
+    }
+    return out;
+}
+
+QString qtPath(const QString& host)
+{
+    QByteArray b;
+    try {
+        b = hostBytes(host);
+    } catch (const FileError&) {
+        return {};
+    }
+    const QString qt = QFile::decodeName(b);
+    return QFile::encodeName(qt) == b ? qt : QString();
 }
 
 QString toHost(const QString& winPath)
@@ -206,15 +405,44 @@ QString toHost(const QString& winPath)
     const QStringList parts = norm.mid(3).split('\\', Qt::SkipEmptyParts);
     for (const QString& part : parts) {
         if (!host.endsWith('/')) host += '/';
-        host += nameToHost(part);
+        host += checkedNameToHost(part);
     }
     return host;
 }
 
-QString toWindows(const QString& hostPathIn)
+QByteArray toHostBytes(const QString& winPath)
+{
+    return hostBytes(toHost(winPath));
+}
+
+QString toWindows(const QString& qtHostPath)
+{
+    return toWindows(QFile::encodeName(QDir::cleanPath(QDir(qtHostPath).absolutePath())));
+}
+
+QString toWindows(const QByteArray& hostPathIn)
 {
     ensureLoaded();
-    const QString host = QDir::cleanPath(QDir(hostPathIn).absolutePath());
+    QByteArray abs = hostPathIn;
+    if (!abs.startsWith('/')) {
+        char buf[PATH_MAX];
+        if (!::getcwd(buf, sizeof buf)) return {};
+        abs = QByteArray(buf) + '/' + abs;
+    }
+    // Lexical clean-up: "." and ".." and doubled slashes, never above "/".
+    QList<QByteArray> kept;
+    for (const QByteArray& seg : abs.split('/')) {
+        if (seg.isEmpty() || seg == ".") continue;
+        if (seg == "..") {
+            if (!kept.isEmpty()) kept.removeLast();
+            continue;
+        }
+        kept.append(seg);
+    }
+    QStringList segs;
+    for (const QByteArray& seg : kept)
+        segs.append(hostString(seg));
+    const QString host = '/' + segs.join('/');
     const DriveEntry* best = nullptr;
     for (const DriveEntry& e : state().entries) {
         const bool inside =
@@ -234,7 +462,8 @@ QString currentFolder()
     State& s = state();
     if (s.current.isEmpty()) {
         ensureLoaded();
-        s.current = toWindows(QDir::currentPath());
+        char buf[PATH_MAX];
+        if (::getcwd(buf, sizeof buf)) s.current = toWindows(QByteArray(buf));
         if (s.current.isEmpty() && !s.entries.isEmpty())
             s.current = QString(s.entries.first().letter) + ":\\";
         if (s.current.isEmpty()) s.current = QStringLiteral("C:\\");
@@ -245,11 +474,10 @@ QString currentFolder()
 void setCurrentFolder(const QString& winPath)
 {
     const QString norm = normalize(winPath);
-    const QString host = toHost(norm);
-    QFileInfo fi(host);
-    if (!fi.exists()) raise(ErrPathNotFound);
-    if (!fi.isDir()) raise(ErrPathNotFound);
-    QDir::setCurrent(host);
+    const QByteArray host = toHostBytes(norm);
+    struct stat st;
+    if (::stat(host.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) raise(ErrPathNotFound);
+    if (::chdir(host.constData()) != 0) raiseErrno(errno, hostString(host));
     state().current = norm;
 }
 

@@ -11,7 +11,7 @@ namespace plat {
 
 struct DriveEntry {
     QChar letter;     // upper case
-    QString hostRoot; // absolute host folder, no trailing slash except "/"
+    QString hostRoot; // absolute host folder, no trailing slash except "/" (text form below)
     QString label;    // volume label shown in drive lists
 };
 
@@ -31,18 +31,43 @@ std::optional<DriveEntry> find(QChar letter);
 // Throws FileError 68 when the letter has no drive.
 QString normalize(const QString& winPath);
 
-// Host path for a Windows path (normalized first). Throws FileError 68 for
-// a letter with no drive.
+// Host path for a Windows path (normalized first), in the platform's text
+// form (below). Throws FileError 68 for a letter with no drive, 76 for a
+// bad file name.
 QString toHost(const QString& winPath);
+QByteArray toHostBytes(const QString& winPath); // the exact bytes
 
 // Windows path for a host path through the longest drive root holding it;
-// empty when no drive holds it.
-QString toWindows(const QString& hostPath);
+// empty when no drive holds it. The bytes form is exact; the text form
+// takes a path as Qt spells it (Qt's own dialogs and folders).
+QString toWindows(const QByteArray& hostPath);
+QString toWindows(const QString& qtHostPath);
 
-// One name as the host stores it and as the windows show it: a host name
-// holding a backslash shows it as U+29F5, so no shown path names another file.
+// Host names are bytes; every name round-trips exactly, whatever its bytes.
+// The platform layer holds a host path as text in this form:
+// - bytes that are valid UTF-8 are the characters they spell;
+// - a byte that is not part of valid UTF-8 is the stand-in U+F700 + byte
+//   (U+F780..U+F7FF, private use);
+// - a real character that would read as a stand-in (U+F780..U+F7FF) or as a
+//   host backslash in a Windows path (U+29F5) is held as its UTF-8 bytes,
+//   each as its stand-in, so it never merges with what it stands for.
+// A Windows name is that text with the host's backslash as U+29F5 (the
+// backslash separates a Windows path). Text that no host name spells (a
+// NUL, a lone surrogate, stand-ins that spell a character held as itself)
+// is a bad file name: FileError 76, never a cut or different name.
+QString hostString(const QByteArray& bytes);
+QByteArray hostBytes(const QString& host); // throws 76 for a NUL or a lone surrogate
 QString nameToHost(const QString& winName);
 QString nameToWindows(const QString& hostName);
+// The Windows name of a host name as readdir gives it.
+QString windowsName(const char* bytes, qsizetype size);
+// The screen's form of a name or path: each stand-in as "\xHH" and a NUL
+// as "\x00", so names that differ in a byte never look alike. Display
+// only; the model keeps the exact text.
+QString displayName(const QString& winText);
+// The same host path as Qt's own file classes spell it, when they can spell
+// it exactly (valid UTF-8); empty otherwise.
+QString qtPath(const QString& host);
 
 // The process's current folder, as a Windows path.
 QString currentFolder();

@@ -1,8 +1,10 @@
 #include "platform/fileerror.h"
 
-#include <QFileInfo>
+#include "platform/drives.h"
+
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace plat {
 
@@ -15,8 +17,18 @@ int errorNumberFor(int errnum, const QString& hostPath)
 {
     switch (errnum) {
     case ENOENT: {
-        const QString parent = QFileInfo(hostPath).absolutePath();
-        return QFileInfo(parent).isDir() ? ErrFileNotFound : ErrPathNotFound;
+        // hostPath is in the drives layer's text form: look at the exact bytes
+        QByteArray parent;
+        try {
+            parent = drives::hostBytes(hostPath);
+        } catch (const FileError&) {
+            return ErrPathNotFound;
+        }
+        const qsizetype slash = parent.lastIndexOf('/');
+        parent = slash <= 0 ? QByteArray("/") : parent.left(slash);
+        struct stat st;
+        return ::stat(parent.constData(), &st) == 0 && S_ISDIR(st.st_mode) ? ErrFileNotFound
+                                                                           : ErrPathNotFound;
     }
     case ENOTDIR:
         return ErrPathNotFound;

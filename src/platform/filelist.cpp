@@ -5,8 +5,11 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace plat::fs {
 
@@ -48,7 +51,7 @@ enum class Kind { Files, Folders };
 QStringList listFolder(const QString& winFolder, Kind kind, const QString& pattern)
 {
     const QString host = drives::toHost(winFolder);
-    const QByteArray hostBytes = QFile::encodeName(host);
+    const QByteArray hostBytes = drives::hostBytes(host);
     DIR* dir = ::opendir(hostBytes.constData());
     if (!dir) {
         const int e = errno;
@@ -70,7 +73,7 @@ QStringList listFolder(const QString& winFolder, Kind kind, const QString& patte
             isDir = S_ISDIR(st.st_mode);
             isFile = S_ISREG(st.st_mode);
         }
-        const QString name = drives::nameToWindows(QFile::decodeName(ent->d_name));
+        const QString name = drives::windowsName(ent->d_name, qsizetype(std::strlen(ent->d_name)));
         if (kind == Kind::Folders ? isDir : (isFile && matchesPattern(name, pattern)))
             out.append(name);
     }
@@ -114,7 +117,7 @@ QStringList listFolders(const QString& winFolder)
 static bool statPath(const QString& winPath, struct stat& st, bool followLink = true)
 {
     try {
-        const QByteArray h = QFile::encodeName(drives::toHost(winPath));
+        const QByteArray h = drives::toHostBytes(winPath);
         return (followLink ? ::stat(h.constData(), &st) : ::lstat(h.constData(), &st)) == 0;
     } catch (const FileError&) {
         return false;
@@ -144,8 +147,32 @@ qint64 fileLength(const QString& winPath)
 {
     const QString host = drives::toHost(winPath);
     struct stat st;
-    if (::stat(QFile::encodeName(host).constData(), &st) != 0) raiseErrno(errno, host);
+    if (::stat(drives::hostBytes(host).constData(), &st) != 0) raiseErrno(errno, host);
     return st.st_size;
+}
+
+bool sameFile(const QString& a, const QString& b)
+{
+    struct stat sa, sb;
+    return statPath(a, sa) && statPath(b, sb) && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+void openForReading(QFile& file, const QString& winPath)
+{
+    const QString host = drives::toHost(winPath);
+    // Non-blocking until it is known to be a file: a pipe must not hang us.
+    const int fd = ::open(drives::hostBytes(host).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) raiseErrno(errno, host);
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        raise(ErrPathFileAccess, QStringLiteral("not a file"));
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        raise(ErrPathFileAccess, file.errorString());
+    }
 }
 
 } // namespace plat::fs

@@ -32,14 +32,16 @@ bool g_unnamedTemporaries = true;
 // one left by a crash is known as ours and removed at the next copy there.
 constexpr char kTempPrefix[] = ".quorbix-copy-";
 
+// Host paths here are in the drives layer's text form; these are the exact
+// bytes of the name, whatever they are.
 QByteArray enc(const QString& host)
 {
-    return QFile::encodeName(host);
+    return drives::hostBytes(host);
 }
 
 QString dec(const QByteArray& hostBytes)
 {
-    return QFile::decodeName(hostBytes);
+    return drives::hostString(hostBytes);
 }
 
 QString parentOf(const QString& host)

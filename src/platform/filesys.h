@@ -2,6 +2,7 @@
 // File-system calls in Windows terms. Paths are Windows paths (see drives.h);
 // every failure throws plat::FileError with the program's error number.
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <QStringList>
 
@@ -28,6 +29,12 @@ bool fileExists(const QString& winPath);   // a file (not a folder) is there
 bool folderExists(const QString& winPath); // a folder is there
 bool pathExists(const QString& winPath);   // anything is there, a link to nothing too
 qint64 fileLength(const QString& winPath); // throws 53
+// True when both paths name one file (device and inode), under any name.
+bool sameFile(const QString& a, const QString& b);
+// Opens a file for reading by its exact name; Qt's own classes read from it.
+// Throws 53/76 when it is missing, 70 when it cannot be read, 75 for a folder
+// or anything else that is not a plain file.
+void openForReading(QFile& file, const QString& winPath);
 
 // --- changes (fileops.cpp) ---
 

@@ -7,6 +7,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -28,7 +29,7 @@ QStringList scan(const QString& winFolder, Kind kind, bool withHidden)
     } catch (const FileError&) {
         return {};
     }
-    DIR* dir = ::opendir(QFile::encodeName(host).constData());
+    DIR* dir = ::opendir(drives::hostBytes(host).constData());
     if (!dir) return {};
     const int dfd = ::dirfd(dir);
     QStringList out;
@@ -55,7 +56,7 @@ QStringList scan(const QString& winFolder, Kind kind, bool withHidden)
             }
         }
         if (kind == Kind::Folders ? isDir : isFile)
-            out.append(drives::nameToWindows(QFile::decodeName(n)));
+            out.append(drives::windowsName(n, qsizetype(std::strlen(n))));
     }
     ::closedir(dir);
     std::sort(out.begin(), out.end(), [](const QString& a, const QString& b) {
@@ -87,7 +88,7 @@ Folder FileSystemObject::GetFolder(const QString& path) const
     if (path.trimmed().isEmpty()) raise(ErrPathNotFound);
     const QString win = drives::normalize(path);
     struct stat st;
-    const QByteArray host = QFile::encodeName(drives::toHost(win));
+    const QByteArray host = drives::toHostBytes(win);
     if (::stat(host.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) raise(ErrPathNotFound);
     return Folder(win);
 }

@@ -112,7 +112,7 @@ int doOpen(const QStringList& w)
 
     QString host;
     try {
-        host = drives::toHost(element);
+        host = drives::qtPath(drives::toHost(element)); // the player opens it through Qt
     } catch (const FileError&) {
         return MCIERR_FILE_NOT_FOUND;
     }

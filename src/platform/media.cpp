@@ -16,16 +16,6 @@ namespace plat::media {
 
 namespace {
 
-// The FFmpeg backend reads AVI and the other common containers with the
-// libraries Qt Multimedia already depends on; GStreamer would need further
-// plug-in packages for them. Qt picks its backend once, on the first use of
-// anything multimedia, so the choice is made before the program starts. A
-// backend the user names wins.
-const bool g_backendChosen = [] {
-    if (!qEnvironmentVariableIsSet("QT_MEDIA_BACKEND")) qputenv("QT_MEDIA_BACKEND", "ffmpeg");
-    return true;
-}();
-
 PlayerFactory& factory()
 {
     static PlayerFactory f;
@@ -102,12 +92,32 @@ class QtPlayer : public Player {
     QPointer<QVideoWidget> m_video;
 };
 
+// The FFmpeg backend reads AVI and the other common containers with the
+// libraries Qt Multimedia already depends on; GStreamer, Qt's default here,
+// would need further plug-in packages for them. Qt reads QT_MEDIA_BACKEND
+// once, when the first media object is made, so the variable is set only
+// around that moment: the programs the user starts from here never inherit
+// it. A backend the user names wins, and stays theirs.
+std::unique_ptr<Player> makeQtPlayer()
+{
+    static bool backendChosen = false;
+    if (backendChosen || qEnvironmentVariableIsSet("QT_MEDIA_BACKEND")) {
+        backendChosen = true;
+        return std::make_unique<QtPlayer>();
+    }
+    backendChosen = true;
+    qputenv("QT_MEDIA_BACKEND", "ffmpeg");
+    auto player = std::make_unique<QtPlayer>();
+    qunsetenv("QT_MEDIA_BACKEND");
+    return player;
+}
+
 } // namespace
 
 std::unique_ptr<Player> createPlayer()
 {
     if (factory()) return factory()();
-    return std::make_unique<QtPlayer>();
+    return makeQtPlayer();
 }
 
 void setPlayerFactory(PlayerFactory f)

@@ -71,9 +71,11 @@ class RealMessageBoxes : public MessageBoxSeam {
         const int clicked = box.exec();
         for (const B& b : buttons)
             if (b.qt == clicked) return b.result;
-        // closed by the title bar: the box's cancel answer, or its only answer
-        for (const B& b : buttons)
-            if (b.result == vbCancel || b.result == vbNo) return b.result;
+        // closed by the title bar: the box's Cancel, else its No, else its only answer
+        // (Cancel first: on Yes, No, Cancel, No would let the user's edits go)
+        for (int want : {vbCancel, vbNo})
+            for (const B& b : buttons)
+                if (b.result == want) return b.result;
         return buttons.first().result;
     }
 

@@ -6,9 +6,7 @@
 #include "platform/filesys.h"
 
 #include <QBuffer>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
 #include <QProcess>
@@ -16,7 +14,11 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
+
+#include <unistd.h>
 
 namespace plat {
 
@@ -62,13 +64,22 @@ QSizeF metafileInches(const QByteArray& head)
     return {std::abs(right - left) / double(inch), std::abs(bottom - top) / double(inch)};
 }
 
-Picture loadMetafile(const QString& hostPath, const QByteArray& head)
+Picture loadMetafile(QFile& file, const QByteArray& head)
 {
     const QString tool = QStandardPaths::findExecutable(QStringLiteral("wmf2gd"));
     if (tool.isEmpty()) raise(ErrInvalidPicture, QStringLiteral("wmf2gd is not installed"));
     QTemporaryDir tmp;
     if (!tmp.isValid()) raise(ErrInvalidPicture, QStringLiteral("no temporary folder"));
     const QString png = tmp.filePath(QStringLiteral("picture.png"));
+    // The tool reads a copy under a plain name: the file's own name may be
+    // one that only its bytes spell.
+    const QString hostPath = tmp.filePath(QStringLiteral("picture.wmf"));
+    {
+        QFile copy(hostPath);
+        file.seek(0);
+        if (!copy.open(QIODevice::WriteOnly) || copy.write(file.readAll()) < 0)
+            raise(ErrInvalidPicture, QStringLiteral("cannot read the metafile"));
+    }
     QStringList args{QStringLiteral("-t"), QStringLiteral("png")};
     const QSizeF inches = metafileInches(head);
     const int w = static_cast<int>(std::lround(inches.width() * kScreenDpi));
@@ -99,21 +110,55 @@ Picture loadMetafile(const QString& hostPath, const QByteArray& head)
 
 } // namespace
 
+qint64 physicalMemoryBytes()
+{
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || pageSize <= 0) return 0;
+    return qint64(pages) * pageSize;
+}
+
+int pictureAllocationLimitMB()
+{
+    constexpr qint64 kAtLeastMB = 1024;
+    const qint64 quarterMB = physicalMemoryBytes() / 4 / (1024 * 1024);
+    return int(std::min<qint64>(std::max(quarterMB, kAtLeastMB), std::numeric_limits<int>::max()));
+}
+
 Picture LoadPicture(const QString& winPath)
 {
-    const QString host = drives::toHost(winPath);
-    const QFileInfo fi(host);
-    if (!fi.exists()) raise(fi.dir().exists() ? ErrFileNotFound : ErrPathNotFound);
-    if (!fi.isFile()) raise(ErrInvalidPicture);
-    QFile file(host);
-    if (!file.open(QIODevice::ReadOnly)) raise(ErrPermissionDenied);
+    // Qt refuses pictures above 128 MB decoded by default, which a
+    // 48-megapixel photo is; any picture that fits in memory opens.
+    static const bool limitSet = [] {
+        QImageReader::setAllocationLimit(pictureAllocationLimitMB());
+        return true;
+    }();
+    Q_UNUSED(limitSet);
+
+    QFile file;
+    try {
+        fs::openForReading(file, winPath); // by its exact name
+    } catch (const FileError& e) {
+        if (e.number() == ErrFileNotFound || e.number() == ErrPathNotFound) throw;
+        raise(e.number() == ErrPathFileAccess ? int(ErrInvalidPicture) : int(ErrPermissionDenied));
+    }
     const QByteArray head = file.read(64);
-    file.close();
-    if (isMetafile(head)) return loadMetafile(host, head);
-    QImageReader reader(host);
+    if (isMetafile(head)) return loadMetafile(file, head);
+    file.seek(0);
+    QImageReader reader(&file);
     reader.setDecideFormatFromContent(true);
+    const QSize size = reader.size(); // from the header, before decoding
     QImage image = reader.read();
-    if (image.isNull()) raise(ErrInvalidPicture, reader.errorString());
+    if (image.isNull()) {
+        // A picture whose header is sound but whose pixels do not fit: the
+        // reader's limit or the memory refused it. Said as such, not as "no
+        // picture".
+        const qint64 bytes = size.isValid() ? qint64(size.width()) * size.height() * 4 : 0;
+        if (bytes > 0 && (bytes > qint64(QImageReader::allocationLimit()) * 1024 * 1024 ||
+                          QImage(size, QImage::Format_ARGB32).isNull()))
+            raise(ErrPictureTooLarge, QStringLiteral("the picture is too large"));
+        raise(ErrInvalidPicture, reader.errorString());
+    }
     return fromPixels(std::move(image));
 }
 

@@ -10,6 +10,7 @@ namespace plat {
 
 // Error numbers of the picture functions.
 enum PictureErrorNumber {
+    ErrPictureTooLarge = 7,        // a sound picture too large to decode in memory
     ErrInvalidPropertyValue = 380, // no picture to save
     ErrClipboardFormat = 460,      // the clipboard has no format for the picture
     ErrInvalidPicture = 481,       // the file is no picture this layer can read
@@ -23,9 +24,16 @@ struct Picture {
 };
 
 // Loads a picture file (decided by its content, not its name). Throws
-// FileError 53 for a missing file, 481 for a file that is no picture.
+// FileError 53 for a missing file, 481 for a file that is no picture, 7 for
+// a picture too large to hold in memory. Pictures up to a quarter of the
+// physical memory (at least 1 GB) decoded are read.
 // Metafiles are drawn through libwmf's wmf2gd; without it they fail as 481.
 Picture LoadPicture(const QString& winPath);
+
+// The machine's physical memory in bytes (0 when it cannot be read).
+qint64 physicalMemoryBytes();
+// The most a picture may take decoded, in megabytes.
+int pictureAllocationLimitMB();
 
 // Writes the picture as a bitmap file, atomically: a failed save leaves an
 // existing file as it was. Throws FileError (380 for an empty picture).

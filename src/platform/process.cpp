@@ -4,18 +4,87 @@
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 namespace plat {
 
 namespace {
 
+// Starts a program detached (its own session, reaped by no one of ours)
+// with exact bytes for its path and arguments: a name only its bytes spell
+// must start that file and no other.
+bool spawnDetached(const QByteArray& program, const QList<QByteArray>& args)
+{
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.constData()));
+    for (const QByteArray& a : args)
+        argv.push_back(const_cast<char*>(a.constData()));
+    argv.push_back(nullptr);
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0) return false;
+    const pid_t child = ::fork();
+    if (child < 0) {
+        ::close(report[0]);
+        ::close(report[1]);
+        return false;
+    }
+    if (child == 0) {
+        // Only async-signal-safe calls from here on.
+        ::setsid();
+        const pid_t grandchild = ::fork();
+        if (grandchild == 0) {
+            ::execv(argv[0], argv.data());
+            const int e = errno;
+            (void)!::write(report[1], &e, sizeof e);
+            ::_exit(127);
+        }
+        ::_exit(grandchild < 0 ? 1 : 0);
+    }
+    ::close(report[1]);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    int e = 0;
+    ssize_t n;
+    while ((n = ::read(report[0], &e, sizeof e)) < 0 && errno == EINTR) {
+    }
+    ::close(report[0]);
+    // Nothing read: the pipe closed when the program's exec succeeded.
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 && n == 0;
+}
+
 class RealProcesses : public ProcessSeam {
   public:
     bool start(const ProcessLaunch& launch) override
     {
+        // Qt spells valid UTF-8 exactly; anything else goes by its bytes.
+        QList<QByteArray> args;
+        bool qtSpells = !drives::qtPath(launch.program).isEmpty();
+        try {
+            for (const QString& a : launch.arguments) {
+                args.append(drives::hostBytes(a));
+                qtSpells = qtSpells && !drives::qtPath(a).isEmpty();
+            }
+            if (!qtSpells) {
+                QByteArray program = drives::hostBytes(launch.program);
+                if (!program.contains('/'))
+                    program = QFile::encodeName(QStandardPaths::findExecutable(launch.program));
+                return !program.isEmpty() && spawnDetached(program, args);
+            }
+        } catch (const FileError&) {
+            return false;
+        }
         return QProcess::startDetached(launch.program, launch.arguments);
     }
 };
@@ -51,6 +120,26 @@ QString hostArgument(const QString& arg)
     // for one of its options.
     if (arg.startsWith('-')) raise(5, QStringLiteral("not a page or file: ") + arg);
     return arg;
+}
+
+// Whether an address names its scheme ("http:", "mailto:", "file:"); a host
+// with a port ("localhost:8080") does not.
+bool hasScheme(const QString& address)
+{
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:"));
+    static const QRegularExpression hostAndPort(QStringLiteral("^[^:/]+:[0-9]+(/|$)"));
+    return scheme.match(address).hasMatch() && !hostAndPort.match(address).hasMatch();
+}
+
+// A browser reads an address without a scheme as a host; xdg-open takes it
+// for a file name and opens nothing, so it gets the scheme a browser would
+// assume. File paths stay as they are.
+QString browserArgument(const QString& program, const QString& address)
+{
+    const QString arg = hostArgument(address);
+    if (looksLikeWindowsPath(address) || QFileInfo(program).fileName() != QLatin1String("xdg-open"))
+        return arg;
+    return hasScheme(arg) ? arg : QStringLiteral("http://") + arg;
 }
 
 QString firstOnPath(const QStringList& names)
@@ -96,7 +185,7 @@ ProcessLaunch resolveCommandLine(const QString& commandLine, int windowStyle)
     if (QStringView(commandLine).mid(lead).startsWith(kBrowserCommand, Qt::CaseInsensitive)) {
         l.program = hostBrowser();
         const QString address = commandLine.mid(lead + kBrowserCommand.size());
-        if (!address.isEmpty()) l.arguments << hostArgument(address);
+        if (!address.isEmpty()) l.arguments << browserArgument(l.program, address);
         return l;
     }
     if (commandLine.startsWith(kMediaPlayerPath, Qt::CaseInsensitive)) {
@@ -110,9 +199,11 @@ ProcessLaunch resolveCommandLine(const QString& commandLine, int windowStyle)
     }
     // Any other command line is the path of a program of the user's.
     const QString host = drives::toHost(commandLine.trimmed());
-    QFileInfo fi(host);
-    if (!fi.exists()) raise(ErrFileNotFound);
-    if (!fi.isFile() || !fi.isExecutable()) raise(5, QStringLiteral("not a program"));
+    const QByteArray bytes = drives::hostBytes(host);
+    struct stat st;
+    if (::stat(bytes.constData(), &st) != 0) raise(ErrFileNotFound);
+    if (!S_ISREG(st.st_mode) || ::access(bytes.constData(), X_OK) != 0)
+        raise(ErrCannotRun, QStringLiteral("not a program"));
     l.program = host;
     return l;
 }
@@ -121,8 +212,17 @@ double Shell(const QString& commandLine, int windowStyle)
 {
     static double nextTask = 1000;
     const ProcessLaunch l = resolveCommandLine(commandLine, windowStyle);
-    if (!current()->start(l))
+    if (!current()->start(l)) {
+        // The program was there a moment ago: the system refused to run it
+        // (exec format error: a Windows program, a script without an
+        // interpreter line, both common on FAT and NTFS media, which mount
+        // every file executable). Only a program that is gone is "not found".
+        struct stat st;
+        if (l.program.startsWith('/') &&
+            ::stat(drives::hostBytes(l.program).constData(), &st) == 0 && S_ISREG(st.st_mode))
+            raise(ErrCannotRun, QStringLiteral("cannot be run on this system: ") + l.program);
         raise(ErrFileNotFound, QStringLiteral("could not start ") + l.program);
+    }
     return ++nextTask;
 }
 

@@ -21,10 +21,14 @@ inline const QString kBrowserCommand = QStringLiteral("c:\\progra~1\\intern~1\\i
 inline const QString kMediaPlayerPath =
     QStringLiteral("C:\\Program Files\\Windows Media Player\\wmplayer.exe");
 
+// A file that is there but that this system cannot run as a program (no
+// execute bit, or a format the system refuses).
+enum ProcessErrorNumber { ErrCannotRun = 5 };
+
 struct ProcessLaunch {
     QString commandLine; // the program's own command line, as the windows built it
     int windowStyle = vbMinimizedFocus;
-    QString program; // host program actually started
+    QString program; // host program actually started (the drives layer's text form)
     QStringList arguments;
 };
 
@@ -40,7 +44,8 @@ void setProcessSeam(ProcessSeam* seam); // nullptr restores the real start
 ProcessLaunch resolveCommandLine(const QString& commandLine, int windowStyle);
 
 // Starts the program of a command line and returns a task id (non-zero).
-// Throws FileError 53 for a missing program, 5 when it cannot be started.
+// Throws FileError 53 for a missing program, 5 (ErrCannotRun) for a file the
+// system cannot run.
 double Shell(const QString& commandLine, int windowStyle = vbMinimizedFocus);
 
 // The user's web browser (x-www-browser, else xdg-open).

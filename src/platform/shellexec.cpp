@@ -13,7 +13,15 @@ class RealShellOpen : public ShellOpenSeam {
   public:
     bool open(const QString&, const QString& hostPath, int) override
     {
-        return QDesktopServices::openUrl(QUrl::fromLocalFile(hostPath));
+        // The address carries the name's exact bytes, percent-encoded.
+        QByteArray bytes;
+        try {
+            bytes = drives::hostBytes(hostPath);
+        } catch (const FileError&) {
+            return false;
+        }
+        return QDesktopServices::openUrl(
+            QUrl::fromEncoded("file://" + QUrl::toPercentEncoding(bytes, "/")));
     }
 };
 ShellOpenSeam* realSeam()

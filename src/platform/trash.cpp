@@ -113,7 +113,7 @@ QString reasonFor(const GError* e)
 
 bool realMoveToTrash(const QString& host, QString* err)
 {
-    const QByteArray path = QFile::encodeName(host);
+    const QByteArray path = drives::hostBytes(host);
     struct stat before;
     if (::lstat(path.constData(), &before) != 0) {
         *err = QStringLiteral("The file does not exist.");

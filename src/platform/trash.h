@@ -13,6 +13,8 @@ bool moveToTrash(const QString& winPath, QString* errorText = nullptr);
 // and to make a single one fail.
 struct TrashSeam {
     virtual ~TrashSeam();
+    // hostPath is in the drives layer's text form (drives::hostBytes gives
+    // its exact bytes).
     virtual bool moveToTrash(const QString& hostPath, QString* err) = 0;
 };
 void setTrashSeam(TrashSeam* seam); // nullptr = the real trash

@@ -1,7 +1,9 @@
 #pragma once
-// The entries of a ZIP archive, read from its local file headers alone: one
-// row per entry (name, uncompressed size, date), in file order, up to the
-// first place that does not hold a local header.
+// The entries of a ZIP archive, read from its local file headers: one row
+// per entry (name, uncompressed size, date), in file order, up to the first
+// place that does not hold a local header. Where a local header cannot tell
+// its sizes (they follow the data, or stand in a zip64 field), the central
+// directory gives them and the place of the next header.
 #include "platform/listview.h"
 
 #include <QString>

@@ -35,7 +35,8 @@ bool OpenVideo(plat::win::HWND hParent, const QString& file, qint32 resourceNumb
             if (!ExtractAvi(file, resourceNumber)) throw std::runtime_error("no clip written");
             source = kTempFile;
         }
-        plat::mci::mciSendString("open " + source + " Type avivideo Alias video parent " +
+        // Quoted, so a path with blanks is one word of the command.
+        plat::mci::mciSendString("open \"" + source + "\" Type avivideo Alias video parent " +
                                      QString::number(hParent) + " Style child",
                                  nullptr, 0, 0);
         plat::mci::mciSendString("status video window handle", &reply, 511, 0);

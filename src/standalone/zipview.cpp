@@ -32,6 +32,7 @@ ZipView::ZipView()
     Listview1 = new plat::ListView(c, "Listview1");
     ctl::Move(Listview1, 480, 480, 10455, 3375);
     connect(Listview1, &plat::ListView::MouseUp, this, &ZipView::Listview1_MouseUp);
+    ctl::showNamesAsOnScreen(Listview1);
     ListView2 = new plat::ListView(c, "ListView2");
     ctl::Move(ListView2, 2400, 3840, 6255, 2175);
     ListView2->hide();
@@ -147,8 +148,10 @@ ZipView::CopyResult ZipView::CopyEntry(const QString& name, const QString& folde
 {
     // Only a plain name in the current folder: an entry name with a drive,
     // a folder part or ".." would read from or write to anywhere.
+    // A NUL would cut the name short on the host and name another file.
     if (name.isEmpty() || name == "." || name == ".." || name.contains('\\') ||
-        name.contains('/') || name.contains(':') || name.trimmed() != name)
+        name.contains('/') || name.contains(':') || name.contains(QChar(0)) ||
+        name.trimmed() != name)
         return CopyResult::Refused;
     try {
         const QString source = plat::drives::normalize(name);
@@ -169,9 +172,10 @@ ZipView::CopyResult ZipView::CopyEntry(const QString& name, const QString& folde
 void ZipView::ReportCopyFailure(const QString& name, const QString& folder, CopyResult result)
 {
     if (result == CopyResult::Refused)
-        plat::MsgBox("Not copied: " + name + " is not a plain file name.",
+        plat::MsgBox("Not copied: " + plat::drives::displayName(name) +
+                         " is not a plain file name.",
                      plat::vbOKOnly | plat::vbExclamation);
     else
-        plat::MsgBox("Could not copy " + name + " to " + folder,
+        plat::MsgBox("Could not copy " + plat::drives::displayName(name) + " to " + folder,
                      plat::vbOKOnly | plat::vbExclamation);
 }

@@ -13,8 +13,7 @@ void Form1::OpenTextFile(int n)
     const QString path = FullPath(n);
     if (!suffixes::EndsInAny(Pane(n).file->FileName(), suffixes::TextSuffixes)) return;
     Textpad::get();
-    QString reason;
-    if (!Module2::LoadTextFile(path, &reason)) Module2::ReportLoadFailure(path, reason);
+    Module2::LoadAndReport(path);
 }
 
 // The single-file text view of pane n: with exactly one file selected there,
@@ -31,7 +30,5 @@ void Form1::ViewSingleText(int n)
         return;
     }
     Textpad::get().setVisible(true);
-    QString reason;
-    if (!Module2::LoadTextFile(LastFilePath, &reason))
-        Module2::ReportLoadFailure(LastFilePath, reason);
+    Module2::LoadAndReport(LastFilePath);
 }

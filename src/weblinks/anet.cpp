@@ -32,11 +32,13 @@ void ANet::Form_Load()
 {
     using weblinks::LinkFamily;
     auto browser = weblinks::OpenBrowserObject();
-    const QString request = ASeek::get().Caption();
+    const ASeek& dialog = ASeek::get();
+    const QString request = dialog.Caption();
     std::optional<QString> address = weblinks::lookUp(kAuctionSites, request);
     if (!address) {
         const QStringList stored = weblinks::storedAddresses(LinkFamily::Auction);
-        const int n = weblinks::slotForKey(LinkFamily::Auction, "Search ", request, " Website");
+        const int n = weblinks::slotForRequest(LinkFamily::Auction, dialog.chosenSlot, "Search ",
+                                               request, " Website");
         if (n > 0) address = stored.at(n - 1);
     }
     if (!address) return; // stays loaded, as an empty window

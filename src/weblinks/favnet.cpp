@@ -17,8 +17,9 @@ void FavNet::Form_Load()
     using weblinks::LinkFamily;
     auto browser = weblinks::OpenBrowserObject();
     const QStringList stored = weblinks::storedAddresses(LinkFamily::Favorite);
-    const int n =
-        weblinks::slotForKey(LinkFamily::Favorite, "Visit ", FavSeek::get().Caption(), " Website");
+    const FavSeek& dialog = FavSeek::get();
+    const int n = weblinks::slotForRequest(LinkFamily::Favorite, dialog.chosenSlot, "Visit ",
+                                           dialog.Caption(), " Website");
     if (n == 0) return; // stays loaded, as an empty window
     weblinks::StartBrowser(stored.at(n - 1), plat::vbMaximizedFocus);
     if (weblinks::CloseBrowserObject(browser.get())) Unload();

@@ -3,6 +3,7 @@
 // launcher looks up.
 #include "controls/controls.h"
 #include "controls/vbform.h"
+#include "weblinks/linkslots.h"
 
 class FavSeek : public ctl::Form<FavSeek> {
     Q_OBJECT
@@ -12,6 +13,9 @@ class FavSeek : public ctl::Form<FavSeek> {
     ctl::CommandButton* Command1; // Okay
     ctl::CommandButton* Command2; // Cancel
     ctl::Label* Label1;           // the question
+
+    // The link slot whose item wrote the request, if one did.
+    weblinks::ChosenSlot chosenSlot;
 
     void Command1_Click();
     void Command2_Click();

@@ -119,6 +119,7 @@ void Form1::AuctionSlotClick(int n)
     dlg.Show();
     dlg.Label1->setCaption("          Visit " + name + " Auction ?");
     dlg.setCaption("Search " + name + " Website");
+    dlg.chosenSlot = {n, dlg.Caption()};
 }
 
 // --- news ---
@@ -316,6 +317,7 @@ void Form1::EngineSlotClick(int n)
     dlg.Show();
     dlg.Label1->setCaption((n <= 8 ? "Search " : "       Search ") + name);
     dlg.setCaption("Quorbix " + name + " Search");
+    dlg.chosenSlot = {n, dlg.Caption()};
     dlg.Text1->setVisible(false);
 }
 
@@ -328,6 +330,7 @@ void Form1::FavoriteSlotClick(int n)
     dlg.Show();
     dlg.Label1->setCaption("Visit " + name + " ?");
     dlg.setCaption("Visit " + name + " Website");
+    dlg.chosenSlot = {n, dlg.Caption()};
 }
 
 // --- adding and removing links ---

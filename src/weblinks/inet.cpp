@@ -7,6 +7,8 @@
 #include "weblinks/openinbrowser.h"
 #include "weblinks/webwindows.h"
 
+#include <QUrl>
+
 namespace {
 
 // Where the search text goes into an address.
@@ -93,9 +95,13 @@ Inet::Inet()
 
 std::optional<QString> Inet::EngineAddress(const QString& request, const QString& text)
 {
+    // The text goes in percent-encoded (UTF-8), so "&", "#", "+", blanks and
+    // letters outside ASCII reach the engine as typed instead of ending the
+    // value, starting a fragment or reading as blanks. The encoded text holds
+    // no marker, and is never searched for one.
+    const QString encoded = QString::fromLatin1(QUrl::toPercentEncoding(text));
     for (const Engine& e : engines())
-        if (request == QLatin1String(e.key))
-            return e.address.split(kText).join(text); // the text is never searched for markers
+        if (request == QLatin1String(e.key)) return e.address.split(kText).join(encoded);
     return std::nullopt;
 }
 
@@ -108,7 +114,8 @@ void Inet::Form_Load()
     const QString request = dialog.Caption();
     std::optional<QString> address = EngineAddress(request, text);
     if (!address) {
-        const int n = weblinks::slotForKey(LinkFamily::Engine, "Quorbix ", request, " Search");
+        const int n = weblinks::slotForRequest(LinkFamily::Engine, dialog.chosenSlot, "Quorbix ",
+                                               request, " Search");
         if (n > 0) address = weblinks::storedAddresses(LinkFamily::Engine).at(n - 1);
     }
     if (!address) return; // stays loaded; the dialog's Okay shows this window

@@ -20,8 +20,9 @@ class Inet : public ctl::Form<Inet> {
     void Command1_Click() {}
     void Command2_Click() {}
 
-    // The query address of a fixed engine with the search text put in as
-    // typed, or nothing when the request names no engine.
+    // The query address of a fixed engine with the search text put in
+    // percent-encoded at each of its places, or nothing when the request
+    // names no engine.
     static std::optional<QString> EngineAddress(const QString& request, const QString& text);
 
   protected:

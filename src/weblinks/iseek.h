@@ -4,6 +4,7 @@
 // after a search, so the last text is offered again.
 #include "controls/controls.h"
 #include "controls/vbform.h"
+#include "weblinks/linkslots.h"
 
 class ISeek : public ctl::Form<ISeek> {
     Q_OBJECT
@@ -14,6 +15,9 @@ class ISeek : public ctl::Form<ISeek> {
     ctl::TextBox* Text1;          // the search text
     ctl::CommandButton* Command1; // Okay
     ctl::CommandButton* Command2; // Cancel
+
+    // The link slot whose item wrote the request, if one did.
+    weblinks::ChosenSlot chosenSlot;
 
     void Command1_Click();
     void Command2_Click();

@@ -69,12 +69,17 @@ QStringList storedAddresses(LinkFamily family)
     return addresses;
 }
 
-int slotForKey(LinkFamily family, const QString& prefix, const QString& key, const QString& suffix)
+int slotForRequest(LinkFamily family, const ChosenSlot& chosen, const QString& prefix,
+                   const QString& request, const QString& suffix)
 {
-    for (int n = 1; n <= slotCount(family); ++n) {
+    auto holds = [&](int n) {
         QAction* item = slotItem(family, n);
-        if (item->isVisible() && prefix + item->text() + suffix == key) return n;
-    }
+        return item->isVisible() && prefix + item->text() + suffix == request;
+    };
+    if (chosen.slot >= 1 && chosen.slot <= slotCount(family) && chosen.request == request)
+        return holds(chosen.slot) ? chosen.slot : 0;
+    for (int n = 1; n <= slotCount(family); ++n)
+        if (holds(n)) return n;
     return 0;
 }
 

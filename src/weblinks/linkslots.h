@@ -23,10 +23,22 @@ int firstFreeSlot(LinkFamily family);
 
 // Every stored address of the family, slot 1 first; missing ones are empty.
 QStringList storedAddresses(LinkFamily family);
-// The lowest slot holding a link whose item reads prefix + caption + suffix
-// as the key; 0 when none does. Free slots never match: their leftover
-// captions would open an empty or a wrong page.
-int slotForKey(LinkFamily family, const QString& prefix, const QString& key, const QString& suffix);
+// The slot item a request dialog was opened from, with the request (the
+// dialog's caption) that its click wrote.
+struct ChosenSlot {
+    int slot = 0; // 0: the request came from no slot item
+    QString request;
+};
+
+// The slot whose address a launcher opens for a request. When the request
+// is the one a slot item wrote, that slot decides (two links of one name
+// each open their own address), while it still holds the link that was
+// chosen: visible, and its item still giving the request; otherwise 0.
+// Without a chosen slot, the lowest slot holding a link whose item reads
+// prefix + caption + suffix as the request; 0 when none does. Free slots
+// never match: their leftover captions would open an empty or a wrong page.
+int slotForRequest(LinkFamily family, const ChosenSlot& chosen, const QString& prefix,
+                   const QString& request, const QString& suffix);
 
 // The message of a full family, three lines.
 QString limitMessage(LinkFamily family);
