@@ -71,6 +71,16 @@ void killAtStep(const char* step)
     if (std::strcmp(step, g_killAt) == 0) ::raise(SIGKILL);
 }
 
+// A name that another program creates while a copy is being written.
+QByteArray g_appearing;
+
+void createAtComplete(const char* step)
+{
+    if (std::strcmp(step, "complete") != 0) return;
+    QFile f(QString::fromUtf8(g_appearing));
+    if (f.open(QIODevice::WriteOnly)) f.write("theirs");
+}
+
 struct RecordingTrash : trash::TrashSeam {
     QStringList sent;
     QString failOn;
@@ -121,6 +131,8 @@ class TstFileOps : public QObject {
     {
         trash::setTrashSeam(nullptr);
         fs::failNextCopyWith(0);
+        fs::setCopyStepHook(nullptr);
+        fs::setUnnamedTemporaries(true);
         QDir::setCurrent(m_startFolder);
         // Read-only leftovers must not stop the temporary folders' removal.
         for (QTemporaryDir* t : {m_c, m_d}) {
@@ -350,6 +362,26 @@ class TstFileOps : public QObject {
         fs::copyFile("C:\\src.txt", "D:\\next.txt");
         QCOMPARE(leftovers(m_d->path()), QStringList());
         QCOMPARE(get(d("big.bin")), targetExists ? QByteArray("old target") : "<missing>");
+    }
+
+    // A new target takes its name only while it is free: a file that
+    // appeared there during the copy is kept.
+    void copyLeavesANameThatAppeared_data()
+    {
+        QTest::addColumn<bool>("unnamed");
+        QTest::newRow("unnamed temporary") << true;
+        QTest::newRow("named temporary") << false;
+    }
+
+    void copyLeavesANameThatAppeared()
+    {
+        QFETCH(bool, unnamed);
+        g_appearing = QFile::encodeName(d("x.txt"));
+        fs::setUnnamedTemporaries(unnamed);
+        fs::setCopyStepHook(createAtComplete);
+        QCOMPARE(errorOf([] { fs::copyFile("C:\\src.txt", "D:\\x.txt"); }), int(ErrFileExists));
+        QCOMPARE(get(d("x.txt")), QByteArray("theirs"));
+        QCOMPARE(leftovers(m_d->path()), QStringList());
     }
 
     // A save writes the file where it is when its other names must see the
