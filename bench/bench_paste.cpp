@@ -1,6 +1,7 @@
 // Throughput of the copy that paste and the copy-to dialogs use, beside
-// cp(1) on the same files in the same run, and of delete to the trash
-// beside gio trash and a plain rename loop.
+// cp(1) and beside cp(1) followed by sync(1) on what it wrote, on the same
+// files in the same run, and of delete to the trash beside gio trash and a
+// plain rename loop.
 //   bench_paste [big-file-MB] [small-files] [trash-files]
 #include "platform/drives.h"
 #include "platform/filesys.h"
@@ -91,6 +92,13 @@ int main(int argc, char** argv)
         seconds([&] { plat::fs::copyFile("C:\\src\\big.bin", "C:\\ours\\big.bin"); });
     const double cpBig = seconds([&] { run("cp", {base + "/src/big.bin", base + "/cp/big.bin"}); });
     row("copy one big file", oursBig, cpBig, "cp", double(bigMb));
+    // Our copy reaches the disk before it takes its name; cp followed by
+    // sync(1) on what it wrote does the same amount of waiting.
+    const double cpSyncBig = seconds([&] {
+        run("cp", {base + "/src/big.bin", base + "/cp/big-synced.bin"});
+        run("sync", {base + "/cp/big-synced.bin"});
+    });
+    row("copy one big file", oursBig, cpSyncBig, "cp + sync", double(bigMb));
 
     const double smallMb = double(smallCount) * smallSize / (1 << 20);
     // warm the cache for the small files too, so neither side pays for it
@@ -105,7 +113,7 @@ int main(int argc, char** argv)
     // Whoever creates files first after a large delete pays for the file
     // system's inode allocation, so the two take turns, each into a fresh
     // folder, and each keeps its best round.
-    double cpSmall = 1e9, oursSmall = 1e9;
+    double cpSmall = 1e9, oursSmall = 1e9, cpSyncSmall = 1e9;
     for (int round = 0; round < 3; ++round) {
         const QString cpDir = base + QStringLiteral("/cp-small-%1/").arg(round);
         const QString oursDir = QStringLiteral("ours-small-%1").arg(round);
@@ -116,6 +124,18 @@ int main(int argc, char** argv)
             cpArgs << base + QStringLiteral("/small/f%1.txt").arg(i);
         cpArgs << cpDir;
         auto timeCp = [&] { cpSmall = std::min(cpSmall, seconds([&] { run("cp", cpArgs); })); };
+        const QString cpSyncDir = base + QStringLiteral("/cp-sync-small-%1/").arg(round);
+        QDir().mkpath(cpSyncDir);
+        QStringList cpSyncArgs = cpArgs.mid(0, smallCount), copied;
+        cpSyncArgs << cpSyncDir;
+        for (int i = 0; i < smallCount; ++i)
+            copied << cpSyncDir + QStringLiteral("f%1.txt").arg(i);
+        auto timeCpSync = [&] {
+            cpSyncSmall = std::min(cpSyncSmall, seconds([&] {
+                                       run("cp", cpSyncArgs);
+                                       run("sync", copied);
+                                   }));
+        };
         auto timeOurs = [&] {
             oursSmall = std::min(oursSmall, seconds([&] {
                                      for (int i = 0; i < smallCount; ++i)
@@ -127,12 +147,15 @@ int main(int argc, char** argv)
         if (round % 2 == 0) {
             timeCp();
             timeOurs();
+            timeCpSync();
         } else {
+            timeCpSync();
             timeOurs();
             timeCp();
         }
     }
     row("copy small files", oursSmall, cpSmall, "cp (1 call)", smallMb);
+    row("copy small files", oursSmall, cpSyncSmall, "cp + sync", smallMb);
 
     // delete to the trash
     QStringList gioArgs{"trash"};

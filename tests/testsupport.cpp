@@ -12,8 +12,16 @@
 
 #include <cerrno>
 #include <cstring>
-#include <linux/capability.h>
 #include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <ctime>
+#include <linux/capability.h>
+#include <poll.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace testsupport {
@@ -152,6 +160,55 @@ void isolateEnvironment()
     qputenv("QUORBIX_REGISTRY", (home.path() + "/registry.sqlite3").toUtf8());
     QDir().mkpath(home.path() + "/.local/share");
     QStandardPaths::setTestModeEnabled(true);
+}
+
+ChildResult inChild(const std::function<QByteArray()>& body, int timeoutSeconds)
+{
+    ChildResult result;
+    int fds[2];
+    if (::pipe(fds) != 0) return result;
+    const pid_t pid = ::fork();
+    if (pid < 0) return result;
+    if (pid == 0) {
+        ::close(fds[0]);
+        const QByteArray out = body();
+        for (qsizetype done = 0; done < out.size();) {
+            const ssize_t n = ::write(fds[1], out.constData() + done, size_t(out.size() - done));
+            if (n <= 0) break;
+            done += n;
+        }
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    timespec start;
+    ::clock_gettime(CLOCK_MONOTONIC, &start);
+    for (;;) {
+        timespec now;
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        const long left = timeoutSeconds * 1000L - ((now.tv_sec - start.tv_sec) * 1000L +
+                                                    (now.tv_nsec - start.tv_nsec) / 1000000L);
+        if (left <= 0) {
+            result.timedOut = true;
+            ::kill(pid, SIGKILL);
+            break;
+        }
+        pollfd p{fds[0], POLLIN, 0};
+        const int r = ::poll(&p, 1, int(left));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) continue;
+        char buf[4096];
+        const ssize_t n = ::read(fds[0], buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break; // the child closed its end: it has ended
+        result.output.append(buf, n);
+    }
+    ::close(fds[0]);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    result.exited = !result.timedOut && WIFEXITED(status);
+    if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+    return result;
 }
 
 TempDrives::TempDrives(int count)

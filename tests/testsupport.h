@@ -40,6 +40,19 @@ bool writeBitmap(const QString& hostPath, int w, int h, QRgb color);
 // Call once, before anything touches the store (initTestCase).
 void isolateEnvironment();
 
+// What a child process started by inChild() left behind.
+struct ChildResult {
+    bool exited = false; // ended through _exit (not killed, not timed out)
+    int signal = 0;      // the signal that ended it, when it did not exit
+    bool timedOut = false;
+    QByteArray output; // what the body returned, when it exited
+};
+
+// Runs body in a forked copy of the test process and waits for it, at most
+// timeoutSeconds (then kills it). The body's return value comes back as
+// output.
+ChildResult inChild(const std::function<QByteArray()>& body, int timeoutSeconds = 60);
+
 // For its lifetime, file permissions bind this thread even when the tests
 // run as root: the superuser's override of permission bits (CAP_DAC_OVERRIDE,
 // CAP_DAC_READ_SEARCH, CAP_FOWNER) is taken out of the thread's effective

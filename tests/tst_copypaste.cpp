@@ -62,6 +62,12 @@ QStringList tree(const QString& host)
     return out;
 }
 
+// The user's trash, as the desktop's trash finds it.
+QString userTrash()
+{
+    return QString::fromUtf8(qgetenv("XDG_DATA_HOME")) + "/Trash";
+}
+
 void unloadDialogs()
 {
     Form2::UnloadIfLoaded();
@@ -565,13 +571,70 @@ class TstCopyPaste : public QObject {
         show(1, "C:\\Data");
         select(1, {0});
         f().mnuDelete0_Click();
-        const QString trash =
-            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Trash";
+        const QString trash = userTrash();
         const QString trashed = trash + "/files/gone.txt";
         QVERIFY(!QFileInfo::exists(host("C:\\Data\\gone.txt")));
         QCOMPARE(contents(trashed), QByteArray("keep me somewhere"));
         QVERIFY(QFileInfo::exists(trash + "/info/gone.txt.trashinfo"));
         QFile::remove(trashed);
+    }
+
+    // The real trash, made to refuse: each delete ends at once with one
+    // message naming what stayed, and every refused file is where it was.
+    void deleteWhatTheTrashRefuses_data()
+    {
+        QTest::addColumn<QString>("trashState");
+        QTest::addColumn<QStringList>("refused");
+
+        const QString longName = QString(246, 'n') + ".txt"; // 250 bytes
+        QTest::newRow("read-only info") << "info" << QStringList{"a.txt", "b.txt", longName};
+        QTest::newRow("read-only trash") << "trash" << QStringList{"a.txt", "b.txt", longName};
+        QTest::newRow("250-byte name") << "" << QStringList{longName};
+    }
+
+    void deleteWhatTheTrashRefuses()
+    {
+        QFETCH(QString, trashState);
+        QFETCH(QStringList, refused);
+
+        const QString trash = userTrash();
+        QDir(trash).removeRecursively();
+        QVERIFY(QDir().mkpath(trash + "/files"));
+        QVERIFY(QDir().mkpath(trash + "/info"));
+        if (trashState == "info")
+            QVERIFY(QFile::setPermissions(trash + "/info", QFile::ReadOwner | QFile::ExeOwner));
+        if (trashState == "trash") {
+            QDir(trash).removeRecursively();
+            QVERIFY(QDir().mkpath(trash));
+            QVERIFY(QFile::setPermissions(trash, QFile::ReadOwner | QFile::ExeOwner));
+        }
+        const QString longName = QString(246, 'n') + ".txt";
+        for (const QString& n : {QString("a.txt"), longName, QString("b.txt")})
+            m_drives->write("C:\\Data\\" + n, n.toUtf8());
+        show(1, "C:\\Data");
+        select(1, {0, 1, 2});
+
+        {
+            testsupport::PermissionsBind bind;
+            if (!bind.active()) QSKIP(qPrintable(bind.why()));
+            f().mnuDelete1_Click();
+        }
+        QFile::setPermissions(trash, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(trash + "/info",
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+        QVERIFY(!Standby::IsLoaded());
+        QCOMPARE(list(f().FileBox), refused);
+        QCOMPARE(m_boxes->boxes.size(), 1); // one message, no more
+        const QByteArray box = m_boxes->boxes[0].prompt.toUtf8();
+        QVERIFY2(box.startsWith("Could not move to the Trash;"), box.constData());
+        for (const QString& n : {QString("a.txt"), longName, QString("b.txt")}) {
+            const bool stays = refused.contains(n);
+            // A long path is shown by its start and its end.
+            QCOMPARE(box.contains(("C:\\Data\\" + n).left(59).toUtf8()), stays);
+            QCOMPARE(contents(host("C:\\Data\\" + n)), stays ? n.toUtf8() : "<missing>");
+        }
+        QDir(trash).removeRecursively();
     }
 
     void deleteWithoutCurrentFileOrSelection()

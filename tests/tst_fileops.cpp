@@ -14,6 +14,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "testsupport.h"
+
+#include <csignal>
+#include <cstring>
 #include <functional>
 #include <optional>
 #include <sys/stat.h>
@@ -52,6 +56,31 @@ QStringList leftovers(const QString& hostFolder)
     return QDir(hostFolder).entryList({".quorbix-copy-*"}, QDir::Files | QDir::Hidden);
 }
 
+mode_t currentUmask()
+{
+    const mode_t m = ::umask(0);
+    ::umask(m);
+    return m;
+}
+
+// The step of a copy at which the test's child process dies.
+const char* g_killAt = "";
+
+void killAtStep(const char* step)
+{
+    if (std::strcmp(step, g_killAt) == 0) ::raise(SIGKILL);
+}
+
+// A name that another program creates while a copy is being written.
+QByteArray g_appearing;
+
+void createAtComplete(const char* step)
+{
+    if (std::strcmp(step, "complete") != 0) return;
+    QFile f(QString::fromUtf8(g_appearing));
+    if (f.open(QIODevice::WriteOnly)) f.write("theirs");
+}
+
 struct RecordingTrash : trash::TrashSeam {
     QStringList sent;
     QString failOn;
@@ -83,6 +112,7 @@ class TstFileOps : public QObject {
     void initTestCase()
     {
         // The trash tests move files; keep them away from the user's home.
+        // The desktop's trash reads these once per process.
         qputenv("HOME", m_home.path().toUtf8());
         qputenv("XDG_DATA_HOME", (m_home.path() + "/.local/share").toUtf8());
         m_startFolder = QDir::currentPath();
@@ -101,6 +131,8 @@ class TstFileOps : public QObject {
     {
         trash::setTrashSeam(nullptr);
         fs::failNextCopyWith(0);
+        fs::setCopyStepHook(nullptr);
+        fs::setUnnamedTemporaries(true);
         QDir::setCurrent(m_startFolder);
         // Read-only leftovers must not stop the temporary folders' removal.
         for (QTemporaryDir* t : {m_c, m_d}) {
@@ -152,6 +184,9 @@ class TstFileOps : public QObject {
         QTest::newRow("target is a folder") << ""
                                             << "C:\\src.txt"
                                             << "D:\\sub" << 75;
+        QTest::newRow("target is a link to nothing") << "dangling"
+                                                     << "C:\\src.txt"
+                                                     << "D:\\dangling.txt" << 75;
         QTest::newRow("target folder not writable") << "rofolder"
                                                     << "C:\\src.txt"
                                                     << "D:\\sub\\x.txt" << 70;
@@ -180,6 +215,7 @@ class TstFileOps : public QObject {
             if (!bind->active()) QSKIP(qPrintable(bind->why()));
             QVERIFY(QFile::setPermissions(d("sub"), QFile::ReadOwner | QFile::ExeOwner));
         }
+        if (prep == "dangling") QVERIFY(QFile::link(d("nowhere.txt"), d("dangling.txt")));
 
         QString targetHost;
         try {
@@ -192,6 +228,10 @@ class TstFileOps : public QObject {
         QCOMPARE(errorOf([&] { fs::copyFile(source, target); }), number);
 
         QCOMPARE(get(c("src.txt")), sourceBefore);
+        if (prep == "dangling") {
+            QCOMPARE(QFileInfo(d("dangling.txt")).symLinkTarget(), d("nowhere.txt"));
+            QVERIFY(!QFileInfo::exists(d("nowhere.txt")));
+        }
         if (!targetHost.isEmpty()) QCOMPARE(get(targetHost), targetBefore);
         QVERIFY(QFileInfo(d("hard.txt")).exists() == (prep == "hardlink"));
         QCOMPARE(leftovers(m_c->path()), QStringList());
@@ -222,6 +262,8 @@ class TstFileOps : public QObject {
         QTest::newRow("keeps the source's permissions")
             << QByteArray("#!/bin/sh\n") << true << 0750 << "D:\\out.bin";
         QTest::newRow("into a folder") << all << false << 0644 << "D:\\sub\\out.bin";
+        QTest::newRow("the umask applies, as for cp")
+            << QByteArray("shared") << false << 0666 << "D:\\out.bin";
     }
 
     void copyWritesExactBytes()
@@ -242,7 +284,7 @@ class TstFileOps : public QObject {
         QCOMPARE(get(c("in.bin")), data);
         struct stat st;
         QCOMPARE(::stat(QFile::encodeName(targetHost), &st), 0);
-        QCOMPARE(int(st.st_mode & 0777), mode);
+        QCOMPARE(int(st.st_mode & 0777), int(mode & ~currentUmask()));
         QCOMPARE(leftovers(QFileInfo(targetHost).absolutePath()), QStringList());
     }
 
@@ -277,6 +319,119 @@ class TstFileOps : public QObject {
         // The failure was for one copy only.
         fs::copyFile("C:\\in.bin", "D:\\out.bin");
         QCOMPARE(get(d("out.bin")), data);
+    }
+
+    // A copy killed at any step leaves the old target or none, never part
+    // of one; what a named temporary file leaves goes at the next copy.
+    void copyKilledMidway_data()
+    {
+        QTest::addColumn<bool>("targetExists");
+        QTest::addColumn<bool>("unnamed");
+        QTest::addColumn<QString>("step");
+
+        for (bool exists : {false, true})
+            for (bool unnamed : {true, false})
+                for (const char* step : {"partial", "complete", "named"}) {
+                    if (QByteArray(step) == "named" && !(exists && unnamed)) continue;
+                    QTest::addRow("%s, %s temporary, killed at %s", exists ? "replace" : "new",
+                                  unnamed ? "unnamed" : "named", step)
+                        << exists << unnamed << QString(step);
+                }
+    }
+
+    void copyKilledMidway()
+    {
+        QFETCH(bool, targetExists);
+        QFETCH(bool, unnamed);
+        QFETCH(QString, step);
+
+        put(c("big.bin"), QByteArray(20 << 20, 'b')); // more than one chunk
+        if (targetExists) put(d("big.bin"), "old target");
+        const QByteArray killAt = step.toLatin1();
+        const testsupport::ChildResult child = testsupport::inChild([&] {
+            g_killAt = killAt.constData();
+            fs::setCopyStepHook(killAtStep);
+            fs::setUnnamedTemporaries(unnamed);
+            fs::copyFile("C:\\big.bin", "D:\\big.bin");
+            return QByteArray("not killed");
+        });
+        QCOMPARE(child.signal, SIGKILL);
+
+        QCOMPARE(get(d("big.bin")), targetExists ? QByteArray("old target") : "<missing>");
+        if (unnamed && step != "named") QCOMPARE(leftovers(m_d->path()), QStringList());
+        fs::copyFile("C:\\src.txt", "D:\\next.txt");
+        QCOMPARE(leftovers(m_d->path()), QStringList());
+        QCOMPARE(get(d("big.bin")), targetExists ? QByteArray("old target") : "<missing>");
+    }
+
+    // A new target takes its name only while it is free: a file that
+    // appeared there during the copy is kept.
+    void copyLeavesANameThatAppeared_data()
+    {
+        QTest::addColumn<bool>("unnamed");
+        QTest::newRow("unnamed temporary") << true;
+        QTest::newRow("named temporary") << false;
+    }
+
+    void copyLeavesANameThatAppeared()
+    {
+        QFETCH(bool, unnamed);
+        g_appearing = QFile::encodeName(d("x.txt"));
+        fs::setUnnamedTemporaries(unnamed);
+        fs::setCopyStepHook(createAtComplete);
+        QCOMPARE(errorOf([] { fs::copyFile("C:\\src.txt", "D:\\x.txt"); }), int(ErrFileExists));
+        QCOMPARE(get(d("x.txt")), QByteArray("theirs"));
+        QCOMPARE(leftovers(m_d->path()), QStringList());
+    }
+
+    // A save writes the file where it is when its other names must see the
+    // new text, or when its folder takes no temporary file although the
+    // file may be written.
+    void saveInPlace_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QByteArray>("text");
+
+        QTest::newRow("hard links, longer text") << "links" << QByteArray(5000, 'L');
+        QTest::newRow("hard links, shorter text") << "links" << QByteArray("short");
+        QTest::newRow("folder takes no temporary file") << "folder" << QByteArray(5000, 'F');
+        QTest::newRow("folder takes no temporary file, shorter") << "folder" << QByteArray("s");
+    }
+
+    void saveInPlace()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, text);
+
+        QDir().mkpath(d("locked"));
+        put(d("locked/note.txt"), QByteArray(300, 'o'));
+        QVERIFY(QFile::setPermissions(
+            d("locked/note.txt"), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                      QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther));
+        struct stat before;
+        QCOMPARE(::stat(QFile::encodeName(d("locked/note.txt")), &before), 0);
+        if (kind == "links") {
+            QCOMPARE(::link(QFile::encodeName(d("locked/note.txt")),
+                            QFile::encodeName(c("other name.txt"))),
+                     0);
+            fs::writeFileAtomic("D:\\locked\\note.txt", text);
+            QCOMPARE(get(c("other name.txt")), text);
+        } else {
+            QVERIFY(QFile::setPermissions(d("locked"), QFile::ReadOwner | QFile::ExeOwner));
+            testsupport::PermissionsBind bind;
+            if (!bind.active()) QSKIP(qPrintable(bind.why()));
+            QCOMPARE(errorOf([&] { fs::writeFileAtomic("D:\\locked\\new.txt", "x"); }),
+                     int(ErrPermissionDenied)); // the folder takes no new file
+            QCOMPARE(errorOf([&] { fs::writeFileAtomic("D:\\locked\\note.txt", text); }), 0);
+        }
+        QCOMPARE(get(d("locked/note.txt")), text);
+        struct stat after;
+        QCOMPARE(::stat(QFile::encodeName(d("locked/note.txt")), &after), 0);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(
+            QDir(d("locked")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList{"note.txt"});
     }
 
     void renameNeverReplaces_data()
@@ -520,11 +675,9 @@ class TstFileOps : public QObject {
         QFETCH(bool, dataFolderExists);
         QFETCH(bool, folder);
 
-        QTemporaryDir data;
-        const QString dataHome = data.path() + "/home/.local/share";
+        const QString dataHome = m_home.path() + "/.local/share";
+        QDir(dataHome).removeRecursively();
         if (dataFolderExists) QVERIFY(QDir().mkpath(dataHome));
-        qputenv("XDG_DATA_HOME", dataHome.toUtf8());
-        // Qt's fallback writes below the current folder; watch one of ours.
         QVERIFY(QDir::setCurrent(m_d->path()));
 
         const QString name = folder ? "old folder" : "old notes.txt";
@@ -546,8 +699,8 @@ class TstFileOps : public QObject {
             QCOMPARE(get(trashed), QByteArray("notes"));
         const QByteArray info = get(dataHome + "/Trash/info/" + name + ".trashinfo");
         QVERIFY2(info.startsWith("[Trash Info]"), info.constData());
-        QVERIFY(!QFileInfo::exists(d("files")));
-        QVERIFY(!QFileInfo::exists(d("info")));
+        QCOMPARE(QDir(m_d->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{"sub"});
     }
 
     void trashRefusalKeepsFile_data()
@@ -565,23 +718,22 @@ class TstFileOps : public QObject {
         QFETCH(QString, path);
         QFETCH(bool, noTrash);
 
-        QTemporaryDir data;
-        put(data.path() + "/plainfile", "x");
-        // A data folder below a plain file can never be made.
-        qputenv("XDG_DATA_HOME",
-                (data.path() + (noTrash ? "/plainfile/share" : "/share")).toUtf8());
+        const QString dataHome = m_home.path() + "/.local/share";
+        QDir(dataHome).removeRecursively();
+        QVERIFY(QDir().mkpath(dataHome));
+        // A trash folder that is a plain file can never hold anything.
+        if (noTrash) put(dataHome + "/Trash", "x");
         QVERIFY(QDir::setCurrent(m_d->path()));
         put(c("keep.txt"), "precious");
 
         QString err;
-        if (noTrash)
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Unable to establish trash"));
         QVERIFY(!trash::moveToTrash(path, &err));
 
         QVERIFY(!err.isEmpty());
         QCOMPARE(get(c("keep.txt")), QByteArray("precious"));
         QCOMPARE(QDir(m_d->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                  QStringList{"sub"});
+        QFile::remove(dataHome + "/Trash");
     }
 
     void trashSeamSeesEachPath()

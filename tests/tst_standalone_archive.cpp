@@ -567,15 +567,34 @@ class TstStandaloneArchive : public QObject {
         QCOMPARE(m_boxes->boxes.size(), messages);
     }
 
+    void extractNeverReplaces_data()
+    {
+        QTest::addColumn<bool>("danglingLink");
+        QTest::newRow("a file") << false;
+        QTest::newRow("a link to nothing") << true;
+    }
+
     void extractNeverReplaces()
     {
+        QFETCH(bool, danglingLink);
         m_drives->write("D:\\work\\readme.txt", "new");
-        m_drives->write("C:\\atemp0\\readme.txt", "users own");
+        const QString taken = host("C:\\atemp0") + "/readme.txt";
+        if (danglingLink) {
+            m_drives->mkdir("C:\\atemp0");
+            QVERIFY(QFile::link(host("C:\\") + "/nowhere.txt", taken));
+        } else {
+            m_drives->write("C:\\atemp0\\readme.txt", "users own");
+        }
         plat::drives::setCurrentFolder("D:\\work");
         ZipView& z = ZipView::get();
         z.Listview1->AddItem("docs/readme.txt")->setSelected(true);
         z.mnuExtract->trigger();
-        QCOMPARE(contents(host("C:\\atemp0\\readme.txt")), QByteArray("users own"));
+        if (danglingLink) {
+            QCOMPARE(QFileInfo(taken).symLinkTarget(), host("C:\\") + "/nowhere.txt");
+            QCOMPARE(contents(host("C:\\nowhere.txt")), QByteArray("<missing>"));
+        } else {
+            QCOMPARE(contents(taken), QByteArray("users own"));
+        }
         QCOMPARE(contents(host("C:\\atemp0\\readme (2).txt")), QByteArray("new"));
     }
 

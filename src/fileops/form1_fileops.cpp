@@ -33,6 +33,43 @@ void closeStandby()
     if (Standby* s = Standby::instanceIfLoaded()) s->Command2->Press();
 }
 
+// Files the trash refused during one delete, each with its reason.
+struct TrashRefusals {
+    QStringList lines;
+    int count = 0;
+
+    void recycle(const QString& path)
+    {
+        QString why;
+        if (plat::trash::moveToTrash(path, &why)) return;
+        // A long list would not fit on the screen; the first ones name the
+        // kind of trouble.
+        if (++count > kShown) return;
+        // A path longer than a line keeps its start and its end.
+        const QString shown =
+            path.size() <= kLongest ? path : path.left(kLongest - 31) + "..." + path.right(28);
+        lines.append(why.isEmpty() ? shown : shown + "\n    " + why);
+    }
+
+    // The one message of a delete: the file stays where it is, never a
+    // permanent delete behind the user's back.
+    void report() const
+    {
+        if (count == 0) return;
+        QString text = count == 1 ? QStringLiteral("Could not move to the Trash; this file was "
+                                                   "not deleted:\n")
+                                  : QStringLiteral("Could not move to the Trash; these %1 files "
+                                                   "were not deleted:\n")
+                                        .arg(count);
+        text += lines.join('\n');
+        if (count > kShown) text += QStringLiteral("\n... and %1 more").arg(count - kShown);
+        plat::MsgBox(text, plat::vbOKOnly | plat::vbExclamation);
+    }
+
+    static constexpr int kShown = 10;
+    static constexpr int kLongest = 90;
+};
+
 // Paste of a copy list taken from the search results: each full path into
 // the pane's folder under its bare name; no wait window and no messages.
 void ListPaste(Form1& f, int n)
@@ -227,24 +264,24 @@ void Form1::DeletePane(int n)
     QStringList paths;
     for (int i = 0; i < p.file->ListCount(); ++i)
         if (p.file->Selected(i)) paths.append(JoinPath(p.dir->Path(), p.file->List(i)));
+    // Every file is tried; the ones the trash refused are named together
+    // once the lists are fresh and the wait window is gone.
+    TrashRefusals refused;
     for (const QString& path : paths)
-        Recycle(path);
+        refused.recycle(path);
 
     for (int k = 1; k <= 5; ++k)
         if (k != n && Pane(k).file->Path() == p.file->Path()) Pane(k).file->Refresh();
     p.file->Refresh();
     closeStandby();
+    refused.report();
 }
 
 void Form1::Recycle(const QString& filename)
 {
-    QString why;
-    if (plat::trash::moveToTrash(filename, &why)) return;
-    // The file stays where it is; never a permanent delete behind the
-    // user's back.
-    plat::MsgBox("Could not move to the Trash; the file was not deleted: " + filename +
-                     (why.isEmpty() ? QString() : "\n" + why),
-                 plat::vbOKOnly | plat::vbExclamation);
+    TrashRefusals refused;
+    refused.recycle(filename);
+    refused.report();
 }
 
 void Form1::Replicate(const QString& filename, const QString& Destination)

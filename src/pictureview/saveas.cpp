@@ -87,8 +87,9 @@ bool Saveas::MayReplace(const QString& target)
     bool exists = false;
     try {
         // Only a file is offered for replacing; a folder of that name is
-        // refused by the save or copy itself, with its reason.
-        exists = plat::fs::fileExists(target);
+        // refused by the save or copy itself, with its reason. A link to
+        // nothing is a taken name as well.
+        exists = plat::fs::pathExists(target) && !plat::fs::folderExists(target);
     } catch (const plat::FileError&) {
     }
     if (!exists) return true;

@@ -114,11 +114,11 @@ QStringList listFolders(const QString& winFolder)
     return listFolder(winFolder, Kind::Folders, QString());
 }
 
-static bool statPath(const QString& winPath, struct stat& st)
+static bool statPath(const QString& winPath, struct stat& st, bool followLink = true)
 {
     try {
         const QByteArray h = drives::toHostBytes(winPath);
-        return ::stat(h.constData(), &st) == 0;
+        return (followLink ? ::stat(h.constData(), &st) : ::lstat(h.constData(), &st)) == 0;
     } catch (const FileError&) {
         return false;
     }
@@ -138,8 +138,9 @@ bool folderExists(const QString& winPath)
 
 bool pathExists(const QString& winPath)
 {
+    // A link to nothing takes its name too: a free name must be free.
     struct stat st;
-    return statPath(winPath, st);
+    return statPath(winPath, st, false);
 }
 
 qint64 fileLength(const QString& winPath)

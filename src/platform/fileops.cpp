@@ -3,13 +3,19 @@
 #include "platform/filesys.h"
 
 #include <QFile>
-#include <QSaveFile>
+
+#include <QRandomGenerator>
 
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <functional>
+#include <map>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -19,6 +25,12 @@ namespace plat::fs {
 namespace {
 
 int g_failNextCopy = 0;
+void (*g_stepHook)(const char*) = nullptr;
+bool g_unnamedTemporaries = true;
+
+// Every temporary file we put in a user's folder starts with this, so that
+// one left by a crash is known as ours and removed at the next copy there.
+constexpr char kTempPrefix[] = ".quorbix-copy-";
 
 // Host paths here are in the drives layer's text form; these are the exact
 // bytes of the name, whatever they are.
@@ -27,11 +39,21 @@ QByteArray enc(const QString& host)
     return drives::hostBytes(host);
 }
 
+QString dec(const QByteArray& hostBytes)
+{
+    return drives::hostString(hostBytes);
+}
+
 QString parentOf(const QString& host)
 {
     const int slash = host.lastIndexOf('/');
     if (slash <= 0) return QStringLiteral("/");
     return host.left(slash);
+}
+
+void step(const char* name)
+{
+    if (g_stepHook) g_stepHook(name);
 }
 
 // A file the user would call read-only: no write bit at all, or one we may
@@ -43,40 +65,42 @@ bool isReadOnly(const QString& host, const struct stat& st)
     return ::access(enc(host).constData(), W_OK) != 0;
 }
 
-// Fails with the error number for a target that must not be replaced
-// (read-only file, folder) or whose folder is missing. Returns true when
-// the target exists.
-bool checkReplaceableTarget(const QString& host, struct stat* out = nullptr)
+// The file a target name stands for. A link to a file is written through,
+// so that the file receives the data and the link stays a link; a link to
+// nothing is a taken name that is never replaced nor followed (it could
+// point anywhere). Fails with the error number for a target that must not
+// be replaced (read-only file, folder) or whose folder is missing. Sets
+// *exists and, for an existing target, *out.
+QString checkReplaceableTarget(const QString& name, bool* exists, struct stat* out = nullptr)
 {
     struct stat pst;
-    if (::stat(enc(parentOf(host)).constData(), &pst) != 0 || !S_ISDIR(pst.st_mode))
+    if (::stat(enc(parentOf(name)).constData(), &pst) != 0 || !S_ISDIR(pst.st_mode))
         raise(ErrPathNotFound);
+    QString host = name;
     struct stat st;
-    if (::stat(enc(host).constData(), &st) != 0) {
+    if (::lstat(enc(host).constData(), &st) != 0) {
         const int e = errno;
-        if (e == ENOENT) return false;
-        raiseErrno(e, host);
+        if (e != ENOENT) raiseErrno(e, host);
+        *exists = false;
+        return host;
+    }
+    if (S_ISLNK(st.st_mode)) {
+        if (::stat(enc(host).constData(), &st) != 0) {
+            const int e = errno;
+            if (e == ENOENT || e == ELOOP)
+                raise(ErrPathFileAccess, QStringLiteral("target is a link to nothing"));
+            raiseErrno(e, host);
+        }
+        char* real = ::realpath(enc(host).constData(), nullptr);
+        if (!real) raiseErrno(errno, host);
+        host = dec(QByteArray(real));
+        std::free(real);
     }
     if (S_ISDIR(st.st_mode)) raise(ErrPathFileAccess, QStringLiteral("target is a folder"));
     if (isReadOnly(host, st)) raise(ErrPathFileAccess, QStringLiteral("target is read-only"));
+    *exists = true;
     if (out) *out = st;
-    return true;
-}
-
-// The file a target name stands for: a link is written through, so that the
-// file it points to receives the copy and the link stays a link.
-QString resolveTarget(const QString& host)
-{
-    const QByteArray b = enc(host);
-    struct stat lst, st;
-    if (::lstat(b.constData(), &lst) != 0 || !S_ISLNK(lst.st_mode) ||
-        ::stat(b.constData(), &st) != 0)
-        return host;
-    char* real = ::realpath(b.constData(), nullptr);
-    if (!real) return host;
-    const QString out = drives::hostString(QByteArray(real));
-    std::free(real);
-    return out;
+    return host;
 }
 
 bool writeAll(int fd, const char* data, qint64 size)
@@ -137,41 +161,221 @@ int renameOverPlaceholder(const char* from, const char* to, bool folder)
     return 0;
 }
 
-// The whole-file write for a name only its bytes spell: a complete,
-// synced temporary file in the same folder renamed over the target, keeping
-// an old file's permission bits.
-void writeExactAtomic(const QString& host, const QByteArray& d)
+// Moves a file to a name that must still be free; 0 or an errno.
+int moveToFreeName(const char* from, const char* to)
 {
-    struct stat old;
-    const bool existed = ::stat(enc(host).constData(), &old) == 0;
-    QByteArray tmpl = enc(parentOf(host) + QStringLiteral("/.quorbix-save-XXXXXX"));
-    const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) raiseErrno(errno, host);
-    auto fail = [&](int e) {
+    if (renameNoReplace(from, to) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    if (::link(from, to) == 0) {
+        ::unlink(from);
+        return 0;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP) return errno;
+    return renameOverPlaceholder(from, to, false) == 0 ? 0 : errno;
+}
+
+QByteArray randomPart()
+{
+    static const char chars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    QByteArray out(12, Qt::Uninitialized);
+    for (char& c : out)
+        c = chars[QRandomGenerator::global()->bounded(int(sizeof chars - 1))];
+    return out;
+}
+
+// Per folder (device and inode), its modification time after our last
+// copy into it: while it is unchanged, nobody can have left anything there
+// since we last swept it.
+std::map<std::pair<dev_t, ino_t>, timespec> g_swept;
+
+bool sameTime(const timespec& a, const timespec& b)
+{
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+void noteFolder(const QByteArray& folder)
+{
+    struct stat st;
+    if (::stat(folder.constData(), &st) == 0) g_swept[{st.st_dev, st.st_ino}] = st.st_mtim;
+}
+
+// Removes the temporary files a crashed copy left in a folder. A copy at
+// work holds a lock on its file; one we can lock has no writer left.
+void sweepStale(const QByteArray& folder)
+{
+    struct stat fst;
+    if (::stat(folder.constData(), &fst) != 0) return;
+    const auto it = g_swept.find({fst.st_dev, fst.st_ino});
+    if (it != g_swept.end() && sameTime(it->second, fst.st_mtim)) return;
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir) return;
+    const int dfd = ::dirfd(dir);
+    while (dirent* ent = ::readdir(dir)) {
+        if (std::strncmp(ent->d_name, kTempPrefix, sizeof kTempPrefix - 1) != 0) continue;
+        const int fd = ::openat(dfd, ent->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat st, now;
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            ::fstatat(dfd, ent->d_name, &now, AT_SYMLINK_NOFOLLOW) == 0 &&
+            now.st_dev == st.st_dev && now.st_ino == st.st_ino)
+            ::unlinkat(dfd, ent->d_name, 0);
         ::close(fd);
-        ::unlink(tmpl.constData());
-        raiseErrno(e, host);
-    };
-    if (existed) {
-        ::fchmod(fd, old.st_mode & 07777);
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(fd, 0666 & ~mask);
     }
-    if (!writeAll(fd, d.constData(), d.size())) fail(errno);
-    if (::fsync(fd) != 0) fail(errno);
-    if (::close(fd) != 0) {
-        const int e = errno;
-        ::unlink(tmpl.constData());
-        raiseErrno(e, host);
+    ::closedir(dir);
+}
+
+// A temporary file in the target's folder, locked while it is written.
+// Without a name (O_TMPFILE) a crash leaves nothing at all; with one, it
+// leaves a file with our prefix for the next sweep.
+struct TempFile {
+    int fd = -1;
+    QByteArray path; // empty while the file has no name
+
+    ~TempFile() { discard(); }
+    void discard()
+    {
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+        if (!path.isEmpty()) ::unlink(path.constData());
+        path.clear();
     }
-    if (::rename(tmpl.constData(), enc(host).constData()) != 0) {
-        const int e = errno;
-        ::unlink(tmpl.constData());
-        raiseErrno(e, host);
+
+    // 0 or an errno.
+    int open(const QByteArray& folder, mode_t mode, bool unnamed)
+    {
+        if (unnamed) {
+            fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+            if (fd >= 0) {
+                ::flock(fd, LOCK_EX);
+                return 0;
+            }
+            // Kernels and file systems without O_TMPFILE: a named file.
+            if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return errno;
+        }
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const QByteArray name = folder + '/' + kTempPrefix + randomPart();
+            fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+            if (fd < 0) {
+                if (errno == EEXIST) continue;
+                return errno;
+            }
+            ::flock(fd, LOCK_EX);
+            // A sweep may have taken the name away before our lock.
+            struct stat st;
+            if (::fstat(fd, &st) == 0 && st.st_nlink == 0) {
+                ::close(fd);
+                fd = -1;
+                continue;
+            }
+            path = name;
+            return 0;
+        }
+        return EEXIST;
     }
-    syncFolder(parentOf(host));
+
+    // Gives an unnamed file a temporary name of ours; 0 or an errno.
+    int nameIt(const QByteArray& folder)
+    {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const QByteArray name = folder + '/' + kTempPrefix + randomPart();
+            const int e = linkUnnamed(name.constData());
+            if (e == EEXIST) continue;
+            if (e == 0) path = name;
+            return e;
+        }
+        return EEXIST;
+    }
+
+    // Links the unnamed file under a name that must be free; 0 or an errno.
+    int linkUnnamed(const char* to) const
+    {
+        char proc[64];
+        std::snprintf(proc, sizeof proc, "/proc/self/fd/%d", fd);
+        if (::linkat(AT_FDCWD, proc, AT_FDCWD, to, AT_SYMLINK_FOLLOW) == 0) return 0;
+        if (errno != ENOENT) return errno;
+        // No /proc: the kernel links the descriptor itself (may need a
+        // privilege).
+        if (::linkat(fd, "", AT_FDCWD, to, AT_EMPTY_PATH) == 0) return 0;
+        return errno;
+    }
+};
+
+// Writes a target through a temporary file in its folder: fill() writes
+// the data (and may throw FileError); the file is synced, then given the
+// target's name: a new target only while that name is still free (58 when
+// something took it meanwhile), an old one replaced by a rename. At any
+// moment of a crash the target holds its old state or the complete file.
+void writeThroughTemporary(const QString& dst, bool replacing, mode_t mode,
+                           const std::function<void(int fd)>& fill, int* refused = nullptr)
+{
+    const QString folderHost = parentOf(dst);
+    const QByteArray folder = enc(folderHost), target = enc(dst);
+    sweepStale(folder);
+    bool unnamed = g_unnamedTemporaries;
+    for (;;) {
+        TempFile tmp;
+        if (const int e = tmp.open(folder, mode, unnamed)) {
+            if (refused) *refused = e;
+            raiseErrno(e, dst);
+        }
+        unnamed = tmp.path.isEmpty();
+        fill(tmp.fd);
+        // The data reaches the disk before any name points at it.
+        if (::fsync(tmp.fd) != 0) raiseErrno(errno, dst);
+        step("complete");
+        int e = 0;
+        if (!replacing) {
+            e = unnamed ? tmp.linkUnnamed(target.constData())
+                        : moveToFreeName(tmp.path.constData(), target.constData());
+            if (e == 0 && !unnamed) tmp.path.clear();
+            if (unnamed && e != 0 && e != EEXIST && e != ENOSPC && e != EDQUOT && e != EROFS &&
+                e != EIO) {
+                unnamed = false; // the kernel could not link it: write a named one instead
+                continue;
+            }
+        } else {
+            if (unnamed) {
+                e = tmp.nameIt(folder);
+                if (e != 0 && e != ENOSPC && e != EDQUOT && e != EROFS && e != EIO) {
+                    unnamed = false;
+                    continue;
+                }
+                if (e == 0) step("named");
+            }
+            if (e == 0) {
+                if (::rename(tmp.path.constData(), target.constData()) == 0)
+                    tmp.path.clear();
+                else
+                    e = errno;
+            }
+        }
+        if (e != 0) raiseErrno(e, dst);
+        if (::close(tmp.fd) != 0) {
+            tmp.fd = -1;
+            raiseErrno(errno, dst);
+        }
+        tmp.fd = -1;
+        if (replacing) syncFolder(folderHost);
+        noteFolder(folder);
+        return;
+    }
+}
+
+// Where creating a file gives mode, the bits we asked for minus the umask
+// (or as the folder's default ACL has it), as cp gives them.
+mode_t creationMode(mode_t wanted)
+{
+    return (wanted & 0777) | S_IRUSR | S_IWUSR; // ours to read and write meanwhile
+}
+
+// Brings a temporary file created with creationMode(wanted) to the bits the
+// user expects: any owner bit the wanted mode lacks is taken away again.
+void finishMode(int fd, mode_t wanted)
+{
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return;
+    const mode_t forced = (S_IRUSR | S_IWUSR) & ~wanted;
+    if (st.st_mode & forced) ::fchmod(fd, st.st_mode & 07777 & ~forced);
 }
 
 } // namespace
@@ -181,13 +385,22 @@ void failNextCopyWith(int number)
     g_failNextCopy = number;
 }
 
+void setCopyStepHook(void (*hook)(const char* step))
+{
+    g_stepHook = hook;
+}
+
+void setUnnamedTemporaries(bool allowed)
+{
+    g_unnamedTemporaries = allowed;
+}
+
 void copyFile(const QString& source, const QString& target)
 {
     const int injected = g_failNextCopy;
     g_failNextCopy = 0;
 
     const QString src = drives::toHost(source);
-    const QString dst = resolveTarget(drives::toHost(target));
 
     struct stat sst;
     if (::stat(enc(src).constData(), &sst) != 0) raiseErrno(errno, src);
@@ -195,101 +408,83 @@ void copyFile(const QString& source, const QString& target)
 
     // The same file under any name (hard link, link, other drive letter) is
     // refused before anything is opened: a copy onto itself would truncate it.
+    const QString named = drives::toHost(target);
     struct stat tst;
-    if (::stat(enc(dst).constData(), &tst) == 0 && tst.st_dev == sst.st_dev &&
+    if (::stat(enc(named).constData(), &tst) == 0 && tst.st_dev == sst.st_dev &&
         tst.st_ino == sst.st_ino)
         raise(ErrPermissionDenied, QStringLiteral("source and target are the same file"));
-    checkReplaceableTarget(dst);
+    bool replacing = false;
+    const QString dst = checkReplaceableTarget(named, &replacing);
 
     const int in = ::open(enc(src).constData(), O_RDONLY | O_CLOEXEC);
     if (in < 0) raiseErrno(errno, src);
+    struct InGuard {
+        int fd;
+        ~InGuard() { ::close(fd); }
+    } inGuard{in};
 
-    // A new file is written in place: O_EXCL makes it ours, so a failure can
-    // remove it without touching anything of the user's. An old file is
-    // replaced only by renaming a complete temporary copy over it.
-    QByteArray tmpl;
-    int out = ::open(enc(dst).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    const bool replacing = out < 0 && errno == EEXIST;
-    if (replacing) {
-        tmpl = enc(parentOf(dst) + QStringLiteral("/.quorbix-copy-XXXXXX"));
-        out = ::mkstemp(tmpl.data());
-    } else if (out >= 0) {
-        tmpl = enc(dst);
-    }
-    if (out < 0) {
-        const int e = errno;
-        ::close(in);
-        raiseErrno(e, dst);
-    }
-
-    auto fail = [&](int number, const QString& detail) {
-        ::close(in);
-        ::close(out);
-        ::unlink(tmpl.constData());
-        raise(number, detail);
-    };
-    auto failErrno = [&](int e, const QString& host) {
-        fail(errorNumberFor(e, host), errorText(e));
-    };
-
-    // The kernel copies without a round trip through our buffers where it
-    // can; across file systems that refuse it we fall back to read/write.
-    bool kernelCopy = !injected;
-    QByteArray buf;
-    for (;;) {
-        if (kernelCopy) {
-            const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
-            if (n > 0) continue;
-            if (n == 0) break;
-            if (errno == EINTR) continue;
-            if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
-                errno == EBADF) {
-                kernelCopy = false; // nothing written yet by a refused call
-                continue;
+    const mode_t wanted = sst.st_mode & 0777;
+    int tries = 0;
+    writeThroughTemporary(dst, replacing, creationMode(wanted), [&](int out) {
+        auto failErrno = [&](int e, const QString& host) {
+            raise(errorNumberFor(e, host), errorText(e));
+        };
+        // A second try (named temporary) starts the source again.
+        if (tries++ > 0 && ::lseek(in, 0, SEEK_SET) < 0) failErrno(errno, src);
+        // The kernel copies without a round trip through our buffers where
+        // it can; across file systems that refuse it we fall back to
+        // read/write. Written chunks are sent on to the disk at once, so
+        // that the sync at the end has little left to wait for.
+        constexpr qint64 kChunk = qint64(8) << 20;
+        bool kernelCopy = !injected;
+        bool first = true;
+        qint64 done = 0, flushed = 0;
+        QByteArray buf;
+        for (;;) {
+            ssize_t n;
+            if (kernelCopy) {
+                n = ::copy_file_range(in, nullptr, out, nullptr, size_t(kChunk), 0);
+                if (n < 0) {
+                    if (errno == EINTR) continue;
+                    if (errno == EXDEV || errno == ENOSYS || errno == EINVAL ||
+                        errno == EOPNOTSUPP || errno == EBADF) {
+                        kernelCopy = false; // nothing written yet by a refused call
+                        continue;
+                    }
+                    failErrno(errno, dst);
+                }
+            } else {
+                if (buf.isEmpty()) buf = QByteArray(1 << 20, Qt::Uninitialized);
+                n = ::read(in, buf.data(), size_t(buf.size()));
+                if (n < 0) {
+                    if (errno == EINTR) continue;
+                    failErrno(errno, src);
+                }
+                if (n > 0 && injected) {
+                    // Leave part of the data in the temporary file, as a
+                    // real failure half-way through would.
+                    writeAll(out, buf.constData(), (n + 1) / 2);
+                    raise(injected, QStringLiteral("injected failure"));
+                }
+                if (n > 0 && !writeAll(out, buf.constData(), n)) failErrno(errno, dst);
             }
-            failErrno(errno, dst);
+            if (n == 0) break;
+            done += n;
+            if (done - flushed >= kChunk) {
+                ::sync_file_range(out, flushed, done - flushed, SYNC_FILE_RANGE_WRITE);
+                flushed = done;
+            }
+            if (first) step("partial");
+            first = false;
         }
-        if (buf.isEmpty()) buf = QByteArray(1 << 20, Qt::Uninitialized);
-        const ssize_t n = ::read(in, buf.data(), size_t(buf.size()));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            failErrno(errno, src);
-        }
-        if (n == 0) break;
         if (injected) {
-            // Leave part of the data in the temporary file, as a real
-            // failure half-way through would.
-            writeAll(out, buf.constData(), (n + 1) / 2);
-            fail(injected, QStringLiteral("injected failure"));
+            writeAll(out, "x", 1);
+            raise(injected, QStringLiteral("injected failure"));
         }
-        if (!writeAll(out, buf.constData(), n)) failErrno(errno, dst);
-    }
-    if (injected) {
-        writeAll(out, "x", 1);
-        fail(injected, QStringLiteral("injected failure"));
-    }
-
-    ::fchmod(out, sst.st_mode & 07777 & ~(S_ISUID | S_ISGID));
-    const struct timespec times[2] = {sst.st_atim, sst.st_mtim};
-    ::futimens(out, times);
-    // Only a copy that replaces an old file must reach the disk before the
-    // rename: otherwise a crash could leave neither the old nor the new
-    // data. A new file has nothing to lose, and skipping the sync keeps
-    // pasting many files as fast as cp.
-    if (replacing && ::fsync(out) != 0) failErrno(errno, dst);
-    ::close(in);
-    if (::close(out) != 0) {
-        const int e = errno;
-        ::unlink(tmpl.constData());
-        raiseErrno(e, dst);
-    }
-    if (!replacing) return;
-    if (::rename(tmpl.constData(), enc(dst).constData()) != 0) {
-        const int e = errno;
-        ::unlink(tmpl.constData());
-        raiseErrno(e, dst);
-    }
-    syncFolder(parentOf(dst));
+        finishMode(out, wanted);
+        const struct timespec times[2] = {sst.st_atim, sst.st_mtim};
+        ::futimens(out, times);
+    });
 }
 
 void rename(const QString& from, const QString& to)
@@ -390,36 +585,82 @@ QByteArray readFile(const QString& winPath)
     return data;
 }
 
+namespace {
+
+// Writes a whole file over its old content, for a file whose folder takes
+// no temporary file or which has other names (hard links) that must see
+// the new text. Not atomic, so it reserves the disk space before the old
+// content is touched: a full disk fails with the file as it was.
+void writeInPlace(const QString& host, const QByteArray& d)
+{
+    const int fd = ::open(enc(host).constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) raiseErrno(errno, host);
+    struct Guard {
+        int fd;
+        ~Guard()
+        {
+            if (fd >= 0) ::close(fd);
+        }
+    } guard{fd};
+    struct stat st;
+    if (::fstat(fd, &st) != 0) raiseErrno(errno, host);
+    const off_t oldSize = st.st_size, newSize = off_t(d.size());
+    if (newSize > 0 && ::fallocate(fd, 0, 0, newSize) != 0) {
+        int e = errno;
+        if (e == EOPNOTSUPP || e == ENOSYS) {
+            // Only the part beyond the old end needs new space; filling it
+            // cannot touch the old content.
+            e = newSize > oldSize ? ::posix_fallocate(fd, oldSize, newSize - oldSize) : 0;
+        }
+        if (e != 0) {
+            if (::fstat(fd, &st) == 0 && st.st_size != oldSize) ::ftruncate(fd, oldSize);
+            raiseErrno(e, host);
+        }
+    }
+    for (qint64 done = 0; done < d.size();) {
+        const ssize_t n = ::pwrite(fd, d.constData() + done, size_t(d.size() - done), off_t(done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            raiseErrno(errno, host);
+        }
+        done += n;
+    }
+    if (newSize < oldSize && ::ftruncate(fd, newSize) != 0) raiseErrno(errno, host);
+    if (::fsync(fd) != 0) raiseErrno(errno, host);
+    guard.fd = -1;
+    if (::close(fd) != 0) raiseErrno(errno, host);
+}
+
+} // namespace
+
 void writeFileAtomic(const QString& winPath, const QByteArray& d)
 {
-    const QString exact = resolveTarget(drives::toHost(winPath));
-    // QSaveFile would replace a read-only file when run as root; the checks
-    // also give the precise numbers QSaveFile cannot.
-    checkReplaceableTarget(exact);
-    const QString host = drives::qtPath(exact);
-    if (host.isEmpty()) {
-        writeExactAtomic(exact, d); // a name Qt's file classes cannot spell
-        return;
-    }
-
-    QSaveFile file(host);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly)) {
-        const int e = errno ? errno : EACCES;
-        raiseErrno(e, host);
-    }
-    errno = 0;
-    const bool written = file.write(d) == d.size();
-    int e = errno;
-    if (!written) {
-        file.cancelWriting();
-        file.commit();
-        raiseErrno(e ? e : EIO, host);
-    }
-    errno = 0;
-    if (!file.commit()) {
-        e = errno;
-        raiseErrno(e ? e : EIO, host);
+    // Read-only targets are refused even for root; the checks also give
+    // the precise numbers.
+    bool exists = false;
+    struct stat st;
+    const QString host = checkReplaceableTarget(drives::toHost(winPath), &exists, &st);
+    // Other names of the file keep pointing at it only if it is written
+    // where it is.
+    if (exists && st.st_nlink > 1) return writeInPlace(host, d);
+    int refused = 0;
+    try {
+        // A new file gets the usual bits minus the umask; an old one keeps
+        // its own.
+        writeThroughTemporary(
+            host, exists, exists ? creationMode(st.st_mode) : 0666,
+            [&](int fd) {
+                if (!writeAll(fd, d.constData(), d.size())) raiseErrno(errno, host);
+                if (exists) ::fchmod(fd, st.st_mode & 07777);
+            },
+            &refused);
+    } catch (const FileError&) {
+        // A folder the user may not write (or with no inode left) can
+        // still hold a file the user may write.
+        if (!exists ||
+            !(refused == EACCES || refused == EPERM || refused == ENOSPC || refused == EDQUOT))
+            throw;
+        writeInPlace(host, d);
     }
 }
 

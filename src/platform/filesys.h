@@ -27,7 +27,7 @@ QStringList listFolders(const QString& winFolder);
 
 bool fileExists(const QString& winPath);   // a file (not a folder) is there
 bool folderExists(const QString& winPath); // a folder is there
-bool pathExists(const QString& winPath);   // anything is there
+bool pathExists(const QString& winPath);   // anything is there, a link to nothing too
 qint64 fileLength(const QString& winPath); // throws 53
 // True when both paths name one file (device and inode), under any name.
 bool sameFile(const QString& a, const QString& b);
@@ -41,8 +41,12 @@ void openForReading(QFile& file, const QString& winPath);
 // Copies a file. Never truncates the target before the copy is known to be
 // complete: a same-file copy (device and inode) is refused with 70 before
 // anything is opened; the data goes to a temporary file in the target
-// folder that is renamed over the target only when complete. A failure
-// leaves the old target as it was and no partial file.
+// folder (unnamed where the file system allows), synced, and only then
+// takes the target's name: a new target only while the name is still free
+// (58 otherwise), an old one by a rename over it. A crash or a failure at
+// any moment leaves the old target or the complete copy, and no partial
+// file. A link to nothing is a taken name and never replaced (75). The copy
+// has the source's permission bits minus the umask, as cp gives them.
 void copyFile(const QString& source, const QString& target);
 // Renames a file or folder; never replaces: an existing target is 58.
 void rename(const QString& from, const QString& to);
@@ -50,11 +54,23 @@ void makeFolder(const QString& winPath);   // 58 when it exists, 76 for a missin
 void removeFolder(const QString& winPath); // one empty folder only; 75 when not empty
 void removeFile(const QString& winPath);   // permanent; only for our own temporary files
 
-QByteArray readFile(const QString& winPath);                       // whole file
-void writeFileAtomic(const QString& winPath, const QByteArray& d); // QSaveFile
+QByteArray readFile(const QString& winPath); // whole file
+// Saves a whole file: atomically through a temporary file in its folder,
+// so that a failure keeps the old file. A file with other names (hard
+// links), or one the user may write in a folder that takes no temporary
+// file, is written where it is instead, with its new size reserved before
+// the old content is touched.
+void writeFileAtomic(const QString& winPath, const QByteArray& d);
 
 // Tests inject failures through this seam: the next copyFile fails with
 // the number after having written part of the temporary file.
 void failNextCopyWith(int number);
+// Tests only: called at each step of a copy or save ("partial" after the
+// first data, "complete" once synced, "named" when a replacement's
+// temporary file has its name); a test's child process dies there.
+void setCopyStepHook(void (*hook)(const char* step));
+// Tests only: write named temporary files, as on a file system without
+// O_TMPFILE.
+void setUnnamedTemporaries(bool allowed);
 
 } // namespace plat::fs

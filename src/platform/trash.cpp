@@ -3,17 +3,19 @@
 #include "platform/drives.h"
 #include "platform/fileerror.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QStandardPaths>
-#include <QStorageInfo>
 
 #include <cerrno>
-#include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
-#include <sys/syscall.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+// GLib names a struct member "signals", which Qt defines as a keyword.
+#pragma push_macro("signals")
+#undef signals
+#include <gio/gio.h>
+#pragma pop_macro("signals")
 
 namespace plat::trash {
 
@@ -21,104 +23,116 @@ namespace {
 
 TrashSeam* g_seam = nullptr;
 
-QString canonical(const QString& path)
+QByteArray parentOf(const QByteArray& path)
 {
-    const QString c = QFileInfo(path).canonicalFilePath();
-    return c.isEmpty() ? QDir::cleanPath(QFileInfo(path).absoluteFilePath()) : c;
+    const int slash = path.lastIndexOf('/');
+    return slash <= 0 ? QByteArray("/") : path.left(slash);
 }
 
-bool isMountRoot(const QString& folder)
+// The root of the volume holding a folder: the highest folder above it on
+// the same device.
+QByteArray volumeRoot(QByteArray folder)
 {
-    const QString c = canonical(folder);
-    return QStorageInfo(c).rootPath() == c;
+    struct stat st;
+    if (::stat(folder.constData(), &st) != 0) return QByteArray();
+    while (folder != "/") {
+        const QByteArray up = parentOf(folder);
+        struct stat ust;
+        if (::stat(up.constData(), &ust) != 0 || ust.st_dev != st.st_dev) break;
+        folder = up;
+    }
+    return folder;
 }
 
-// True when a path returned by the trash lies in a real trash folder: the
-// user's home trash, or a per-volume ".Trash-<uid>" or ".Trash/<uid>" at the
-// root of a volume.
-bool isInTrash(const QString& landed, const QString& dataHome)
+// True when the item that was at a path (its device and inode in *before)
+// now lies in the "files" folder of trash folder.
+bool inTrashFolder(const QByteArray& trashDir, const QByteArray& name, const struct stat& before)
 {
-    const QFileInfo lf(landed);
-    if (!lf.exists() && !lf.isSymLink()) return false;
-    const QFileInfo filesDir(lf.absolutePath());
-    if (filesDir.fileName() != QLatin1String("files")) return false;
-    const QString trashDir = filesDir.absolutePath();
-    if (!dataHome.isEmpty() && canonical(trashDir) == canonical(dataHome + "/Trash")) return true;
-    const QFileInfo td(trashDir);
-    const QString uid = QString::number(::getuid());
-    if (td.fileName() == QLatin1String(".Trash-") + uid) return isMountRoot(td.absolutePath());
-    if (td.fileName() == uid) {
-        const QFileInfo dotTrash(td.absolutePath());
-        return dotTrash.fileName() == QLatin1String(".Trash") &&
-               isMountRoot(dotTrash.absolutePath());
+    const QByteArray files = trashDir + "/files";
+    struct stat st;
+    // The trash keeps the name unless the trash already holds one like it.
+    if (::lstat((files + '/' + name).constData(), &st) == 0 && st.st_dev == before.st_dev &&
+        st.st_ino == before.st_ino)
+        return true;
+    DIR* dir = ::opendir(files.constData());
+    if (!dir) return false;
+    bool found = false;
+    while (dirent* ent = ::readdir(dir)) {
+        if (ent->d_ino != before.st_ino) continue;
+        if (::fstatat(::dirfd(dir), ent->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            st.st_dev == before.st_dev && st.st_ino == before.st_ino) {
+            found = true;
+            break;
+        }
     }
-    return false;
+    ::closedir(dir);
+    return found;
 }
 
-int renameNoReplace(const QString& from, const QString& to)
+// The trash folders an item from this path can go to: the user's own trash
+// and the volume's ".Trash/<uid>" or ".Trash-<uid>".
+bool landedInTrash(const QByteArray& path, const struct stat& before)
 {
-    const QByteArray f = QFile::encodeName(from), t = QFile::encodeName(to);
-#ifdef SYS_renameat2
-    const int rc = int(::syscall(SYS_renameat2, AT_FDCWD, f.constData(), AT_FDCWD, t.constData(),
-                                 1u /* RENAME_NOREPLACE */));
-    if (rc == 0 || (errno != EINVAL && errno != ENOSYS)) return rc;
-#endif
-    if (QFileInfo::exists(to) || QFileInfo(to).isSymLink()) {
-        errno = EEXIST;
-        return -1;
-    }
-    return ::rename(f.constData(), t.constData());
+    struct stat now;
+    if (::lstat(path.constData(), &now) == 0 && now.st_dev == before.st_dev &&
+        now.st_ino == before.st_ino)
+        return false; // still where it was
+    const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
+    if (inTrashFolder(QByteArray(g_get_user_data_dir()) + "/Trash", name, before)) return true;
+    QByteArray root = volumeRoot(parentOf(path));
+    if (root.isEmpty()) return false;
+    if (root == "/") root.clear();
+    const QByteArray uid = QByteArray::number(::getuid());
+    return inTrashFolder(root + "/.Trash/" + uid, name, before) ||
+           inTrashFolder(root + "/.Trash-" + uid, name, before);
 }
 
-bool realMoveToTrash(const QString& exactHost, QString* err)
+// The reason in the program's words; GIO's own message names host paths.
+QString reasonFor(const GError* e)
 {
-    // Qt's trash names files as Qt spells them; a name it cannot spell
-    // would name another file, so it stays where it is.
-    const QString host = drives::qtPath(exactHost);
-    if (host.isEmpty()) {
-        if (err) *err = QStringLiteral("This name cannot be sent to the trash.");
+    if (e && e->domain == G_IO_ERROR) {
+        switch (e->code) {
+        case G_IO_ERROR_NOT_FOUND:
+            return QStringLiteral("The file does not exist.");
+        case G_IO_ERROR_FILENAME_TOO_LONG:
+            return QStringLiteral("The name is too long for the trash.");
+        case G_IO_ERROR_PERMISSION_DENIED:
+            return QStringLiteral("The trash or the file's folder may not be written.");
+        case G_IO_ERROR_NO_SPACE:
+            return QStringLiteral("The disk holding the trash is full.");
+        case G_IO_ERROR_READ_ONLY:
+            return QStringLiteral("The disk is write protected.");
+        case G_IO_ERROR_NOT_SUPPORTED:
+            return QStringLiteral("This drive has no trash.");
+        default:
+            break;
+        }
+    }
+    return e ? QString::fromUtf8(e->message) : QStringLiteral("The trash is not available.");
+}
+
+bool realMoveToTrash(const QString& host, QString* err)
+{
+    const QByteArray path = drives::hostBytes(host);
+    struct stat before;
+    if (::lstat(path.constData(), &before) != 0) {
+        *err = QStringLiteral("The file does not exist.");
         return false;
     }
-    const QFileInfo fi(host);
-    if (!fi.exists() && !fi.isSymLink()) {
-        if (err) *err = QStringLiteral("The file does not exist.");
+    // GIO's local trash: the home trash and the per-volume ".Trash-<uid>".
+    // It fails at once with the reason and never deletes anything; taking
+    // the local file system directly keeps any desktop daemon out of it.
+    GFile* file = g_vfs_get_file_for_path(g_vfs_get_local(), path.constData());
+    GError* gerr = nullptr;
+    const bool ok = g_file_trash(file, nullptr, &gerr);
+    g_object_unref(file);
+    if (!ok) {
+        *err = reasonFor(gerr);
+        if (gerr) g_error_free(gerr);
         return false;
     }
-
-    // Without the user's data folder Qt reports success and moves the file
-    // into "files" under the current folder instead of the trash.
-    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (!dataHome.isEmpty()) QDir().mkpath(dataHome);
-
-    const QString cwd = QDir::currentPath();
-    const bool hadFiles = QFileInfo(cwd + "/files").exists();
-    const bool hadInfo = QFileInfo(cwd + "/info").exists();
-
-    QFile file(host);
-    if (!file.moveToTrash()) {
-        if (err)
-            *err = file.errorString().isEmpty() ? QStringLiteral("The trash is not available.")
-                                                : file.errorString();
-        return false;
-    }
-    const QString landed = file.fileName(); // Qt points the object at the item in the trash
-    if (isInTrash(landed, dataHome)) return true;
-
-    // It went somewhere that is no trash: put it back where the user left it.
-    const QString lost = QFileInfo(landed).absoluteFilePath();
-    if (renameNoReplace(lost, host) != 0) {
-        if (err)
-            *err = QStringLiteral("The trash is not available; the file was moved to %1.")
-                       .arg(QDir::toNativeSeparators(lost));
-        return false;
-    }
-    const QString trashDir = QFileInfo(QFileInfo(lost).absolutePath()).absolutePath();
-    QFile::remove(trashDir + "/info/" + QFileInfo(lost).fileName() + ".trashinfo");
-    if (canonical(trashDir) == canonical(cwd)) {
-        if (!hadFiles) QDir(cwd).rmdir(QStringLiteral("files"));
-        if (!hadInfo) QDir(cwd).rmdir(QStringLiteral("info"));
-    }
-    if (err) *err = QStringLiteral("The trash is not available.");
+    if (landedInTrash(path, before)) return true;
+    *err = QStringLiteral("The trash reported success, but the file is in no trash folder.");
     return false;
 }
 
