@@ -204,13 +204,13 @@ void ListBox::resetSilently(const QStringList& entries)
     setUpdatesEnabled(true);
 }
 
-static int shiftState(Qt::KeyboardModifiers m)
+int shiftState(Qt::KeyboardModifiers m)
 {
     return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) |
            (m & Qt::AltModifier ? 4 : 0);
 }
 
-static int vbButton(Qt::MouseButton b)
+int vbButton(Qt::MouseButton b)
 {
     switch (b) {
     case Qt::LeftButton:

@@ -29,6 +29,11 @@ void setBackColor(QWidget* w, int vbColor);
 int backColor(const QWidget* w);
 void setForeColor(QWidget* w, int vbColor);
 
+// A mouse event's button (1 left, 2 right, 4 middle) and shift state (1 Shift,
+// 2 Ctrl, 4 Alt) as MouseUp reports them.
+int vbButton(Qt::MouseButton b);
+int shiftState(Qt::KeyboardModifiers m);
+
 class TextBox : public QLineEdit {
     Q_OBJECT
   public:
