@@ -6,6 +6,8 @@
 #include <QHash>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include <cerrno>
 #include <ctime>
@@ -40,12 +42,39 @@ bool starMatch(QStringView name, QStringView pat)
     return p == pat.size();
 }
 
+// Case-insensitive order, ties in exact order. Most names are ASCII; two
+// such names compare by a key in lower case, which orders them exactly as
+// QString::compare(Qt::CaseInsensitive) does, at a fraction of its cost.
 void sortNames(QStringList& names)
 {
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        const int c = QString::compare(a, b, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a < b;
+    struct Entry {
+        QString name;
+        std::string key; // empty unless ascii
+        bool ascii = true;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(names.size());
+    for (QString& name : names) {
+        Entry e{std::move(name), {}, true};
+        e.key.resize(e.name.size());
+        for (qsizetype i = 0; i < e.name.size(); ++i) {
+            const char16_t u = e.name.at(i).unicode();
+            if (u >= 0x80) {
+                e.ascii = false;
+                e.key.clear();
+                break;
+            }
+            e.key[i] = char(u >= 'A' && u <= 'Z' ? u + ('a' - 'A') : u);
+        }
+        entries.push_back(std::move(e));
+    }
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        const int c = a.ascii && b.ascii ? a.key.compare(b.key)
+                                         : QString::compare(a.name, b.name, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a.name < b.name;
     });
+    for (qsizetype i = 0; i < names.size(); ++i)
+        names[i] = std::move(entries[i].name);
 }
 
 // How long after a change of a folder a reading may still miss a later
