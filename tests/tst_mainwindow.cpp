@@ -11,6 +11,9 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 using testsupport::TempDrives;
 
 // A window for the lifecycle test below.
@@ -406,6 +409,55 @@ class TstMainWindow : public QObject {
         QVERIFY(!alive);
         QCOMPARE(Probe::get().loads, 1); // a fresh window, loaded once
         Probe::get().Unload();
+    }
+
+    // A click in pane 1 refreshes pane 2: it shows what another program did
+    // to its folder a moment before, change after change with no pause, and
+    // drops its selection and current entry also when nothing changed.
+    void clickShowsOutsideChangesAndDropsTheSelection_data()
+    {
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("folder just changed") << false;
+        QTest::newRow("folder quiet, reading kept") << true;
+    }
+    void clickShowsOutsideChangesAndDropsTheSelection()
+    {
+        QFETCH(bool, kept);
+        Form1& f = fresh();
+        const QString folder = kept ? "C:\\Quiet" : "C:\\Busy";
+        drives->write(folder + "\\a.txt");
+        drives->write(folder + "\\b.txt");
+        testsupport::showFolder(2, folder);
+        if (kept) {
+            // once the folder has been quiet for a moment, a refresh keeps
+            // the names the list shows
+            QSignalSpy resets(f.FileBox2->model(), &QAbstractItemModel::modelReset);
+            QTRY_VERIFY_WITH_TIMEOUT(
+                [&] {
+                    f.FileBox2->Refresh();
+                    resets.clear();
+                    f.FileBox2->Refresh();
+                    return resets.isEmpty();
+                }(),
+                10000);
+        }
+        f.FileBox2->setCurrentRow(1, QItemSelectionModel::ClearAndSelect);
+        f.FileBox2->setSelected(0, true);
+        click(f.FileBox, 0);
+        QCOMPARE(f.FileBox2->ListIndex(), -1);
+        QCOMPARE(f.FileBox2->SelCount(), 0);
+        QCOMPARE(f.FileBox->ListIndex(), 0);
+
+        const QByteArray host = QFile::encodeName(drives->hostPath(folder));
+        ::close(::open(host + "/new.txt", O_CREAT | O_WRONLY, 0600));
+        click(f.FileBox, 0);
+        QCOMPARE(testsupport::entries(f.FileBox2), (QStringList{"a.txt", "b.txt", "new.txt"}));
+        QCOMPARE(::rename(host + "/new.txt", host + "/Other.txt"), 0);
+        click(f.FileBox, 0);
+        QCOMPARE(testsupport::entries(f.FileBox2), (QStringList{"a.txt", "b.txt", "Other.txt"}));
+        QCOMPARE(::unlink(host + "/a.txt"), 0);
+        click(f.FileBox, 0);
+        QCOMPARE(testsupport::entries(f.FileBox2), (QStringList{"b.txt", "Other.txt"}));
     }
 
     void vanishedFolderRefreshesEmpty()
