@@ -289,12 +289,8 @@ void FileListBox::mousePressEvent(QMouseEvent* e)
         e->accept(); // a right press changes neither the current entry nor the selection
         return;
     }
-    const int before = currentRow();
-    const QModelIndexList selBefore = selectionModel()->selectedIndexes();
-    QListView::mousePressEvent(e);
-    if (indexAt(e->position().toPoint()).isValid() || before != currentRow() ||
-        selBefore != selectionModel()->selectedIndexes())
-        emit Click();
+    const bool changed = changesEntryOrSelection(this, [&] { QListView::mousePressEvent(e); });
+    if (changed || indexAt(e->position().toPoint()).isValid()) emit Click();
 }
 
 void FileListBox::mouseReleaseEvent(QMouseEvent* e)
@@ -319,21 +315,12 @@ void FileListBox::mouseDoubleClickEvent(QMouseEvent* e)
 
 void FileListBox::keyPressEvent(QKeyEvent* e)
 {
-    const int before = currentRow();
-    const QModelIndexList selBefore = selectionModel()->selectedIndexes();
-    QListView::keyPressEvent(e);
-    if (before != currentRow() || selBefore != selectionModel()->selectedIndexes()) emit Click();
+    if (changesEntryOrSelection(this, [&] { QListView::keyPressEvent(e); })) emit Click();
 }
 
 void FileListBox::focusInEvent(QFocusEvent* e)
 {
-    // Item views make row 0 current when they take the focus; a list box
-    // leaves the current entry alone.
-    const QPersistentModelIndex before = currentIndex();
-    const QSignalBlocker block(selectionModel());
-    QListView::focusInEvent(e);
-    if (currentIndex() != before)
-        selectionModel()->setCurrentIndex(before, QItemSelectionModel::NoUpdate);
+    focusInKeepingCurrent(this, [&] { QListView::focusInEvent(e); });
 }
 
 } // namespace ctl
