@@ -5,6 +5,7 @@
 #include "platform/filesys.h"
 
 #include <QApplication>
+#include <QHash>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyle>
@@ -223,12 +224,32 @@ void FileListBox::setPattern(const QString& pattern)
 
 void FileListBox::Refresh()
 {
-    std::shared_ptr<const plat::fs::FolderNames> names;
+    showNames(readingOf(m_path));
+}
+
+std::shared_ptr<const plat::fs::FolderNames> FileListBox::readingOf(const QString& folder)
+{
     try {
-        names = plat::fs::folderNames(m_path);
+        return plat::fs::folderNames(folder);
     } catch (const plat::FileError&) {
-        // unreadable or vanished folder: an empty list
+        return {}; // unreadable or vanished folder: an empty list
     }
+}
+
+void FileListBox::RefreshTogether(const QList<FileListBox*>& lists)
+{
+    // Lists on one folder share its reading, also one that cannot be kept
+    // because the folder has just changed.
+    QHash<QString, std::shared_ptr<const plat::fs::FolderNames>> taken;
+    for (FileListBox* l : lists) {
+        auto it = taken.find(l->m_path);
+        if (it == taken.end()) it = taken.insert(l->m_path, readingOf(l->m_path));
+        l->showNames(*it);
+    }
+}
+
+void FileListBox::showNames(const std::shared_ptr<const plat::fs::FolderNames>& names)
+{
     if (!names || names != m_shown || m_pattern != m_shownPattern) {
         m_shown = names;
         m_shownPattern = m_pattern;

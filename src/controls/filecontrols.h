@@ -88,6 +88,9 @@ class FileListBox : public QListView {
     // entry and raises nothing. A folder that is gone lists nothing. The
     // names are taken again only when the folder's reading changed.
     void Refresh();
+    // Refreshes several lists as one: each folder among them is read at most
+    // once.
+    static void RefreshTogether(const QList<FileListBox*>& lists);
 
     int ListCount() const { return m_model.rowCount(); }
     QString List(int i) const;
@@ -118,6 +121,8 @@ class FileListBox : public QListView {
 
   private:
     QModelIndex row(int i) const { return m_model.index(i); }
+    static std::shared_ptr<const plat::fs::FolderNames> readingOf(const QString& folder);
+    void showNames(const std::shared_ptr<const plat::fs::FolderNames>& names);
     void dropCurrentAndSelection();
     NameListModel m_model;
     QString m_path;

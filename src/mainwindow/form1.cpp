@@ -309,8 +309,10 @@ int Form1::ActivePane() const
 void Form1::PaneClick(int n)
 {
     Text7->setText(QString::number(n));
+    QList<ctl::FileListBox*> others;
     for (int k = 1; k <= 5; ++k)
-        if (k != n) Pane(k).file->Refresh();
+        if (k != n) others.append(Pane(k).file);
+    ctl::FileListBox::RefreshTogether(others);
 }
 
 void Form1::PaneFolderChange(int n)

@@ -227,21 +227,29 @@ QHash<QString, Held>& held()
 
 } // namespace
 
-std::shared_ptr<const FolderNames> folderNames(const QString& winFolder)
+namespace {
+
+// The reading still held for a folder that has not changed since, if any.
+std::shared_ptr<const FolderNames> keptReading(const QString& host)
 {
-    const QString host = drives::toHost(winFolder);
-    QHash<QString, Held>& cache = held();
+    const QHash<QString, Held>& cache = held();
+    const auto it = cache.constFind(host);
     struct stat st;
-    if (::stat(QFile::encodeName(host).constData(), &st) == 0) {
-        const auto it = cache.constFind(host);
-        if (it != cache.cend() && it->dev == st.st_dev && it->ino == st.st_ino &&
-            it->ctime == nanos(st.st_ctim) && it->mtime == nanos(st.st_mtim))
-            if (std::shared_ptr<const FolderNames> names = it->names.lock()) return names;
-    }
+    if (it == cache.cend() || ::stat(QFile::encodeName(host).constData(), &st) != 0) return {};
+    if (it->dev != st.st_dev || it->ino != st.st_ino || it->ctime != nanos(st.st_ctim) ||
+        it->mtime != nanos(st.st_mtim))
+        return {};
+    return it->names.lock();
+}
+
+// Reads a folder, and keeps the reading for later when that is safe.
+std::shared_ptr<const FolderNames> readAndKeep(const QString& host)
+{
     timespec began;
     ::clock_gettime(CLOCK_REALTIME, &began);
     Reading r = readFolder(host);
     auto names = std::make_shared<const FolderNames>(std::move(r.names));
+    QHash<QString, Held>& cache = held();
     // Readings nobody holds any more are dropped.
     for (auto it = cache.begin(); it != cache.end();)
         it = it->names.expired() ? cache.erase(it) : std::next(it);
@@ -254,6 +262,15 @@ std::shared_ptr<const FolderNames> folderNames(const QString& winFolder)
         cache.insert(
             host, Held{r.st.st_dev, r.st.st_ino, nanos(r.st.st_ctim), nanos(r.st.st_mtim), names});
     return names;
+}
+
+} // namespace
+
+std::shared_ptr<const FolderNames> folderNames(const QString& winFolder)
+{
+    const QString host = drives::toHost(winFolder);
+    if (std::shared_ptr<const FolderNames> names = keptReading(host)) return names;
+    return readAndKeep(host);
 }
 
 static bool statPath(const QString& winPath, struct stat& st)
