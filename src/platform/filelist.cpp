@@ -225,10 +225,6 @@ QHash<QString, Held>& held()
     return h;
 }
 
-} // namespace
-
-namespace {
-
 // The reading still held for a folder that has not changed since, if any.
 std::shared_ptr<const FolderNames> keptReading(const QString& host)
 {
