@@ -84,11 +84,12 @@ QByteArray contents(const QString& hostPath)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-QStringList entries(const ctl::ListBox* list)
+QStringList entries(const QAbstractItemView* list)
 {
     QStringList out;
-    for (int i = 0; i < list->ListCount(); ++i)
-        out.append(list->List(i));
+    const QAbstractItemModel* m = list->model();
+    for (int i = 0; i < m->rowCount(); ++i)
+        out.append(m->index(i, 0).data().toString());
     return out;
 }
 

@@ -13,16 +13,14 @@
 #include <QTemporaryDir>
 #include <functional>
 
-namespace ctl {
-class ListBox;
-}
+class QAbstractItemView;
 
 namespace testsupport {
 
 // A file's bytes, or "<missing>" when there is no file.
 QByteArray contents(const QString& hostPath);
 // The entries of a list box, in order.
-QStringList entries(const ctl::ListBox* list);
+QStringList entries(const QAbstractItemView* list);
 // Puts pane n of the main window on a folder, listing all its files.
 void showFolder(int pane, const QString& winFolder);
 // Selects the named entries of pane n's file list and moves the focus frame

@@ -100,7 +100,7 @@ class TstCopyPaste : public QObject {
             l->setSelected(r, true);
         if (!rows.isEmpty()) l->setCurrentRow(rows.last(), QItemSelectionModel::NoUpdate);
     }
-    QStringList list(ctl::ListBox* l) { return testsupport::entries(l); }
+    QStringList list(const QAbstractItemView* l) { return testsupport::entries(l); }
 
   private slots:
     void initTestCase() { testsupport::isolateEnvironment(); }

@@ -46,7 +46,7 @@ class TstFolders : public QObject {
     bool isDir(const QString& win) { return QFileInfo(host(win)).isDir(); }
 
     void show(int n, const QString& folder) { testsupport::showFolder(n, folder); }
-    QStringList list(ctl::ListBox* l) { return testsupport::entries(l); }
+    QStringList list(const QAbstractItemView* l) { return testsupport::entries(l); }
 
   private slots:
     void initTestCase()
@@ -419,10 +419,10 @@ class TstFolders : public QObject {
         f().FileBox3->setSelected(1, true);
         f().LastFilePath = "earlier";
         f().show();
-        ctl::ListBox* target = fileList ? static_cast<ctl::ListBox*>(f().FileBox3)
-                                        : static_cast<ctl::ListBox*>(f().DirBox3);
+        QAbstractItemView* target = fileList ? static_cast<QAbstractItemView*>(f().FileBox3)
+                                             : static_cast<QAbstractItemView*>(f().DirBox3);
         const int dirRow = f().DirBox3->currentRow();
-        const QPoint at = target->visualItemRect(target->item(row)).center();
+        const QPoint at = target->visualRect(target->model()->index(row, 0)).center();
         QTest::mouseClick(target->viewport(), Qt::MouseButton(button), {}, at);
         QCOMPARE(m_popups.size(), opens ? 1 : 0);
         if (opens) QCOMPARE(m_popups[0], fileList ? f().mnuPopup3 : f().mnuDirPop3);

@@ -11,6 +11,9 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 using testsupport::TempDrives;
 
 // A window for the lifecycle test below.
@@ -37,10 +40,10 @@ class TstMainWindow : public QObject {
         return f;
     }
 
-    static void click(ctl::ListBox* list, int row, Qt::KeyboardModifiers mods = {},
+    static void click(QAbstractItemView* list, int row, Qt::KeyboardModifiers mods = {},
                       Qt::MouseButton button = Qt::LeftButton)
     {
-        const QRect r = list->visualItemRect(list->item(row));
+        const QRect r = list->visualRect(list->model()->index(row, 0));
         QTest::mouseClick(list->viewport(), button, mods, r.center());
     }
 
@@ -135,10 +138,10 @@ class TstMainWindow : public QObject {
         click(f.FileBox, 0);
         click(f.FileBox, 1, Qt::ControlModifier);
         QCOMPARE(f.Text7->Text(), QString("1"));
-        QCOMPARE(f.FileBox->selectedItems().size(), 2);
+        QCOMPARE(f.FileBox->SelCount(), 2);
         click(f.FileBox2, 2);
         QCOMPARE(f.Text7->Text(), QString("2"));
-        QCOMPARE(f.FileBox->selectedItems().size(), 0);
+        QCOMPARE(f.FileBox->SelCount(), 0);
         QCOMPARE(f.FileBox->ListIndex(), -1);
         QCOMPARE(f.FirstPaneWithSelection(), 2);
         QCOMPARE(f.FileBox2->FileName(), QString("c.htm"));
@@ -160,7 +163,7 @@ class TstMainWindow : public QObject {
         QVERIFY(f.FileBox4->hasFocus());
         QCOMPARE(f.FileBox4->ListIndex(), -1);
         QCOMPARE(f.FileBox3->ListIndex(), 1);
-        QCOMPARE(f.FileBox3->selectedItems().size(), 1);
+        QCOMPARE(f.FileBox3->SelCount(), 1);
         QCOMPARE(f.Text7->Text(), QString("3"));
         QCOMPARE(popups, QList<QMenu*>{f.mnuPopup3});
     }
@@ -354,7 +357,7 @@ class TstMainWindow : public QObject {
             list->setCurrentRow(current, current == 0 ? QItemSelectionModel::NoUpdate
                                                       : QItemSelectionModel::ClearAndSelect);
         f.SelectAllPane(pane);
-        QCOMPARE(list->selectedItems().size() == list->ListCount(), selectsAll);
+        QCOMPARE(list->SelCount() == list->ListCount(), selectsAll);
     }
 
     void fileSelectAll()
@@ -364,7 +367,7 @@ class TstMainWindow : public QObject {
         f.ApplyLayout(1);
         f.FileBox3->setCurrentRow(1, QItemSelectionModel::ClearAndSelect);
         f.mnuSelectAll0->trigger();
-        QCOMPARE(f.FileBox3->selectedItems().size(), 3);
+        QCOMPARE(f.FileBox3->SelCount(), 3);
         QVERIFY(boxes->boxes.isEmpty());
         f.FileBox3->Refresh();
         f.mnuSelectAll0->trigger();
@@ -382,7 +385,7 @@ class TstMainWindow : public QObject {
         QTest::keyClick(f.Text2, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(copy.count(), 1);
         QTest::keyClick(f.Text2, Qt::Key_A, Qt::ControlModifier);
-        QCOMPARE(f.FileBox2->selectedItems().size(), 3); // Select All, not the field's text
+        QCOMPARE(f.FileBox2->SelCount(), 3); // Select All, not the field's text
         QCOMPARE(f.Text2->selectedText(), QString());
     }
 
@@ -412,6 +415,55 @@ class TstMainWindow : public QObject {
         QVERIFY(!alive);
         QCOMPARE(Probe::get().loads, 1); // a fresh window, loaded once
         Probe::get().Unload();
+    }
+
+    // A click in pane 1 refreshes pane 2: it shows what another program did
+    // to its folder a moment before, change after change with no pause, and
+    // drops its selection and current entry also when nothing changed.
+    void clickShowsOutsideChangesAndDropsTheSelection_data()
+    {
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("folder just changed") << false;
+        QTest::newRow("folder quiet, reading kept") << true;
+    }
+    void clickShowsOutsideChangesAndDropsTheSelection()
+    {
+        QFETCH(bool, kept);
+        Form1& f = fresh();
+        const QString folder = kept ? "C:\\Quiet" : "C:\\Busy";
+        drives->write(folder + "\\a.txt");
+        drives->write(folder + "\\b.txt");
+        testsupport::showFolder(2, folder);
+        if (kept) {
+            // once the folder has been quiet for a moment, a refresh keeps
+            // the names the list shows
+            QSignalSpy resets(f.FileBox2->model(), &QAbstractItemModel::modelReset);
+            QTRY_VERIFY_WITH_TIMEOUT(
+                [&] {
+                    f.FileBox2->Refresh();
+                    resets.clear();
+                    f.FileBox2->Refresh();
+                    return resets.isEmpty();
+                }(),
+                10000);
+        }
+        f.FileBox2->setCurrentRow(1, QItemSelectionModel::ClearAndSelect);
+        f.FileBox2->setSelected(0, true);
+        click(f.FileBox, 0);
+        QCOMPARE(f.FileBox2->ListIndex(), -1);
+        QCOMPARE(f.FileBox2->SelCount(), 0);
+        QCOMPARE(f.FileBox->ListIndex(), 0);
+
+        const QByteArray host = QFile::encodeName(drives->hostPath(folder));
+        ::close(::open(host + "/new.txt", O_CREAT | O_WRONLY, 0600));
+        click(f.FileBox, 0);
+        QCOMPARE(testsupport::entries(f.FileBox2), (QStringList{"a.txt", "b.txt", "new.txt"}));
+        QCOMPARE(::rename(host + "/new.txt", host + "/Other.txt"), 0);
+        click(f.FileBox, 0);
+        QCOMPARE(testsupport::entries(f.FileBox2), (QStringList{"a.txt", "b.txt", "Other.txt"}));
+        QCOMPARE(::unlink(host + "/a.txt"), 0);
+        click(f.FileBox, 0);
+        QCOMPARE(testsupport::entries(f.FileBox2), (QStringList{"b.txt", "Other.txt"}));
     }
 
     void vanishedFolderRefreshesEmpty()

@@ -8,7 +8,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <functional>
+#include <unistd.h>
 
 using namespace plat;
 
@@ -217,6 +219,68 @@ class TstPlatformFs : public QObject {
         QFETCH(QString, pattern);
         QFETCH(bool, matches);
         QCOMPARE(fs::matchesPattern(name, pattern), matches);
+        QCOMPARE(fs::filterNames({name}, pattern), matches ? QStringList{name} : QStringList{});
+    }
+
+    void listsSortWithoutRegardToCase()
+    {
+        QVERIFY(QDir().mkpath(hostC("sorted")));
+        const QStringList names = {"b.txt",      "_x",      "B.TXT", "Zed", "a",
+                                   "\u00c4rger", "\u00e4b", "[1]",   "A",   "\u00fcber",
+                                   "Uber",       "~t",      "`q"};
+        for (const QString& n : names) {
+            QFile f(hostC("sorted/" + n));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        QStringList expected = names;
+        std::sort(expected.begin(), expected.end(), [](const QString& a, const QString& b) {
+            const int c = QString::compare(a, b, Qt::CaseInsensitive);
+            return c != 0 ? c < 0 : a < b;
+        });
+        QCOMPARE(fs::listFiles("C:\\sorted"), expected);
+        QCOMPARE(fs::folderNames("C:\\sorted")->files, expected);
+    }
+
+    // Another program changes the folder between two readings, twice in a
+    // row and with no pause: each reading shows the folder as it is then,
+    // also when the reading before it was kept for a folder left quiet.
+    void readingsFollowChangesFromOutside_data()
+    {
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("folder just changed") << false;
+        QTest::newRow("reading kept") << true;
+    }
+    void readingsFollowChangesFromOutside()
+    {
+        QFETCH(bool, kept);
+        const QString sub = kept ? "quiet" : "busy";
+        QVERIFY(QDir().mkpath(hostC(sub + "/Inner")));
+        QFile(hostC(sub + "/a.txt")).open(QIODevice::WriteOnly);
+        const QString folder = "C:\\" + sub;
+        const QByteArray host = QFile::encodeName(hostC(sub));
+        std::shared_ptr<const fs::FolderNames> held = fs::folderNames(folder);
+        if (kept) {
+            // once the folder has been quiet for a moment, its reading is
+            // handed out again without reading
+            QTRY_VERIFY_WITH_TIMEOUT((held = fs::folderNames(folder)) == fs::folderNames(folder),
+                                     10000);
+        }
+        QCOMPARE(held->files, QStringList{"a.txt"});
+        QCOMPARE(held->folders, QStringList{"Inner"});
+
+        ::close(::open(host + "/b.txt", O_CREAT | O_WRONLY, 0600));
+        held = fs::folderNames(folder);
+        QCOMPARE(held->files, (QStringList{"a.txt", "b.txt"}));
+        QCOMPARE(::rename(host + "/b.txt", host + "/c.txt"), 0);
+        held = fs::folderNames(folder);
+        QCOMPARE(held->files, (QStringList{"a.txt", "c.txt"}));
+        QCOMPARE(::rename(host + "/Inner", host + "/Outer"), 0);
+        held = fs::folderNames(folder);
+        QCOMPARE(held->folders, QStringList{"Outer"});
+        QCOMPARE(::unlink(host + "/a.txt"), 0);
+        held = fs::folderNames(folder);
+        QCOMPARE(held->files, QStringList{"c.txt"});
+        QCOMPARE(fs::listFiles(folder), QStringList{"c.txt"});
     }
 };
 

@@ -296,7 +296,7 @@ class TstStandaloneMovie : public QObject {
         f().Pane(2).file->setPath("C:\\"); // drops the entry when it is missing
         if (name == ".hidden.avi" || name == "gone.avi") {
             // a name the list does not show: make it the current one by hand
-            f().Pane(2).file->addItem(name);
+            f().Pane(2).file->AddItem(name);
             f().Pane(2).file->setCurrentRow(f().Pane(2).file->count() - 1,
                                             QItemSelectionModel::NoUpdate);
         } else {

@@ -287,13 +287,13 @@ void ListBox::resetSilently(const QStringList& entries)
     setUpdatesEnabled(true);
 }
 
-static int shiftState(Qt::KeyboardModifiers m)
+int shiftState(Qt::KeyboardModifiers m)
 {
     return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) |
            (m & Qt::AltModifier ? 4 : 0);
 }
 
-static int vbButton(Qt::MouseButton b)
+int vbButton(Qt::MouseButton b)
 {
     switch (b) {
     case Qt::LeftButton:
@@ -307,17 +307,33 @@ static int vbButton(Qt::MouseButton b)
     }
 }
 
+bool changesEntryOrSelection(QAbstractItemView* view, const std::function<void()>& handle)
+{
+    const QPersistentModelIndex before = view->currentIndex();
+    const QModelIndexList selBefore = view->selectionModel()->selectedIndexes();
+    handle();
+    return before != view->currentIndex() || selBefore != view->selectionModel()->selectedIndexes();
+}
+
+void focusInKeepingCurrent(QAbstractItemView* view, const std::function<void()>& handle)
+{
+    // Item views make row 0 current when they take the focus; a list box
+    // leaves the current entry alone.
+    const QPersistentModelIndex before = view->currentIndex();
+    const QSignalBlocker block(view->selectionModel());
+    handle();
+    if (view->currentIndex() != before)
+        view->selectionModel()->setCurrentIndex(before, QItemSelectionModel::NoUpdate);
+}
+
 void ListBox::mousePressEvent(QMouseEvent* e)
 {
     if (e->button() != Qt::LeftButton) {
         e->accept(); // a right press changes neither the current entry nor the selection
         return;
     }
-    const int before = currentRow();
-    const QList<QListWidgetItem*> selBefore = selectedItems();
-    QListWidget::mousePressEvent(e);
-    if (itemAt(e->position().toPoint()) || before != currentRow() || selBefore != selectedItems())
-        emit Click();
+    const bool changed = changesEntryOrSelection(this, [&] { QListWidget::mousePressEvent(e); });
+    if (changed || itemAt(e->position().toPoint())) emit Click();
 }
 
 void ListBox::mouseReleaseEvent(QMouseEvent* e)
@@ -342,21 +358,12 @@ void ListBox::mouseDoubleClickEvent(QMouseEvent* e)
 
 void ListBox::keyPressEvent(QKeyEvent* e)
 {
-    const int before = currentRow();
-    const QList<QListWidgetItem*> selBefore = selectedItems();
-    QListWidget::keyPressEvent(e);
-    if (before != currentRow() || selBefore != selectedItems()) emit Click();
+    if (changesEntryOrSelection(this, [&] { QListWidget::keyPressEvent(e); })) emit Click();
 }
 
 void ListBox::focusInEvent(QFocusEvent* e)
 {
-    // Item views make row 0 current when they take the focus; the original
-    // leaves the current entry alone.
-    const QPersistentModelIndex before = currentIndex();
-    const QSignalBlocker block(selectionModel());
-    QListWidget::focusInEvent(e);
-    if (currentIndex() != before)
-        selectionModel()->setCurrentIndex(before, QItemSelectionModel::NoUpdate);
+    focusInKeepingCurrent(this, [&] { QListWidget::focusInEvent(e); });
 }
 
 Timer::Timer(QObject* parent, const char* name, int intervalMs, bool enabled) : QObject(parent)

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <functional>
+
 namespace ctl {
 
 // Places a control in twips of its parent's client area; the exact values
@@ -33,6 +35,17 @@ QFont vbFont(const QString& face, double points, bool bold = false);
 void setBackColor(QWidget* w, int vbColor);
 int backColor(const QWidget* w);
 void setForeColor(QWidget* w, int vbColor);
+
+// A mouse event's button (1 left, 2 right, 4 middle) and shift state (1 Shift,
+// 2 Ctrl, 4 Alt) as MouseUp reports them.
+int vbButton(Qt::MouseButton b);
+int shiftState(Qt::KeyboardModifiers m);
+
+// The list-box rules every list control keeps on its item view: whether a
+// press or key the view handled changed the current entry or the selection
+// (and so raises Click), and a focus-in that makes no entry current.
+bool changesEntryOrSelection(QAbstractItemView* view, const std::function<void()>& handle);
+void focusInKeepingCurrent(QAbstractItemView* view, const std::function<void()>& handle);
 
 class TextBox : public QLineEdit {
     Q_OBJECT

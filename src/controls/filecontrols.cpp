@@ -5,6 +5,7 @@
 #include "platform/filesys.h"
 
 #include <QApplication>
+#include <QHash>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyle>
@@ -108,12 +109,12 @@ QString DirListBox::folderAt(int row) const
 void DirListBox::fill()
 {
     QStringList parts = m_path.mid(3).split('\\', Qt::SkipEmptyParts);
-    QStringList subs;
     try {
-        subs = plat::fs::listFolders(m_path);
+        m_names = plat::fs::folderNames(m_path);
     } catch (const plat::FileError&) {
-        // a folder removed behind our back lists no sub-folders
+        m_names.reset(); // a folder removed behind our back lists no sub-folders
     }
+    const QStringList subs = m_names ? m_names->folders : QStringList();
     const QSignalBlocker block(this);
     clear();
     const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
@@ -168,8 +169,42 @@ void DirListBox::keyPressEvent(QKeyEvent* e)
 
 // --- file list ---
 
-FileListBox::FileListBox(QWidget* parent, const char* name) : ListBox(parent, name, Extended)
+int NameListModel::rowCount(const QModelIndex& parent) const
 {
+    return parent.isValid() ? 0 : int(m_names.size());
+}
+
+QVariant NameListModel::data(const QModelIndex& index, int role) const
+{
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_names.size())
+        return QVariant();
+    return m_names.at(index.row());
+}
+
+void NameListModel::setNames(const QStringList& names)
+{
+    beginResetModel();
+    m_names = names;
+    endResetModel();
+}
+
+void NameListModel::append(const QString& name)
+{
+    const int at = int(m_names.size());
+    beginInsertRows(QModelIndex(), at, at);
+    m_names.append(name);
+    endInsertRows();
+}
+
+FileListBox::FileListBox(QWidget* parent, const char* name) : QListView(parent)
+{
+    setObjectName(QString::fromLatin1(name));
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // one row height for all rows: a reset asks no row for its size
+    setUniformItemSizes(true);
+    setModel(&m_model);
+    showNamesAsOnScreen(this);
     m_path = plat::drives::currentFolder();
     Refresh();
 }
@@ -190,13 +225,124 @@ void FileListBox::setPattern(const QString& pattern)
 
 void FileListBox::Refresh()
 {
-    QStringList names;
+    showNames(readingOf(m_path));
+}
+
+std::shared_ptr<const plat::fs::FolderNames> FileListBox::readingOf(const QString& folder)
+{
     try {
-        names = plat::fs::listFiles(m_path, m_pattern);
+        return plat::fs::folderNames(folder);
     } catch (const plat::FileError&) {
-        // unreadable or vanished folder: an empty list
+        return {}; // unreadable or vanished folder: an empty list
     }
-    resetSilently(names);
+}
+
+void FileListBox::RefreshTogether(const QList<FileListBox*>& lists)
+{
+    // Lists on one folder share its reading, also one that cannot be kept
+    // because the folder has just changed.
+    QHash<QString, std::shared_ptr<const plat::fs::FolderNames>> taken;
+    for (FileListBox* l : lists) {
+        auto it = taken.find(l->m_path);
+        if (it == taken.end()) it = taken.insert(l->m_path, readingOf(l->m_path));
+        l->showNames(*it);
+    }
+}
+
+void FileListBox::showNames(const std::shared_ptr<const plat::fs::FolderNames>& names)
+{
+    if (!names || names != m_shown || m_pattern != m_shownPattern) {
+        m_shown = names;
+        m_shownPattern = m_pattern;
+        m_model.setNames(names ? plat::fs::filterNames(names->files, m_pattern) : QStringList());
+    }
+    dropCurrentAndSelection();
+    scrollToTop();
+}
+
+void FileListBox::dropCurrentAndSelection()
+{
+    const QSignalBlocker block(selectionModel());
+    selectionModel()->clear();
+    viewport()->update();
+}
+
+QString FileListBox::List(int i) const
+{
+    return i >= 0 && i < m_model.names().size() ? m_model.names().at(i) : QString();
+}
+
+void FileListBox::setListIndex(int i)
+{
+    setCurrentRow(i, QItemSelectionModel::NoUpdate);
+    emit Click();
+}
+
+bool FileListBox::Selected(int i) const
+{
+    return selectionModel()->isSelected(row(i));
+}
+
+void FileListBox::setSelected(int i, bool on)
+{
+    if (row(i).isValid())
+        selectionModel()->select(row(i),
+                                 on ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
+}
+
+int FileListBox::SelCount() const
+{
+    return int(selectionModel()->selectedIndexes().size());
+}
+
+void FileListBox::AddItem(const QString& text)
+{
+    m_model.append(text);
+}
+
+void FileListBox::setCurrentRow(int r, QItemSelectionModel::SelectionFlags command)
+{
+    selectionModel()->setCurrentIndex(row(r), command);
+}
+
+void FileListBox::mousePressEvent(QMouseEvent* e)
+{
+    if (e->button() != Qt::LeftButton) {
+        e->accept(); // a right press changes neither the current entry nor the selection
+        return;
+    }
+    const bool changed = changesEntryOrSelection(this, [&] { QListView::mousePressEvent(e); });
+    if (changed || indexAt(e->position().toPoint()).isValid()) emit Click();
+}
+
+void FileListBox::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::LeftButton)
+        QListView::mouseReleaseEvent(e);
+    else
+        e->accept();
+    emit MouseUp(vbButton(e->button()), shiftState(e->modifiers()), e->position().x() * 15.0,
+                 e->position().y() * 15.0);
+}
+
+void FileListBox::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    if (e->button() != Qt::LeftButton) {
+        e->accept();
+        return;
+    }
+    QListView::mouseDoubleClickEvent(e);
+    emit DblClick();
+}
+
+void FileListBox::keyPressEvent(QKeyEvent* e)
+{
+    if (changesEntryOrSelection(this, [&] { QListView::keyPressEvent(e); })) emit Click();
+}
+
+void FileListBox::focusInEvent(QFocusEvent* e)
+{
+    focusInKeepingCurrent(this, [&] { QListView::focusInEvent(e); });
 }
 
 } // namespace ctl

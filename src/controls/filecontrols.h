@@ -3,7 +3,13 @@
 // folder list and a multi-select file list filtered by a pattern.
 #include "controls/controls.h"
 
+#include "platform/filesys.h"
+
+#include <QAbstractListModel>
 #include <QComboBox>
+#include <QListView>
+
+#include <memory>
 
 namespace ctl {
 
@@ -48,9 +54,28 @@ class DirListBox : public ListBox {
     void fill();
     void openRow(int row);
     QString m_path;
+    std::shared_ptr<const plat::fs::FolderNames> m_names; // shared with the file list
 };
 
-class FileListBox : public ListBox {
+// The names a file list shows: one vector of names behind a list model, so a
+// refill of any size is a single reset with no work per row.
+class NameListModel : public QAbstractListModel {
+  public:
+    using QAbstractListModel::QAbstractListModel;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    const QStringList& names() const { return m_names; }
+    void setNames(const QStringList& names);
+    void append(const QString& name);
+
+  private:
+    QStringList m_names;
+};
+
+// A multi-select list of a folder's files that match a pattern, with the
+// list box's semantics (ListBox): current entry and selection separate, no
+// entry made current by the focus, a right press changes nothing.
+class FileListBox : public QListView {
     Q_OBJECT
   public:
     explicit FileListBox(QWidget* parent, const char* name);
@@ -59,13 +84,52 @@ class FileListBox : public ListBox {
     QString Pattern() const { return m_pattern; }
     void setPattern(const QString& pattern);
     QString FileName() const { return List(ListIndex()); }
-    // Re-reads the folder; drops the selection and the current entry and
-    // raises nothing. A folder that is gone lists nothing.
+    // Shows the folder as it is now; drops the selection and the current
+    // entry and raises nothing. A folder that is gone lists nothing. The
+    // names are taken again only when the folder's reading changed.
     void Refresh();
+    // Refreshes several lists as one: each folder among them is read at most
+    // once.
+    static void RefreshTogether(const QList<FileListBox*>& lists);
+
+    int ListCount() const { return m_model.rowCount(); }
+    QString List(int i) const;
+    int ListIndex() const { return currentIndex().row(); }
+    void setListIndex(int i); // raises Click
+    bool Selected(int i) const;
+    void setSelected(int i, bool on);
+    int SelCount() const;
+    QString Text() const { return List(ListIndex()); }
+    void AddItem(const QString& text);
+    // As a Qt list widget names them.
+    int count() const { return ListCount(); }
+    int currentRow() const { return ListIndex(); }
+    void setCurrentRow(
+        int row, QItemSelectionModel::SelectionFlags command = QItemSelectionModel::ClearAndSelect);
+
+  signals:
+    void Click();
+    void DblClick();
+    void MouseUp(int button, int shift, double x, double y);
+
+  protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
 
   private:
+    QModelIndex row(int i) const { return m_model.index(i); }
+    static std::shared_ptr<const plat::fs::FolderNames> readingOf(const QString& folder);
+    void showNames(const std::shared_ptr<const plat::fs::FolderNames>& names);
+    void dropCurrentAndSelection();
+    NameListModel m_model;
     QString m_path;
     QString m_pattern = QStringLiteral("*.*");
+    // what the list shows was taken from this reading with this pattern
+    std::shared_ptr<const plat::fs::FolderNames> m_shown;
+    QString m_shownPattern;
 };
 
 } // namespace ctl

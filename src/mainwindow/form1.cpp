@@ -78,9 +78,9 @@ void Form1::buildPanes()
         ctl::setBackColor(p.file, n == 1 ? plat::vbWindowBackground : plat::vbWhite);
         if (n == 1) ctl::setBackColor(p.drive, plat::vbWhite);
 
-        connect(p.file, &ctl::ListBox::Click, this, [this, n]() { PaneClick(n); });
-        connect(p.file, &ctl::ListBox::DblClick, this, [this, n]() { PaneDblClick(n); });
-        connect(p.file, &ctl::ListBox::MouseUp, this,
+        connect(p.file, &ctl::FileListBox::Click, this, [this, n]() { PaneClick(n); });
+        connect(p.file, &ctl::FileListBox::DblClick, this, [this, n]() { PaneDblClick(n); });
+        connect(p.file, &ctl::FileListBox::MouseUp, this,
                 [this, n](int button, int, double, double) { PaneMouseUpFiles(n, button); });
         connect(p.dir, &ctl::DirListBox::Change, this, [this, n]() { PaneFolderChange(n); });
         connect(p.dir, &ctl::ListBox::MouseUp, this,
@@ -309,8 +309,10 @@ int Form1::ActivePane() const
 void Form1::PaneClick(int n)
 {
     Text7->setText(QString::number(n));
+    QList<ctl::FileListBox*> others;
     for (int k = 1; k <= 5; ++k)
-        if (k != n) Pane(k).file->Refresh();
+        if (k != n) others.append(Pane(k).file);
+    ctl::FileListBox::RefreshTogether(others);
 }
 
 void Form1::PaneFolderChange(int n)

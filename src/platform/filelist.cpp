@@ -3,12 +3,19 @@
 #include "platform/filesys.h"
 
 #include <QFileInfo>
+#include <QHash>
+
+#include <algorithm>
+#include <string>
+#include <vector>
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace plat::fs {
@@ -38,27 +45,88 @@ bool starMatch(QStringView name, QStringView pat)
     return p == pat.size();
 }
 
+// Case-insensitive order, ties in exact order. Most names are ASCII; two
+// such names compare by a key in lower case, which orders them exactly as
+// QString::compare(Qt::CaseInsensitive) does, at a fraction of its cost.
 void sortNames(QStringList& names)
 {
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        const int c = QString::compare(a, b, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a < b;
+    struct Entry {
+        QString name;
+        std::string key; // empty unless ascii
+        bool ascii = true;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(names.size());
+    for (QString& name : names) {
+        Entry e{std::move(name), {}, true};
+        e.key.resize(e.name.size());
+        for (qsizetype i = 0; i < e.name.size(); ++i) {
+            const char16_t u = e.name.at(i).unicode();
+            if (u >= 0x80) {
+                e.ascii = false;
+                e.key.clear();
+                break;
+            }
+            e.key[i] = char(u >= 'A' && u <= 'Z' ? u + ('a' - 'A') : u);
+        }
+        entries.push_back(std::move(e));
+    }
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        const int c = a.ascii && b.ascii ? a.key.compare(b.key)
+                                         : QString::compare(a.name, b.name, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a.name < b.name;
     });
+    for (qsizetype i = 0; i < names.size(); ++i)
+        names[i] = std::move(entries[i].name);
 }
 
-enum class Kind { Files, Folders };
-
-QStringList listFolder(const QString& winFolder, Kind kind, const QString& pattern)
+// How long after a change of a folder a reading may still miss a later
+// change that leaves the change time as it was: the coarse clock the file
+// system stamps with, or its timestamp granularity. -1: never trust a
+// reading, as on network and user-space file systems, whose folder times
+// come from elsewhere or from a cache.
+qint64 settleNanos(int dirFd)
 {
-    const QString host = drives::toHost(winFolder);
-    const QByteArray hostBytes = drives::hostBytes(host);
-    DIR* dir = ::opendir(hostBytes.constData());
+    struct statfs fs;
+    if (::fstatfs(dirFd, &fs) != 0) return -1;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0x4d44:     // FAT
+    case 0x2011BAB0: // exFAT
+        return qint64(2) * 1000000000;
+    case 0x6969:     // NFS
+    case 0x517B:     // SMB
+    case 0xFF534D42: // CIFS
+    case 0xFE534D42: // SMB2
+    case 0x65735546: // FUSE
+    case 0x01021997: // 9P
+    case 0x00C36400: // Ceph
+    case 0x5346414F: // AFS
+    case 0x73757245: // Coda
+        return -1;
+    default:
+        return qint64(50) * 1000000;
+    }
+}
+
+// A folder read from the host: its names and what the next reading needs to
+// tell whether it may hand these out again.
+struct Reading {
+    FolderNames names;
+    struct stat st {};         // the folder as the reading began
+    qint64 settle = -1;        // see settleNanos
+    bool followsLinks = false; // some entry's kind came from following a link
+};
+
+Reading readFolder(const QString& host)
+{
+    DIR* dir = ::opendir(drives::hostBytes(host).constData());
     if (!dir) {
         const int e = errno;
         raise(e == ENOENT || e == ENOTDIR ? ErrPathNotFound : errorNumberFor(e, host));
     }
-    QStringList out;
+    Reading r;
     const int dfd = ::dirfd(dir);
+    if (::fstat(dfd, &r.st) == 0) r.settle = settleNanos(dfd);
     while (dirent* ent = ::readdir(dir)) {
         if (ent->d_name[0] == '.') continue; // hidden, and "." / ".."
         bool isDir = false, isFile = false;
@@ -68,18 +136,20 @@ QStringList listFolder(const QString& winFolder, Kind kind, const QString& patte
             isFile = true;
         } else {
             // links and unknown types: follow the link
+            r.followsLinks = true;
             struct stat st;
             if (::fstatat(dfd, ent->d_name, &st, 0) != 0) continue;
             isDir = S_ISDIR(st.st_mode);
             isFile = S_ISREG(st.st_mode);
         }
+        if (!isDir && !isFile) continue;
         const QString name = drives::windowsName(ent->d_name, qsizetype(std::strlen(ent->d_name)));
-        if (kind == Kind::Folders ? isDir : (isFile && matchesPattern(name, pattern)))
-            out.append(name);
+        (isDir ? r.names.folders : r.names.files).append(name);
     }
     ::closedir(dir);
-    sortNames(out);
-    return out;
+    sortNames(r.names.files);
+    sortNames(r.names.folders);
+    return r;
 }
 
 } // namespace
@@ -104,14 +174,102 @@ bool wildcardMatch(const QString& name, const QString& pattern)
     return pattern.endsWith(u".*") && starMatch(name, QStringView(pattern).chopped(2));
 }
 
+QStringList filterNames(const QStringList& names, const QString& pattern)
+{
+    // The pattern is split once, not once per name.
+    QStringList pats;
+    if (!pattern.trimmed().isEmpty()) {
+        for (const QString& p : pattern.split(';')) {
+            const QString pat = p.trimmed();
+            if (pat == u"*.*" || pat == u"*") return names;
+            if (!pat.isEmpty()) pats.append(pat);
+        }
+        if (pats.isEmpty()) return {};
+    } else {
+        return names;
+    }
+    QStringList out;
+    for (const QString& name : names)
+        for (const QString& pat : pats)
+            if (wildcardMatch(name, pat)) {
+                out.append(name);
+                break;
+            }
+    return out;
+}
+
 QStringList listFiles(const QString& winFolder, const QString& pattern)
 {
-    return listFolder(winFolder, Kind::Files, pattern);
+    return filterNames(readFolder(drives::toHost(winFolder)).names.files, pattern);
 }
 
 QStringList listFolders(const QString& winFolder)
 {
-    return listFolder(winFolder, Kind::Folders, QString());
+    return readFolder(drives::toHost(winFolder)).names.folders;
+}
+
+namespace {
+
+qint64 nanos(const timespec& t)
+{
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+struct Held {
+    dev_t dev;
+    ino_t ino;
+    qint64 ctime, mtime;
+    std::weak_ptr<const FolderNames> names;
+};
+
+QHash<QString, Held>& held()
+{
+    static QHash<QString, Held> h;
+    return h;
+}
+
+// The reading still held for a folder that has not changed since, if any.
+std::shared_ptr<const FolderNames> keptReading(const QString& host)
+{
+    const QHash<QString, Held>& cache = held();
+    const auto it = cache.constFind(host);
+    struct stat st;
+    if (it == cache.cend() || ::stat(drives::hostBytes(host).constData(), &st) != 0) return {};
+    if (it->dev != st.st_dev || it->ino != st.st_ino || it->ctime != nanos(st.st_ctim) ||
+        it->mtime != nanos(st.st_mtim))
+        return {};
+    return it->names.lock();
+}
+
+// Reads a folder, and keeps the reading for later when that is safe.
+std::shared_ptr<const FolderNames> readAndKeep(const QString& host)
+{
+    timespec began;
+    ::clock_gettime(CLOCK_REALTIME, &began);
+    Reading r = readFolder(host);
+    auto names = std::make_shared<const FolderNames>(std::move(r.names));
+    QHash<QString, Held>& cache = held();
+    // Readings nobody holds any more are dropped.
+    for (auto it = cache.begin(); it != cache.end();)
+        it = it->names.expired() ? cache.erase(it) : std::next(it);
+    cache.remove(host);
+    // The kind of a linked entry may change with no change to this folder,
+    // and a change too close to the reading may not show in the change time:
+    // such a reading is used once and never handed out again.
+    const qint64 changed = std::max(nanos(r.st.st_ctim), nanos(r.st.st_mtim));
+    if (r.settle >= 0 && !r.followsLinks && changed + r.settle < nanos(began))
+        cache.insert(
+            host, Held{r.st.st_dev, r.st.st_ino, nanos(r.st.st_ctim), nanos(r.st.st_mtim), names});
+    return names;
+}
+
+} // namespace
+
+std::shared_ptr<const FolderNames> folderNames(const QString& winFolder)
+{
+    const QString host = drives::toHost(winFolder);
+    if (std::shared_ptr<const FolderNames> names = keptReading(host)) return names;
+    return readAndKeep(host);
 }
 
 static bool statPath(const QString& winPath, struct stat& st, bool followLink = true)

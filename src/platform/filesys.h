@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 namespace plat::fs {
 
 // --- listing (filelist.cpp) ---
@@ -24,6 +26,21 @@ bool wildcardMatch(const QString& name, const QString& pattern);
 QStringList listFiles(const QString& winFolder, const QString& pattern = QString());
 // Sub-folders of a folder, hidden ones left out, sorted case-insensitively.
 QStringList listFolders(const QString& winFolder);
+
+// One reading of a folder: its regular files and its sub-folders, hidden
+// names left out, each sorted as listFiles sorts.
+struct FolderNames {
+    QStringList files;
+    QStringList folders;
+};
+// The folder's names as they are now. A reading that is still held somewhere
+// is handed out again, without reading, while the folder keeps its identity
+// and change time and that change lay well before the reading began (a
+// change within the file system's timestamp granularity would not show in
+// the change time); otherwise the folder is read again. Throws as listFiles.
+std::shared_ptr<const FolderNames> folderNames(const QString& winFolder);
+// The names that match the pattern (as matchesPattern), in their order.
+QStringList filterNames(const QStringList& names, const QString& pattern);
 
 bool fileExists(const QString& winPath);   // a file (not a folder) is there
 bool folderExists(const QString& winPath); // a folder is there
