@@ -1,5 +1,5 @@
 #pragma once
-// The plain controls the windows are built from, with the original's
+// The plain controls the windows are built from, with the Windows controls'
 // semantics: geometry in twips, a button press from code runs its click at
 // once (also while hidden), list boxes whose current entry and selection are
 // separate, timers that never re-enter their own handler.
@@ -29,7 +29,7 @@ TwipsRect twips(const QWidget* w);
 // entries' text stays exact. Every list box does this.
 void showNamesAsOnScreen(QAbstractItemView* view);
 
-// The original's fonts by name; "MS Sans Serif" is the desktop's sans serif.
+// The Windows fonts by name; "MS Sans Serif" is the desktop's sans serif.
 QFont vbFont(const QString& face, double points, bool bold = false);
 
 void setBackColor(QWidget* w, int vbColor);
@@ -94,7 +94,7 @@ class CommandButton : public QPushButton {
 
 // A list box: ListIndex (the current entry) is separate from the selection;
 // no entry becomes current by taking the focus; a right-button press changes
-// neither. Click, DblClick and MouseUp are raised as the original raises them.
+// neither. Click, DblClick and MouseUp are raised as a Windows list box raises them.
 class ListBox : public QListWidget {
     Q_OBJECT
   public:
@@ -113,7 +113,7 @@ class ListBox : public QListWidget {
         flushPending();
         return currentRow();
     }
-    void setListIndex(int i); // raises Click, as the original does
+    void setListIndex(int i); // raises Click, as a Windows list box does
     bool Selected(int i) const;
     void setSelected(int i, bool on);
     QString Text() const; // the current entry's text
