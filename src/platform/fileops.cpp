@@ -301,12 +301,12 @@ struct TempFile {
 };
 
 // Writes a target through a temporary file in its folder: fill() writes
-// the data (and may throw FileError); the file is synced, then given the
+// the data (and may throw FileError); the complete file is then given the
 // target's name: a new target only while that name is still free (58 when
 // something took it meanwhile), an old one replaced by a rename. At any
 // moment of a crash the target holds its old state or the complete file.
-// A copy to a new name (the source is still there) is not synced
-// (`waitForNew` false).
+// A replacement is synced before its rename, and so is a new file unless
+// `waitForNew` is false (a copy: the source is still there).
 void writeThroughTemporary(const QString& dst, bool replacing, mode_t mode,
                            const std::function<void(int fd)>& fill, int* refused = nullptr,
                            bool waitForNew = true)
