@@ -326,6 +326,16 @@ void focusInKeepingCurrent(QAbstractItemView* view, const std::function<void()>&
         view->selectionModel()->setCurrentIndex(before, QItemSelectionModel::NoUpdate);
 }
 
+bool leftButtonOnly(QMouseEvent* e, const std::function<void()>& handle)
+{
+    if (e->button() != Qt::LeftButton) {
+        e->accept();
+        return false;
+    }
+    handle();
+    return true;
+}
+
 void ListBox::mousePressEvent(QMouseEvent* e)
 {
     if (e->button() != Qt::LeftButton) {
@@ -338,22 +348,14 @@ void ListBox::mousePressEvent(QMouseEvent* e)
 
 void ListBox::mouseReleaseEvent(QMouseEvent* e)
 {
-    if (e->button() == Qt::LeftButton)
-        QListWidget::mouseReleaseEvent(e);
-    else
-        e->accept();
+    leftButtonOnly(e, [&] { QListWidget::mouseReleaseEvent(e); });
     emit MouseUp(vbButton(e->button()), shiftState(e->modifiers()), e->position().x() * 15.0,
                  e->position().y() * 15.0);
 }
 
 void ListBox::mouseDoubleClickEvent(QMouseEvent* e)
 {
-    if (e->button() != Qt::LeftButton) {
-        e->accept();
-        return;
-    }
-    QListWidget::mouseDoubleClickEvent(e);
-    emit DblClick();
+    if (leftButtonOnly(e, [&] { QListWidget::mouseDoubleClickEvent(e); })) emit DblClick();
 }
 
 void ListBox::keyPressEvent(QKeyEvent* e)

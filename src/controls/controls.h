@@ -46,6 +46,10 @@ int shiftState(Qt::KeyboardModifiers m);
 // (and so raises Click), and a focus-in that makes no entry current.
 bool changesEntryOrSelection(QAbstractItemView* view, const std::function<void()>& handle);
 void focusInKeepingCurrent(QAbstractItemView* view, const std::function<void()>& handle);
+// Only the left button reaches the view's own release and double-click
+// handling; the others are taken and do nothing there. True when the
+// view's handling ran.
+bool leftButtonOnly(QMouseEvent* e, const std::function<void()>& handle);
 
 class TextBox : public QLineEdit {
     Q_OBJECT

@@ -317,22 +317,14 @@ void FileListBox::mousePressEvent(QMouseEvent* e)
 
 void FileListBox::mouseReleaseEvent(QMouseEvent* e)
 {
-    if (e->button() == Qt::LeftButton)
-        QListView::mouseReleaseEvent(e);
-    else
-        e->accept();
+    leftButtonOnly(e, [&] { QListView::mouseReleaseEvent(e); });
     emit MouseUp(vbButton(e->button()), shiftState(e->modifiers()), e->position().x() * 15.0,
                  e->position().y() * 15.0);
 }
 
 void FileListBox::mouseDoubleClickEvent(QMouseEvent* e)
 {
-    if (e->button() != Qt::LeftButton) {
-        e->accept();
-        return;
-    }
-    QListView::mouseDoubleClickEvent(e);
-    emit DblClick();
+    if (leftButtonOnly(e, [&] { QListView::mouseDoubleClickEvent(e); })) emit DblClick();
 }
 
 void FileListBox::keyPressEvent(QKeyEvent* e)
