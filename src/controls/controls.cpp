@@ -225,6 +225,12 @@ bool ListBox::Selected(int i) const
     return it && it->isSelected();
 }
 
+void ListBox::selectAll()
+{
+    flushPending();
+    QListWidget::selectAll();
+}
+
 void ListBox::setSelected(int i, bool on)
 {
     flushPending();

@@ -120,6 +120,9 @@ class ListBox : public QListWidget {
     void setListIndex(int i); // raises Click, as a Windows list box does
     bool Selected(int i) const;
     void setSelected(int i, bool on);
+    // Every entry in one range (held rows first); one by one the selection
+    // model would take time in the square of the entries' number.
+    void selectAll() override;
     QString Text() const; // the current entry's text
     void AddItem(const QString& text, int index = -1);
     // Appends rows in one insert: the list lays itself out once for all.

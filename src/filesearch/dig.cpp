@@ -308,8 +308,7 @@ void Dig::List1_MouseUp(int button, int, double, double)
 
 void Dig::mnuSelectall_Click()
 {
-    for (int i = 0; i < List1->ListCount(); ++i)
-        List1->setSelected(i, true);
+    List1->selectAll();
 }
 
 void Dig::mnuExecute_Click()

@@ -464,9 +464,10 @@ void Form1::ApplyLayout(int panes)
 void Form1::SelectAllPane(int n)
 {
     if (n >= 4 && !PaneHasSelection(n)) return;
-    ctl::FileListBox* f = Pane(n).file;
-    for (int i = 0; i < f->ListCount(); ++i)
-        f->setSelected(i, true);
+    // Every entry in one range: selecting the entries one by one costs the
+    // selection model time in the square of their number (minutes for a
+    // folder of 100,000 files).
+    Pane(n).file->selectAll();
 }
 
 void Form1::mnuSelectAll0_Click()
