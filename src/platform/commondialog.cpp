@@ -134,41 +134,30 @@ void CommonDialog::finish(bool ok)
     raise(ErrCancel, QStringLiteral("Cancel was selected."));
 }
 
-void CommonDialog::ShowColor()
+void CommonDialog::show(bool (DialogSeam::*kind)(CommonDialog&))
 {
     bool ok = false;
     {
         EventNesting nested;
-        ok = current()->showColor(*this);
+        ok = (current()->*kind)(*this);
     }
     finish(ok);
+}
+void CommonDialog::ShowColor()
+{
+    show(&DialogSeam::showColor);
 }
 void CommonDialog::ShowOpen()
 {
-    bool ok = false;
-    {
-        EventNesting nested;
-        ok = current()->showOpen(*this);
-    }
-    finish(ok);
+    show(&DialogSeam::showOpen);
 }
 void CommonDialog::ShowSave()
 {
-    bool ok = false;
-    {
-        EventNesting nested;
-        ok = current()->showSave(*this);
-    }
-    finish(ok);
+    show(&DialogSeam::showSave);
 }
 void CommonDialog::ShowPrinter()
 {
-    bool ok = false;
-    {
-        EventNesting nested;
-        ok = current()->showPrinter(*this);
-    }
-    finish(ok);
+    show(&DialogSeam::showPrinter);
 }
 
 } // namespace plat

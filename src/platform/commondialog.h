@@ -88,6 +88,8 @@ class CommonDialog {
     bool takeHostChoice(const QString& hostPath);
 
   private:
+    // Shows one kind of dialog through the seam, events running inside.
+    void show(bool (DialogSeam::*kind)(CommonDialog&));
     void finish(bool ok);
     QString m_offDrives; // the host folder of a choice on no drive
 };

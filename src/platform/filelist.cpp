@@ -203,11 +203,6 @@ QStringList listFiles(const QString& winFolder, const QString& pattern)
     return filterNames(readFolder(drives::toHost(winFolder)).names.files, pattern);
 }
 
-QStringList listFolders(const QString& winFolder)
-{
-    return readFolder(drives::toHost(winFolder)).names.folders;
-}
-
 namespace {
 
 qint64 nanos(const timespec& t)

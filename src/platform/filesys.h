@@ -24,8 +24,6 @@ bool wildcardMatch(const QString& name, const QString& pattern);
 // out, sorted case-insensitively. Throws 76 for a missing folder, 70 when it
 // cannot be read, 68 for a letter with no drive.
 QStringList listFiles(const QString& winFolder, const QString& pattern = QString());
-// Sub-folders of a folder, hidden ones left out, sorted case-insensitively.
-QStringList listFolders(const QString& winFolder);
 
 // One reading of a folder: its regular files and its sub-folders, hidden
 // names left out, each sorted as listFiles sorts.
