@@ -277,11 +277,17 @@ class TstEditor : public QObject {
             << "open" << QList<int>{yes} << QStringList{""}
             << QStringList{"Save changes to TextPad ?"} << untouched << "edited"
             << "TextPad ";
-        // no question before the Save dialog there; the loader asks before b.txt replaces the text
-        QTest::newRow("Open of a new document, Cancel, then Cancel")
+        // the Save dialog is the only question there, before and after
+        QTest::newRow("Open of a new document, Save dialog cancelled")
             << "New"
-            << "open" << QList<int>{cancel} << QStringList{""} << askNew << untouched << "edited"
-            << "New";
+            << "open" << QList<int>{} << QStringList{""} << QStringList{} << untouched << "second"
+            << "C:\\b.txt";
+        QTest::newRow("Open of a new document, Save dialog names a file")
+            << "New"
+            << "open" << QList<int>{} << QStringList{"C:\\kept.txt"} << QStringList{}
+            << Files{{"a.txt", "first"}, {"b.txt", "second"}, {"kept.txt", "edited\r\n"}}
+            << "second"
+            << "C:\\b.txt";
         QTest::newRow("closing, Yes, then Cancel")
             << "New"
             << "close" << QList<int>{yes} << QStringList{""} << askNew << untouched << "edited"
@@ -693,6 +699,43 @@ class TstEditor : public QObject {
         pad().mnuView_Click();
         QCOMPARE(m_processes->launches.size(), 2);
         QCOMPARE(m_processes->launches[1].commandLine, plat::kBrowserCommand + document);
+    }
+
+    // The viewer stays loaded while its browser is busy: Show Changes then
+    // writes the preview and hides the HTML menu, but only brings the viewer
+    // forward, and the menu stays hidden while the viewer stays. Once it is
+    // closed, the next Show Changes opens the preview and shows the menu.
+    void showChangesWithTheViewerHeldOpen()
+    {
+        m_drives->write("C:\\Site\\page.htm", "<p>saved</p>");
+        Form1& main = Form1::get();
+        main.DirBox2->setPath("C:\\Site");
+        main.FileBox2->setListIndex(0);
+        main.FileBox2->setSelected(0, true);
+        QVERIFY(Module2::LoadTextFile("C:\\Site\\page.htm"));
+        pad().setHtmlMenuVisible(true);
+        plat::setBrowserAutomationFactory([] { return std::make_unique<BusyBrowser>(); });
+        Web1::get().Show(); // the pane job, held open by the busy browser
+        QVERIFY(Web1::IsLoaded());
+        QCOMPARE(m_processes->launches.size(), 1);
+
+        pad().txtNote->setText("<p>edited</p>");
+        pad().mnuHtmledit1_Click();
+        QCOMPARE(readHost(host("C:\\Site\\temp.html")), QByteArray("<p>edited</p>\r\n"));
+        QCOMPARE(m_processes->launches.size(), 1); // no browser: the viewer only came forward
+        QVERIFY(!pad().HtmlMenuVisible());
+        Web1::get().Show();
+        QVERIFY(!pad().HtmlMenuVisible()); // still hidden while the viewer stays
+
+        plat::setBrowserAutomationFactory({});
+        Web1::get().Unload();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        pad().mnuHtmledit1_Click();
+        QCOMPARE(m_processes->launches.size(), 2);
+        QCOMPARE(m_processes->launches[1].commandLine,
+                 plat::kBrowserCommand + "C:\\Site\\temp.html");
+        QVERIFY(pad().HtmlMenuVisible());
+        QVERIFY(!Web1::IsLoaded());
     }
 
     void showChangesNeedsAnHtmlCaption()

@@ -241,45 +241,73 @@ class TstFileSearch : public QObject {
         QCOMPARE(dig().List1->List(39999), QString("C:\\Many\\9999.txt")); // in name order
     }
 
-    void oneWalkAtATime()
+    // Start Search stays usable during a walk: a second press runs a whole
+    // walk of its own, with another folder and pattern, and the first then
+    // goes on where it was, with its own pattern, counts and stop signal.
+    // Stop pressed in the inner walk stops both.
+    void nestedSearchResumesTheOuterWalk_data()
     {
+        QTest::addColumn<bool>("stopInner");
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<QStringList>("messages"); // the inner walk's first
+        QTest::newRow("inner walk runs to its end")
+            << false
+            << QStringList({"C:\\T\\.hidden.txt", "C:\\T\\a.txt", "C:\\T\\notes.doc",
+                            "C:\\T\\c.txt\\inner.doc", "C:\\T\\B.TXT", "C:\\T\\sub1\\d.txt",
+                            "C:\\T\\sub1\\deep\\e.txt", "C:\\T\\sub2\\a.txt", "C:\\T\\sub2\\f.txt"})
+            << QStringList({" 2 files found in 5 directories", " 7 files found in 5 directories"});
+        QTest::newRow("Stop in the inner walk")
+            << true << QStringList({"C:\\T\\.hidden.txt", "C:\\T\\a.txt", "C:\\T\\notes.doc"})
+            << QStringList({" 1 files found in 1 directories", " 2 files found in 1 directories"});
+    }
+    void nestedSearchResumesTheOuterWalk()
+    {
+        QFETCH(bool, stopInner);
+        QFETCH(QStringList, listed);
+        QFETCH(QStringList, messages);
         writeTree();
-        bool refused = false;
+        bool startUsable = false;
+        bool outerKeepsStop = false;
         OnEntry watch(dig().List1, [&](int n) {
-            if (n != 2) return;
-            const bool startDisabled = !enabled(dig().Command2);
-            dig().txtvalue->setText("C:\\T\\sub2");
-            dig().Command2->Press();
-            refused = startDisabled && enabled(dig().Command3) && m_boxes->boxes.isEmpty();
+            if (n == 2) { // the outer walk has listed two files
+                startUsable = enabled(dig().Command2);
+                search("C:\\T", "*.doc", true);
+            } else if (n == 3 && stopInner) {
+                dig().Command3->Press();
+            } else if (n == 5) { // the outer walk again, after the inner one ended
+                outerKeepsStop = enabled(dig().Command3) && plat::hourglass();
+            }
         });
         search("C:\\T", "*.txt", true);
-        QVERIFY(refused);
-        QCOMPARE(
-            entries(dig().List1),
-            QStringList({"C:\\T\\.hidden.txt", "C:\\T\\a.txt", "C:\\T\\B.TXT", "C:\\T\\sub1\\d.txt",
-                         "C:\\T\\sub1\\deep\\e.txt", "C:\\T\\sub2\\a.txt", "C:\\T\\sub2\\f.txt"}));
-        QCOMPARE(m_boxes->prompts(), QStringList{" 7 files found in 5 directories"});
+        QVERIFY(startUsable);
+        QCOMPARE(entries(dig().List1), listed);
+        QCOMPARE(entries(dig().List2), listed);
+        QCOMPARE(m_boxes->prompts(), messages);
+        QCOMPARE(outerKeepsStop, !stopInner);
         QVERIFY(enabled(dig().Command2));
         QVERIFY(!enabled(dig().Command3));
+        QVERIFY(!plat::hourglass());
+    }
 
-        // the deep search too: a press during its walk neither asks nor clears
-        Form3& deep = Form3::get();
-        m_boxes->clear();
-        m_boxes->inputAnswers = QStringList{"C:\\T\\sub1", "*.txt"};
-        bool deepRefused = false;
-        OnEntry watchDeep(deep.List1, [&](int n) {
-            if (n != 1) return;
-            const bool disabled = !enabled(deep.Command6);
-            deep.Command6->Press();
-            deepRefused = disabled && deep.List1->ListCount() == 1 && m_boxes->boxes.size() == 2;
-        });
-        deep.Command6->Press();
-        QVERIFY(deepRefused);
-        QCOMPARE(entries(deep.List1),
-                 QStringList({"C:\\T\\sub1\\d.txt", "C:\\T\\sub1\\deep\\e.txt"}));
-        QCOMPARE(m_boxes->boxes.size(), 3);
-        QCOMPARE(m_boxes->boxes[2].prompt, QString(" 2 files found in 2 directories"));
-        QVERIFY(enabled(deep.Command6));
+    // A keyboard user starts a search with Space: when it ends the focus is
+    // still on Start Search, so a second Space searches again and never
+    // clears the results by surprise.
+    void startSearchKeepsTheFocus()
+    {
+        writeTree();
+        Dig& d = dig();
+        d.setEnabled(true);
+        d.Show();
+        d.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&d));
+        d.txtvalue->setText("C:\\T\\sub2");
+        d.textval->setText("*.txt");
+        d.Command2->setFocus();
+        QTest::keyClick(d.Command2, Qt::Key_Space);
+        QCOMPARE(m_boxes->prompts(), QStringList{" 2 files found in 1 directories"});
+        QCOMPARE(QApplication::focusWidget(), d.Command2);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QCOMPARE(d.List1->ListCount(), 4); // searched again, nothing cleared
     }
 
     void refusedInput_data()
@@ -764,6 +792,56 @@ class TstFileSearch : public QObject {
         QVERIFY(m_boxes->boxes.isEmpty());
         w.Command6->Press();
         QCOMPARE(entries(w.List1), QStringList{"C:\\x\\one.txt"});
+    }
+
+    // "Deep Search" stays usable during a walk: once the walk has listed
+    // something a press empties the list and the walk goes on appending;
+    // before its first match a press asks again and runs a walk of its own
+    // inside the first, which then ends with its own counts.
+    void deepSearchDuringAWalk_data()
+    {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<bool>("beforeFirstMatch");
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<QStringList>("messages"); // in order
+        QTest::newRow("after a match")
+            << "*.txt" << false
+            << QStringList({"C:\\T\\B.TXT", "C:\\T\\sub1\\d.txt", "C:\\T\\sub1\\deep\\e.txt",
+                            "C:\\T\\sub2\\a.txt", "C:\\T\\sub2\\f.txt"})
+            << QStringList({" 7 files found in 5 directories"});
+        QTest::newRow("before the first match")
+            << "e.txt" << true
+            << QStringList({"C:\\T\\sub2\\a.txt", "C:\\T\\sub2\\f.txt", "C:\\T\\sub1\\deep\\e.txt"})
+            << QStringList({" 2 files found in 1 directories", " 1 files found in 5 directories"});
+    }
+    void deepSearchDuringAWalk()
+    {
+        QFETCH(QString, pattern);
+        QFETCH(bool, beforeFirstMatch);
+        QFETCH(QStringList, listed);
+        QFETCH(QStringList, messages);
+        writeTree();
+        Form3& w = Form3::get();
+        m_boxes->inputAnswers = QStringList{"C:\\T", pattern, "C:\\T\\sub2", "*.txt"};
+        bool usable = false;
+        auto press = [&] {
+            usable = enabled(w.Command6);
+            w.Command6->Press();
+        };
+        OnEntry watch(w.List1, [&](int n) {
+            if (n == 2 && !beforeFirstMatch) press();
+        });
+        // the walk's first yield comes before any match in this case
+        if (beforeFirstMatch) QTimer::singleShot(0, this, press);
+        w.Command6->Press();
+        QVERIFY(usable);
+        QCOMPARE(entries(w.List1), listed);
+        QStringList questions, ends;
+        for (const RecordingMessageBoxes::Box& b : m_boxes->boxes)
+            (b.style == -1 ? questions : ends).append(b.prompt); // -1: an input box
+        QCOMPARE(questions.size(), beforeFirstMatch ? 4 : 2);
+        QCOMPARE(ends, messages);
+        QVERIFY(!plat::hourglass());
     }
 
     void deepSearchCancelledSearchesNothing_data()

@@ -8,11 +8,13 @@
 #include "mainwindow/form1.h"
 #include "platform/clipboard.h"
 #include "platform/drives.h"
+#include "platform/filesys.h"
 
 #include <QDir>
 #include <QFile>
 #include <QtTest>
 
+#include <ctime>
 #include <memory>
 #include <optional>
 #include <unistd.h>
@@ -30,6 +32,21 @@ void unloadDialogs()
     Namer::UnloadIfLoaded();
     Namer2::UnloadIfLoaded();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// Folder times as a file system with whole-second stamps shows them when
+// every change falls in the second a reading is taken in.
+void stampsInTheCurrentSecond(qint64& ctime, qint64& mtime)
+{
+    timespec now;
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    ctime = mtime = qint64(now.tv_sec) * 1000000000;
+}
+
+// Folder times that never move, as a mount that caches them shows them.
+void frozenStamps(qint64& ctime, qint64& mtime)
+{
+    ctime = mtime = qint64(1000) * 1000000000;
 }
 
 } // namespace
@@ -379,6 +396,60 @@ class TstFolders : public QObject {
         f().mnuReeName5_Click();
         QCOMPARE(m_boxes->prompts(), QStringList({"No file Selected"}));
         QVERIFY(!Namer2::IsLoaded());
+    }
+
+    // Another program adds a file to a folder two panes show, in the same
+    // second as the panes' reading or while the folder's times cannot tell;
+    // then the user's refreshes and the program's own renames show the
+    // folder as it is. A click may keep a reading only when the times can
+    // tell a later change apart, which whole-second stamps in the reading's
+    // second cannot.
+    void refreshesShowChangesTheStampsCannotTell_data()
+    {
+        QTest::addColumn<bool>("frozen");
+        QTest::addColumn<QString>("action");
+        for (const bool frozen : {false, true})
+            for (const char* action : {"Refresh All", "pop-up Refresh", "click", "two renames"}) {
+                if (frozen && QByteArray(action) == "click") continue; // nothing can tell
+                QTest::addRow("%s, %s", frozen ? "frozen times" : "same second", action)
+                    << frozen << QString(action);
+            }
+    }
+    void refreshesShowChangesTheStampsCannotTell()
+    {
+        QFETCH(bool, frozen);
+        QFETCH(QString, action);
+        m_drives->write("C:\\W\\a.txt");
+        show(1, "C:\\W");
+        show(2, "C:\\W");
+        plat::fs::setFolderStampHook(frozen ? frozenStamps : stampsInTheCurrentSecond);
+        const auto restore = qScopeGuard([] { plat::fs::setFolderStampHook(nullptr); });
+        f().FileBox_Click();  // both lists take a reading under these stamps
+        f().FileBox2_Click(); // and again, where a kept one would be handed out
+        QCOMPARE(list(f().FileBox2), QStringList({"a.txt"}));
+        m_drives->write("C:\\W\\b.txt");
+        QStringList expected = {"a.txt", "b.txt"};
+        if (action == "Refresh All") {
+            f().mnuRefresh_Click();
+        } else if (action == "pop-up Refresh") {
+            f().mnuRefresh2_Click();
+        } else if (action == "click") {
+            f().FileBox_Click();
+        } else {
+            for (const auto& [from, to] : {std::pair{"a.txt", "c.txt"}, {"c.txt", "d.txt"}}) {
+                f().FileBox->setCurrentRow(int(list(f().FileBox).indexOf(from)),
+                                           QItemSelectionModel::NoUpdate);
+                f().mnuReeName1_Click();
+                Namer2::get().Text1->setText(to);
+                Namer2::get().Command1->Press();
+                QVERIFY(!Namer2::IsLoaded());
+                QVERIFY(list(f().FileBox).contains(to));
+            }
+            expected = {"b.txt", "d.txt"};
+        }
+        QCOMPARE(list(f().FileBox2), expected);
+        if (action == "Refresh All" || action == "two renames")
+            QCOMPARE(list(f().FileBox), expected);
     }
 
     // --- pop-up menus ---

@@ -435,14 +435,14 @@ class TstMainWindow : public QObject {
         drives->write(folder + "\\b.txt");
         testsupport::showFolder(2, folder);
         if (kept) {
-            // once the folder has been quiet for a moment, a refresh keeps
-            // the names the list shows
+            // once the folder has been quiet for a moment, a click elsewhere
+            // keeps the names the list shows
             QSignalSpy resets(f.FileBox2->model(), &QAbstractItemModel::modelReset);
             QTRY_VERIFY_WITH_TIMEOUT(
                 [&] {
-                    f.FileBox2->Refresh();
+                    f.FileBox_Click();
                     resets.clear();
-                    f.FileBox2->Refresh();
+                    f.FileBox_Click();
                     return resets.isEmpty();
                 }(),
                 10000);

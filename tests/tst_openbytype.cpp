@@ -3,6 +3,8 @@
 // with real files in temporary folders mapped as drives.
 #include "testsupport.h"
 
+#include "editor/textpad.h"
+#include "editor/web1.h"
 #include "mainwindow/form1.h"
 #include "openbytype/typesuffixes.h"
 #include "pictureview/realview.h"
@@ -50,6 +52,8 @@ class TstOpenByType : public QObject {
     void unloadWindows()
     {
         RealView::UnloadIfLoaded();
+        Web1::UnloadIfLoaded();
+        Textpad::UnloadIfLoaded();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
@@ -282,48 +286,73 @@ class TstOpenByType : public QObject {
         QVERIFY(m_procs->launches.isEmpty());
     }
 
-    // The selection names the file, not the focus frame: click a.exe,
-    // Ctrl-click b.exe twice, and a.exe is the one started. Every road.
-    void selectedNotCurrent_data()
+    // The name tested is the current entry, and the file opened is that
+    // same file; a current entry the user deselected (Ctrl-click) opens
+    // nothing, whatever is selected besides. Every road, mixed suffixes.
+    void currentVersusSelected_data()
     {
         QTest::addColumn<QStringList>("selected");
         QTest::addColumn<QString>("current");
-        QTest::addColumn<QString>("started"); // empty: nothing
+        QTest::addColumn<QString>("opened"); // empty: nothing
         QTest::addColumn<QStringList>("prompts");
-        QTest::newRow("current is the selection") << QStringList{"b.exe"} << "b.exe"
-                                                  << "C:\\Apps\\b.exe" << QStringList();
-        QTest::newRow("current deselected, one selected") << QStringList{"a.exe"} << "b.exe"
-                                                          << "C:\\Apps\\a.exe" << QStringList();
-        QTest::newRow("current a text file, a program selected")
-            << QStringList{"c.exe"} << "d.txt"
-            << "C:\\Apps\\c.exe" << QStringList();
-        QTest::newRow("current deselected, nothing selected") << QStringList() << "b.exe"
-                                                              << "" << QStringList();
-        QTest::newRow("current deselected, two selected")
-            << QStringList{"a.exe", "c.exe"} << "b.exe"
+        const QStringList none;
+        QTest::newRow("program current and selected") << QStringList{"b.exe"} << "b.exe"
+                                                      << "C:\\Mix\\b.exe" << none;
+        QTest::newRow("program deselected, a program selected") << QStringList{"a.exe"} << "b.exe"
+                                                                << "" << none;
+        QTest::newRow("text deselected, a page selected")
+            << QStringList{"a.htm"} << "notes.txt"
+            << "" << QStringList{"Not an executable file"};
+        QTest::newRow("page deselected, a text selected") << QStringList{"notes.txt"} << "a.htm"
+                                                          << "" << none;
+        QTest::newRow("page current and selected") << QStringList{"a.htm"} << "a.htm"
+                                                   << "C:\\Mix\\a.htm" << none;
+        QTest::newRow("picture deselected, a program selected") << QStringList{"a.exe"} << "pic.bmp"
+                                                                << "" << none;
+        QTest::newRow("picture current and selected") << QStringList{"pic.bmp"} << "pic.bmp"
+                                                      << "C:\\Mix\\pic.bmp" << none;
+        QTest::newRow("sound current and selected") << QStringList{"song.mp3"} << "song.mp3"
+                                                    << "C:\\Mix\\song.mp3" << none;
+        QTest::newRow("sound deselected, a page selected") << QStringList{"a.htm"} << "song.mp3"
+                                                           << "" << none;
+        QTest::newRow("deselected, nothing selected") << none << "b.exe"
+                                                      << "" << none;
+        QTest::newRow("deselected, two selected")
+            << QStringList{"a.exe", "a.htm"} << "b.exe"
             << "" << QStringList{"Please select one file at a time."};
     }
-    void selectedNotCurrent()
+    void currentVersusSelected()
     {
         QFETCH(QStringList, selected);
         QFETCH(QString, current);
-        QFETCH(QString, started);
+        QFETCH(QString, opened);
         QFETCH(QStringList, prompts);
-        for (const char* name : {"a.exe", "b.exe", "c.exe", "d.txt"}) {
-            const QString path = m_drives->write(QStringLiteral("C:\\Apps\\") + name);
+        for (const char* name : {"a.exe", "b.exe", "a.htm", "notes.txt", "song.mp3"}) {
+            const QString path = m_drives->write(QStringLiteral("C:\\Mix\\") + name);
             QFile::setPermissions(m_drives->hostPath(path),
                                   QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         }
+        QVERIFY(testsupport::writeBitmap(m_drives->hostPath("C:\\Mix\\pic.bmp"), 2, 2, 0xff0000));
         for (auto run :
              {&Form1::FileBox2_DblClick, &Form1::mnuRun2_Click, &Form1::mnuExecute0_Click}) {
-            show(2, "C:\\Apps");
+            show(2, "C:\\Mix");
+            f().PaneClick(2);
             QVERIFY(testsupport::selectFiles(2, selected, current));
             m_boxes->clear();
             m_procs->launches.clear();
+            m_dialogs->seen.clear();
             (f().*run)();
             QCOMPARE(m_boxes->prompts(), prompts);
-            QCOMPARE(m_procs->launches.size(), started.isEmpty() ? 0 : 1);
-            if (!started.isEmpty()) QCOMPARE(m_procs->launches[0].commandLine, started);
+            // what was handed a file: a program, the player, the browser
+            // View Html starts, or View Graphic's Open dialog
+            QStringList given;
+            for (const plat::ProcessLaunch& l : m_procs->launches)
+                given.append(l.arguments.isEmpty() ? l.program : l.arguments.last());
+            for (const plat::CommonDialog& d : m_dialogs->seen)
+                given.append(m_drives->hostPath(d.FileName));
+            QCOMPARE(given,
+                     opened.isEmpty() ? QStringList() : QStringList{m_drives->hostPath(opened)});
+            unloadWindows();
         }
     }
 

@@ -258,27 +258,29 @@ class TstPlatformFs : public QObject {
         QFile(hostC(sub + "/a.txt")).open(QIODevice::WriteOnly);
         const QString folder = "C:\\" + sub;
         const QByteArray host = QFile::encodeName(hostC(sub));
-        std::shared_ptr<const fs::FolderNames> held = fs::folderNames(folder);
+        std::shared_ptr<const fs::FolderNames> held =
+            fs::folderNames(folder, fs::Reread::WhenChanged);
         if (kept) {
             // once the folder has been quiet for a moment, its reading is
             // handed out again without reading
-            QTRY_VERIFY_WITH_TIMEOUT((held = fs::folderNames(folder)) == fs::folderNames(folder),
+            QTRY_VERIFY_WITH_TIMEOUT((held = fs::folderNames(folder, fs::Reread::WhenChanged)) ==
+                                         fs::folderNames(folder, fs::Reread::WhenChanged),
                                      10000);
         }
         QCOMPARE(held->files, QStringList{"a.txt"});
         QCOMPARE(held->folders, QStringList{"Inner"});
 
         ::close(::open(host + "/b.txt", O_CREAT | O_WRONLY, 0600));
-        held = fs::folderNames(folder);
+        held = fs::folderNames(folder, fs::Reread::WhenChanged);
         QCOMPARE(held->files, (QStringList{"a.txt", "b.txt"}));
         QCOMPARE(::rename(host + "/b.txt", host + "/c.txt"), 0);
-        held = fs::folderNames(folder);
+        held = fs::folderNames(folder, fs::Reread::WhenChanged);
         QCOMPARE(held->files, (QStringList{"a.txt", "c.txt"}));
         QCOMPARE(::rename(host + "/Inner", host + "/Outer"), 0);
-        held = fs::folderNames(folder);
+        held = fs::folderNames(folder, fs::Reread::WhenChanged);
         QCOMPARE(held->folders, QStringList{"Outer"});
         QCOMPARE(::unlink(host + "/a.txt"), 0);
-        held = fs::folderNames(folder);
+        held = fs::folderNames(folder, fs::Reread::WhenChanged);
         QCOMPARE(held->files, QStringList{"c.txt"});
         QCOMPARE(fs::listFiles(folder), QStringList{"c.txt"});
     }

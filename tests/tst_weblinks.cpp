@@ -711,6 +711,40 @@ class TstWeblinks : public QObject {
         if (window == "ASeek") QVERIFY(!ASeek::IsLoaded()); // Cancel was pressed
     }
 
+    // The slot the user chose is emptied while the dialog asks (the link
+    // removed), and a link of that name is then added again into another
+    // slot: Okay opens that link, and no empty launcher window stays.
+    void emptiedSlotFindsTheVisibleLinkOfItsName_data()
+    {
+        QTest::addColumn<QString>("family");
+        QTest::newRow("auctions") << "mnuAuc";
+        QTest::newRow("favourites") << "mnuFav";
+        QTest::newRow("engines") << "mnuYes";
+    }
+    void emptiedSlotFindsTheVisibleLinkOfItsName()
+    {
+        QFETCH(QString, family);
+        putLink(family, 1, "Shop", "http://one.example"); // removed earlier: never matches
+        slot(family, 1)->setVisible(false);
+        putLink(family, 7, "Shop", "http://seven.example");
+        testsupport::RecordingProcesses processes;
+        slot(family, 7)->trigger();
+        slot(family, 7)->setVisible(false); // removed, its caption left
+        putLink(family, 9, "Shop", "http://nine.example");
+        if (family == "mnuAuc")
+            ASeek::get().Command1->click();
+        else if (family == "mnuFav")
+            FavSeek::get().Command1->click();
+        else
+            ISeek::get().Command1->click();
+        flush();
+        QCOMPARE(processes.launches.size(), 1);
+        QCOMPARE(processes.launches[0].arguments, QStringList{"http://nine.example"});
+        QVERIFY(!ANet::IsLoaded() && !FavNet::IsLoaded() && !Inet::IsLoaded());
+        QVERIFY(!ASeek::IsLoaded() && !FavSeek::IsLoaded());
+        QVERIFY(!ISeek::IsLoaded() || !ISeek::get().isVisible());
+    }
+
     // A link removed while its dialog is open is gone: nothing starts.
     void removedWhileAsking()
     {

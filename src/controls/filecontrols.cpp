@@ -65,7 +65,7 @@ void DriveListBox::setDrive(const QString& drive)
 DirListBox::DirListBox(QWidget* parent, const char* name) : ListBox(parent, name, None)
 {
     m_path = plat::drives::currentFolder();
-    fill();
+    fill(plat::fs::Reread::WhenChanged);
 }
 
 static QString asFolderPath(const QString& in)
@@ -87,17 +87,22 @@ void DirListBox::setPath(const QString& path)
         plat::raise(plat::ErrPathNotFound);
     }
     if (target == m_path) {
-        fill();
+        fill(plat::fs::Reread::WhenChanged);
         return;
     }
     m_path = target;
-    fill();
+    fill(plat::fs::Reread::WhenChanged);
     emit Change();
 }
 
 void DirListBox::Refresh()
 {
-    fill();
+    fill(plat::fs::Reread::Always);
+}
+
+void DirListBox::RefreshIfChanged()
+{
+    fill(plat::fs::Reread::WhenChanged);
 }
 
 QString DirListBox::folderAt(int row) const
@@ -106,11 +111,11 @@ QString DirListBox::folderAt(int row) const
     return it ? it->data(Qt::UserRole).toString() : QString();
 }
 
-void DirListBox::fill()
+void DirListBox::fill(plat::fs::Reread how)
 {
     QStringList parts = m_path.mid(3).split('\\', Qt::SkipEmptyParts);
     try {
-        m_names = plat::fs::folderNames(m_path);
+        m_names = plat::fs::folderNames(m_path, how);
     } catch (const plat::FileError&) {
         m_names.reset(); // a folder removed behind our back lists no sub-folders
     }
@@ -143,7 +148,7 @@ void DirListBox::openRow(int row)
     try {
         setPath(folder);
     } catch (const plat::FileError&) {
-        fill(); // the folder went away meanwhile
+        Refresh(); // the folder went away meanwhile
     }
 }
 
@@ -206,7 +211,7 @@ FileListBox::FileListBox(QWidget* parent, const char* name) : QListView(parent)
     setModel(&m_model);
     showNamesAsOnScreen(this);
     m_path = plat::drives::currentFolder();
-    Refresh();
+    showNames(readingOf(m_path, plat::fs::Reread::WhenChanged));
 }
 
 void FileListBox::setPath(const QString& path)
@@ -214,24 +219,25 @@ void FileListBox::setPath(const QString& path)
     const QString target = asFolderPath(path);
     if (!plat::fs::folderExists(target)) plat::raise(plat::ErrPathNotFound);
     m_path = target;
-    Refresh();
+    showNames(readingOf(m_path, plat::fs::Reread::WhenChanged));
 }
 
 void FileListBox::setPattern(const QString& pattern)
 {
     m_pattern = pattern;
-    Refresh();
+    showNames(readingOf(m_path, plat::fs::Reread::WhenChanged));
 }
 
 void FileListBox::Refresh()
 {
-    showNames(readingOf(m_path));
+    showNames(readingOf(m_path, plat::fs::Reread::Always));
 }
 
-std::shared_ptr<const plat::fs::FolderNames> FileListBox::readingOf(const QString& folder)
+std::shared_ptr<const plat::fs::FolderNames> FileListBox::readingOf(const QString& folder,
+                                                                    plat::fs::Reread how)
 {
     try {
-        return plat::fs::folderNames(folder);
+        return plat::fs::folderNames(folder, how);
     } catch (const plat::FileError&) {
         return {}; // unreadable or vanished folder: an empty list
     }
@@ -244,7 +250,8 @@ void FileListBox::RefreshTogether(const QList<FileListBox*>& lists)
     QHash<QString, std::shared_ptr<const plat::fs::FolderNames>> taken;
     for (FileListBox* l : lists) {
         auto it = taken.find(l->m_path);
-        if (it == taken.end()) it = taken.insert(l->m_path, readingOf(l->m_path));
+        if (it == taken.end())
+            it = taken.insert(l->m_path, readingOf(l->m_path, plat::fs::Reread::WhenChanged));
         l->showNames(*it);
     }
 }

@@ -40,7 +40,12 @@ class DirListBox : public ListBox {
     // Accepts a full path, "d:", or a drive list's Drive text. Throws
     // FileError (76 for a missing folder, 68 for no drive).
     void setPath(const QString& path);
+    // Re-reads the folder tree, as a command that changed a folder needs.
     void Refresh();
+    // The same, but takes a reading still held when the folder's times show
+    // that nothing changed since (the panes' own refresh after a folder
+    // change).
+    void RefreshIfChanged();
     // The folder shown at row i (ancestors, the open folder, then sub-folders).
     QString folderAt(int row) const;
   signals:
@@ -51,7 +56,7 @@ class DirListBox : public ListBox {
     void keyPressEvent(QKeyEvent* e) override;
 
   private:
-    void fill();
+    void fill(plat::fs::Reread how);
     void openRow(int row);
     QString m_path;
     std::shared_ptr<const plat::fs::FolderNames> m_names; // shared with the file list
@@ -84,12 +89,13 @@ class FileListBox : public QListView {
     QString Pattern() const { return m_pattern; }
     void setPattern(const QString& pattern);
     QString FileName() const { return List(ListIndex()); }
-    // Shows the folder as it is now; drops the selection and the current
-    // entry and raises nothing. A folder that is gone lists nothing. The
-    // names are taken again only when the folder's reading changed.
+    // Re-reads the folder and shows it as it is now; drops the selection and
+    // the current entry and raises nothing. A folder that is gone lists
+    // nothing. The names are taken again only when the reading changed.
     void Refresh();
-    // Refreshes several lists as one: each folder among them is read at most
-    // once.
+    // Refreshes several lists as one, as a click in another pane does: each
+    // folder among them is read at most once, and not at all while a reading
+    // held for it can be trusted (see plat::fs::folderNames).
     static void RefreshTogether(const QList<FileListBox*>& lists);
 
     int ListCount() const { return m_model.rowCount(); }
@@ -121,7 +127,8 @@ class FileListBox : public QListView {
 
   private:
     QModelIndex row(int i) const { return m_model.index(i); }
-    static std::shared_ptr<const plat::fs::FolderNames> readingOf(const QString& folder);
+    static std::shared_ptr<const plat::fs::FolderNames> readingOf(const QString& folder,
+                                                                  plat::fs::Reread how);
     void showNames(const std::shared_ptr<const plat::fs::FolderNames>& names);
     void dropCurrentAndSelection();
     NameListModel m_model;

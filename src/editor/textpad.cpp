@@ -20,6 +20,8 @@
 #include <QPainter>
 #include <QRegularExpression>
 
+#include <utility>
+
 namespace {
 
 enum class Glyph { New, Open, Cut, Copy, Paste };
@@ -354,7 +356,14 @@ void Textpad::FileOpenProc()
     }
     if (ChooseFile(false) != Choice::Chosen) return;
     const QString path = CMDialog1.FileName;
-    if (!Module2::LoadAndReport(path)) return;
+    // The Save dialog was this road's question: a Cancel there was the
+    // answer, and the load asks nothing more. A load that fails leaves the
+    // text, and with it its change flag, as they were.
+    const bool changed = std::exchange(Module1::TextChanged, false);
+    if (!Module2::LoadAndReport(path)) {
+        Module1::TextChanged = changed;
+        return;
+    }
     CheckOpenHtml();
     setCaption(path);
 }
@@ -467,11 +476,14 @@ void Textpad::CheckHtml(const QString& path)
 void Textpad::mnuHtmledit1_Click()
 {
     if (!suffixes::HasHtmlEnding(Caption())) return;
-    // The viewer is asked for the preview outright: the menu stays, and a
-    // viewer shown by anything else opens the page itself.
+    // The viewer is asked for the preview outright, so a viewer shown by
+    // anything else opens the page itself. The menu is hidden until the
+    // viewer has started the browser on the preview: a viewer that stays
+    // loaded only comes forward, and the menu stays hidden while it does.
     m_previewAsked = true;
     try {
         Module2::SaveTempHtml(PreviewPath());
+        setHtmlMenuVisible(false);
         Web1::get().Show();
     } catch (...) {
     }

@@ -29,6 +29,7 @@ void Web1::Form_Load()
     auto browser = weblinks::OpenBrowserObject();
     Textpad& pad = Textpad::get();
     if (pad.PreviewAsked()) {
+        pad.setHtmlMenuVisible(true); // also when the browser cannot start
         weblinks::StartBrowser(pad.PreviewPath(), plat::vbNormalFocus);
         weblinks::CloseBrowserObject(browser.get());
         Unload();

@@ -177,10 +177,6 @@ void Dig::mnuCopy_Click()
 
 void Dig::Command2_Click()
 {
-    // One walk at a time: a second one inside the first would take over its
-    // stop signal and its folder, and the first would end early reporting
-    // as if it had finished.
-    if (m_walking) return;
     Label1->show();
     ctl::Move(txtvalue, 0, 840, 2500);
     Command3->setEnabled(true);
@@ -194,29 +190,39 @@ void Dig::Command2_Click()
                      plat::vbOKOnly);
         return;
     }
-    m_walking = true;
-    Command2->setEnabled(false);
     Module1::SearchPath = txtvalue->Text();
     Module1::SearchPattern = textval->Text();
+    // This walk's own folder and pattern: a Start Search pressed while it
+    // runs sets the program-wide ones anew for a walk of its own.
+    const QString path = Module1::SearchPath;
+    const QString pattern = Module1::SearchPattern;
+    Walk mine;
+    m_walks.push_back(&mine);
     plat::setHourglass(true);
     Label1->setCaption("Searching \r\n" + txtvalue->Text().toUpper() + "...");
     int folders = 0;
     int files = 0;
-    m_depth = 0;
-    SearchFolder(Module1::SearchPath, Module1::SearchPattern, folders, files);
+    SearchFolder(path, pattern, folders, files);
     m_progress->show();
-    plat::setHourglass(false);
+    m_walks.pop_back();
+    const Walk* outer = m_walks.empty() ? nullptr : m_walks.back();
+    plat::setHourglass(outer != nullptr);
     plat::MsgBox(" " + QString::number(files) + " files found in " + QString::number(folders + 1) +
                      " directories",
                  plat::vbInformation);
-    Command3->setEnabled(false);
-    Command2->setEnabled(true);
-    m_walking = false;
+    // A walk that ends inside another leaves Stop to the outer one: enabled
+    // unless the user asked that one to stop too.
+    Command3->setEnabled(outer && !outer->stopAsked);
+}
+
+Dig::Walk& Dig::walk()
+{
+    return m_walks.empty() ? m_noWalk : *m_walks.back();
 }
 
 bool Dig::stopped() const
 {
-    return !enabled(Command3) || isUnloaded();
+    return !enabled(Command3) || (!m_walks.empty() && m_walks.back()->stopAsked) || isUnloaded();
 }
 
 void Dig::SearchFolder(QString path, const QString& pattern, int& folders, int& files)
@@ -241,19 +247,23 @@ void Dig::SearchFolder(QString path, const QString& pattern, int& folders, int& 
     if (Check1->isChecked()) {
         if (stopped()) return;
         m_progress->setCaption("Searching \r\n" + folder.Path() + "...");
-        if (m_depth > 0) ++folders;
+        Walk& w = walk();
+        if (w.depth > 0) ++folders;
         const QStringList subFolders = folder.SubFolders();
         for (const QString& sub : subFolders) {
             m_progress->yield();
-            ++m_depth;
+            ++w.depth;
             SearchFolder(sub, pattern, folders, files);
-            --m_depth;
+            --w.depth;
         }
     }
 }
 
 void Dig::Command3_Click()
 {
+    // Every walk running stops: the one inside another and the outer too.
+    for (Walk* w : m_walks)
+        w->stopAsked = true;
     Command3->setEnabled(false);
     // One second on a clock that does not jump at midnight.
     QElapsedTimer clock;

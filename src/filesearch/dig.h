@@ -9,6 +9,7 @@
 #include "platform/folderobject.h"
 
 #include <memory>
+#include <vector>
 
 class QCheckBox;
 
@@ -72,8 +73,16 @@ class Dig : public ctl::Form<Dig> {
     void Form_Load() override;
 
   private:
+    // One Start Search's walk. A press during a walk runs a whole walk of
+    // its own inside it; each keeps its own record, so the outer one resumes
+    // with its own depth and stop signal once the inner one has ended.
+    struct Walk {
+        bool stopAsked = false; // Stop was pressed while this walk ran
+        int depth = 0;          // folders between the start folder and the one walked
+    };
     bool stopped() const;
-    int m_depth = 0; // folders between the start folder and the one walked
-    bool m_walking = false;
+    Walk& walk();
+    std::vector<Walk*> m_walks; // the walks running, the innermost last
+    Walk m_noWalk;              // for a walk called on its own
     std::unique_ptr<WalkProgress> m_progress;
 };

@@ -58,9 +58,10 @@ Form3::Form3()
 
 void Form3::Command6_Click()
 {
-    // One walk at a time: a second one inside the first would share its
-    // folder object and its list.
-    if (m_walking) return;
+    // A press during a walk that listed something empties the list, and the
+    // walk goes on appending to it; before its first match a press runs a
+    // walk of its own inside it, after which the first goes on with its own
+    // folder, file enumeration and counts.
     if (List1->ListCount() > 0) {
         List1->Clear();
         return;
@@ -73,20 +74,17 @@ void Form3::Command6_Click()
     const QString pattern =
         plat::InputBox("Please enter the file name to search", "File Deep Search ", "*.*");
     if (pattern.isNull()) return;
-    m_walking = true;
-    Command6->setEnabled(false);
+    ++m_walks;
     plat::setHourglass(true);
     Label1->setCaption("Searching \r\n" + folder.toUpper() + "...");
     int folders = 0;
     int files = 0;
     SearchFolder(folder, pattern, folders, files);
     m_progress->show();
-    plat::setHourglass(false);
+    plat::setHourglass(--m_walks > 0);
     plat::MsgBox(" " + QString::number(files) + " files found in " + QString::number(folders) +
                      " directories",
                  plat::vbInformation);
-    Command6->setEnabled(true);
-    m_walking = false;
 }
 
 void Form3::SearchFolder(QString path, const QString& pattern, int& folders, int& files)

@@ -25,6 +25,6 @@ class Form3 : public ctl::Form<Form3> {
     void SearchFolder(QString path, const QString& pattern, int& folders, int& files);
 
   private:
-    bool m_walking = false;
+    int m_walks = 0; // walks running, one inside another
     std::unique_ptr<WalkProgress> m_progress;
 };

@@ -325,7 +325,7 @@ void Form1::PaneFolderChange(int n)
         p.file->Refresh();
     }
     for (int k = 1; k <= 5; ++k)
-        if (k != n) Pane(k).dir->Refresh();
+        if (k != n) Pane(k).dir->RefreshIfChanged();
     if (p.file->ListCount() > 0) Text8->hide();
 }
 

@@ -19,30 +19,26 @@ bool endsWithHtmlSuffix(const QString& name)
     return !MatchingForm(name, forms).isEmpty();
 }
 
-// The entry a request acts on: the one selected entry (which is the current
-// entry whenever that is selected); -1 when none or several are selected.
-// The focus frame alone never names a file: after Ctrl-clicking an entry
-// off again it still sits there, on a file the user deselected.
-int EntryToOpen(const ctl::FileListBox& list, int* selectedCount = nullptr)
+int SelectedCount(const ctl::FileListBox& list)
 {
-    int selected = 0, only = -1;
+    int selected = 0;
     for (int i = 0; i < list.ListCount(); ++i)
-        if (list.Selected(i)) {
-            ++selected;
-            only = i;
-        }
-    if (selectedCount) *selectedCount = selected;
-    return selected == 1 ? only : -1;
+        if (list.Selected(i)) ++selected;
+    return selected;
 }
 
 // The dispatch of one pane. A program or player that cannot be started
 // leaves it with the start's FileError; the callers decide what the user
 // sees.
+//
+// The file tested is the current entry (FileName), the one View Html, View
+// Graphic and the player then take, so the name tested is always the file
+// opened; the selection count only gates the request. A current entry the
+// user deselected (Ctrl-click) is never opened: for it nothing starts.
 void Dispatch(Form1& f, int n)
 {
     DriveView& p = f.Pane(n);
-    int selected = 0;
-    const int row = EntryToOpen(*p.file, &selected);
+    const int selected = SelectedCount(*p.file);
     if (selected == 0) return;
     if (selected > 1) {
         plat::MsgBox("Please select one file at a time.");
@@ -50,14 +46,17 @@ void Dispatch(Form1& f, int n)
     }
 
     const QString folder = p.dir->Path();
-    const QString name = p.file->List(row);
+    const QString name = p.file->FileName();
     const QString path = Form1::JoinPath(folder, name);
+    const bool chosen = p.file->ListIndex() >= 0 && p.file->Selected(p.file->ListIndex());
 
     if (!MatchingForm(name, ProgramSuffixes).isEmpty()) {
+        if (!chosen) return;
         plat::Shell(path, plat::vbNormalFocus);
         return;
     }
     if (!MatchingForm(name, MediaSuffixes(n)).isEmpty()) {
+        if (!chosen) return;
         const bool blank = name.contains(' ');
         const bool root = folder.endsWith('\\');
         const QChar quote('"');
@@ -77,11 +76,11 @@ void Dispatch(Form1& f, int n)
         return;
     }
     if (!MatchingForm(name, DispatchPictureSuffixes).isEmpty()) {
-        f.mnuBmp_Click();
+        if (chosen) f.mnuBmp_Click();
         return;
     }
     if (endsWithHtmlSuffix(name)) {
-        f.mnuHtm_0_Click();
+        if (chosen) f.mnuHtm_0_Click();
         return;
     }
     plat::MsgBox("Not an executable file");
@@ -96,7 +95,7 @@ void Form1::PaneDblClick(int n)
     } catch (const plat::FileError& e) {
         // The file was meant to be opened: say that it was not, and why.
         DriveView& p = Pane(n);
-        const QString path = JoinPath(p.dir->Path(), p.file->List(EntryToOpen(*p.file)));
+        const QString path = JoinPath(p.dir->Path(), p.file->FileName());
         plat::MsgBox(e.number() == plat::ErrFileNotFound
                          ? "Cannot start " + path + ": the program was not found."
                          : "Cannot start " + path + ": it cannot be run on this system.",

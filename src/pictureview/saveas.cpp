@@ -134,10 +134,9 @@ bool Saveas::ReportFailure(int number, const QString& target)
 const RealView* Saveas::OpenViewer()
 {
     // Reading a closed viewer would load it again, Open dialog and all,
-    // and leave it loaded unseen; there is simply nothing to save.
-    const RealView* view = RealView::instanceIfLoaded();
-    if (view && !view->Image1->Picture().isNull() && !view->CommonDialog1.FileName.isEmpty())
-        return view;
+    // and leave it loaded unseen; there is simply nothing to save. A loaded
+    // viewer is read as it stands, also one that holds no picture.
+    if (const RealView* view = RealView::instanceIfLoaded()) return view;
     plat::MsgBox("There is no picture open to save.", plat::vbOKOnly | plat::vbExclamation);
     return nullptr;
 }
@@ -159,12 +158,17 @@ void Saveas::Command1_Click()
         const RealView* view = OpenViewer();
         if (!view) return;
         const QString target = "C:\\temp\\" + name;
-        if (!MayReplace(target)) return;
-        try {
-            plat::SavePicture(view->Image1->Picture(), target);
-        } catch (const plat::FileError& e) {
-            ReportFailure(e.number(), target);
-            return;
+        // A viewer without a picture has nothing to write: that failure is
+        // passed over, as every one but permission denied and path not
+        // found, and Okay ends as after a save, having written nothing.
+        if (!view->Image1->Picture().isNull()) {
+            if (!MayReplace(target)) return;
+            try {
+                plat::SavePicture(view->Image1->Picture(), target);
+            } catch (const plat::FileError& e) {
+                ReportFailure(e.number(), target);
+                return;
+            }
         }
         plat::DoEvents();
         Unload();
@@ -213,12 +217,16 @@ void Saveas::Command1_Click()
     }
     const QString target =
         fileops::trimBlanks(folder).size() != 3 ? folder + "\\" + name : folder + name;
-    if (!MayReplace(target)) return;
-    try {
-        plat::fs::copyFile(source, target);
-    } catch (const plat::FileError& e) {
-        ReportFailure(e.number(), target);
-        return;
+    // No file chosen in the viewer: nothing to copy, and Okay goes on as
+    // after a copy, as for the missing picture above.
+    if (!source.isEmpty()) {
+        if (!MayReplace(target)) return;
+        try {
+            plat::fs::copyFile(source, target);
+        } catch (const plat::FileError& e) {
+            ReportFailure(e.number(), target);
+            return;
+        }
     }
     plat::DoEvents();
     try {

@@ -81,18 +81,18 @@ void sortNames(QStringList& names)
 }
 
 // How long after a change of a folder a reading may still miss a later
-// change that leaves the change time as it was: the coarse clock the file
-// system stamps with, or its timestamp granularity. -1: never trust a
-// reading, as on network and user-space file systems, whose folder times
-// come from elsewhere or from a cache.
+// change that leaves the folder's times as they were: the coarse clock a
+// file system known to stamp finely takes its stamps from, or the step of
+// whole-second and two-second stamps. -1: never trust a reading, as on
+// network and user-space file systems, whose folder times come from
+// elsewhere or from a cache.
+constexpr qint64 kCoarseStep = qint64(2) * 1000000000;
+
 qint64 settleNanos(int dirFd)
 {
     struct statfs fs;
     if (::fstatfs(dirFd, &fs) != 0) return -1;
     switch (static_cast<unsigned long>(fs.f_type)) {
-    case 0x4d44:     // FAT
-    case 0x2011BAB0: // exFAT
-        return qint64(2) * 1000000000;
     case 0x6969:     // NFS
     case 0x517B:     // SMB
     case 0xFF534D42: // CIFS
@@ -103,9 +103,38 @@ qint64 settleNanos(int dirFd)
     case 0x5346414F: // AFS
     case 0x73757245: // Coda
         return -1;
-    default:
+    case 0xEF53:     // ext2, ext3, ext4 (whole seconds with small inodes)
+    case 0x58465342: // XFS
+    case 0x9123683E: // Btrfs
+    case 0x01021994: // tmpfs
+    case 0x858458F6: // ramfs
+    case 0xF2F52010: // F2FS
+    case 0xCA451A4E: // bcachefs
+    case 0x2FC12FC1: // ZFS
+    case 0x794C7630: // overlay
         return qint64(50) * 1000000;
+    default: // FAT, exFAT, HFS+, ReiserFS, minix and the kinds not known here
+        return kCoarseStep;
     }
+}
+
+void (*g_stampHook)(qint64& ctime, qint64& mtime) = nullptr;
+
+qint64 nanos(const timespec& t)
+{
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+// A folder's change and modification times, as the tests' seam may see them.
+struct Stamps {
+    qint64 ctime, mtime;
+};
+
+Stamps stampsOf(const struct stat& st)
+{
+    Stamps s{nanos(st.st_ctim), nanos(st.st_mtim)};
+    if (g_stampHook) g_stampHook(s.ctime, s.mtime);
+    return s;
 }
 
 // A folder read from the host: its names and what the next reading needs to
@@ -205,11 +234,6 @@ QStringList listFiles(const QString& winFolder, const QString& pattern)
 
 namespace {
 
-qint64 nanos(const timespec& t)
-{
-    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
-
 struct Held {
     dev_t dev;
     ino_t ino;
@@ -230,8 +254,9 @@ std::shared_ptr<const FolderNames> keptReading(const QString& host)
     const auto it = cache.constFind(host);
     struct stat st;
     if (it == cache.cend() || ::stat(drives::hostBytes(host).constData(), &st) != 0) return {};
-    if (it->dev != st.st_dev || it->ino != st.st_ino || it->ctime != nanos(st.st_ctim) ||
-        it->mtime != nanos(st.st_mtim))
+    const Stamps now = stampsOf(st);
+    if (it->dev != st.st_dev || it->ino != st.st_ino || it->ctime != now.ctime ||
+        it->mtime != now.mtime)
         return {};
     return it->names.lock();
 }
@@ -249,22 +274,31 @@ std::shared_ptr<const FolderNames> readAndKeep(const QString& host)
         it = it->names.expired() ? cache.erase(it) : std::next(it);
     cache.remove(host);
     // The kind of a linked entry may change with no change to this folder,
-    // and a change too close to the reading may not show in the change time:
-    // such a reading is used once and never handed out again.
-    const qint64 changed = std::max(nanos(r.st.st_ctim), nanos(r.st.st_mtim));
-    if (r.settle >= 0 && !r.followsLinks && changed + r.settle < nanos(began))
-        cache.insert(
-            host, Held{r.st.st_dev, r.st.st_ino, nanos(r.st.st_ctim), nanos(r.st.st_mtim), names});
+    // and a change within one stamp step of the reading may leave the times
+    // as they were: such a reading is used once and never handed out again.
+    // A change time without sub-second digits shows stamps of whole seconds,
+    // whatever the kind of file system.
+    const Stamps at = stampsOf(r.st);
+    const qint64 step = at.ctime % 1000000000 == 0 ? std::max(r.settle, kCoarseStep) : r.settle;
+    const qint64 changed = std::max(at.ctime, at.mtime);
+    if (r.settle >= 0 && !r.followsLinks && changed + step < nanos(began))
+        cache.insert(host, Held{r.st.st_dev, r.st.st_ino, at.ctime, at.mtime, names});
     return names;
 }
 
 } // namespace
 
-std::shared_ptr<const FolderNames> folderNames(const QString& winFolder)
+std::shared_ptr<const FolderNames> folderNames(const QString& winFolder, Reread how)
 {
     const QString host = drives::toHost(winFolder);
-    if (std::shared_ptr<const FolderNames> names = keptReading(host)) return names;
+    if (how == Reread::WhenChanged)
+        if (std::shared_ptr<const FolderNames> names = keptReading(host)) return names;
     return readAndKeep(host);
+}
+
+void setFolderStampHook(void (*hook)(qint64& ctime, qint64& mtime))
+{
+    g_stampHook = hook;
 }
 
 static bool statPath(const QString& winPath, struct stat& st, bool followLink = true)

@@ -31,12 +31,17 @@ struct FolderNames {
     QStringList files;
     QStringList folders;
 };
-// The folder's names as they are now. A reading that is still held somewhere
-// is handed out again, without reading, while the folder keeps its identity
-// and change time and that change lay well before the reading began (a
-// change within the file system's timestamp granularity would not show in
-// the change time); otherwise the folder is read again. Throws as listFiles.
-std::shared_ptr<const FolderNames> folderNames(const QString& winFolder);
+// The folder's names as they are now. Always reads the folder, or, when
+// asked, hands out again a reading that is still held somewhere while the
+// folder keeps its identity and times, and only when those times can tell
+// every later change apart: the folder's last change lay more than the file
+// system's stamp step before the reading began (a few jiffies where stamps
+// carry sub-second digits, 2 s where they do not or where the kind of file
+// system is not known to stamp finer; never on network file systems).
+// Throws as listFiles.
+enum class Reread { Always, WhenChanged };
+std::shared_ptr<const FolderNames> folderNames(const QString& winFolder,
+                                               Reread how = Reread::Always);
 // The names that match the pattern (as matchesPattern), in their order.
 QStringList filterNames(const QStringList& names, const QString& pattern);
 
@@ -84,6 +89,10 @@ void failNextCopyWith(int number);
 // first data, "complete" once synced, "named" when a replacement's
 // temporary file has its name); a test's child process dies there.
 void setCopyStepHook(void (*hook)(const char* step));
+// Tests only: the change and modification times (nanoseconds) a folder
+// shows to the reading cache, as a file system with coarser stamps would
+// give them. nullptr restores the real times.
+void setFolderStampHook(void (*hook)(qint64& ctime, qint64& mtime));
 // Tests only: write named temporary files, as on a file system without
 // O_TMPFILE.
 void setUnnamedTemporaries(bool allowed);

@@ -76,8 +76,9 @@ int slotForRequest(LinkFamily family, const ChosenSlot& chosen, const QString& p
         QAction* item = slotItem(family, n);
         return item->isVisible() && prefix + item->text() + suffix == request;
     };
-    if (chosen.slot >= 1 && chosen.slot <= slotCount(family) && chosen.request == request)
-        return holds(chosen.slot) ? chosen.slot : 0;
+    if (chosen.slot >= 1 && chosen.slot <= slotCount(family) && chosen.request == request &&
+        holds(chosen.slot))
+        return chosen.slot;
     for (int n = 1; n <= slotCount(family); ++n)
         if (holds(n)) return n;
     return 0;

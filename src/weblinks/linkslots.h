@@ -33,8 +33,8 @@ struct ChosenSlot {
 // The slot whose address a launcher opens for a request. When the request
 // is the one a slot item wrote, that slot decides (two links of one name
 // each open their own address), while it still holds the link that was
-// chosen: visible, and its item still giving the request; otherwise 0.
-// Without a chosen slot, the lowest slot holding a link whose item reads
+// chosen: visible, and its item still giving the request. Otherwise, and
+// without a chosen slot, the lowest slot holding a link whose item reads
 // prefix + caption + suffix as the request; 0 when none does. Free slots
 // never match: their leftover captions would open an empty or a wrong page.
 int slotForRequest(LinkFamily family, const ChosenSlot& chosen, const QString& prefix,
