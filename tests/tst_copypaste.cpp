@@ -751,6 +751,30 @@ class TstCopyPaste : public QObject {
         QDir(trash).removeRecursively();
     }
 
+    // A folder the user may list but not open (no search permission):
+    // its files are there, so the message must not say they are not.
+    void deleteInAFolderWithoutSearchPermission()
+    {
+        m_drives->write("C:\\Data\\a.txt", "kept");
+        show(1, "C:\\Data");
+        select(1, {0});
+        {
+            testsupport::PermissionsBind bind;
+            if (!bind.active()) QSKIP(qPrintable(bind.why()));
+            QFile::setPermissions(host("C:\\Data"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+            f().mnuDelete1_Click();
+            QFile::setPermissions(host("C:\\Data"), QFileDevice::ReadOwner |
+                                                         QFileDevice::WriteOwner |
+                                                         QFileDevice::ExeOwner);
+        }
+        QCOMPARE(m_boxes->prompts(),
+                 QStringList({"Could not move to the Trash; this file was not deleted:\n"
+                              "C:\\Data\\a.txt\n"
+                              "    No permission to open the file's folder (search permission)."}));
+        QCOMPARE(contents(host("C:\\Data\\a.txt")), QByteArray("kept"));
+        QVERIFY(!Standby::IsLoaded());
+    }
+
     void deleteWithoutCurrentFileOrSelection()
     {
         RecordingTrash trash;
