@@ -534,6 +534,10 @@ class TstCopyPaste : public QObject {
                                         << "" << missing;
         QTest::newRow("a file, not a folder") << "D:\\plain.txt"
                                               << "" << missing;
+        // Too long is not missing: the folder may well be there.
+        const QString longFolder = "D:\\" + QString(300, 'n');
+        QTest::newRow("folder name too long")
+            << longFolder << "" << "File name or path too long: " + longFolder + "\\x.txt";
         QTest::newRow("letter without a drive") << "Q"
                                                 << ""
                                                 << "Device not available";
