@@ -238,22 +238,22 @@ class TstCopyPaste : public QObject {
         QTest::newRow("disk full") << "full"
                                    << "Disk is full" << old;
         // A source that went after the Copy is named; the others still come.
-        QTest::newRow("source gone") << "gone"
-                                     << "File not found, not copied: C:\\Src\\b.txt"
-                                     << QStringList{"a.txt", "c.txt"};
+        QTest::newRow("source gone")
+            << "gone"
+            << "File not found, not copied: C:\\Src\\b.txt" << QStringList{"a.txt", "c.txt"};
         // The messages name the cause the system gave, not the destination.
-        QTest::newRow("source folder gone") << "srcgone"
-                                            << "The folder to copy from is not found: C:\\Src"
-                                            << old;
+        QTest::newRow("source folder gone")
+            << "srcgone"
+            << "The folder to copy from is not found: C:\\Src" << old;
         QTest::newRow("source unreadable")
             << "unreadable"
             << "Can't copy: no permission to read C:\\Src\\a.txt" << old;
         QTest::newRow("source folder unsearchable")
             << "unsearchable"
             << "Can't copy: no permission to open the folder of C:\\Src\\a.txt" << old;
-        QTest::newRow("destination path too long") << "toolong"
-                                                   << "File name or path too long: @deep\\a.txt"
-                                                   << QStringList{};
+        QTest::newRow("destination path too long")
+            << "toolong"
+            << "File name or path too long: @deep\\a.txt" << QStringList{};
     }
     void pasteFailures()
     {
@@ -296,7 +296,8 @@ class TstCopyPaste : public QObject {
         }
         if (kind == "unreadable") QFile::setPermissions(host("C:\\Src\\a.txt"), {});
         if (kind == "unsearchable")
-            QFile::setPermissions(host("C:\\Src"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+            QFile::setPermissions(host("C:\\Src"),
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 
         f().mnuPasteFile2_Click();
 
@@ -398,9 +399,9 @@ class TstCopyPaste : public QObject {
         QTest::newRow("disk full at the second file")
             << "full"
             << "Disk is full" << QStringList{"x.txt"} << true;
-        QTest::newRow("a result gone") << "gone"
-                                       << "File not found, not copied: C:\\B\\y.doc"
-                                       << QStringList{"x.txt", "z.txt"} << false;
+        QTest::newRow("a result gone")
+            << "gone"
+            << "File not found, not copied: C:\\B\\y.doc" << QStringList{"x.txt", "z.txt"} << false;
     }
     void searchResultPasteFailures()
     {
@@ -537,7 +538,8 @@ class TstCopyPaste : public QObject {
         // Too long is not missing: the folder may well be there.
         const QString longFolder = "D:\\" + QString(300, 'n');
         QTest::newRow("folder name too long")
-            << longFolder << "" << "File name or path too long: " + longFolder + "\\x.txt";
+            << longFolder << ""
+            << "File name or path too long: " + longFolder + "\\x.txt";
         QTest::newRow("letter without a drive") << "Q"
                                                 << ""
                                                 << "Device not available";
@@ -765,11 +767,12 @@ class TstCopyPaste : public QObject {
         {
             testsupport::PermissionsBind bind;
             if (!bind.active()) QSKIP(qPrintable(bind.why()));
-            QFile::setPermissions(host("C:\\Data"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+            QFile::setPermissions(host("C:\\Data"),
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner);
             f().mnuDelete1_Click();
             QFile::setPermissions(host("C:\\Data"), QFileDevice::ReadOwner |
-                                                         QFileDevice::WriteOwner |
-                                                         QFileDevice::ExeOwner);
+                                                        QFileDevice::WriteOwner |
+                                                        QFileDevice::ExeOwner);
         }
         QCOMPARE(m_boxes->prompts(),
                  QStringList({"Could not move to the Trash; this file was not deleted:\n"

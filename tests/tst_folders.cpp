@@ -14,10 +14,10 @@
 #include <QFile>
 #include <QtTest>
 
-#include <memory>
-#include <optional>
 #include <cerrno>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <sched.h>
 #include <sys/mount.h>
 #include <unistd.h>
@@ -338,7 +338,7 @@ class TstFolders : public QObject {
         f().mnuRemove1_Click();
         const QStringList after = tree(host("C:\\"));
         QFile::setPermissions(host("C:\\P"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                               QFileDevice::ExeOwner);
+                                                 QFileDevice::ExeOwner);
         bind.reset();
         QCOMPARE(m_boxes->prompts(), QStringList({message}));
         QCOMPARE(m_boxes->boxes[0].style, int(plat::vbInformation));
@@ -419,8 +419,8 @@ class TstFolders : public QObject {
                              << "." << only << true;
         QTest::newRow("dot dot") << "C:\\A"
                                  << ".." << only << true;
-        QTest::newRow("name too long") << "C:\\A" << QString(300, 'n')
-                                       << " Folder name or path too long" << true;
+        QTest::newRow("name too long")
+            << "C:\\A" << QString(300, 'n') << " Folder name or path too long" << true;
         QTest::newRow("folder gone") << "C:\\A"
                                      << "@gone"
                                      << " Path to this folder is not found" << true;

@@ -52,8 +52,7 @@ void FoldMaker::Command1_Click()
     } catch (const plat::FileError& e) {
         // A parent we may not write to is an access error to the user, as a
         // write-protected medium is.
-        int number =
-            e.number() == plat::ErrPermissionDenied ? plat::ErrPathFileAccess : e.number();
+        int number = e.number() == plat::ErrPermissionDenied ? plat::ErrPathFileAccess : e.number();
         // A parent folder that has gone is not a drive that cannot be
         // mapped: its path is not found.
         if (e.cause() == plat::FileCause::FolderMissing) number = plat::ErrFileNotFound;

@@ -83,9 +83,9 @@ struct MissingSources {
     void report() const
     {
         if (count == 0) return;
-        QString text = count == 1 ? QStringLiteral("File not found, not copied: ") + shown.first()
-                                  : QStringLiteral("Files not found, not copied:\n") +
-                                        shown.join('\n');
+        QString text = count == 1
+                           ? QStringLiteral("File not found, not copied: ") + shown.first()
+                           : QStringLiteral("Files not found, not copied:\n") + shown.join('\n');
         if (count > kShown) text += QStringLiteral("\n... and %1 more").arg(count - kShown);
         plat::MsgBox(text);
     }

@@ -17,7 +17,7 @@ enum FileErrorNumber {
     ErrPathFileAccess = 75,
     ErrPathNotFound = 76,
     ErrNameTooLong = 206, // a name or path longer than the file system takes
-    ErrCancel = 32755, // a common dialog cancelled with CancelError set
+    ErrCancel = 32755,    // a common dialog cancelled with CancelError set
 };
 
 // What the system said lay behind a number, where one number stands for
