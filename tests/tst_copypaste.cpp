@@ -26,6 +26,7 @@
 
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <sys/stat.h>
 
 using testsupport::RecordingMessageBoxes;
@@ -119,6 +120,7 @@ class TstCopyPaste : public QObject {
 
     void cleanup()
     {
+        plat::fs::failNextCopyWith(0); // a failure a test set up and never reached
         unloadDialogs();
         m_boxes.reset();
         m_drives.reset();
@@ -221,47 +223,102 @@ class TstCopyPaste : public QObject {
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("message");
+        QTest::addColumn<QStringList>("arrived"); // in D:\Dst afterwards
+        const QStringList old{"a.txt"};
         QTest::newRow("into its own folder")
             << "same"
-            << "Can't copy file to the same location or write protected";
+            << "Can't copy file to the same location or write protected" << QStringList{};
         QTest::newRow("read-only target") << "readonly"
-                                          << "Path not accesible or write protected";
+                                          << "Path not accesible or write protected" << old;
         QTest::newRow("destination folder gone")
             << "missing"
             << "Either the destination doesn't exist or the path to the folder is misspelled or "
-               "incomplete";
+               "incomplete"
+            << QStringList{};
         QTest::newRow("disk full") << "full"
-                                   << "Disk is full";
+                                   << "Disk is full" << old;
+        // A source that went after the Copy is named; the others still come.
+        QTest::newRow("source gone")
+            << "gone"
+            << "File not found, not copied: C:\\Src\\b.txt" << QStringList{"a.txt", "c.txt"};
+        // The messages name the cause the system gave, not the destination.
+        QTest::newRow("source folder gone")
+            << "srcgone"
+            << "The folder to copy from is not found: C:\\Src" << old;
+        QTest::newRow("source unreadable")
+            << "unreadable"
+            << "Can't copy: no permission to read C:\\Src\\a.txt" << old;
+        QTest::newRow("source folder unsearchable")
+            << "unsearchable"
+            << "Can't copy: no permission to open the folder of C:\\Src\\a.txt" << old;
+        QTest::newRow("destination path too long")
+            << "toolong"
+            << "File name or path too long: @deep\\a.txt" << QStringList{};
     }
     void pasteFailures()
     {
         QFETCH(QString, kind);
         QFETCH(QString, message);
+        QFETCH(QStringList, arrived);
         m_drives->write("C:\\Src\\a.txt", "new a");
         m_drives->write("C:\\Src\\b.txt", "new b");
+        m_drives->write("C:\\Src\\c.txt", "new c");
         m_drives->write("D:\\Dst\\a.txt", "old a");
+        QString dst = kind == "same" ? "C:\\Src" : "D:\\Dst";
+        if (kind == "toolong") {
+            // A folder whose host path leaves no room for "/a.txt" (4096 bytes
+            // with the end, one more than the system takes).
+            const int room = 4096 - int(host("D:\\").toUtf8().size()) - 6;
+            dst = "D:";
+            for (int left = room; left > 0;) {
+                const int part = std::min(left - 1, 200);
+                dst += "\\" + QString(part, 'd');
+                left -= part + 1;
+            }
+            QVERIFY(QDir().mkpath(host(dst)));
+            message.replace("@deep", dst);
+        }
         show(1, "C:\\Src");
-        show(2, kind == "same" ? "C:\\Src" : "D:\\Dst");
-        select(1, {0, 1});
+        show(2, dst);
+        QCOMPARE(f().Pane(2).dir->Path(), dst);
+        select(1, {0, 1, 2});
         f().mnuCopy1_Click();
-        const QString dst = kind == "same" ? "C:\\Src" : "D:\\Dst";
         if (kind == "readonly")
             QFile::setPermissions(host("D:\\Dst\\a.txt"), QFileDevice::ReadOwner);
         if (kind == "missing") QDir(host("D:\\Dst")).removeRecursively();
         if (kind == "full") plat::fs::failNextCopyWith(61);
+        if (kind == "gone") QFile::remove(host("C:\\Src\\b.txt"));
+        if (kind == "srcgone") QVERIFY(QDir().rename(host("C:\\Src"), host("C:\\Moved")));
+        std::optional<testsupport::PermissionsBind> bind;
+        if (kind == "unreadable" || kind == "unsearchable") {
+            bind.emplace();
+            if (!bind->active()) QSKIP(qPrintable(bind->why()));
+        }
+        if (kind == "unreadable") QFile::setPermissions(host("C:\\Src\\a.txt"), {});
+        if (kind == "unsearchable")
+            QFile::setPermissions(host("C:\\Src"),
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 
         f().mnuPasteFile2_Click();
 
+        bind.reset();
+        QFile::setPermissions(host("C:\\Src"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                   QFileDevice::ExeOwner);
+        QFile::setPermissions(host("C:\\Src\\a.txt"),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         QCOMPARE(m_boxes->prompts(), QStringList({message}));
-        QCOMPARE(contents(host("C:\\Src\\a.txt")), QByteArray("new a"));
-        QCOMPARE(contents(host("C:\\Src\\b.txt")), QByteArray("new b"));
-        if (kind == "readonly" || kind == "full") {
-            QCOMPARE(contents(host("D:\\Dst\\a.txt")), QByteArray("old a"));
-            QCOMPARE(tree(host("D:\\Dst")), QStringList({"a.txt"})); // no partial, b not tried
+        const QString src = kind == "srcgone" ? "C:\\Moved" : "C:\\Src";
+        QCOMPARE(contents(host(src + "\\a.txt")), QByteArray("new a"));
+        QCOMPARE(contents(host(src + "\\c.txt")), QByteArray("new c"));
+        if (kind != "same" && kind != "missing") {
+            QCOMPARE(tree(host(dst)), arrived); // no partial, nothing after the failure
+            if (arrived.contains("a.txt"))
+                QCOMPARE(contents(host(dst + "\\a.txt")),
+                         kind == "gone" ? QByteArray("new a") : QByteArray("old a"));
         }
         if (kind == "missing") QVERIFY(!QFileInfo::exists(host("D:\\Dst")));
+        if (kind != "same") QCOMPARE(list(f().Pane(2).file), arrived);
         QVERIFY(!Standby::IsLoaded());
-        Q_UNUSED(dst);
     }
 
     void pasteWithEmptyCopyList()
@@ -300,24 +357,82 @@ class TstCopyPaste : public QObject {
                  QStringList({"Click on any list of files to choose destination of file(s)"}));
     }
 
-    void copyListShrinksDuringPaste()
+    void copyDuringPasteIsForTheNextPaste()
     {
-        m_drives->write("C:\\Src\\a.txt", "a");
-        m_drives->write("C:\\Src\\b.txt", "b");
-        m_drives->write("C:\\Src\\c.txt", "c");
+        for (const char* n : {"a.txt", "b.txt", "c.txt"})
+            m_drives->write(QString("C:\\Src\\") + n, QByteArray("src ") + n);
+        m_drives->write("C:\\Other\\x.txt", "other x");
+        m_drives->write("C:\\Other\\y.txt", "other y");
+        m_drives->mkdir("D:\\Dst");
+        m_drives->mkdir("D:\\Next");
         show(1, "C:\\Src");
-        show(2, "D:\\");
+        show(2, "D:\\Dst");
+        show(3, "C:\\Other");
+        show(4, "D:\\Next");
         select(1, {0, 1, 2});
         f().mnuCopy1_Click();
-        // Another copy, made while the paste waits before its first file
-        // (the first events the paste lets run), leaves a list of one name.
-        QTimer::singleShot(0, this, [this] {
-            f().List1->Clear();
-            f().List1->AddItem("a.txt");
+        // A Copy of another folder's files made while the paste waits
+        // before its first file: a real Copy, new names and a new folder.
+        QStringList arrivedBefore{"<not run>"};
+        QTimer::singleShot(0, this, [&] {
+            arrivedBefore = tree(host("D:\\Dst"));
+            select(3, {0, 1});
+            f().mnuCopy3_Click();
         });
         f().mnuPasteFile2_Click();
-        QCOMPARE(tree(host("D:\\")), QStringList({"a.txt"}));
+        QCOMPARE(arrivedBefore, QStringList{}); // the Copy came during the paste
+        QCOMPARE(tree(host("D:\\Dst")), QStringList({"a.txt", "b.txt", "c.txt"}));
+        QCOMPARE(contents(host("D:\\Dst\\c.txt")), QByteArray("src c.txt"));
         QVERIFY(m_boxes->boxes.isEmpty());
+        // The next paste takes the Copy made meanwhile.
+        f().mnuPasteFile4_Click();
+        QCOMPARE(tree(host("D:\\Next")), QStringList({"x.txt", "y.txt"}));
+        QCOMPARE(contents(host("D:\\Next\\y.txt")), QByteArray("other y"));
+    }
+
+    void searchResultPasteFailures_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QStringList>("arrived");
+        QTest::addColumn<bool>("resultsKept");
+        QTest::newRow("disk full at the second file")
+            << "full"
+            << "Disk is full" << QStringList{"x.txt"} << true;
+        QTest::newRow("a result gone")
+            << "gone"
+            << "File not found, not copied: C:\\B\\y.doc" << QStringList{"x.txt", "z.txt"} << false;
+    }
+    void searchResultPasteFailures()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, message);
+        QFETCH(QStringList, arrived);
+        QFETCH(bool, resultsKept);
+        m_drives->write("C:\\A\\x.txt", "x");
+        m_drives->write("C:\\B\\y.doc", "y");
+        m_drives->write("C:\\B\\z.txt", "z");
+        m_drives->mkdir("D:\\P");
+        Dig& dig = Dig::get();
+        for (const char* p : {"C:\\A\\x.txt", "C:\\B\\y.doc", "C:\\B\\z.txt"}) {
+            dig.List1->AddItem(p);
+            dig.List2->AddItem(p);
+        }
+        for (int r = 0; r < 3; ++r)
+            dig.List1->setSelected(r, true);
+        dig.List1->setCurrentRow(2, QItemSelectionModel::NoUpdate);
+        dig.mnuCopy_Click();
+        QCOMPARE(f().List2->ListCount(), 3);
+        show(3, "D:\\P");
+        if (kind == "gone") QFile::remove(host("C:\\B\\y.doc"));
+        // The disk fills once the first file is in (the paste lets events
+        // run after each file).
+        if (kind == "full") QTimer::singleShot(0, this, [] { plat::fs::failNextCopyWith(61); });
+        f().mnuPasteFile3_Click();
+        QCOMPARE(m_boxes->prompts(), QStringList({message}));
+        QCOMPARE(tree(host("D:\\P")), arrived);
+        QCOMPARE(list(f().FileBox3), arrived);
+        QCOMPARE(dig.List1->ListCount(), resultsKept ? 3 : 0);
     }
 
     void searchResultsRoad()
@@ -420,6 +535,11 @@ class TstCopyPaste : public QObject {
                                         << "" << missing;
         QTest::newRow("a file, not a folder") << "D:\\plain.txt"
                                               << "" << missing;
+        // Too long is not missing: the folder may well be there.
+        const QString longFolder = "D:\\" + QString(300, 'n');
+        QTest::newRow("folder name too long")
+            << longFolder << ""
+            << "File name or path too long: " + longFolder + "\\x.txt";
         QTest::newRow("letter without a drive") << "Q"
                                                 << ""
                                                 << "Device not available";
@@ -635,6 +755,31 @@ class TstCopyPaste : public QObject {
             QCOMPARE(contents(host("C:\\Data\\" + n)), stays ? n.toUtf8() : "<missing>");
         }
         QDir(trash).removeRecursively();
+    }
+
+    // A folder the user may list but not open (no search permission):
+    // its files are there, so the message must not say they are not.
+    void deleteInAFolderWithoutSearchPermission()
+    {
+        m_drives->write("C:\\Data\\a.txt", "kept");
+        show(1, "C:\\Data");
+        select(1, {0});
+        {
+            testsupport::PermissionsBind bind;
+            if (!bind.active()) QSKIP(qPrintable(bind.why()));
+            QFile::setPermissions(host("C:\\Data"),
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+            f().mnuDelete1_Click();
+            QFile::setPermissions(host("C:\\Data"), QFileDevice::ReadOwner |
+                                                        QFileDevice::WriteOwner |
+                                                        QFileDevice::ExeOwner);
+        }
+        QCOMPARE(m_boxes->prompts(),
+                 QStringList({"Could not move to the Trash; this file was not deleted:\n"
+                              "C:\\Data\\a.txt\n"
+                              "    No permission to open the file's folder (search permission)."}));
+        QCOMPARE(contents(host("C:\\Data\\a.txt")), QByteArray("kept"));
+        QVERIFY(!Standby::IsLoaded());
     }
 
     void deleteWithoutCurrentFileOrSelection()

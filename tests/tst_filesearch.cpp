@@ -885,6 +885,12 @@ class TstFileSearch : public QObject {
                                             << "[a].txt" << true;
         QTest::newRow("blank is a character") << "a.txt"
                                               << " a.txt" << false;
+        QTest::newRow("name starting with a star") << "*star.txt"
+                                                   << "*.txt" << true;
+        QTest::newRow("name holding a question mark") << "a?.txt"
+                                                      << "*.t?t" << true;
+        QTest::newRow("star name, other ending") << "*star.doc"
+                                                 << "*.txt" << false;
         QTest::newRow("empty pattern") << "a.txt"
                                        << "" << false;
     }

@@ -11,12 +11,17 @@
 #include "platform/filesys.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QtTest>
 
+#include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <memory>
 #include <optional>
+#include <sched.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 using testsupport::RecordingMessageBoxes;
@@ -25,6 +30,21 @@ using testsupport::TempDrives;
 namespace {
 
 using testsupport::contents;
+
+// Every entry under a host folder, folders with a trailing "/", as
+// relative paths.
+QStringList tree(const QString& host)
+{
+    QStringList out;
+    QDirIterator it(host, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString p = it.next();
+        out.append(QDir(host).relativeFilePath(p) + (QFileInfo(p).isDir() ? "/" : ""));
+    }
+    out.sort();
+    return out;
+}
 
 void unloadDialogs()
 {
@@ -48,6 +68,41 @@ void frozenStamps(qint64& ctime, qint64& mtime)
 {
     ctime = mtime = qint64(1000) * 1000000000;
 }
+
+// For its lifetime a read-only file system (tmpfs) lies over a folder,
+// holding the named empty folders, in a mount namespace of this process
+// alone. Needs the right to mount; ok() tells.
+class ReadOnlyMount {
+  public:
+    ReadOnlyMount(const QString& hostFolder, const QStringList& folders) : m_path(hostFolder)
+    {
+        const QByteArray p = QFile::encodeName(hostFolder);
+        if (::unshare(CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("quorbix-test", p.constData(), "tmpfs", 0, "size=1m") != 0) {
+            m_why = QString("no mount here: %1").arg(std::strerror(errno));
+            return;
+        }
+        m_mounted = true;
+        for (const QString& f : folders)
+            QDir().mkpath(hostFolder + "/" + f);
+        if (::mount(nullptr, p.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0) {
+            m_why = QString("no read-only remount: %1").arg(std::strerror(errno));
+            return;
+        }
+        m_ok = true;
+    }
+    ~ReadOnlyMount()
+    {
+        if (m_mounted) ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH);
+    }
+    bool ok() const { return m_ok; }
+    QString why() const { return m_why; }
+
+  private:
+    QString m_path, m_why;
+    bool m_mounted = false, m_ok = false;
+};
 
 } // namespace
 
@@ -143,8 +198,11 @@ class TstFolders : public QObject {
                                     << " Duplicate folder already exists. ";
         QTest::newRow("dot dot") << ".."
                                  << " Duplicate folder already exists. ";
+        // The parent has gone: its path is not found (no drive mapping is
+        // involved).
         QTest::newRow("missing parent") << "@missing"
-                                        << "Can't map path to folder or read only media";
+                                        << " Path to this folder is not found";
+        QTest::newRow("name too long") << QString(300, 'n') << " Folder name or path too long";
         QTest::newRow("read-only parent")
             << "@readonly"
             << " Write protected or access marked as restricted or name already exists";
@@ -255,6 +313,57 @@ class TstFolders : public QObject {
         }
     }
 
+    // Remove names the cause of each refusal and changes nothing.
+    void removeFolderFailures_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("link to a folder")
+            << "link"
+            << "This is a link to a folder, not the folder itself; it was not deleted.";
+        QTest::newRow("read-only drive") << "readonly"
+                                         << "Can't delete folder on read only media.";
+        QTest::newRow("parent may not be written")
+            << "locked"
+            << " Write protected or access marked as restricted";
+    }
+    void removeFolderFailures()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, message);
+        m_drives->mkdir("C:\\P\\Empty");
+        QString folder = "C:\\P\\Empty";
+        if (kind == "link") {
+            QVERIFY(QFile::link(host("C:\\P\\Empty"), host("C:\\P\\Link")));
+            folder = "C:\\P\\Link";
+        }
+        std::optional<ReadOnlyMount> ro;
+        if (kind == "readonly") {
+            ro.emplace(host("C:\\P"), QStringList{"Empty"});
+            if (!ro->ok()) QSKIP(qPrintable(ro->why()));
+        }
+        std::optional<testsupport::PermissionsBind> bind;
+        if (kind == "locked") {
+            bind.emplace();
+            if (!bind->active()) QSKIP(qPrintable(bind->why()));
+            QFile::setPermissions(host("C:\\P"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        }
+        show(1, folder);
+        show(2, folder);
+        QCOMPARE(f().Pane(1).dir->Path(), folder);
+        const QStringList before = tree(host("C:\\"));
+        f().mnuRemove1_Click();
+        const QStringList after = tree(host("C:\\"));
+        QFile::setPermissions(host("C:\\P"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                 QFileDevice::ExeOwner);
+        bind.reset();
+        QCOMPARE(m_boxes->prompts(), QStringList({message}));
+        QCOMPARE(m_boxes->boxes[0].style, int(plat::vbInformation));
+        QCOMPARE(after, before);
+        QCOMPARE(f().Pane(1).dir->Path(), folder);
+        QCOMPARE(f().Pane(2).dir->Path(), folder);
+    }
+
     void vanishedFolderRefreshes()
     {
         m_drives->write("C:\\Gone\\a.txt");
@@ -266,7 +375,8 @@ class TstFolders : public QObject {
         f().Pane(2).dir->Refresh();
         QCOMPARE(f().FileBox->ListCount(), 0);
         QCOMPARE(f().FileBox2->ListCount(), 0);
-        f().mnuRemove1_Click(); // nothing to remove; no pane moves
+        f().mnuRemove1_Click(); // nothing to remove, said so; no pane moves
+        QCOMPARE(m_boxes->prompts(), QStringList({" Path to this folder is not found"}));
         QCOMPARE(f().Pane(1).dir->Path(), QString("C:\\Gone"));
     }
 
@@ -312,6 +422,25 @@ class TstFolders : public QObject {
         QTest::newRow("name taken") << "C:\\A"
                                     << "B"
                                     << " Duplicate folder already exists. " << true;
+        // A new name names one entry of the same folder, never a path.
+        const QString only = "Please enter the new folder name only  ";
+        QTest::newRow("two levels up") << "C:\\A"
+                                       << "..\\..\\up" << only << true;
+        QTest::newRow("into a sibling") << "C:\\A"
+                                        << "B\\A" << only << true;
+        QTest::newRow("slash") << "C:\\A"
+                               << "B/A" << only << true;
+        QTest::newRow("other drive") << "C:\\A"
+                                     << "D:A" << only << true;
+        QTest::newRow("dot") << "C:\\A"
+                             << "." << only << true;
+        QTest::newRow("dot dot") << "C:\\A"
+                                 << ".." << only << true;
+        QTest::newRow("name too long")
+            << "C:\\A" << QString(300, 'n') << " Folder name or path too long" << true;
+        QTest::newRow("folder gone") << "C:\\A"
+                                     << "@gone"
+                                     << " Path to this folder is not found" << true;
     }
     void renameFolderRefusals()
     {
@@ -324,11 +453,15 @@ class TstFolders : public QObject {
         show(1, folder);
         f().Text6->setText("1");
         f().mnuRename1_Click();
-        Namer::get().Text2->setText(name);
+        const bool gone = name == "@gone";
+        if (gone) QVERIFY(QDir().rename(host("C:\\A"), host("C:\\B\\A")));
+        const QStringList before = tree(host("C:\\"));
+        Namer::get().Text2->setText(gone ? "New" : name);
         Namer::get().Command1->Press();
         QCOMPARE(m_boxes->prompts(), QStringList({message}));
         QCOMPARE(Namer::IsLoaded(), staysOpen);
-        QCOMPARE(contents(host("C:\\A\\a.txt")), QByteArray("in A"));
+        QCOMPARE(tree(host("C:\\")), before); // nothing moved, nothing made
+        QCOMPARE(contents(host(gone ? "C:\\B\\A\\a.txt" : "C:\\A\\a.txt")), QByteArray("in A"));
         QCOMPARE(contents(host("C:\\B\\b.txt")), QByteArray("in B"));
         QCOMPARE(f().Pane(1).dir->Path(), folder);
     }
@@ -387,6 +520,42 @@ class TstFolders : public QObject {
         QCOMPARE(contents(host("C:\\D\\c.txt")), QByteArray("C"));
         QVERIFY(d.isVisible());
         QCOMPARE(d.Caption(), QString("Rename File : a.txt c.txt"));
+    }
+
+    void renameFileRefusals_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("message");
+        const QString only = "Please enter the new file name only  ";
+        QTest::newRow("into the parent") << "..\\escaped.txt" << only;
+        QTest::newRow("into a subfolder") << "sub/moved.txt" << only;
+        QTest::newRow("into a subfolder, backslash") << "sub\\moved.txt" << only;
+        QTest::newRow("other drive") << "D:moved.txt" << only;
+        QTest::newRow("dot") << "." << only;
+        QTest::newRow("dot dot") << ".." << only;
+        QTest::newRow("name too long") << QString(300, 'n') << " File name or path too long";
+        QTest::newRow("folder gone") << "@gone"
+                                     << " Path to this file is not found";
+    }
+    void renameFileRefusals()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, message);
+        m_drives->write("C:\\D\\a.txt", "A");
+        m_drives->mkdir("C:\\D\\sub");
+        show(1, "C:\\D");
+        f().FileBox->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+        f().mnuReeName1_Click();
+        const bool gone = name == "@gone";
+        if (gone) QVERIFY(QDir().rename(host("C:\\D"), host("C:\\E")));
+        const QStringList before = tree(host("C:\\"));
+        Namer2& d = Namer2::get();
+        d.Text1->setText(gone ? "b.txt" : name);
+        d.Command1->Press();
+        QCOMPARE(m_boxes->prompts(), QStringList({message}));
+        QCOMPARE(tree(host("C:\\")), before);
+        QCOMPARE(contents(host(gone ? "C:\\E\\a.txt" : "C:\\D\\a.txt")), QByteArray("A"));
+        QVERIFY(d.isVisible());
     }
 
     void renameFileWithoutCurrentFile()

@@ -207,6 +207,20 @@ class TstPlatformFs : public QObject {
                                                << "*.zip,*.bat" << false;
         QTest::newRow("comma list, other part") << "a.bat"
                                                 << "*.zip,*.bat" << false;
+        // Stars and question marks in names are ordinary characters: the
+        // pattern's wildcards must still apply to them.
+        QTest::newRow("name starting with a star") << "*star.txt"
+                                                   << "*.txt" << true;
+        QTest::newRow("name holding a question mark") << "a?.txt"
+                                                      << "*.txt" << true;
+        QTest::newRow("name of stars only") << "**.txt"
+                                            << "*.txt" << true;
+        QTest::newRow("star name, other ending") << "*star.doc"
+                                                 << "*.txt" << false;
+        QTest::newRow("star in name and pattern middle") << "a*b*c.txt"
+                                                         << "a*c.txt" << true;
+        QTest::newRow("question mark takes a star") << "*"
+                                                    << "?" << true;
         QTest::newRow("empty pattern") << "anything.at.all"
                                        << "" << true;
         QTest::newRow("blank pattern") << "x"

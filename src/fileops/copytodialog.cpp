@@ -94,6 +94,7 @@ void CopyToOkay(ctl::VbForm& dialog, int pane, const QString& T)
     plat::clipboard::SetText(folder);
 
     int failure = 0;
+    QString causeText; // when the number's message would name the wrong cause
     const int n = f.List1->ListCount();
     for (int i = 0; i < n && i < f.List1->ListCount(); ++i) {
         const QString name = f.List1->List(i);
@@ -106,6 +107,7 @@ void CopyToOkay(ctl::VbForm& dialog, int pane, const QString& T)
             plat::fs::copyFile(source, destination);
         } catch (const plat::FileError& e) {
             failure = e.number();
+            causeText = copyCauseMessage(e, source, destination);
             // A copy onto itself is passed over quietly; a folder we may not
             // write to must not look like a copy that worked.
             if (failure == plat::ErrPermissionDenied && !sameFile(source, destination))
@@ -115,7 +117,9 @@ void CopyToOkay(ctl::VbForm& dialog, int pane, const QString& T)
     }
 
     dialog.Hide();
-    if (failure) {
+    if (failure && !causeText.isEmpty()) {
+        plat::MsgBox(causeText);
+    } else if (failure) {
         const QString msg = messageFor(
             failure,
             {{57, "Device not connected or in use"},

@@ -1,6 +1,7 @@
 #include "fileops/dialogsupport.h"
 
 #include "platform/app.h"
+#include "platform/fileerror.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -72,6 +73,32 @@ QString messageFor(int number, std::initializer_list<ErrorText> table)
 {
     for (const ErrorText& t : table)
         if (t.number == number) return QString::fromUtf8(t.message);
+    return QString();
+}
+
+bool isSingleName(const QString& name)
+{
+    if (name == u"." || name == u"..") return false;
+    return !name.contains('\\') && !name.contains('/') && !name.contains(':');
+}
+
+QString copyCauseMessage(const plat::FileError& e, const QString& source,
+                         const QString& destination)
+{
+    if (e.number() == plat::ErrNameTooLong)
+        return "File name or path too long: " + (e.onSource() ? source : destination);
+    if (!e.onSource()) return QString();
+    switch (e.cause()) {
+    case plat::FileCause::ReadPermission:
+        return "Can't copy: no permission to read " + source;
+    case plat::FileCause::SearchPermission:
+        return "Can't copy: no permission to open the folder of " + source;
+    default:
+        break;
+    }
+    if (e.number() == plat::ErrPathNotFound)
+        return "The folder to copy from is not found: " + source.left(source.lastIndexOf('\\'));
+    if (e.number() == plat::ErrFileNotFound) return "File not found: " + source;
     return QString();
 }
 

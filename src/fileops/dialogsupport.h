@@ -7,6 +7,9 @@
 
 class QLineEdit;
 class QWidget;
+namespace plat {
+class FileError;
+}
 
 namespace fileops {
 
@@ -28,5 +31,16 @@ struct ErrorText {
 };
 // The message for a number, or an empty text when the table has none.
 QString messageFor(int number, std::initializer_list<ErrorText> table);
+
+// True when a typed name names one entry of its folder: no "\", "/" or ":"
+// (each would reach another folder or drive) and not "." or "..".
+bool isSingleName(const QString& name);
+
+// The message of a copy failure whose number alone would name the wrong
+// cause: a source that may not be read, a source whose folder is gone
+// (the numbers' messages speak of the destination), a name or path too
+// long. Empty when the number's own message is right.
+QString copyCauseMessage(const plat::FileError& e, const QString& source,
+                         const QString& destination);
 
 } // namespace fileops

@@ -52,10 +52,13 @@ void FoldMaker::Command1_Click()
     } catch (const plat::FileError& e) {
         // A parent we may not write to is an access error to the user, as a
         // write-protected medium is.
-        const int number =
-            e.number() == plat::ErrPermissionDenied ? plat::ErrPathFileAccess : e.number();
+        int number = e.number() == plat::ErrPermissionDenied ? plat::ErrPathFileAccess : e.number();
+        // A parent folder that has gone is not a drive that cannot be
+        // mapped: its path is not found.
+        if (e.cause() == plat::FileCause::FolderMissing) number = plat::ErrFileNotFound;
         const QString msg = fileops::messageFor(
             number, {{53, " Path to this folder is not found"},
+                     {206, " Folder name or path too long"},
                      {58, " Duplicate folder already exists. "},
                      {75, " Write protected or access marked as restricted or name already exists"},
                      {76, "Can't map path to folder or read only media"}});

@@ -70,22 +70,85 @@ struct TrashRefusals {
     static constexpr int kLongest = 90;
 };
 
+// Sources that had gone by the time their turn came. The paste goes on
+// with the others and names these once at the end.
+struct MissingSources {
+    QStringList shown;
+    int count = 0;
+
+    void add(const QString& path)
+    {
+        if (++count <= kShown) shown.append(path);
+    }
+    void report() const
+    {
+        if (count == 0) return;
+        QString text = count == 1
+                           ? QStringLiteral("File not found, not copied: ") + shown.first()
+                           : QStringLiteral("Files not found, not copied:\n") + shown.join('\n');
+        if (count > kShown) text += QStringLiteral("\n... and %1 more").arg(count - kShown);
+        plat::MsgBox(text);
+    }
+
+    static constexpr int kShown = 10;
+};
+
+// The message for a failed copy of a paste: the cause where the number's
+// own message would name the wrong one, else the number's message.
+QString pasteFailureText(const plat::FileError& e, const QString& source,
+                         const QString& destination)
+{
+    QString msg = fileops::copyCauseMessage(e, source, destination);
+    if (!msg.isEmpty()) return msg;
+    msg = fileops::messageFor(
+        e.number(),
+        {{57, "Device not connected or in use"},
+         {61, "Disk is full"},
+         {68, "Device not available"},
+         {70, "Can't copy file to the same location or write protected"},
+         {71, "Insert disk to continue"},
+         {75, "Path not accesible or write protected"},
+         {76, "Either the destination doesn't exist or the path to the folder is misspelled or "
+              "incomplete"}});
+    // A failure must never look like a copy that worked.
+    return msg.isEmpty() ? "Could not copy " + source + " to " + destination : msg;
+}
+
+QStringList itemsOf(const ctl::ListBox* list)
+{
+    QStringList out;
+    for (int i = 0; i < list->ListCount(); ++i)
+        out.append(list->List(i));
+    return out;
+}
+
 // Paste of a copy list taken from the search results: each full path into
-// the pane's folder under its bare name; no wait window and no messages.
+// the pane's folder under its bare name; no wait window. The list and the
+// folder are taken once, as on the folder road.
 void ListPaste(Form1& f, int n)
 {
-    const int count = f.List2->ListCount();
-    for (int i = 0; i < count; ++i) {
-        // The copy list may change while events run between files.
-        if (i >= f.List2->ListCount() || i >= f.List1->ListCount()) break;
+    const QStringList paths = itemsOf(f.List2);
+    const QStringList names = itemsOf(f.List1);
+    const QString folder = f.Pane(n).dir->Path();
+    MissingSources missing;
+    for (int i = 0; i < paths.size() && i < names.size(); ++i) {
+        const QString destination = Form1::JoinPath(folder, names.at(i));
         try {
-            plat::fs::copyFile(f.List2->List(i),
-                               Form1::JoinPath(f.Pane(n).dir->Path(), f.List1->List(i)));
-        } catch (const plat::FileError&) {
-            return;
+            plat::fs::copyFile(paths.at(i), destination);
+        } catch (const plat::FileError& e) {
+            if (e.number() == plat::ErrFileNotFound && e.onSource()) {
+                missing.add(paths.at(i));
+            } else {
+                // The results stay, so that the rest can be pasted again.
+                missing.report();
+                plat::MsgBox(pasteFailureText(e, paths.at(i), destination));
+                f.Pane(n).file->Refresh();
+                return;
+            }
         }
         plat::DoEvents();
     }
+    missing.report();
     // Both the results and their mirror: Copy rebuilds the results from the
     // mirror, and would bring back what was pasted.
     Dig::get().List1->Clear();
@@ -151,21 +214,20 @@ void Form1::PastePane(int n)
         ListPaste(*this, n);
         return;
     }
-    int failure = 0;
-    const int count = List1->ListCount();
-    for (int i = 0; i < count; ++i) {
-        // The copy list may change while events run between files.
-        if (i >= List1->ListCount()) break;
-        const QString sourceFolder = plat::clipboard::GetText();
-        if (sourceFolder.isEmpty()) {
-            // Without its folder a name would be looked for at a drive root
-            // and could copy an unrelated file: end as for a missing file.
-            failure = plat::ErrFileNotFound;
-            break;
-        }
-        const QString name = List1->List(i);
-        const QString source = JoinPath(sourceFolder, name);
-        const QString destination = JoinPath(Pane(n).dir->Path(), name);
+    // What a paste copies, from where and to where, is fixed when it
+    // starts: it lets events run between files, and a Copy made meanwhile
+    // is for the next Paste, not a change of course half-way.
+    const QStringList names = itemsOf(List1);
+    const QString sourceFolder = names.isEmpty() ? QString() : plat::clipboard::GetText();
+    const QString targetFolder = Pane(n).dir->Path();
+    // Without its folder a name would be looked for at a drive root and
+    // could copy an unrelated file: nothing is copied.
+    const bool usable = !sourceFolder.isEmpty();
+    MissingSources missing;
+    QString failure;
+    for (qsizetype i = 0; usable && i < names.size(); ++i) {
+        const QString source = JoinPath(sourceFolder, names.at(i));
+        const QString destination = JoinPath(targetFolder, names.at(i));
         Standby::get().Show();
         Standby::get().Command3->Press();
         Standby::get().Label1->setCaption("  Copying to " + destination);
@@ -173,25 +235,21 @@ void Form1::PastePane(int n)
         try {
             plat::fs::copyFile(source, destination);
         } catch (const plat::FileError& e) {
-            failure = e.number();
-            break;
+            if (e.number() == plat::ErrFileNotFound && e.onSource()) {
+                missing.add(source); // gone since the Copy: the others still come
+            } else {
+                // A failed copy leaves the old target and no partial file,
+                // so after "Disk is full" there is nothing of the user's to
+                // clean up.
+                failure = pasteFailureText(e, source, destination);
+                break;
+            }
         }
         plat::DoEvents();
     }
-    if (failure) {
-        // A failed copy leaves the old target and no partial file, so after
-        // "Disk is full" there is nothing of the user's to clean up.
-        const QString msg = fileops::messageFor(
-            failure,
-            {{57, "Device not connected or in use"},
-             {61, "Disk is full"},
-             {68, "Device not available"},
-             {70, "Can't copy file to the same location or write protected"},
-             {71, "Insert disk to continue"},
-             {75, "Path not accesible or write protected"},
-             {76, "Either the destination doesn't exist or the path to the folder is misspelled or "
-                  "incomplete"}});
-        if (!msg.isEmpty()) plat::MsgBox(msg);
+    missing.report();
+    if (!failure.isEmpty()) {
+        plat::MsgBox(failure);
         Pane(n).file->Refresh();
         closeStandby();
         return;

@@ -55,9 +55,21 @@ void Form1::RemoveFolderPane(int n)
     try {
         plat::fs::removeFolder(folder);
     } catch (const plat::FileError& e) {
-        if (e.number() == plat::ErrPathFileAccess)
-            plat::MsgBox("Can only delete folder after files are deleted.",
-                         plat::vbOKOnly | plat::vbInformation);
+        // "Not empty" is the usual refusal; the others name their own cause.
+        QString msg;
+        if (e.cause() == plat::FileCause::LinkToFolder)
+            msg = "This is a link to a folder, not the folder itself; it was not deleted.";
+        else if (e.cause() == plat::FileCause::ReadOnlyFileSystem)
+            msg = "Can't delete folder on read only media.";
+        else if (e.number() == plat::ErrPathFileAccess)
+            msg = "Can only delete folder after files are deleted.";
+        else if (e.number() == plat::ErrPathNotFound || e.number() == plat::ErrFileNotFound)
+            msg = " Path to this folder is not found";
+        else if (e.number() == plat::ErrPermissionDenied)
+            msg = " Write protected or access marked as restricted";
+        else
+            msg = "The folder could not be deleted: " + e.detail();
+        plat::MsgBox(msg, plat::vbOKOnly | plat::vbInformation);
         return;
     }
     try {

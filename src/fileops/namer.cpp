@@ -61,6 +61,11 @@ void Namer::Command1_Click()
         plat::MsgBox("Please enter new name to continue");
         return;
     }
+    // A path in the new name would move the folder elsewhere.
+    if (!fileops::isSingleName(Text2->Text())) {
+        plat::MsgBox("Please enter the new folder name only  ");
+        return;
+    }
     const QString target = folder.left(folder.lastIndexOf('\\') + 1) + Text2->Text();
     try {
         plat::fs::rename(folder, target);
@@ -68,15 +73,17 @@ void Namer::Command1_Click()
         // Nothing has changed: tell the user and leave the dialog open.
         const int number =
             e.number() == plat::ErrPermissionDenied ? plat::ErrPathFileAccess : e.number();
-        const QString msg = fileops::messageFor(
+        QString msg = fileops::messageFor(
             number, {{53, " Path to this folder is not found"},
                      {76, " Path to this folder is not found"},
                      {58, " Duplicate folder already exists. "},
                      {75, " Write protected or access marked as restricted or name already exists"},
+                     {206, " Folder name or path too long"},
                      {57, "Device not connected or in use"},
                      {68, "Device not available"},
                      {71, "Insert disk to continue"}});
-        if (!msg.isEmpty()) plat::MsgBox(msg, plat::vbOKOnly | plat::vbInformation);
+        if (msg.isEmpty()) msg = " The folder could not be renamed: " + e.detail();
+        plat::MsgBox(msg, plat::vbOKOnly | plat::vbInformation);
         return;
     }
 

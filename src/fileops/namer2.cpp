@@ -46,6 +46,11 @@ Namer2::Namer2()
 
 void Namer2::Command1_Click()
 {
+    // A path in the new name would move the file to another folder.
+    if (!fileops::isSingleName(Text1->Text())) {
+        plat::MsgBox("Please enter the new file name only  ");
+        return;
+    }
     const QString old = Text2->Text();
     QString target;
     if (old.indexOf('\\', 3) < 0)
@@ -58,11 +63,19 @@ void Namer2::Command1_Click()
         // A folder we may not write to is an access error to the user.
         const int number =
             e.number() == plat::ErrPermissionDenied ? plat::ErrPathFileAccess : e.number();
-        const QString msg =
+        // The file's folder gone since it was listed is a path not found
+        // too; every failure is shown, the dialog stays open.
+        QString msg =
             fileops::messageFor(number, {{53, " Path to this file is not found"},
+                                         {76, " Path to this file is not found"},
                                          {58, " Duplicate filename already exists. "},
-                                         {75, " Write protected or access marked as restricted"}});
-        if (!msg.isEmpty()) plat::MsgBox(msg, plat::vbOKOnly | plat::vbInformation);
+                                         {75, " Write protected or access marked as restricted"},
+                                         {206, " File name or path too long"},
+                                         {57, "Device not connected or in use"},
+                                         {68, "Device not available"},
+                                         {71, "Insert disk to continue"}});
+        if (msg.isEmpty()) msg = " The file could not be renamed: " + e.detail();
+        plat::MsgBox(msg, plat::vbOKOnly | plat::vbInformation);
         return;
     }
     Form1::get().mnuRefresh_Click();

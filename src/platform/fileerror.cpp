@@ -8,10 +8,26 @@
 
 namespace plat {
 
-FileError::FileError(int number, const QString& detail)
-    : std::runtime_error("file error " + std::to_string(number)), m_number(number), m_detail(detail)
+FileError::FileError(int number, const QString& detail, FileCause cause, bool onSource)
+    : std::runtime_error("file error " + std::to_string(number)), m_number(number),
+      m_detail(detail), m_cause(cause), m_onSource(onSource)
 {
 }
+
+namespace {
+
+// The exact bytes of a path in the drives layer's text form; empty when it
+// has none.
+QByteArray bytesOf(const QString& hostPath)
+{
+    try {
+        return drives::hostBytes(hostPath);
+    } catch (const FileError&) {
+        return QByteArray();
+    }
+}
+
+} // namespace
 
 int errorNumberFor(int errnum, const QString& hostPath)
 {
@@ -55,6 +71,7 @@ int errorNumberFor(int errnum, const QString& hostPath)
     case ETXTBSY:
         return ErrPathFileAccess;
     case ENAMETOOLONG:
+        return ErrNameTooLong;
     case ELOOP:
         return ErrPathNotFound;
     default:
@@ -67,14 +84,47 @@ QString errorText(int errnum)
     return QString::fromLocal8Bit(std::strerror(errnum));
 }
 
-void raiseErrno(int errnum, const QString& hostPath)
+FileCause causeFor(int errnum, const QString& hostPath)
 {
-    throw FileError(errorNumberFor(errnum, hostPath), errorText(errnum));
+    switch (errnum) {
+    case ENOENT:
+        return errorNumberFor(errnum, hostPath) == ErrPathNotFound ? FileCause::FolderMissing
+                                                                   : FileCause::Unspecified;
+    case ENOTDIR:
+        return FileCause::FolderMissing;
+    case EROFS:
+        return FileCause::ReadOnlyFileSystem;
+    case EACCES: {
+        // Looking at a name needs nothing but search permission on the
+        // folders above it.
+        const QByteArray path = bytesOf(hostPath);
+        struct stat st;
+        if (!path.isEmpty() && ::lstat(path.constData(), &st) != 0 && errno == EACCES)
+            return FileCause::SearchPermission;
+        return FileCause::Unspecified;
+    }
+    default:
+        return FileCause::Unspecified;
+    }
 }
 
-void raise(int number, const QString& detail)
+void raiseErrno(int errnum, const QString& hostPath)
 {
-    throw FileError(number, detail);
+    throw FileError(errorNumberFor(errnum, hostPath), errorText(errnum),
+                    causeFor(errnum, hostPath));
+}
+
+void raiseSourceErrno(int errnum, const QString& hostPath)
+{
+    FileCause cause = causeFor(errnum, hostPath);
+    if ((errnum == EACCES || errnum == EPERM) && cause == FileCause::Unspecified)
+        cause = FileCause::ReadPermission;
+    throw FileError(errorNumberFor(errnum, hostPath), errorText(errnum), cause, true);
+}
+
+void raise(int number, const QString& detail, FileCause cause)
+{
+    throw FileError(number, detail, cause);
 }
 
 } // namespace plat

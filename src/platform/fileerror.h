@@ -16,18 +16,38 @@ enum FileErrorNumber {
     ErrDiskNotReady = 71,
     ErrPathFileAccess = 75,
     ErrPathNotFound = 76,
-    ErrCancel = 32755, // a common dialog cancelled with CancelError set
+    ErrNameTooLong = 206, // a name or path longer than the file system takes
+    ErrCancel = 32755,    // a common dialog cancelled with CancelError set
+};
+
+// What the system said lay behind a number, where one number stands for
+// causes a user must tell apart (a permission denied on reading or on a
+// folder on the way; a path error that is a read-only drive).
+enum class FileCause {
+    Unspecified,
+    FolderMissing,      // a folder on the way is not there
+    ReadPermission,     // the file is there but may not be read
+    SearchPermission,   // a folder on the way may not be opened
+    ReadOnlyFileSystem, // the drive is mounted read-only
+    LinkToFolder,       // a link stands where the folder itself is meant
 };
 
 class FileError : public std::runtime_error {
   public:
-    explicit FileError(int number, const QString& detail = {});
+    explicit FileError(int number, const QString& detail = {},
+                       FileCause cause = FileCause::Unspecified, bool onSource = false);
     int number() const { return m_number; }
     QString detail() const { return m_detail; }
+    FileCause cause() const { return m_cause; }
+    // True when the failure was on the file being read (the source of a
+    // copy), not on the one being written.
+    bool onSource() const { return m_onSource; }
 
   private:
     int m_number;
     QString m_detail;
+    FileCause m_cause;
+    bool m_onSource;
 };
 
 // Maps a host errno from an operation on hostPath to our number. ENOENT is
@@ -38,7 +58,14 @@ int errorNumberFor(int errnum, const QString& hostPath);
 // "system error text").
 QString errorText(int errnum);
 
+// The cause, as far as one system call's errno and a look at hostPath tell.
+FileCause causeFor(int errnum, const QString& hostPath);
+
 [[noreturn]] void raiseErrno(int errnum, const QString& hostPath);
-[[noreturn]] void raise(int number, const QString& detail = {});
+// As raiseErrno, for a failure on a file being read: the error says so, and
+// a permission denied on a file that is there is one of reading.
+[[noreturn]] void raiseSourceErrno(int errnum, const QString& hostPath);
+[[noreturn]] void raise(int number, const QString& detail = {},
+                        FileCause cause = FileCause::Unspecified);
 
 } // namespace plat

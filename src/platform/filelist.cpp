@@ -25,14 +25,18 @@ namespace {
 bool starMatch(QStringView name, QStringView pat)
 {
     // Iterative '*'/'?' matcher; '[' and every other character are literal.
+    // A '*' of the pattern is a wildcard before anything else: compared
+    // with a '*' in a name first, it would match that one character only
+    // and leave names such as "*star.txt" out of "*.txt".
     int n = 0, p = 0, starP = -1, starN = 0;
     while (n < name.size()) {
-        if (p < pat.size() && (pat[p] == '?' || pat[p].toCaseFolded() == name[n].toCaseFolded())) {
-            ++n;
-            ++p;
-        } else if (p < pat.size() && pat[p] == '*') {
+        if (p < pat.size() && pat[p] == '*') {
             starP = p++;
             starN = n;
+        } else if (p < pat.size() &&
+                   (pat[p] == '?' || pat[p].toCaseFolded() == name[n].toCaseFolded())) {
+            ++n;
+            ++p;
         } else if (starP >= 0) {
             p = starP + 1;
             n = ++starN;

@@ -74,8 +74,14 @@ bool isReadOnly(const QString& host, const struct stat& st)
 QString checkReplaceableTarget(const QString& name, bool* exists, struct stat* out = nullptr)
 {
     struct stat pst;
-    if (::stat(enc(parentOf(name)).constData(), &pst) != 0 || !S_ISDIR(pst.st_mode))
-        raise(ErrPathNotFound);
+    if (::stat(enc(parentOf(name)).constData(), &pst) != 0) {
+        // A folder that is there but may not be opened, or a path too long
+        // for the system, is not a missing folder.
+        const int e = errno;
+        if (e != ENOENT && e != ENOTDIR) raiseErrno(e, parentOf(name));
+        raise(ErrPathNotFound, errorText(e), FileCause::FolderMissing);
+    }
+    if (!S_ISDIR(pst.st_mode)) raise(ErrPathNotFound, {}, FileCause::FolderMissing);
     QString host = name;
     struct stat st;
     if (::lstat(enc(host).constData(), &st) != 0) {
@@ -414,7 +420,7 @@ void copyFile(const QString& source, const QString& target)
     const QString src = drives::toHost(source);
 
     struct stat sst;
-    if (::stat(enc(src).constData(), &sst) != 0) raiseErrno(errno, src);
+    if (::stat(enc(src).constData(), &sst) != 0) raiseSourceErrno(errno, src);
     if (S_ISDIR(sst.st_mode)) raise(ErrPathFileAccess, QStringLiteral("source is a folder"));
 
     // The same file under any name (hard link, link, other drive letter) is
@@ -428,7 +434,7 @@ void copyFile(const QString& source, const QString& target)
     const QString dst = checkReplaceableTarget(named, &replacing);
 
     const int in = ::open(enc(src).constData(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) raiseErrno(errno, src);
+    if (in < 0) raiseSourceErrno(errno, src);
     struct InGuard {
         int fd;
         ~InGuard() { ::close(fd); }
@@ -550,12 +556,17 @@ void removeFolder(const QString& winPath)
     if (drives::isRoot(norm))
         raise(ErrPathFileAccess, QStringLiteral("a drive root cannot be removed"));
     const QString host = drives::toHost(norm);
+    // A pane opened through a link shows the link's path: the link is not
+    // the folder, and removing it would leave the folder where it was.
+    struct stat st;
+    if (::lstat(enc(host).constData(), &st) == 0 && S_ISLNK(st.st_mode))
+        raise(ErrPathFileAccess, QStringLiteral("a link to a folder"), FileCause::LinkToFolder);
     if (::rmdir(enc(host).constData()) != 0) {
         const int e = errno;
         switch (e) {
         case ENOENT:
         case ENOTDIR:
-            raise(ErrPathNotFound, errorText(e));
+            raise(ErrPathNotFound, errorText(e), FileCause::FolderMissing);
         case ENOTEMPTY:
         case EEXIST: // some file systems report a non-empty folder so
             raise(ErrPathFileAccess, errorText(e));

@@ -70,9 +70,12 @@ void openForReading(QFile& file, const QString& winPath);
 void copyFile(const QString& source, const QString& target);
 // Renames a file or folder; never replaces: an existing target is 58.
 void rename(const QString& from, const QString& to);
-void makeFolder(const QString& winPath);   // 58 when it exists, 76 for a missing parent
-void removeFolder(const QString& winPath); // one empty folder only; 75 when not empty
-void removeFile(const QString& winPath);   // permanent; only for our own temporary files
+void makeFolder(const QString& winPath); // 58 when it exists, 76 for a missing parent
+// One empty folder only: 75 when not empty (or read-only, with the cause
+// saying so), 76 when it has gone, 75 with FileCause::LinkToFolder for a
+// link, which is left as it is.
+void removeFolder(const QString& winPath);
+void removeFile(const QString& winPath); // permanent; only for our own temporary files
 
 QByteArray readFile(const QString& winPath); // whole file
 // Saves a whole file: atomically through a temporary file in its folder,

@@ -116,7 +116,15 @@ bool realMoveToTrash(const QString& host, QString* err)
     const QByteArray path = drives::hostBytes(host);
     struct stat before;
     if (::lstat(path.constData(), &before) != 0) {
-        *err = QStringLiteral("The file does not exist.");
+        const int e = errno;
+        if (e == ENOENT || e == ENOTDIR)
+            *err = QStringLiteral("The file does not exist.");
+        else if (e == EACCES)
+            *err = QStringLiteral("No permission to open the file's folder (search permission).");
+        else if (e == ENAMETOOLONG)
+            *err = QStringLiteral("The file's name or path is too long.");
+        else
+            *err = errorText(e);
         return false;
     }
     // GIO's local trash: the home trash and the per-volume ".Trash-<uid>".
