@@ -149,6 +149,8 @@ class TestListBox : public QObject {
     {
         ctl::ListBox* list = shownList(ctl::ListBox::Extended);
         list->AddItems(rowTexts(0, 500));
+        QCoreApplication::processEvents(); // the scroll bar shows itself when it has range
+        QVERIFY(list->verticalScrollBar()->isVisible());
         list->scrollTo(list->item(300), QAbstractItemView::PositionAtTop);
         QVERIFY(placed(*list, 300) && placed(*list, 305));
         const auto centre = [&](int row) { return list->visualRect(list->item(row)).center(); };
@@ -157,6 +159,16 @@ class TestListBox : public QObject {
         QCOMPARE(list->ListIndex(), 301);
         for (int i = 299; i <= 306; ++i)
             QCOMPARE(list->Selected(i), i >= 301 && i <= 305);
+
+        // a drag upwards takes every row from the press to the row under the
+        // pointer, even on that row's last line of pixels
+        QTest::mousePress(list->viewport(), Qt::LeftButton, {}, centre(308));
+        const QRect upTo = list->visualRect(list->item(303));
+        QTest::mouseMove(list->viewport(), QPoint(upTo.center().x(), upTo.bottom()));
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {},
+                            QPoint(upTo.center().x(), upTo.bottom()));
+        for (int i = 301; i <= 310; ++i)
+            QCOMPARE(list->Selected(i), i >= 303 && i <= 308);
     }
 
     // Rows inserted or removed in the middle move the rows after them.

@@ -259,7 +259,7 @@ void RowsView::scrollTo(const QModelIndex& index, ScrollHint hint)
         m_scrollOnShowHint = hint;
         return;
     }
-    if (m_geometryDue) updateGeometries();
+    catchUp();
     const QRect rect = visualRect(index);
     if (!rect.isValid()) return;
     if (hint == EnsureVisible && viewport()->rect().contains(rect)) {
@@ -329,11 +329,11 @@ void RowsView::setSelection(const QRect& rect, QItemSelectionModel::SelectionFla
     int first = -1;
     int last = -1;
     if (state() == DragSelectingState && (rect.width() != 1 || rect.height() != 1)) {
-        // a drag takes every row the swept band touches
-        const QRect band = rect.normalized();
+        // A drag takes every row the swept band touches, from the press to
+        // the pointer whichever way it went.
         const int h = rowHeight();
-        const int top = band.top() + verticalOffset();
-        const int bottom = band.bottom() + verticalOffset();
+        const int top = std::min(rect.top(), rect.bottom()) + verticalOffset();
+        const int bottom = std::max(rect.top(), rect.bottom()) + verticalOffset();
         if (bottom >= 0 && top < rows() * h) {
             first = std::max(0, top / h);
             last = std::min(rows() - 1, bottom / h);
@@ -418,11 +418,11 @@ void RowsView::rowsInserted(const QModelIndex& parent, int start, int end)
     // Not the list view's own handling: it lays out every row again.
     QAbstractItemView::rowsInserted(parent, start, end);
     if (parent != rootIndex()) return;
-    takeRowSize(end);
     if (!isVisible()) {
         m_geometryDue = true;
         return;
     }
+    takeRowSize(end);
     updateGeometries();
     // The new rows and those they pushed down, where they are on screen.
     const QRect shown = viewport()->rect();
@@ -436,13 +436,18 @@ void RowsView::resizeEvent(QResizeEvent* e)
     QAbstractItemView::resizeEvent(e);
 }
 
+void RowsView::catchUp()
+{
+    if (!m_geometryDue) return;
+    if (rows() > 0) takeRowSize(rows() - 1);
+    updateGeometries();
+    viewport()->update();
+}
+
 void RowsView::showEvent(QShowEvent* e)
 {
     QListView::showEvent(e);
-    if (m_geometryDue) {
-        updateGeometries();
-        viewport()->update();
-    }
+    catchUp();
     if (m_scrollOnShow.isValid()) scrollTo(std::exchange(m_scrollOnShow, {}), m_scrollOnShowHint);
 }
 

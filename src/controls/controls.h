@@ -133,6 +133,8 @@ class RowsView : public QListView {
     // widest taken since the list was emptied sets how far it scrolls
     // sideways.
     void takeRowSize(int row) const;
+    // Takes what came while hidden, once shown.
+    void catchUp();
     mutable int m_rowHeight = 0; // 0: not taken yet
     mutable int m_contentWidth = 0;
     bool m_geometryDue = false; // rows came while hidden
