@@ -114,14 +114,13 @@ class TestListBox : public QObject {
         QTest::newRow("down") << 0 << QList<int>{Qt::Key_Down, Qt::Key_Down} << 0 << 2;
         QTest::newRow("up at the top stays") << 0 << QList<int>{Qt::Key_Up} << 0 << 0;
         QTest::newRow("page down") << 0 << QList<int>{Qt::Key_PageDown} << 1 << 0;
-        QTest::newRow("two pages down") << 0 << QList<int>{Qt::Key_PageDown, Qt::Key_PageDown}
-                                        << 2 << 0;
+        QTest::newRow("two pages down")
+            << 0 << QList<int>{Qt::Key_PageDown, Qt::Key_PageDown} << 2 << 0;
         QTest::newRow("page up") << 150 << QList<int>{Qt::Key_PageUp} << -1 << 150;
         QTest::newRow("end") << 3 << QList<int>{Qt::Key_End} << 0 << 199;
         QTest::newRow("down at the end stays") << 199 << QList<int>{Qt::Key_Down} << 0 << 199;
         QTest::newRow("home") << 150 << QList<int>{Qt::Key_Home} << 0 << 0;
-        QTest::newRow("sideways stays") << 40 << QList<int>{Qt::Key_Left, Qt::Key_Right} << 0
-                                        << 40;
+        QTest::newRow("sideways stays") << 40 << QList<int>{Qt::Key_Left, Qt::Key_Right} << 0 << 40;
     }
     void keysMoveByRowsAndPages()
     {

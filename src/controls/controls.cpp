@@ -11,8 +11,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
-#include <QStyledItemDelegate>
 #include <QStylePainter>
+#include <QStyledItemDelegate>
 
 #include <algorithm>
 #include <utility>
@@ -295,7 +295,9 @@ QModelIndex RowsView::moveCursor(CursorAction action, Qt::KeyboardModifiers)
     const int n = rows();
     if (n == 0) return QModelIndex();
     const QModelIndex current = currentIndex();
-    auto at = [&](int row) { return model()->index(std::clamp(row, 0, n - 1), modelColumn(), rootIndex()); };
+    auto at = [&](int row) {
+        return model()->index(std::clamp(row, 0, n - 1), modelColumn(), rootIndex());
+    };
     if (!current.isValid()) return at(0);
     const int row = current.row();
     // a page keeps one row of the last page in sight
@@ -429,11 +431,6 @@ void RowsView::rowsInserted(const QModelIndex& parent, int start, int end)
     const int top = std::max(shown.top(), start * rowHeight() - verticalOffset());
     if (top <= shown.bottom())
         viewport()->update(QRect(shown.left(), top, shown.width(), shown.bottom() - top + 1));
-}
-
-void RowsView::resizeEvent(QResizeEvent* e)
-{
-    QAbstractItemView::resizeEvent(e);
 }
 
 void RowsView::catchUp()
@@ -642,7 +639,8 @@ void ListBox::setSelected(int i, bool on)
     flushPending();
     const QModelIndex at = m_rows.index(i);
     if (at.isValid())
-        selectionModel()->select(at, on ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
+        selectionModel()->select(at,
+                                 on ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
 }
 
 QString ListBox::Text() const

@@ -3,10 +3,10 @@
 // semantics: geometry in twips, a button press from code runs its click at
 // once (also while hidden), list boxes whose current entry and selection are
 // separate, timers that never re-enter their own handler.
-#include <QFont>
-#include <QLabel>
 #include <QAbstractListModel>
+#include <QFont>
 #include <QIcon>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
@@ -121,7 +121,6 @@ class RowsView : public QListView {
     void scrollContentsBy(int dx, int dy) override;
     void paintEvent(QPaintEvent* e) override;
     void rowsInserted(const QModelIndex& parent, int start, int end) override;
-    void resizeEvent(QResizeEvent* e) override;
     void showEvent(QShowEvent* e) override;
 
   private:

@@ -7,7 +7,6 @@
 
 #include <QAbstractListModel>
 #include <QComboBox>
-#include <QListView>
 
 #include <memory>
 
@@ -54,7 +53,7 @@ class DirListBox : public ListBox {
     void fill();
     void openRow(int row);
     QString m_path;
-    QStringList m_folders; // the full path of each row
+    QStringList m_folders;    // the full path of each row
     int m_firstSubFolder = 0; // rows before it show an open folder
     QIcon m_open, m_closed;
     std::shared_ptr<const plat::fs::FolderNames> m_names; // shared with the file list
