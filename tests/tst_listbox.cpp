@@ -3,12 +3,14 @@
 // and pages through are the rows the list holds, also after a list was
 // filled while hidden.
 #include "controls/controls.h"
+#include "controls/filecontrols.h"
 
 #include "testsupport.h"
 
 #include <QApplication>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 
 namespace {
@@ -51,6 +53,7 @@ class TestListBox : public QObject {
     }
 
   private slots:
+    void initTestCase() { testsupport::isolateEnvironment(); }
     void init()
     {
         m_window = new QWidget;
@@ -216,6 +219,30 @@ class TestListBox : public QObject {
         scrolled->show();
         QVERIFY(placed(*scrolled, 700));
         QCOMPARE(scrolled->visualRect(scrolled->item(700)).top(), 0);
+    }
+
+    // The folder list: the open folder and its ancestors show an open
+    // folder, the sub-folders a closed one, each row naming its folder.
+    void folderListRowsAndIcons()
+    {
+        testsupport::TempDrives drives(1);
+        drives.mkdir("C:\\Projects\\b");
+        drives.mkdir("C:\\Projects\\a");
+        ctl::DirListBox list(m_window, "DirBox");
+        list.setPath("C:\\Projects");
+        QCOMPARE(testsupport::entries(&list),
+                 (QStringList{"C:\\", "  Projects", "    a", "    b"}));
+        const QStringList folders{"C:\\", "C:\\Projects", "C:\\Projects\\a", "C:\\Projects\\b"};
+        const auto image = [&](const QIcon& icon) { return icon.pixmap(16).toImage(); };
+        const QImage open = image(list.style()->standardIcon(QStyle::SP_DirOpenIcon));
+        const QImage closed = image(list.style()->standardIcon(QStyle::SP_DirClosedIcon));
+        QVERIFY(open != closed);
+        for (int row = 0; row < 4; ++row) {
+            QCOMPARE(list.folderAt(row), folders.at(row));
+            const QIcon icon = list.model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>();
+            QCOMPARE(image(icon), row < 2 ? open : closed);
+        }
+        QCOMPARE(list.ListIndex(), 1);
     }
 };
 
