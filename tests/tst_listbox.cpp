@@ -1,7 +1,7 @@
 // The list box's rows and where its view puts them: appends of any length
 // keep every row in order, and the rows the view places, scrolls to, clicks
 // and pages through are the rows the list holds, also after a list was
-// filled while hidden.
+// filled while hidden; the folder list's rows carry their folders and icons.
 #include "controls/controls.h"
 #include "controls/filecontrols.h"
 
