@@ -2,9 +2,12 @@
 // shown, beside find(1) on the same tree in the same run, and whether the
 // event loop kept running during the walk (a 50 ms timer, as a repaint or a
 // click would need).
-//   bench_search [runs]
-// The tree: 50,000 empty files in 1,111 folders (a root, 10, 100 and 1,000
-// folders below it), 20,000 of them *.txt.
+//   bench_search [runs [files...]]
+// For each number of files (50,000 unless given) a tree of that many empty
+// files, two in five of them *.txt, in some 45 files a folder: a root, 10
+// and 100 folders below it and, below each of those, one folder for every
+// 5,000 files (50,000 files: 1,111 folders; 500,000: 10,111). Each tree is
+// made in the temporary folder ($TMPDIR) and removed after its rows.
 #include "filesearch/dig.h"
 #include "platform/drives.h"
 #include "platform/msgbox.h"
@@ -36,20 +39,20 @@ class Boxes : public plat::MessageBoxSeam {
 };
 
 // Returns the number of folders made.
-int makeTree(const QString& root)
+int makeTree(const QString& root, int total)
 {
+    const int leaves = std::max(1, total / 5000);
     QStringList folders{root};
     for (int a = 0; a < 10; ++a) {
         folders << root + QStringLiteral("/d%1").arg(a);
         for (int b = 0; b < 10; ++b) {
             folders << root + QStringLiteral("/d%1/e%2").arg(a).arg(b);
-            for (int c = 0; c < 10; ++c)
+            for (int c = 0; c < leaves; ++c)
                 folders << root + QStringLiteral("/d%1/e%2/f%3").arg(a).arg(b).arg(c);
         }
     }
     for (const QString& f : folders)
         QDir().mkpath(f);
-    const int total = 50000;
     for (int i = 0; i < total; ++i) {
         const QString& folder = folders.at(i % folders.size());
         // two in five are text files
@@ -81,7 +84,7 @@ Walk walk(Dig& d, Boxes& boxes, const QString& pattern)
     QObject::connect(&tick, &QTimer::timeout, [&] {
         ++w.ticks;
         // what the list shows, not what a read of it would gather
-        if (d.List1->QListWidget::count() > 0) ++w.ticksWithRows;
+        if (d.List1->model()->rowCount() > 0) ++w.ticksWithRows;
     });
     tick.start(50);
     QElapsedTimer t;
@@ -115,11 +118,10 @@ int main(int argc, char** argv)
     qputenv("QUORBIX_REGISTRY", QFile::encodeName(root.filePath("registry.sqlite3")));
     QApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 3;
-
-    const QString tree = root.filePath("tree");
-    std::printf("making 50,000 files...\n");
-    const int folders = makeTree(tree);
-    plat::drives::setTable({{QChar('C'), tree, QString()}});
+    QList<int> sizes;
+    for (int i = 2; i < argc; ++i)
+        sizes.append(std::max(1, atoi(argv[i])));
+    if (sizes.isEmpty()) sizes.append(50000);
 
     Boxes boxes;
     plat::setMessageBoxSeam(&boxes);
@@ -128,23 +130,32 @@ int main(int argc, char** argv)
     d.Show();
     QCoreApplication::processEvents();
 
-    std::printf("%d folders; best of %d runs, window shown\n\n", folders, runs);
-    std::printf("| %-8s | %7s | %9s | %9s | %6s | %-13s | %s\n", "pattern", "listed", "Quorbix",
-                "find", "ratio", "ticks w/ rows", "message");
-    for (const char* pattern : {"*.*", "*.txt"}) {
-        Walk best;
-        double find = 1e9;
-        int found = 0;
-        for (int r = 0; r < runs; ++r) {
-            const Walk w = walk(d, boxes, pattern);
-            if (w.seconds < best.seconds) best = w;
-            find = std::min(find, findSeconds(tree, pattern, &found));
+    std::printf("best of %d runs, window shown\n\n", runs);
+    std::printf("| %9s | %7s | %-8s | %9s | %9s | %9s | %6s | %-13s | %s\n", "files", "folders",
+                "pattern", "listed", "Quorbix", "find", "ratio", "ticks w/ rows", "message");
+    for (const int size : sizes) {
+        const QString tree = root.filePath(QStringLiteral("tree%1").arg(size));
+        const int folders = makeTree(tree, size);
+        plat::drives::setTable({{QChar('C'), tree, QString()}});
+        for (const char* pattern : {"*.*", "*.txt"}) {
+            Walk best;
+            double find = 1e9;
+            int found = 0;
+            for (int r = 0; r < runs; ++r) {
+                const Walk w = walk(d, boxes, pattern);
+                if (w.seconds < best.seconds) best = w;
+                find = std::min(find, findSeconds(tree, pattern, &found));
+            }
+            std::printf("| %9d | %7d | %-8s | %9d | %7.3f s | %7.3f s | %6.1f | %5d / %5d | %s\n",
+                        size, folders, pattern, best.listed, best.seconds, find,
+                        best.seconds / find, best.ticksWithRows, best.ticks,
+                        qPrintable(best.message));
+            if (best.listed != found)
+                std::printf("  find lists %d, the search window %d\n", found, best.listed);
+            std::fflush(stdout);
         }
-        std::printf("| %-8s | %7d | %7.3f s | %7.3f s | %6.1f | %5d / %5d | %s\n", pattern,
-                    best.listed, best.seconds, find, best.seconds / find, best.ticksWithRows,
-                    best.ticks, qPrintable(best.message));
-        if (best.listed != found)
-            std::printf("  find lists %d, the search window %d\n", found, best.listed);
+        d.Command1->Press(); // Clear Results before the tree goes
+        QDir(tree).removeRecursively();
     }
     plat::setMessageBoxSeam(nullptr);
     return 0;

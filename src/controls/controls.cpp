@@ -10,8 +10,11 @@
 #include <QFontInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
+#include <QStylePainter>
 #include <QStyledItemDelegate>
 
+#include <algorithm>
 #include <utility>
 
 namespace ctl {
@@ -173,9 +176,392 @@ CommandButton::CommandButton(QWidget* parent, const char* name, const QString& c
     connect(this, &QPushButton::clicked, this, &CommandButton::Click);
 }
 
-ListBox::ListBox(QWidget* parent, const char* name, MultiSelectMode mode) : QListWidget(parent)
+// --- rows of one height ---
+
+RowsView::RowsView(QWidget* parent) : QListView(parent)
+{
+    setUniformItemSizes(true);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+}
+
+int RowsView::rows() const
+{
+    return model() ? model()->rowCount(rootIndex()) : 0;
+}
+
+void RowsView::takeRowSize(int row) const
+{
+    const QModelIndex sample = model()->index(row, modelColumn(), rootIndex());
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const QSize size = itemDelegateForIndex(sample)->sizeHint(option, sample);
+    if (m_rowHeight == 0) m_rowHeight = std::max(1, size.height());
+    m_contentWidth = std::max(m_contentWidth, size.width());
+}
+
+int RowsView::rowHeight() const
+{
+    if (m_rowHeight == 0) {
+        const int n = rows();
+        if (n == 0) return std::max(1, fontMetrics().height());
+        takeRowSize(n - 1);
+    }
+    return m_rowHeight;
+}
+
+int RowsView::rowsPerPage() const
+{
+    return std::max(1, viewport()->height() / rowHeight());
+}
+
+int RowsView::rowAtY(int y) const
+{
+    const int at = y + verticalOffset();
+    if (at < 0) return -1;
+    const int row = at / rowHeight();
+    return row < rows() ? row : -1;
+}
+
+int RowsView::horizontalOffset() const
+{
+    return horizontalScrollBar()->value();
+}
+
+int RowsView::verticalOffset() const
+{
+    return verticalScrollBar()->value() * rowHeight();
+}
+
+QRect RowsView::visualRect(const QModelIndex& index) const
+{
+    if (!index.isValid() || index.model() != model() || index.parent() != rootIndex() ||
+        index.column() != modelColumn())
+        return QRect();
+    const int h = rowHeight();
+    return QRect(-horizontalOffset(), index.row() * h - verticalOffset(),
+                 std::max(m_contentWidth, viewport()->width()), h);
+}
+
+QModelIndex RowsView::indexAt(const QPoint& p) const
+{
+    const int row = rowAtY(p.y());
+    if (row < 0) return QModelIndex();
+    const QModelIndex index = model()->index(row, modelColumn(), rootIndex());
+    return visualRect(index).contains(p) ? index : QModelIndex();
+}
+
+void RowsView::scrollTo(const QModelIndex& index, ScrollHint hint)
+{
+    if (!isVisible()) {
+        // The scroll bars and the viewport take their sizes when shown.
+        m_scrollOnShow = index;
+        m_scrollOnShowHint = hint;
+        return;
+    }
+    catchUp();
+    const QRect rect = visualRect(index);
+    if (!rect.isValid()) return;
+    if (hint == EnsureVisible && viewport()->rect().contains(rect)) {
+        viewport()->update(rect);
+        return;
+    }
+    const int row = index.row();
+    const int page = rowsPerPage();
+    const int top = verticalScrollBar()->value();
+    int to = top;
+    switch (hint) {
+    case PositionAtTop:
+        to = row;
+        break;
+    case PositionAtBottom:
+        to = row - page + 1;
+        break;
+    case PositionAtCenter:
+        to = row - (page - 1) / 2;
+        break;
+    case EnsureVisible:
+        if (row < top)
+            to = row;
+        else if (row >= top + page)
+            to = row - page + 1;
+        break;
+    }
+    verticalScrollBar()->setValue(to);
+}
+
+QModelIndex RowsView::moveCursor(CursorAction action, Qt::KeyboardModifiers)
+{
+    const int n = rows();
+    if (n == 0) return QModelIndex();
+    const QModelIndex current = currentIndex();
+    auto at = [&](int row) {
+        return model()->index(std::clamp(row, 0, n - 1), modelColumn(), rootIndex());
+    };
+    if (!current.isValid()) return at(0);
+    const int row = current.row();
+    // a page keeps one row of the last page in sight
+    const int page = rowHeight() >= viewport()->height() ? 1 : std::max(1, rowsPerPage() - 1);
+    switch (action) {
+    case MoveUp:
+    case MovePrevious:
+        return at(row - 1);
+    case MoveDown:
+    case MoveNext:
+        return at(row + 1);
+    case MovePageUp:
+        return at(row - page);
+    case MovePageDown:
+        return at(row + page);
+    case MoveHome:
+        return at(0);
+    case MoveEnd:
+        return at(n - 1);
+    case MoveLeft:
+    case MoveRight:
+        break; // one column: nothing beside
+    }
+    return current;
+}
+
+void RowsView::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command)
+{
+    if (!selectionModel()) return;
+    QItemSelection selection;
+    int first = -1;
+    int last = -1;
+    if (state() == DragSelectingState && (rect.width() != 1 || rect.height() != 1)) {
+        // A drag takes every row the swept band touches, from the press to
+        // the pointer whichever way it went.
+        const int h = rowHeight();
+        const int top = std::min(rect.top(), rect.bottom()) + verticalOffset();
+        const int bottom = std::max(rect.top(), rect.bottom()) + verticalOffset();
+        if (bottom >= 0 && top < rows() * h) {
+            first = std::max(0, top / h);
+            last = std::min(rows() - 1, bottom / h);
+        }
+    } else {
+        // a click, or a range from the anchor's row to the clicked row
+        const int from = rowAtY(rect.top());
+        const int to = rowAtY(rect.bottom());
+        if (from >= 0 && to >= 0) {
+            first = std::min(from, to);
+            last = std::max(from, to);
+        }
+    }
+    if (first >= 0 && first <= last)
+        selection.select(model()->index(first, modelColumn(), rootIndex()),
+                         model()->index(last, modelColumn(), rootIndex()));
+    selectionModel()->select(selection, command);
+}
+
+QRegion RowsView::visualRegionForSelection(const QItemSelection& selection) const
+{
+    QRegion region;
+    const QRect shown = viewport()->rect();
+    for (const QItemSelectionRange& range : selection) {
+        if (!range.isValid() || range.parent() != rootIndex()) continue;
+        const QRect top = visualRect(model()->index(range.top(), modelColumn(), rootIndex()));
+        const QRect bottom = visualRect(model()->index(range.bottom(), modelColumn(), rootIndex()));
+        const QRect rect = QRect(top.topLeft(), bottom.bottomRight()) & shown;
+        if (!rect.isEmpty()) region += rect;
+    }
+    return region;
+}
+
+void RowsView::doItemsLayout()
+{
+    // Font, style or contents changed: the row size is taken again.
+    m_rowHeight = 0;
+    m_contentWidth = 0;
+    QAbstractItemView::doItemsLayout();
+}
+
+void RowsView::updateGeometries()
+{
+    if (!isVisible()) {
+        m_geometryDue = true;
+        return;
+    }
+    m_geometryDue = false;
+    QScrollBar* vbar = verticalScrollBar();
+    QScrollBar* hbar = horizontalScrollBar();
+    const int n = rows();
+    if (n == 0 || geometry().isEmpty()) {
+        vbar->setRange(0, 0);
+        hbar->setRange(0, 0);
+    } else {
+        const int h = rowHeight();
+        const int page = std::min(n, rowsPerPage());
+        vbar->setSingleStep(1);
+        vbar->setPageStep(page);
+        vbar->setRange(0, n - page);
+        // The room without scroll bars decides whether the sideways bar is
+        // needed, so that the two bars do not switch each other on and off.
+        const QSize room = contentsRect().marginsRemoved(viewportMargins()).size();
+        const bool downNeeded = qint64(n) * h > room.height();
+        const bool sidewaysNeeded =
+            m_contentWidth > room.width() - (downNeeded ? vbar->sizeHint().width() : 0);
+        hbar->setSingleStep(h);
+        hbar->setPageStep(viewport()->width());
+        hbar->setRange(0, sidewaysNeeded ? std::max(0, m_contentWidth - viewport()->width()) : 0);
+    }
+    QAbstractItemView::updateGeometries();
+}
+
+void RowsView::scrollContentsBy(int dx, int dy)
+{
+    // The vertical bar counts rows.
+    QAbstractItemView::scrollContentsBy(dx, dy * rowHeight());
+}
+
+void RowsView::rowsInserted(const QModelIndex& parent, int start, int end)
+{
+    // Not the list view's own handling: it lays out every row again.
+    QAbstractItemView::rowsInserted(parent, start, end);
+    if (parent != rootIndex()) return;
+    if (!isVisible()) {
+        m_geometryDue = true;
+        return;
+    }
+    takeRowSize(end);
+    updateGeometries();
+    // The new rows and those they pushed down, where they are on screen.
+    const QRect shown = viewport()->rect();
+    const int top = std::max(shown.top(), start * rowHeight() - verticalOffset());
+    if (top <= shown.bottom())
+        viewport()->update(QRect(shown.left(), top, shown.width(), shown.bottom() - top + 1));
+}
+
+void RowsView::catchUp()
+{
+    if (!m_geometryDue) return;
+    if (rows() > 0) takeRowSize(rows() - 1);
+    updateGeometries();
+    viewport()->update();
+}
+
+void RowsView::showEvent(QShowEvent* e)
+{
+    QListView::showEvent(e);
+    catchUp();
+    if (m_scrollOnShow.isValid()) scrollTo(std::exchange(m_scrollOnShow, {}), m_scrollOnShowHint);
+}
+
+void RowsView::paintEvent(QPaintEvent* e)
+{
+    const int n = rows();
+    if (n == 0 || !itemDelegate()) return;
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    QStylePainter painter(viewport());
+    const int h = rowHeight();
+    const int voff = verticalOffset();
+    const int first = std::max(0, (e->rect().top() + voff) / h);
+    const int last = std::min(n - 1, (e->rect().bottom() + voff) / h);
+    const QModelIndex current = currentIndex();
+    const QItemSelectionModel* selections = selectionModel();
+    const bool focus = (hasFocus() || viewport()->hasFocus()) && current.isValid();
+    const QStyle::State state = option.state;
+    const bool enabled = (state & QStyle::State_Enabled) != 0;
+    const bool alternate = alternatingRowColors();
+    for (int row = first; row <= last; ++row) {
+        const QModelIndex index = model()->index(row, modelColumn(), rootIndex());
+        option.rect = visualRect(index);
+        option.state = state;
+        if (selections && selections->isSelected(index)) option.state |= QStyle::State_Selected;
+        if (enabled) {
+            if (!(model()->flags(index) & Qt::ItemIsEnabled)) {
+                option.state &= ~QStyle::State_Enabled;
+                option.palette.setCurrentColorGroup(QPalette::Disabled);
+            } else {
+                option.palette.setCurrentColorGroup(QPalette::Normal);
+            }
+        }
+        if (focus && current == index) {
+            option.state |= QStyle::State_HasFocus;
+            if (this->state() == EditingState) option.state |= QStyle::State_Editing;
+        }
+        if (alternate) {
+            option.features.setFlag(QStyleOptionViewItem::Alternate, (row & 1) != 0);
+            const QStyle::State keep = option.state;
+            option.state &= ~QStyle::State_Selected;
+            painter.drawPrimitive(QStyle::PE_PanelItemViewRow, option);
+            option.state = keep;
+        }
+        itemDelegateForIndex(index)->paint(&painter, option, index);
+    }
+}
+
+// --- list box entries ---
+
+int ListRows::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_texts.size());
+}
+
+QVariant ListRows::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_texts.size()) return QVariant();
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return m_texts.at(index.row());
+    case Qt::DecorationRole:
+        return icon ? QVariant(icon(index.row())) : QVariant();
+    default:
+        return QVariant();
+    }
+}
+
+void ListRows::insert(int at, const QStringList& texts)
+{
+    if (texts.isEmpty()) return;
+    beginInsertRows(QModelIndex(), at, at + int(texts.size()) - 1);
+    if (at == m_texts.size())
+        m_texts.append(texts);
+    else
+        for (qsizetype i = 0; i < texts.size(); ++i)
+            m_texts.insert(at + i, texts.at(i));
+    endInsertRows();
+}
+
+void ListRows::append(QStringList&& texts)
+{
+    if (texts.isEmpty()) return;
+    const int at = int(m_texts.size());
+    beginInsertRows(QModelIndex(), at, at + int(texts.size()) - 1);
+    m_texts.append(std::move(texts));
+    endInsertRows();
+}
+
+void ListRows::remove(int at)
+{
+    beginRemoveRows(QModelIndex(), at, at);
+    m_texts.removeAt(at);
+    endRemoveRows();
+}
+
+void ListRows::setText(int at, const QString& text)
+{
+    m_texts[at] = text;
+    const QModelIndex changed = index(at);
+    emit dataChanged(changed, changed);
+}
+
+void ListRows::reset(const QStringList& texts)
+{
+    beginResetModel();
+    m_texts = texts;
+    endResetModel();
+}
+
+// --- list box ---
+
+ListBox::ListBox(QWidget* parent, const char* name, MultiSelectMode mode) : RowsView(parent)
 {
     setObjectName(QString::fromLatin1(name));
+    setModel(&m_rows);
     switch (mode) {
     case None:
         setSelectionMode(QAbstractItemView::SingleSelection);
@@ -187,29 +573,46 @@ ListBox::ListBox(QWidget* parent, const char* name, MultiSelectMode mode) : QLis
         setSelectionMode(QAbstractItemView::ExtendedSelection);
         break;
     }
-    setUniformItemSizes(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
     showNamesAsOnScreen(this);
 }
 
 QString ListBox::List(int i) const
 {
     flushPending();
-    const QListWidgetItem* it = item(i);
-    return it ? it->text() : QString();
+    return i >= 0 && i < m_rows.texts().size() ? m_rows.texts().at(i) : QString();
 }
 
 void ListBox::setList(int i, const QString& text)
 {
     flushPending();
-    if (QListWidgetItem* it = item(i)) it->setText(text);
+    if (i >= 0 && i < m_rows.texts().size()) m_rows.setText(i, text);
+}
+
+QModelIndex ListBox::item(int i) const
+{
+    flushPending();
+    return m_rows.index(i);
+}
+
+void ListBox::setCurrentRow(int row)
+{
+    setCurrentRow(row, selectionMode() == SingleSelection ? QItemSelectionModel::ClearAndSelect
+                       : selectionMode() == NoSelection   ? QItemSelectionModel::NoUpdate
+                                                          : QItemSelectionModel::SelectCurrent);
+}
+
+void ListBox::setCurrentRow(int row, QItemSelectionModel::SelectionFlags command)
+{
+    flushPending();
+    selectionModel()->setCurrentIndex(m_rows.index(row), command);
 }
 
 void ListBox::setListIndex(int i)
 {
     flushPending();
-    if (i < 0 || i >= count()) {
+    if (i < 0 || i >= m_rows.texts().size()) {
         setCurrentRow(-1, QItemSelectionModel::NoUpdate);
-        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     } else if (selectionMode() == QAbstractItemView::SingleSelection) {
         setCurrentRow(i, QItemSelectionModel::ClearAndSelect);
     } else {
@@ -221,63 +624,60 @@ void ListBox::setListIndex(int i)
 bool ListBox::Selected(int i) const
 {
     flushPending();
-    const QListWidgetItem* it = item(i);
-    return it && it->isSelected();
+    const QModelIndex at = m_rows.index(i);
+    return at.isValid() && selectionModel()->isSelected(at);
 }
 
 void ListBox::selectAll()
 {
     flushPending();
-    QListWidget::selectAll();
+    RowsView::selectAll();
 }
 
 void ListBox::setSelected(int i, bool on)
 {
     flushPending();
-    if (QListWidgetItem* it = item(i)) it->setSelected(on);
+    const QModelIndex at = m_rows.index(i);
+    if (at.isValid())
+        selectionModel()->select(at,
+                                 on ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
 }
 
 QString ListBox::Text() const
 {
-    return List(currentRow());
+    return List(ListIndex());
 }
 
 void ListBox::AddItem(const QString& text, int index)
 {
     flushPending();
-    if (index < 0 || index > count())
-        addItem(text);
-    else
-        insertItem(index, text);
+    const int n = int(m_rows.texts().size());
+    m_rows.insert(index < 0 || index > n ? n : index, {text});
 }
 
 void ListBox::AddItems(const QStringList& texts)
 {
     flushPending();
-    if (texts.isEmpty()) return;
-    addItems(texts);
-    // Laid out now, so the next paint shows the rows instead of an empty
-    // list waiting for its layout.
-    executeDelayedItemsLayout();
+    m_rows.insert(int(m_rows.texts().size()), texts);
 }
 
 void ListBox::FlushPending()
 {
-    if (m_pending.isEmpty()) return;
-    AddItems(std::exchange(m_pending, {}));
+    m_rows.append(std::exchange(m_pending, {}));
 }
 
 void ListBox::RemoveItem(int index)
 {
     flushPending();
-    delete takeItem(index);
+    if (index >= 0 && index < m_rows.texts().size()) m_rows.remove(index);
 }
 
 void ListBox::Clear()
 {
     m_pending.clear();
     const QSignalBlocker block(this);
-    clear();
+    selectionModel()->clear();
+    m_rows.reset({});
 }
 
 void ListBox::resetSilently(const QStringList& entries)
@@ -286,8 +686,7 @@ void ListBox::resetSilently(const QStringList& entries)
     const QSignalBlocker blockSel(selectionModel());
     setUpdatesEnabled(false);
     m_pending.clear();
-    clear();
-    addItems(entries);
+    m_rows.reset(entries);
     selectionModel()->clear();
     selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     setUpdatesEnabled(true);
@@ -348,30 +747,30 @@ void ListBox::mousePressEvent(QMouseEvent* e)
         e->accept(); // a right press changes neither the current entry nor the selection
         return;
     }
-    const bool changed = changesEntryOrSelection(this, [&] { QListWidget::mousePressEvent(e); });
-    if (changed || itemAt(e->position().toPoint())) emit Click();
+    const bool changed = changesEntryOrSelection(this, [&] { RowsView::mousePressEvent(e); });
+    if (changed || indexAt(e->position().toPoint()).isValid()) emit Click();
 }
 
 void ListBox::mouseReleaseEvent(QMouseEvent* e)
 {
-    leftButtonOnly(e, [&] { QListWidget::mouseReleaseEvent(e); });
+    leftButtonOnly(e, [&] { RowsView::mouseReleaseEvent(e); });
     emit MouseUp(vbButton(e->button()), shiftState(e->modifiers()), e->position().x() * 15.0,
                  e->position().y() * 15.0);
 }
 
 void ListBox::mouseDoubleClickEvent(QMouseEvent* e)
 {
-    if (leftButtonOnly(e, [&] { QListWidget::mouseDoubleClickEvent(e); })) emit DblClick();
+    if (leftButtonOnly(e, [&] { RowsView::mouseDoubleClickEvent(e); })) emit DblClick();
 }
 
 void ListBox::keyPressEvent(QKeyEvent* e)
 {
-    if (changesEntryOrSelection(this, [&] { QListWidget::keyPressEvent(e); })) emit Click();
+    if (changesEntryOrSelection(this, [&] { RowsView::keyPressEvent(e); })) emit Click();
 }
 
 void ListBox::focusInEvent(QFocusEvent* e)
 {
-    focusInKeepingCurrent(this, [&] { QListWidget::focusInEvent(e); });
+    focusInKeepingCurrent(this, [&] { RowsView::focusInEvent(e); });
 }
 
 Timer::Timer(QObject* parent, const char* name, int intervalMs, bool enabled) : QObject(parent)

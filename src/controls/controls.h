@@ -3,10 +3,12 @@
 // semantics: geometry in twips, a button press from code runs its click at
 // once (also while hidden), list boxes whose current entry and selection are
 // separate, timers that never re-enter their own handler.
+#include <QAbstractListModel>
 #include <QFont>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -96,10 +98,74 @@ class CommandButton : public QPushButton {
     void Click();
 };
 
+// An item view whose rows all have one height, placed by arithmetic: a
+// row's place follows from its number, so rows added to a list cost nothing
+// in the rows already there, and a hidden list does no layout at all until
+// it is shown. The view scrolls by whole rows, as a Windows list box does.
+class RowsView : public QListView {
+    Q_OBJECT
+  public:
+    explicit RowsView(QWidget* parent);
+    QRect visualRect(const QModelIndex& index) const override;
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+    QModelIndex indexAt(const QPoint& p) const override;
+    void doItemsLayout() override;
+
+  protected:
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    int horizontalOffset() const override;
+    int verticalOffset() const override;
+    void setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) override;
+    QRegion visualRegionForSelection(const QItemSelection& selection) const override;
+    void updateGeometries() override;
+    void scrollContentsBy(int dx, int dy) override;
+    void paintEvent(QPaintEvent* e) override;
+    void rowsInserted(const QModelIndex& parent, int start, int end) override;
+    void showEvent(QShowEvent* e) override;
+
+  private:
+    int rows() const;
+    int rowHeight() const;
+    int rowsPerPage() const;
+    int rowAtY(int y) const; // -1 when no row is there
+    // One row's size, taken from the last row as the delegate sizes it; the
+    // widest taken since the list was emptied sets how far it scrolls
+    // sideways.
+    void takeRowSize(int row) const;
+    // Takes what came while hidden, once shown.
+    void catchUp();
+    mutable int m_rowHeight = 0; // 0: not taken yet
+    mutable int m_contentWidth = 0;
+    bool m_geometryDue = false; // rows came while hidden
+    // A scroll asked for while hidden, done when shown.
+    QPersistentModelIndex m_scrollOnShow;
+    ScrollHint m_scrollOnShowHint = EnsureVisible;
+};
+
+// The entries of a list box, one text per row. Inserts and removals are
+// announced as such, so the view takes only the rows that changed.
+class ListRows : public QAbstractListModel {
+  public:
+    using QAbstractListModel::QAbstractListModel;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    const QStringList& texts() const { return m_texts; }
+    void insert(int at, const QStringList& texts);
+    void append(QStringList&& texts); // takes the texts over
+    void remove(int at);
+    void setText(int at, const QString& text);
+    void reset(const QStringList& texts);
+    // The icon a row shows, for lists whose rows carry one.
+    std::function<QIcon(int row)> icon;
+
+  private:
+    QStringList m_texts;
+};
+
 // A list box: ListIndex (the current entry) is separate from the selection;
 // no entry becomes current by taking the focus; a right-button press changes
 // neither. Click, DblClick and MouseUp are raised as a Windows list box raises them.
-class ListBox : public QListWidget {
+class ListBox : public RowsView {
     Q_OBJECT
   public:
     enum MultiSelectMode { None = 0, Simple = 1, Extended = 2 };
@@ -108,14 +174,14 @@ class ListBox : public QListWidget {
     int ListCount() const
     {
         flushPending();
-        return count();
+        return int(m_rows.texts().size());
     }
     QString List(int i) const;
     void setList(int i, const QString& text);
     int ListIndex() const
     {
         flushPending();
-        return currentRow();
+        return currentIndex().row();
     }
     void setListIndex(int i); // raises Click, as a Windows list box does
     bool Selected(int i) const;
@@ -125,18 +191,26 @@ class ListBox : public QListWidget {
     void selectAll() override;
     QString Text() const; // the current entry's text
     void AddItem(const QString& text, int index = -1);
-    // Appends rows in one insert: the list lays itself out once for all.
+    // Appends rows in one insert: the view takes them in one go.
     void AddItems(const QStringList& texts);
     void RemoveItem(int index);
     void Clear();
 
     // A long run of appends (a folder walk) holds its rows back and adds
-    // them in one go when it shows its progress, so the list is laid out
-    // and drawn once per batch rather than once per row. Every read or
+    // them in one go when it shows its progress, so the list takes and
+    // draws them once per batch rather than once per row. Every read or
     // change above adds the rows held back first, so to every caller the
     // list holds them already.
     void AddItemLater(const QString& text) { m_pending.append(text); }
     void FlushPending();
+
+    // As a Qt list widget names them; item(i) is row i's index.
+    int count() const { return ListCount(); }
+    int currentRow() const { return ListIndex(); }
+    void setCurrentRow(int row); // selects it too, unless nothing can be selected
+    void setCurrentRow(int row, QItemSelectionModel::SelectionFlags command);
+    QModelIndex item(int i) const;
+    QRect visualItemRect(const QModelIndex& item) const { return visualRect(item); }
 
   signals:
     void Click();
@@ -151,6 +225,7 @@ class ListBox : public QListWidget {
     void focusInEvent(QFocusEvent* e) override;
     // Drops entries, current entry and selection without raising anything.
     void resetSilently(const QStringList& entries);
+    ListRows& rowsModel() { return m_rows; }
 
   private:
     // Const: a read adds the rows that callers count as there already.
@@ -158,6 +233,7 @@ class ListBox : public QListWidget {
     {
         if (!m_pending.isEmpty()) const_cast<ListBox*>(this)->FlushPending();
     }
+    ListRows m_rows;
     QStringList m_pending;
 };
 

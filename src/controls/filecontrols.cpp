@@ -64,6 +64,9 @@ void DriveListBox::setDrive(const QString& drive)
 
 DirListBox::DirListBox(QWidget* parent, const char* name) : ListBox(parent, name, None)
 {
+    m_open = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    m_closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    rowsModel().icon = [this](int row) { return row < m_firstSubFolder ? m_open : m_closed; };
     m_path = plat::drives::currentFolder();
     fill(plat::fs::Reread::WhenChanged);
 }
@@ -105,12 +108,6 @@ void DirListBox::RefreshIfChanged()
     fill(plat::fs::Reread::WhenChanged);
 }
 
-QString DirListBox::folderAt(int row) const
-{
-    const QListWidgetItem* it = item(row);
-    return it ? it->data(Qt::UserRole).toString() : QString();
-}
-
 void DirListBox::fill(plat::fs::Reread how)
 {
     QStringList parts = m_path.mid(3).split('\\', Qt::SkipEmptyParts);
@@ -120,24 +117,27 @@ void DirListBox::fill(plat::fs::Reread how)
         m_names.reset(); // a folder removed behind our back lists no sub-folders
     }
     const QStringList subs = m_names ? m_names->folders : QStringList();
-    const QSignalBlocker block(this);
-    clear();
-    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
-    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    QStringList texts;
+    QStringList folders;
     QString walk = m_path.left(3);
-    auto add = [&](const QString& text, const QString& full, int level, const QIcon& icon) {
-        auto* it = new QListWidgetItem(icon, QString(level * 2, ' ') + text, this);
-        it->setData(Qt::UserRole, full);
+    auto add = [&](const QString& text, const QString& full, int level) {
+        texts.append(QString(level * 2, ' ') + text);
+        folders.append(full);
     };
-    add(m_path.left(3), walk, 0, open);
+    add(m_path.left(3), walk, 0);
     int level = 1;
     for (const QString& p : parts) {
         walk = plat::drives::isRoot(walk) ? walk + p : walk + '\\' + p;
-        add(p, walk, level++, open);
+        add(p, walk, level++);
     }
-    const int currentRowIndex = count() - 1;
+    const int currentRowIndex = int(texts.size()) - 1;
     for (const QString& s : subs)
-        add(s, plat::drives::isRoot(m_path) ? m_path + s : m_path + '\\' + s, level, closed);
+        add(s, plat::drives::isRoot(m_path) ? m_path + s : m_path + '\\' + s, level);
+    const QSignalBlocker block(this);
+    selectionModel()->clear();
+    m_folders = folders;
+    m_firstSubFolder = currentRowIndex + 1;
+    rowsModel().reset(texts);
     setCurrentRow(currentRowIndex, QItemSelectionModel::ClearAndSelect);
 }
 
@@ -158,8 +158,8 @@ void DirListBox::mouseDoubleClickEvent(QMouseEvent* e)
         e->accept();
         return;
     }
-    QListWidgetItem* it = itemAt(e->position().toPoint());
-    if (it) openRow(row(it));
+    const QModelIndex at = indexAt(e->position().toPoint());
+    if (at.isValid()) openRow(at.row());
     emit DblClick();
 }
 
@@ -201,13 +201,11 @@ void NameListModel::append(const QString& name)
     endInsertRows();
 }
 
-FileListBox::FileListBox(QWidget* parent, const char* name) : QListView(parent)
+FileListBox::FileListBox(QWidget* parent, const char* name) : RowsView(parent)
 {
     setObjectName(QString::fromLatin1(name));
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    // one row height for all rows: a reset asks no row for its size
-    setUniformItemSizes(true);
     setModel(&m_model);
     showNamesAsOnScreen(this);
     m_path = plat::drives::currentFolder();
@@ -318,30 +316,30 @@ void FileListBox::mousePressEvent(QMouseEvent* e)
         e->accept(); // a right press changes neither the current entry nor the selection
         return;
     }
-    const bool changed = changesEntryOrSelection(this, [&] { QListView::mousePressEvent(e); });
+    const bool changed = changesEntryOrSelection(this, [&] { RowsView::mousePressEvent(e); });
     if (changed || indexAt(e->position().toPoint()).isValid()) emit Click();
 }
 
 void FileListBox::mouseReleaseEvent(QMouseEvent* e)
 {
-    leftButtonOnly(e, [&] { QListView::mouseReleaseEvent(e); });
+    leftButtonOnly(e, [&] { RowsView::mouseReleaseEvent(e); });
     emit MouseUp(vbButton(e->button()), shiftState(e->modifiers()), e->position().x() * 15.0,
                  e->position().y() * 15.0);
 }
 
 void FileListBox::mouseDoubleClickEvent(QMouseEvent* e)
 {
-    if (leftButtonOnly(e, [&] { QListView::mouseDoubleClickEvent(e); })) emit DblClick();
+    if (leftButtonOnly(e, [&] { RowsView::mouseDoubleClickEvent(e); })) emit DblClick();
 }
 
 void FileListBox::keyPressEvent(QKeyEvent* e)
 {
-    if (changesEntryOrSelection(this, [&] { QListView::keyPressEvent(e); })) emit Click();
+    if (changesEntryOrSelection(this, [&] { RowsView::keyPressEvent(e); })) emit Click();
 }
 
 void FileListBox::focusInEvent(QFocusEvent* e)
 {
-    focusInKeepingCurrent(this, [&] { QListView::focusInEvent(e); });
+    focusInKeepingCurrent(this, [&] { RowsView::focusInEvent(e); });
 }
 
 } // namespace ctl

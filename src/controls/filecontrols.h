@@ -7,7 +7,6 @@
 
 #include <QAbstractListModel>
 #include <QComboBox>
-#include <QListView>
 
 #include <memory>
 
@@ -47,7 +46,7 @@ class DirListBox : public ListBox {
     // change).
     void RefreshIfChanged();
     // The folder shown at row i (ancestors, the open folder, then sub-folders).
-    QString folderAt(int row) const;
+    QString folderAt(int row) const { return m_folders.value(row); }
   signals:
     void Change();
 
@@ -59,6 +58,9 @@ class DirListBox : public ListBox {
     void fill(plat::fs::Reread how);
     void openRow(int row);
     QString m_path;
+    QStringList m_folders;    // the full path of each row
+    int m_firstSubFolder = 0; // rows before it show an open folder
+    QIcon m_open, m_closed;
     std::shared_ptr<const plat::fs::FolderNames> m_names; // shared with the file list
 };
 
@@ -80,7 +82,7 @@ class NameListModel : public QAbstractListModel {
 // A multi-select list of a folder's files that match a pattern, with the
 // list box's semantics (ListBox): current entry and selection separate, no
 // entry made current by the focus, a right press changes nothing.
-class FileListBox : public QListView {
+class FileListBox : public RowsView {
     Q_OBJECT
   public:
     explicit FileListBox(QWidget* parent, const char* name);
