@@ -1,5 +1,6 @@
 #include "controls/controls.h"
 
+#include "controls/accessnames.h"
 #include "controls/imagecontrol.h"
 
 #include "platform/app.h"
@@ -161,7 +162,9 @@ bool Label::event(QEvent* e)
 {
     if (e->type() == QEvent::Show || e->type() == QEvent::ParentChange)
         keepBeneathWindowedControls(this);
-    return QLabel::event(e);
+    const bool handled = QLabel::event(e);
+    if (e->type() == QEvent::Show) nameFieldsByLabels(parentWidget());
+    return handled;
 }
 
 CommandButton::CommandButton(QWidget* parent, const char* name, const QString& caption)
@@ -198,10 +201,25 @@ QString ListBox::List(int i) const
     return it ? it->text() : QString();
 }
 
+// A screen reader reads an entry as the list shows it (NameDelegate), so
+// that names differing only in invisible characters do not sound alike.
+// Only such entries carry a text of their own for it.
+static void nameForReaders(QListWidgetItem* it)
+{
+    const QString shown = plat::drives::displayName(it->text());
+    if (shown != it->text())
+        it->setData(Qt::AccessibleTextRole, shown);
+    else if (it->data(Qt::AccessibleTextRole).isValid())
+        it->setData(Qt::AccessibleTextRole, QVariant());
+}
+
 void ListBox::setList(int i, const QString& text)
 {
     flushPending();
-    if (QListWidgetItem* it = item(i)) it->setText(text);
+    if (QListWidgetItem* it = item(i)) {
+        it->setText(text);
+        nameForReaders(it);
+    }
 }
 
 void ListBox::setListIndex(int i)
@@ -245,17 +263,19 @@ QString ListBox::Text() const
 void ListBox::AddItem(const QString& text, int index)
 {
     flushPending();
-    if (index < 0 || index > count())
-        addItem(text);
-    else
-        insertItem(index, text);
+    if (index < 0 || index > count()) index = count();
+    insertItem(index, text);
+    nameForReaders(item(index));
 }
 
 void ListBox::AddItems(const QStringList& texts)
 {
     flushPending();
     if (texts.isEmpty()) return;
+    const int first = count();
     addItems(texts);
+    for (int i = first; i < count(); ++i)
+        nameForReaders(item(i));
     // Laid out now, so the next paint shows the rows instead of an empty
     // list waiting for its layout.
     executeDelayedItemsLayout();
@@ -288,6 +308,8 @@ void ListBox::resetSilently(const QStringList& entries)
     m_pending.clear();
     clear();
     addItems(entries);
+    for (int i = 0; i < count(); ++i)
+        nameForReaders(item(i));
     selectionModel()->clear();
     selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     setUpdatesEnabled(true);
