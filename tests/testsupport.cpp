@@ -7,8 +7,8 @@
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QDir>
-#include <QFileDialog>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QtEndian>

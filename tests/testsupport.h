@@ -160,10 +160,10 @@ class InspectedFileDialogs {
   public:
     struct Seen {
         bool save = false;
-        QList<QUrl> sidebar;       // the side bar's entries
-        QStringList sidebarNames;  // what a screen reader says of each
-        QString directory;         // the folder it opened in (host)
-        QStringList selected;      // the file it offered (host)
+        QList<QUrl> sidebar;      // the side bar's entries
+        QStringList sidebarNames; // what a screen reader says of each
+        QString directory;        // the folder it opened in (host)
+        QStringList selected;     // the file it offered (host)
     };
     InspectedFileDialogs();
     ~InspectedFileDialogs();

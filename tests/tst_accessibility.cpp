@@ -215,26 +215,33 @@ class TstAccessibility : public QObject {
                                        << "Please Enter Path Below";
         QTest::newRow("search file name") << Loader(&loadWindow<Dig>) << "textval"
                                           << "Please Enter FileName Below";
-        QTest::newRow("Find Word") << Loader(&loadWindow<frmFind>) << "txtFind" << "Find Word:";
-        QTest::newRow("link name") << Loader(&loadWindow<ALink>) << "Text1" << "Name For Link";
-        QTest::newRow("link address")
-            << Loader(&loadWindow<ALink>) << "Text2" << "Website Address";
-        QTest::newRow("label overlapping its field")
-            << Loader(&loadWindow<SLink>) << "Text2" << "Website Address";
-        QTest::newRow("changed link") << Loader(&loadWindow<ChLink>) << "Text2" << "Web Address";
+        QTest::newRow("Find Word") << Loader(&loadWindow<frmFind>) << "txtFind"
+                                   << "Find Word:";
+        QTest::newRow("link name") << Loader(&loadWindow<ALink>) << "Text1"
+                                   << "Name For Link";
+        QTest::newRow("link address") << Loader(&loadWindow<ALink>) << "Text2"
+                                      << "Website Address";
+        QTest::newRow("label overlapping its field") << Loader(&loadWindow<SLink>) << "Text2"
+                                                     << "Website Address";
+        QTest::newRow("changed link") << Loader(&loadWindow<ChLink>) << "Text2"
+                                      << "Web Address";
         QTest::newRow("link to remove (label made after the field)")
-            << Loader(&loadWindow<DeLink>) << "Text1" << "Link name to remove";
-        QTest::newRow("search text") << Loader(&loadWindow<ISeek>) << "Text1" << "Search for:";
-        QTest::newRow("folder path, label to its left")
-            << Loader(&loadWindow<Namer>) << "Text1" << "Directory Name";
+            << Loader(&loadWindow<DeLink>) << "Text1"
+            << "Link name to remove";
+        QTest::newRow("search text") << Loader(&loadWindow<ISeek>) << "Text1"
+                                     << "Search for:";
+        QTest::newRow("folder path, label to its left") << Loader(&loadWindow<Namer>) << "Text1"
+                                                        << "Directory Name";
         QTest::newRow("own name kept") << Loader(&loadWindow<FoldMaker>) << "Text1"
                                        << "New folder name";
-        QTest::newRow("drive list") << Loader(&loadWindow<Form1>) << "Drive3" << "Drive, pane 3";
-        QTest::newRow("first drive list")
-            << Loader(&loadWindow<Form1>) << "DriveBox" << "Drive, pane 1";
+        QTest::newRow("drive list") << Loader(&loadWindow<Form1>) << "Drive3"
+                                    << "Drive, pane 3";
+        QTest::newRow("first drive list") << Loader(&loadWindow<Form1>) << "DriveBox"
+                                          << "Drive, pane 1";
         QTest::newRow("folder list") << Loader(&loadWindow<Form1>) << "DirBox3"
                                      << "Folders, pane 3";
-        QTest::newRow("file list") << Loader(&loadWindow<Form1>) << "FileBox5" << "Files, pane 5";
+        QTest::newRow("file list") << Loader(&loadWindow<Form1>) << "FileBox5"
+                                   << "Files, pane 5";
         QTest::newRow("pattern field") << Loader(&loadWindow<Form1>) << "Text2"
                                        << "Pattern, pane 2";
     }

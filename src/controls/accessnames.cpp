@@ -34,8 +34,7 @@ int distanceBefore(const QRect& label, const QRect& field)
     const bool sharesRows = label.top() <= field.bottom() && label.bottom() >= field.top();
     // Above: it starts higher and its middle lies above the field's middle
     // (a label may overlap the top of its field).
-    if (sharesColumns && label.top() < field.top() &&
-        label.center().y() < field.center().y()) {
+    if (sharesColumns && label.top() < field.top() && label.center().y() < field.center().y()) {
         const int gap = std::max(0, field.top() - label.bottom() - 1);
         return gap <= kMostAbove ? gap : -1;
     }

@@ -254,7 +254,9 @@ bool LoadAndReport(const QString& path)
 {
     QString reason;
     if (LoadTextFile(path, &reason)) return true;
-    if (!reason.isEmpty()) plat::MsgBox("Cannot open " + plat::drives::displayName(path) + ": " + reason, plat::vbExclamation);
+    if (!reason.isEmpty())
+        plat::MsgBox("Cannot open " + plat::drives::displayName(path) + ": " + reason,
+                     plat::vbExclamation);
     return false;
 }
 

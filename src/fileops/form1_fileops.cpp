@@ -47,9 +47,8 @@ struct TrashRefusals {
         if (++count > kShown) return;
         // A path longer than a line keeps its start and its end.
         const QString whole = plat::drives::displayName(path);
-        const QString shown = whole.size() <= kLongest
-                                  ? whole
-                                  : whole.left(kLongest - 31) + "..." + whole.right(28);
+        const QString shown =
+            whole.size() <= kLongest ? whole : whole.left(kLongest - 31) + "..." + whole.right(28);
         lines.append(why.isEmpty() ? shown : shown + "\n    " + why);
     }
 
@@ -302,7 +301,8 @@ void Form1::Replicate(const QString& filename, const QString& Destination)
             target = folder + stem + QStringLiteral(" (%1)").arg(k) + suffix;
         plat::fs::copyFile(filename, target);
     } catch (const plat::FileError&) {
-        plat::MsgBox("Could not copy " + plat::drives::displayName(filename) + " to " + plat::drives::displayName(target),
+        plat::MsgBox("Could not copy " + plat::drives::displayName(filename) + " to " +
+                         plat::drives::displayName(target),
                      plat::vbOKOnly | plat::vbExclamation);
     }
 }

@@ -179,7 +179,8 @@ void RealView::Form_Load()
 
 void RealView::ReportTooLarge(const QString& path)
 {
-    plat::MsgBox(plat::drives::displayName(path) + " is too large to show.", plat::vbOKOnly | plat::vbExclamation);
+    plat::MsgBox(plat::drives::displayName(path) + " is too large to show.",
+                 plat::vbOKOnly | plat::vbExclamation);
 }
 
 void RealView::Command1_Click()

@@ -9,14 +9,14 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QColorDialog>
-#include <QFileDialog>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QMap>
-#include <QStyledItemDelegate>
-#include <QUrl>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QStyledItemDelegate>
+#include <QUrl>
 #include <utility>
 
 namespace plat {

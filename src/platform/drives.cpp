@@ -371,8 +371,8 @@ Shown shownAs(char32_t c, bool inName)
 {
     if (c == 0 || (c >= kByteStandIn + 0x80u && c <= kByteStandIn + 0xFFu)) return Shown::Byte;
     switch (QChar::category(c)) {
-    case QChar::Other_Format:        // byte-order marks, direction marks and embeddings, joiners
-    case QChar::Separator_Line:      // they break a row of a list into nothing visible
+    case QChar::Other_Format:   // byte-order marks, direction marks and embeddings, joiners
+    case QChar::Separator_Line: // they break a row of a list into nothing visible
     case QChar::Separator_Paragraph:
         return Shown::Escaped;
     case QChar::Other_Control:

@@ -71,7 +71,8 @@ void AviPlay::OpenScene()
     const int result = Send("open " + QString('"') + MoviePath + QString('"') + " alias " + kAlias +
                             " type AVIVideo");
     if (result != 0) {
-        plat::MsgBox("Error opening the file: " + plat::drives::displayName(MoviePath), plat::vbOKOnly);
+        plat::MsgBox("Error opening the file: " + plat::drives::displayName(MoviePath),
+                     plat::vbOKOnly);
         return;
     }
     Send("window " + kAlias + " handle " + QString::number(hWnd()));
