@@ -147,7 +147,7 @@ void prepareFileDialog(QFileDialog& fd, const CommonDialog& dlg, bool save)
     fd.setOption(QFileDialog::DontUseNativeDialog);
     fd.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     fd.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    fd.setWindowTitle(dlg.DialogTitle);
+    if (!dlg.DialogTitle.isEmpty()) fd.setWindowTitle(dlg.DialogTitle); // else "Open", "Save As"
     const QString filter = CommonDialog::qtFilter(dlg.Filter);
     if (!filter.isEmpty()) fd.setNameFilters(filter.split(QStringLiteral(";;")));
 
