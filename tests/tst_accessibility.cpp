@@ -28,6 +28,8 @@
 #include "pictureview/realview.h"
 #include "pictureview/saveas.h"
 #include "platform/drives.h"
+#include "standalone/aviplay.h"
+#include "standalone/playavi.h"
 #include "standalone/rowtate.h"
 #include "standalone/scroll.h"
 #include "standalone/spin.h"
@@ -89,6 +91,7 @@ const QList<QPair<const char*, Loader>>& windows()
         {"Scroll", &loadWindow<Scroll>},         {"SpnScrol", &loadWindow<SpnScrol>},
         {"Rowtate", &loadWindow<Rowtate>},       {"Spin", &loadWindow<Spin>},
         {"ZipView", &loadWindow<ZipView>},       {"RealView", &loadWindow<RealView>},
+        {"AviPlay", &loadWindow<AviPlay>},       {"PlayAvi", &loadWindow<PlayAvi>},
     };
     return all;
 }
@@ -289,6 +292,21 @@ class TstAccessibility : public QObject {
             QCOMPARE(clicks.count(), 1);
         }
         Module1::TextChanged = false;
+    }
+
+    // A drive list is named by its pane; the drive it shows is its value,
+    // and it drops its list down when asked.
+    void driveListSaysItsDrive()
+    {
+        ctl::DriveListBox* drive = Form1::get().Pane(4).drive;
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(drive);
+        QCOMPARE(a->role(), QAccessible::ComboBox);
+        QCOMPARE(a->text(QAccessible::Name), QString("Drive, pane 4"));
+        QCOMPARE(a->text(QAccessible::Value), drive->Drive());
+        QCOMPARE(a->childCount(), 1);
+        QCOMPARE(a->child(0)->object(), drive->view());
+        QVERIFY(a->actionInterface()->actionNames().contains(
+            QAccessibleActionInterface::showMenuAction()));
     }
 
     // Rows say their names: a folder row without the blanks that indent
