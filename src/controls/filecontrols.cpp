@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyle>
+#include <QStyledItemDelegate>
 
 namespace ctl {
 
@@ -125,8 +126,35 @@ void DriveListBox::setDrive(const QString& drive)
 
 // --- folder list ---
 
+namespace {
+
+// Blanks that indent a folder row by its depth, and the role that holds a
+// row's indent.
+constexpr int kIndent = 2;
+constexpr int kIndentRole = Qt::UserRole + 1;
+
+// A folder row is its indent and its name; only the name is a name, so a
+// folder named " " shows its blank escaped and the indent as blanks.
+class FolderRowDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+  protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const QVariant shown = index.data(Qt::AccessibleTextRole); // the name as shown
+        if (shown.isValid())
+            option->text =
+                QString(index.data(kIndentRole).toInt(), QLatin1Char(' ')) + shown.toString();
+    }
+};
+
+} // namespace
+
 DirListBox::DirListBox(QWidget* parent, const char* name) : ListBox(parent, name, None)
 {
+    setItemDelegate(new FolderRowDelegate(this));
     m_path = plat::drives::currentFolder();
     fill();
 }
@@ -184,9 +212,11 @@ void DirListBox::fill()
     const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
     QString walk = m_path.left(3);
     auto add = [&](const QString& text, const QString& full, int level, const QIcon& icon) {
-        auto* it = new QListWidgetItem(icon, QString(level * 2, ' ') + text, this);
+        auto* it = new QListWidgetItem(icon, QString(level * kIndent, ' ') + text, this);
         it->setData(Qt::UserRole, full);
-        // The indent only draws the tree: a screen reader says the name.
+        it->setData(kIndentRole, level * kIndent);
+        // The indent only draws the tree: a screen reader says the name,
+        // and the name alone is shown in the screen's form.
         it->setData(Qt::AccessibleTextRole, plat::drives::displayName(text));
     };
     add(m_path.left(3), walk, 0, open);
