@@ -4,8 +4,11 @@
 #include "mainwindow/form1.h"
 #include "platform/drives.h"
 
+#include <QAbstractItemView>
+#include <QAccessible>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QtEndian>
@@ -365,6 +368,30 @@ bool ScriptedDialogs::showSave(plat::CommonDialog& dlg)
     seen << dlg;
     if (saveFiles.isEmpty()) return false;
     return choose(dlg, saveFiles.takeFirst());
+}
+
+InspectedFileDialogs::InspectedFileDialogs()
+{
+    plat::setDialogSeam(nullptr);
+    plat::setFileDialogHook([this](QFileDialog& fd) {
+        Seen s;
+        s.save = fd.acceptMode() == QFileDialog::AcceptSave;
+        s.sidebar = fd.sidebarUrls();
+        if (auto* bar = fd.findChild<QAbstractItemView*>(QStringLiteral("sidebar"))) {
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(bar);
+            for (int i = 0; a && i < a->childCount(); ++i)
+                if (QAccessibleInterface* row = a->child(i))
+                    s.sidebarNames << row->text(QAccessible::Name);
+        }
+        s.directory = fd.directory().absolutePath();
+        s.selected = fd.selectedFiles();
+        seen << s;
+        return answers.isEmpty() ? QString() : answers.takeFirst();
+    });
+}
+InspectedFileDialogs::~InspectedFileDialogs()
+{
+    plat::setFileDialogHook({});
 }
 
 bool ScriptedDialogs::showPrinter(plat::CommonDialog& dlg)

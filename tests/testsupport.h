@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <functional>
 
 class QAbstractItemView;
@@ -151,6 +152,23 @@ class ScriptedDialogs : public plat::DialogSeam {
 
   private:
     static bool choose(plat::CommonDialog& dlg, const QString& script);
+};
+
+// The program's own Open and Save dialogs, set up as for the user, with the
+// user's choice taken from a queue in place of exec.
+class InspectedFileDialogs {
+  public:
+    struct Seen {
+        bool save = false;
+        QList<QUrl> sidebar;      // the side bar's entries
+        QStringList sidebarNames; // what a screen reader says of each
+        QString directory;        // the folder it opened in (host)
+        QStringList selected;     // the file it offered (host)
+    };
+    InspectedFileDialogs();
+    ~InspectedFileDialogs();
+    QStringList answers; // host paths; empty string: cancel; none left: cancel
+    QList<Seen> seen;
 };
 
 } // namespace testsupport

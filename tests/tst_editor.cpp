@@ -382,6 +382,42 @@ class TstEditor : public QObject {
         QVERIFY(Module1::TextChanged);
     }
 
+    // Save As and Open use the program's own dialog: the drives by their
+    // letters in its side bar, opened on the document, the file chosen
+    // taken as a Windows path.
+    void fileDialogsSpeakDrives()
+    {
+        const QString a = m_drives->write("C:\\Docs\\a.txt", "first");
+        m_drives->write("D:\\Else\\b.txt", "second");
+        QVERIFY(Module2::LoadTextFile(a));
+        pad().CMDialog1.FileName = a;
+        delete m_dialogs;
+        m_dialogs = nullptr;
+        testsupport::InspectedFileDialogs dialogs;
+        const QList<QUrl> drivesBar = {QUrl::fromLocalFile(m_drives->host('C')),
+                                       QUrl::fromLocalFile(m_drives->host('D'))};
+
+        dialogs.answers << host("D:\\Else\\c.txt");
+        pad().mnuFileSaveAs_Click();
+        QCOMPARE(dialogs.seen.size(), 1);
+        QVERIFY(dialogs.seen[0].save);
+        QCOMPARE(dialogs.seen[0].sidebar, drivesBar);
+        QCOMPARE(dialogs.seen[0].sidebarNames, QStringList({"C:", "D:"}));
+        QCOMPARE(dialogs.seen[0].directory, host("C:\\Docs"));
+        QCOMPARE(dialogs.seen[0].selected, QStringList{host("C:\\Docs\\a.txt")});
+        QCOMPARE(pad().Caption(), QString("D:\\Else\\c.txt"));
+        QVERIFY(readHost(host("D:\\Else\\c.txt")).startsWith("first"));
+
+        dialogs.answers << host("D:\\Else\\b.txt");
+        pad().mnuOpen_Click();
+        QCOMPARE(dialogs.seen.size(), 2);
+        QVERIFY(!dialogs.seen[1].save);
+        QCOMPARE(dialogs.seen[1].sidebar, drivesBar);
+        QCOMPARE(dialogs.seen[1].directory, host("D:\\Else"));
+        QCOMPARE(pad().CMDialog1.FileName, QString("D:\\Else\\b.txt"));
+        QCOMPARE(pad().txtNote->Text(), QString("second"));
+    }
+
     void failedLoadLeavesTheDocument_data()
     {
         QTest::addColumn<QString>("path");

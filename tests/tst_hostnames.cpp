@@ -197,6 +197,14 @@ class TstHostNames : public QObject {
             << QByteArray("p\xEF\x9F\xA9.txt") << QByteArray("p\xE9.txt");
         QTest::newRow("255 bytes") << QByteArray("\xE9" + QByteArray(250, 'l') + ".txt")
                                    << QByteArray("\xE8" + QByteArray(250, 'l') + ".txt");
+        QTest::newRow("byte-order mark")
+            << QByteArray("\xEF\xBB\xBFtest.txt") << QByteArray("test.txt");
+        QTest::newRow("left-to-right embeddings")
+            << QByteArray("\xE2\x80\xAA\xE2\x80\xAAtest\xE2\x80\xAA.txt") << QByteArray("test.txt");
+        QTest::newRow("right-to-left embeddings")
+            << QByteArray("\xE2\x80\xABtest\xE2\x80\xAB.txt") << QByteArray("test.txt");
+        QTest::newRow("paragraph separators")
+            << QByteArray("\xE2\x80\xA9test\xE2\x80\xA9.txt") << QByteArray("test.txt");
     }
 
     void nameBesideItsLookAlike()
@@ -282,6 +290,147 @@ class TstHostNames : public QObject {
         QCOMPARE(trash.sent, QList<QByteArray>{src + renamed});
         QCOMPARE(names(src), QList<QByteArray>{twin});
         QCOMPARE(m_boxes->boxes.size(), 1); // the search's count, nothing else
+    }
+
+    // The screen's form of a name: nothing invisible, nothing that turns
+    // its neighbours around, no blank at its end goes unseen.
+    void shownForm_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("plain") << "test"
+                               << "test";
+        QTest::newRow("inner blank") << "a b.txt"
+                                     << "a b.txt";
+        QTest::newRow("only a blank") << " "
+                                      << "\\u{20}";
+        QTest::newRow("trailing blanks") << "a  "
+                                         << "a\\u{20}\\u{20}";
+        QTest::newRow("trailing no-break space") << "a\u00A0"
+                                                 << "a\\u{A0}";
+        QTest::newRow("leading blank") << " a"
+                                       << " a";
+        QTest::newRow("byte-order mark") << QString(QChar(0xFEFF)) << "\\u{FEFF}";
+        QTest::newRow("left-to-right embeddings") << "\u202A\u202Atest\u202A"
+                                                  << "\\u{202A}\\u{202A}test\\u{202A}";
+        QTest::newRow("right-to-left embeddings") << "\u202Btest\u202B"
+                                                  << "\\u{202B}test\\u{202B}";
+        QTest::newRow("paragraph separators") << "\u2029test\u2029"
+                                              << "\\u{2029}test\\u{2029}";
+        QTest::newRow("line separator") << "a\u2028b"
+                                        << "a\\u{2028}b";
+        QTest::newRow("tab") << "a\tb"
+                             << "a\\u{9}b";
+        QTest::newRow("tag character") << QString::fromUcs4(U"a\U000E0041") << "a\\u{E0041}";
+        QTest::newRow("byte that is not UTF-8 beside a mark")
+            << QString("caf") + QChar(0xF7E9) + QChar(0x200F) << "caf\\xE9\\u{200F}";
+        QTest::newRow("blank ending a folder of a path") << "C:\\a \\b"
+                                                         << "C:\\a\\u{20}\\b";
+        QTest::newRow("letters of other scripts") << "\u05D0\u05D1.txt"
+                                                  << "\u05D0\u05D1.txt";
+    }
+    void shownForm()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, shown);
+        QCOMPARE(drives::displayName(name), shown);
+    }
+
+    // In a message or a caption the text's own blanks and line breaks stay;
+    // what no eye sees is escaped.
+    void shownTextKeepsItsLayout()
+    {
+        QCOMPARE(drives::displayText(" Could not copy\r\n\u202Btest\u202B  "),
+                 QString(" Could not copy\r\n\\u{202B}test\\u{202B}  "));
+    }
+
+    // Names that differ only in what does not show: each row looks like no
+    // other, the list holds the exact name, and each action takes its file.
+    void lookAlikesTellApart_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("a blank") << QByteArray(" ") << "\\u{20}";
+        QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF") << "\\u{FEFF}";
+        QTest::newRow("left-to-right embeddings")
+            << QByteArray("\xE2\x80\xAA\xE2\x80\xAAtest\xE2\x80\xAA")
+            << "\\u{202A}\\u{202A}test\\u{202A}";
+        QTest::newRow("right-to-left embeddings")
+            << QByteArray("\xE2\x80\xABtest\xE2\x80\xAB") << "\\u{202B}test\\u{202B}";
+        QTest::newRow("paragraph separators")
+            << QByteArray("\xE2\x80\xA9test\xE2\x80\xA9") << "\\u{2029}test\\u{2029}";
+        QTest::newRow("plain") << QByteArray("test") << "test";
+    }
+    void lookAlikesTellApart()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(QString, shown);
+        const QList<QByteArray> all = {" ",
+                                       "\xEF\xBB\xBF",
+                                       "\xE2\x80\xAA\xE2\x80\xAAtest\xE2\x80\xAA",
+                                       "\xE2\x80\xABtest\xE2\x80\xAB",
+                                       "\xE2\x80\xA9test\xE2\x80\xA9",
+                                       "test"};
+        m_drives->mkdir("C:\\src");
+        m_drives->mkdir("D:\\dst");
+        const QByteArray src = hostOf("C:\\src") + '/';
+        for (const QByteArray& n : all)
+            put(src + n, n);
+        if (QTest::currentTestFailed()) return;
+
+        testsupport::showFolder(1, "C:\\src");
+        ctl::FileListBox* list = f().Pane(1).file;
+        QCOMPARE(list->ListCount(), int(all.size()));
+        auto* look = qobject_cast<QStyledItemDelegate*>(list->itemDelegate());
+        QVERIFY(look);
+        QSet<QString> rows;
+        for (int i = 0; i < list->ListCount(); ++i)
+            rows.insert(look->displayText(list->List(i), QLocale()));
+        QCOMPARE(rows.size(), int(all.size())); // no two rows alike
+        const int row = rowOf(1, src + name);
+        QVERIFY(row >= 0);
+        QCOMPARE(list->List(row), drives::windowsName(name.constData(), name.size()));
+        QCOMPARE(look->displayText(list->List(row), QLocale()), shown);
+        QCOMPARE(list->model()->index(row, 0).data(Qt::AccessibleTextRole).toString(), shown);
+
+        // Copy and paste take that file, and only it.
+        pick(1, row);
+        f().mnuCopy_Click();
+        testsupport::showFolder(2, "D:\\dst");
+        f().Text7->setText("2");
+        f().mnuPaste0_Click();
+        QCOMPARE(names(hostOf("D:\\dst")), QList<QByteArray>{name});
+        QCOMPARE(get(hostOf("D:\\dst") + '/' + name), name);
+
+        // The rename dialog's caption shows the name as the list does and
+        // holds the exact one.
+        pick(1, rowOf(1, src + name));
+        f().mnuReeName1_Click();
+        Namer2& rename = Namer2::get();
+        QVERIFY(rename.windowTitle().endsWith(" " + shown));
+        QVERIFY(rename.Caption().endsWith(" " + list->List(row)));
+        QCOMPARE(hostOf(rename.Text2->Text()), src + name);
+        rename.Command2->Press();
+
+        // The editor's caption and its question show it so as well.
+        QVERIFY(Module2::LoadTextFile(join("C:\\src", list->List(row))));
+        Textpad& pad = Textpad::get();
+        QCOMPARE(hostOf(pad.DocumentPath()), src + name);
+        QCOMPARE(pad.windowTitle(), drives::displayName(pad.Caption()));
+        QVERIFY(pad.windowTitle().endsWith(QString(shown).replace("test", "TEST")));
+        const QString title = pad.windowTitle();
+        Module1::TextChanged = true;
+        m_boxes->answers << plat::vbNo;
+        pad.mnuFileNew_Click();
+        QCOMPARE(m_boxes->prompts().last(), "Save changes to " + title + "?");
+        Module1::TextChanged = false;
+
+        // Delete sends that file to the trash, and only it.
+        ExactTrash trash;
+        pick(1, rowOf(1, src + name));
+        f().mnuDelete0_Click();
+        QCOMPARE(trash.sent, QList<QByteArray>{src + name});
+        QCOMPARE(names(src).size(), all.size() - 1);
     }
 
     // A tree of such names, a folder that is not UTF-8 among them: the search

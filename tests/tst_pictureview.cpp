@@ -283,6 +283,35 @@ class TstPictureView : public QObject {
         QCOMPARE(RealView::instanceIfLoaded(), v);
     }
 
+    // View Graphic's Open dialog lists the drives by their letters, opens on
+    // the pane's file, and the file chosen on another drive comes back as
+    // that drive's Windows path.
+    void openDialogSpeaksDrives()
+    {
+        writeImage("C:\\Pics\\a.bmp", 10, 10);
+        writeImage("D:\\Other\\b.bmp", 12, 12);
+        m_dialogs.reset(); // the program's own dialog
+        testsupport::InspectedFileDialogs dialogs;
+        dialogs.answers << host("D:\\Other\\b.bmp");
+        DriveView& p = f().Pane(1);
+        p.dir->setPath("C:\\Pics");
+        p.file->setSelected(0, true);
+        p.file->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+        f().mnuBmp_Click();
+
+        QCOMPARE(dialogs.seen.size(), 1);
+        const testsupport::InspectedFileDialogs::Seen& seen = dialogs.seen.first();
+        QVERIFY(!seen.save);
+        QCOMPARE(seen.sidebar, QList<QUrl>({QUrl::fromLocalFile(m_drives->host('C')),
+                                            QUrl::fromLocalFile(m_drives->host('D'))}));
+        QCOMPARE(seen.sidebarNames, QStringList({"C:", "D:"}));
+        QCOMPARE(seen.directory, host("C:\\Pics"));
+        QCOMPARE(seen.selected, QStringList{host("C:\\Pics\\a.bmp")});
+        RealView* v = RealView::instanceIfLoaded();
+        QVERIFY(v);
+        QCOMPARE(v->CommonDialog1.FileName, QString("D:\\Other\\b.bmp"));
+    }
+
     void loadFailureClosesViewer_data()
     {
         QTest::addColumn<QString>("answer"); // the Open dialog's answer; empty cancels

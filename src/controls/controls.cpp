@@ -1,5 +1,6 @@
 #include "controls/controls.h"
 
+#include "controls/accessnames.h"
 #include "controls/imagecontrol.h"
 
 #include "platform/app.h"
@@ -30,6 +31,18 @@ class NameDelegate : public QStyledItemDelegate {
         if (value.userType() == QMetaType::QString)
             return plat::drives::displayName(value.toString());
         return QStyledItemDelegate::displayText(value, locale);
+    }
+
+  protected:
+    // A row's layout blanks (kIndentRole) stay blanks; the name after them
+    // is shown in the screen's form.
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (!(option->features & QStyleOptionViewItem::HasDisplay)) return;
+        const QString text = index.data(Qt::DisplayRole).toString();
+        const int indent = index.data(kIndentRole).toInt();
+        option->text = text.left(indent) + plat::drives::displayName(text.mid(indent));
     }
 };
 } // namespace
@@ -164,7 +177,9 @@ bool Label::event(QEvent* e)
 {
     if (e->type() == QEvent::Show || e->type() == QEvent::ParentChange)
         keepBeneathWindowedControls(this);
-    return QLabel::event(e);
+    const bool handled = QLabel::event(e);
+    if (e->type() == QEvent::Show) nameFieldsByLabels(parentWidget());
+    return handled;
 }
 
 CommandButton::CommandButton(QWidget* parent, const char* name, const QString& caption)
@@ -509,6 +524,15 @@ QVariant ListRows::data(const QModelIndex& index, int role) const
         return m_texts.at(index.row());
     case Qt::DecorationRole:
         return icon ? QVariant(icon(index.row())) : QVariant();
+    case kIndentRole:
+        return indent ? indent(index.row()) : 0;
+    case Qt::AccessibleTextRole: {
+        // A screen reader says the name as the list shows it, without the
+        // layout blanks, so names that differ only in invisible characters
+        // do not sound alike.
+        const QString& text = m_texts.at(index.row());
+        return plat::drives::displayName(text.mid(indent ? indent(index.row()) : 0));
+    }
     default:
         return QVariant();
     }

@@ -30,6 +30,8 @@ TwipsRect twips(const QWidget* w);
 // (drives::displayName): a byte that is not UTF-8 shows as "\xE9". The
 // entries' text stays exact. Every list box does this.
 void showNamesAsOnScreen(QAbstractItemView* view);
+// The role of a row's layout blanks, which are shown as blanks.
+constexpr int kIndentRole = Qt::UserRole + 1;
 
 // The Windows fonts by name; "MS Sans Serif" is the desktop's sans serif.
 QFont vbFont(const QString& face, double points, bool bold = false);
@@ -157,6 +159,9 @@ class ListRows : public QAbstractListModel {
     void reset(const QStringList& texts);
     // The icon a row shows, for lists whose rows carry one.
     std::function<QIcon(int row)> icon;
+    // How many leading blanks of a row only lay it out (a folder's depth);
+    // the rest is the name.
+    std::function<int(int row)> indent;
 
   private:
     QStringList m_texts;

@@ -4,18 +4,82 @@
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
 
+#include <QAbstractItemView>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QHash>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyle>
+#include <QStyledItemDelegate>
 
 namespace ctl {
 
 // --- drive list ---
 
+namespace {
+
+// Qt's own description of a drop-down list names it by the entry it shows
+// on this system (the label is left to a relation); a drive list has a
+// name of its own ("Drive, pane 3"), and the drive shown is its value.
+class DriveListAccessible : public QAccessibleWidget {
+  public:
+    explicit DriveListAccessible(QComboBox* c) : QAccessibleWidget(c, QAccessible::ComboBox) {}
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Value) return combo()->currentText();
+        const QString own = QAccessibleWidget::text(t);
+        return t == QAccessible::Name && own.isEmpty() ? combo()->currentText() : own;
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.expandable = true;
+        s.expanded = combo()->view()->isVisible();
+        return s;
+    }
+    // Its one child is the list it drops down.
+    int childCount() const override { return 1; }
+    QAccessibleInterface* child(int i) const override
+    {
+        return i == 0 ? QAccessible::queryAccessibleInterface(combo()->view()) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* c) const override
+    {
+        return c && c->object() == combo()->view() ? 0 : -1;
+    }
+    QStringList actionNames() const override { return {showMenuAction(), pressAction()}; }
+    void doAction(const QString& action) override
+    {
+        if (action != showMenuAction() && action != pressAction()) return;
+        if (combo()->view()->isVisible())
+            combo()->hidePopup();
+        else
+            combo()->showPopup();
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+  private:
+    QComboBox* combo() const { return static_cast<QComboBox*>(widget()); }
+};
+
+QAccessibleInterface* driveListFactory(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("ctl::DriveListBox") && object && object->isWidgetType())
+        return new DriveListAccessible(static_cast<QComboBox*>(object));
+    return nullptr;
+}
+
+} // namespace
+
 DriveListBox::DriveListBox(QWidget* parent, const char* name) : QComboBox(parent)
 {
+    // Before anything asks for the list's description, which is kept.
+    static const bool described = [] {
+        QAccessible::installFactory(driveListFactory);
+        return true;
+    }();
+    (void)described;
     setObjectName(QString::fromLatin1(name));
     Refresh();
     const QChar cur = plat::drives::currentFolder().at(0);
@@ -67,6 +131,9 @@ DirListBox::DirListBox(QWidget* parent, const char* name) : ListBox(parent, name
     m_open = style()->standardIcon(QStyle::SP_DirOpenIcon);
     m_closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
     rowsModel().icon = [this](int row) { return row < m_firstSubFolder ? m_open : m_closed; };
+    // The open folder and its ancestors step in by depth; its sub-folders
+    // stand one step further in.
+    rowsModel().indent = [this](int row) { return 2 * std::min(row, m_firstSubFolder); };
     m_path = plat::drives::currentFolder();
     fill(plat::fs::Reread::WhenChanged);
 }
@@ -181,9 +248,12 @@ int NameListModel::rowCount(const QModelIndex& parent) const
 
 QVariant NameListModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_names.size())
-        return QVariant();
-    return m_names.at(index.row());
+    if (!index.isValid() || index.row() >= m_names.size()) return QVariant();
+    if (role == Qt::DisplayRole) return m_names.at(index.row());
+    // A screen reader reads a name as the list shows it, so that names that
+    // differ only in invisible characters do not sound alike either.
+    if (role == Qt::AccessibleTextRole) return plat::drives::displayName(m_names.at(index.row()));
+    return QVariant();
 }
 
 void NameListModel::setNames(const QStringList& names)

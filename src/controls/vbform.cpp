@@ -2,6 +2,7 @@
 
 #include "platform/app.h"
 #include "platform/colors.h"
+#include "platform/drives.h"
 
 #include <QAction>
 #include <QApplication>
@@ -179,6 +180,17 @@ void VbForm::closeEvent(QCloseEvent* event)
     // Closing by the title bar unloads, as Windows windows do.
     event->ignore();
     Unload();
+}
+
+void VbForm::setCaption(const QString& caption)
+{
+    setCaption(caption, plat::drives::displayText(caption));
+}
+
+void VbForm::setCaption(const QString& caption, const QString& shown)
+{
+    m_caption = caption;
+    setWindowTitle(shown);
 }
 
 void VbForm::setBackColor(int vbColor)

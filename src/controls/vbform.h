@@ -28,8 +28,13 @@ class VbForm : public QMainWindow {
     void Unload();
     bool isUnloaded() const { return m_unloaded; }
 
-    QString Caption() const { return windowTitle(); }
-    void setCaption(const QString& caption) { setWindowTitle(caption); }
+    // The caption as set, exactly. The title bar shows invisible characters
+    // escaped (drives::displayText); a caption that holds a file's name
+    // passes the form to show as well (drives::displayName of the name), so
+    // that name never looks like another's there.
+    QString Caption() const { return m_caption; }
+    void setCaption(const QString& caption);
+    void setCaption(const QString& caption, const QString& shown);
     int BackColor() const { return m_backColor; }
     void setBackColor(int vbColor);
     void setClientSizeTwips(double width, double height);
@@ -70,6 +75,7 @@ class VbForm : public QMainWindow {
 
   private:
     QWidget* m_client;
+    QString m_caption;
     int m_backColor = 0;
     bool m_unloaded = false;
     bool m_modalRunning = false;

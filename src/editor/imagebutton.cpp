@@ -2,9 +2,31 @@
 
 #include "platform/app.h"
 
+#include <QAccessibleWidget>
 #include <QMouseEvent>
 
 namespace {
+
+// To a screen reader the picture is what it does: a button that can be
+// pressed, named by its tool tip.
+class ImageButtonAccessible : public QAccessibleWidget {
+  public:
+    explicit ImageButtonAccessible(ImageButton* b) : QAccessibleWidget(b, QAccessible::Button) {}
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& name) override
+    {
+        if (name == pressAction() && widget()->isEnabled())
+            emit static_cast<ImageButton*>(widget())->Click();
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+};
+
+QAccessibleInterface* imageButtonFactory(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("ImageButton") && object && object->isWidgetType())
+        return new ImageButtonAccessible(static_cast<ImageButton*>(object));
+    return nullptr;
+}
 
 int vbButtons(Qt::MouseButtons b)
 {
@@ -22,6 +44,13 @@ int vbShift(Qt::KeyboardModifiers m)
 
 ImageButton::ImageButton(QWidget* parent, const char* name, const QString& toolTip) : QLabel(parent)
 {
+    // Before anything asks for its description (a name set asks), which
+    // is kept from then on.
+    static const bool described = [] {
+        QAccessible::installFactory(imageButtonFactory);
+        return true;
+    }();
+    (void)described;
     setObjectName(QString::fromLatin1(name));
     setToolTip(toolTip);
     // a screen reader names the picture by what its tool tip says

@@ -3,6 +3,7 @@
 #include "editor/module1.h"
 #include "editor/textpad.h"
 #include "platform/app.h"
+#include "platform/drives.h"
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
@@ -253,7 +254,9 @@ bool LoadAndReport(const QString& path)
 {
     QString reason;
     if (LoadTextFile(path, &reason)) return true;
-    if (!reason.isEmpty()) plat::MsgBox("Cannot open " + path + ": " + reason, plat::vbExclamation);
+    if (!reason.isEmpty())
+        plat::MsgBox("Cannot open " + plat::drives::displayName(path) + ": " + reason,
+                     plat::vbExclamation);
     return false;
 }
 

@@ -218,7 +218,11 @@ void Textpad::buildMenus()
 
 void Textpad::setDocument(const QString& caption, const QString& path, Module2::Encoding encoding)
 {
-    setCaption(caption);
+    // A document's caption is its path, shown as the lists show names.
+    if (path.isEmpty())
+        setCaption(caption);
+    else
+        setCaption(caption, plat::drives::displayName(caption));
     m_path = path;
     m_encoding = encoding;
 }
@@ -288,7 +292,8 @@ void Textpad::mnuFileSave_Click()
 
 Textpad::SaveOutcome Textpad::AskToSave(bool offerCancel)
 {
-    const int answer = plat::MsgBox("Save changes to " + Caption() + "?",
+    // The document as its title bar shows it.
+    const int answer = plat::MsgBox("Save changes to " + windowTitle() + "?",
                                     offerCancel ? plat::vbYesNoCancel : plat::vbYesNo,
                                     QStringLiteral("Save Changes"));
     if (answer == plat::vbYes)
@@ -365,7 +370,7 @@ void Textpad::FileOpenProc()
         return;
     }
     CheckOpenHtml();
-    setCaption(path);
+    setCaption(path, plat::drives::displayName(path));
 }
 
 void Textpad::txtNote_Change()

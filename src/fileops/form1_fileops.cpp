@@ -46,8 +46,9 @@ struct TrashRefusals {
         // kind of trouble.
         if (++count > kShown) return;
         // A path longer than a line keeps its start and its end.
+        const QString whole = plat::drives::displayName(path);
         const QString shown =
-            path.size() <= kLongest ? path : path.left(kLongest - 31) + "..." + path.right(28);
+            whole.size() <= kLongest ? whole : whole.left(kLongest - 31) + "..." + whole.right(28);
         lines.append(why.isEmpty() ? shown : shown + "\n    " + why);
     }
 
@@ -358,7 +359,8 @@ void Form1::Replicate(const QString& filename, const QString& Destination)
             target = folder + stem + QStringLiteral(" (%1)").arg(k) + suffix;
         plat::fs::copyFile(filename, target);
     } catch (const plat::FileError&) {
-        plat::MsgBox("Could not copy " + filename + " to " + target,
+        plat::MsgBox("Could not copy " + plat::drives::displayName(filename) + " to " +
+                         plat::drives::displayName(target),
                      plat::vbOKOnly | plat::vbExclamation);
     }
 }

@@ -4,6 +4,7 @@
 #include "fileops/foldmaker.h"
 #include "fileops/namer.h"
 #include "fileops/namer2.h"
+#include "platform/drives.h"
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
@@ -29,7 +30,8 @@ void Form1::RenameFilePane(int n)
     }
     Namer2& d = Namer2::get();
     d.Show();
-    d.setCaption(d.Caption() + " " + name);
+    d.setCaption(d.Caption() + " " + name,
+                 plat::drives::displayText(d.Caption()) + " " + plat::drives::displayName(name));
     d.Text2->setText(p.file->Path() + (p.dir->Path().size() > 3 ? "\\" : "") + name);
 }
 

@@ -48,6 +48,8 @@ Form3::Form3()
     ctl::setBackColor(Label1, kWhite);
     List1 = new ctl::ListBox(c, "List1");
     ctl::Move(List1, 2880, 5160, 8535, 2595);
+    // The label above says what the walk is doing, not what the list holds.
+    List1->setAccessibleName("Search results");
     QWidget::setTabOrder(Command6, List1);
     setClientSizeTwips(11370, 8595);
     setWindowState(Qt::WindowMaximized);

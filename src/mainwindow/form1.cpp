@@ -66,12 +66,15 @@ void Form1::buildPanes()
         p.pattern->setToolTip("Example(*.zip,*.bat) then click Change Extension");
         p.button->setToolTip("Enter any file extension below, then click here ");
 
-        const QString pane = QStringLiteral("Pane %1 ").arg(n);
-        p.drive->setAccessibleName(pane + "drives");
-        p.dir->setAccessibleName(pane + "folders");
-        p.file->setAccessibleName(pane + "files");
-        p.pattern->setAccessibleName(pane + "file pattern");
-        p.button->setAccessibleName(pane + "Change Extension");
+        // Five panes hold the same controls: a screen reader says which
+        // pane each belongs to. The drive list would otherwise say only the
+        // drive it shows.
+        const QString pane = QStringLiteral(", pane %1").arg(n);
+        p.drive->setAccessibleName("Drive" + pane);
+        p.dir->setAccessibleName("Folders" + pane);
+        p.file->setAccessibleName("Files" + pane);
+        p.pattern->setAccessibleName("Pattern" + pane);
+        p.button->setAccessibleName("Change Extension" + pane);
 
         ctl::setBackColor(p.dir, plat::vbBlue);
         ctl::setForeColor(p.dir, plat::vbWhite);

@@ -67,6 +67,7 @@ Help1::Help1()
     ctl::Move(Text1, 1080, 360, 10095, 8055);
     Text1->setFont(ctl::vbFont("MS Sans Serif", 12));
     Text1->setReadOnly(true);
+    Text1->setAccessibleName("Help"); // no label heads the text
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

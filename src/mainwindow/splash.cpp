@@ -46,6 +46,7 @@ Splash::Splash()
     Label3 = bar(Frame1, "Label3", 3720, 4680, 5535, 255, 16711680);
     txtTime[0] = new ctl::TextBox(Frame1, "txtTime");
     ctl::Move(txtTime[0], 3360, 6000, 495, 285);
+    txtTime[0]->setAccessibleName("Counter"); // no label heads it
     lblCompanyProduct =
         bar(Frame1, "lblCompanyProduct", 5400, 6360, 2100, 225, 16777215, " A  Halvorn Product");
     lblCompanyProduct->setFont(ctl::vbFont("Arial", 9.75, true));

@@ -5,6 +5,7 @@
 #include "platform/app.h"
 #include "platform/clipboard.h"
 #include "platform/colors.h"
+#include "platform/drives.h"
 #include "platform/fileerror.h"
 #include "platform/msgbox.h"
 #include "platform/picture.h"
@@ -178,7 +179,8 @@ void RealView::Form_Load()
 
 void RealView::ReportTooLarge(const QString& path)
 {
-    plat::MsgBox(path + " is too large to show.", plat::vbOKOnly | plat::vbExclamation);
+    plat::MsgBox(plat::drives::displayName(path) + " is too large to show.",
+                 plat::vbOKOnly | plat::vbExclamation);
 }
 
 void RealView::Command1_Click()

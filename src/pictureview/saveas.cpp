@@ -93,9 +93,9 @@ bool Saveas::MayReplace(const QString& target)
     } catch (const plat::FileError&) {
     }
     if (!exists) return true;
-    return plat::MsgBox(target + " already exists.\r\nDo you want to replace it?",
-                        plat::vbYesNo | plat::vbExclamation | plat::vbDefaultButton2) ==
-           plat::vbYes;
+    return plat::MsgBox(
+               plat::drives::displayName(target) + " already exists.\r\nDo you want to replace it?",
+               plat::vbYesNo | plat::vbExclamation | plat::vbDefaultButton2) == plat::vbYes;
 }
 
 bool Saveas::ReportFailure(int number, const QString& target)
@@ -120,7 +120,8 @@ bool Saveas::ReportFailure(int number, const QString& target)
     default:
         break;
     }
-    plat::MsgBox("The picture could not be saved as " + target + "." + reason,
+    plat::MsgBox("The picture could not be saved as " + plat::drives::displayName(target) + "." +
+                     reason,
                  plat::vbOKOnly | plat::vbExclamation);
     // Path not found closes the dialog; anything else leaves it open, with
     // what the user typed, to be corrected.
@@ -239,9 +240,9 @@ void Saveas::Command1_Click()
 void Saveas::AskCreateFolder()
 {
     const QString folder = Text2->Text();
-    const int answer =
-        plat::MsgBox("The folder " + folder + " doesn't exist.\r\n Would you like to create it ?",
-                     plat::vbYesNo | plat::vbDefaultButton2, "Create New Folder");
+    const int answer = plat::MsgBox("The folder " + plat::drives::displayName(folder) +
+                                        " doesn't exist.\r\n Would you like to create it ?",
+                                    plat::vbYesNo | plat::vbDefaultButton2, "Create New Folder");
     if (answer != plat::vbYes) {
         Unload();
         return;
@@ -249,7 +250,7 @@ void Saveas::AskCreateFolder()
     try {
         plat::fs::makeFolder(folder);
     } catch (const plat::FileError& e) {
-        plat::MsgBox("The folder " + folder + " could not be created.",
+        plat::MsgBox("The folder " + plat::drives::displayName(folder) + " could not be created.",
                      plat::vbOKOnly | plat::vbExclamation);
         if (e.number() == plat::ErrPathNotFound) Unload();
         return;

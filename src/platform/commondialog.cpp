@@ -4,13 +4,19 @@
 #include "platform/colors.h"
 #include "platform/drives.h"
 #include "platform/fileerror.h"
+#include "platform/filesys.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMap>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QStyledItemDelegate>
+#include <QUrl>
 #include <utility>
 
 namespace plat {
@@ -30,19 +36,14 @@ class RealDialogs : public DialogSeam {
     }
     bool showFile(CommonDialog& dlg, bool save)
     {
-        QString dir;
-        try {
-            const QString start = !dlg.FileName.isEmpty()  ? dlg.FileName
-                                  : !dlg.InitDir.isEmpty() ? dlg.InitDir
-                                                           : drives::currentFolder();
-            dir = drives::qtPath(drives::toHost(start)); // Qt's dialog spells it as Qt does
-        } catch (const FileError&) {
+        QFileDialog fd(QApplication::activeWindow());
+        prepareFileDialog(fd, dlg, save);
+        QString host;
+        if (fileDialogHook()) {
+            host = fileDialogHook()(fd);
+        } else if (fd.exec() == QDialog::Accepted && !fd.selectedFiles().isEmpty()) {
+            host = fd.selectedFiles().constFirst();
         }
-        const QString filter = CommonDialog::qtFilter(dlg.Filter);
-        const QString host = save ? QFileDialog::getSaveFileName(QApplication::activeWindow(),
-                                                                 dlg.DialogTitle, dir, filter)
-                                  : QFileDialog::getOpenFileName(QApplication::activeWindow(),
-                                                                 dlg.DialogTitle, dir, filter);
         if (host.isEmpty()) return false;
         return dlg.takeHostChoice(host);
     }
@@ -71,6 +72,11 @@ class RealDialogs : public DialogSeam {
         static std::function<bool(QPrintDialog&)> hook;
         return hook;
     }
+    static std::function<QString(QFileDialog&)>& fileDialogHook()
+    {
+        static std::function<QString(QFileDialog&)> hook;
+        return hook;
+    }
 };
 
 namespace {
@@ -96,6 +102,93 @@ void setDialogSeam(DialogSeam* seam)
 void setPrintDialogHook(std::function<bool(QPrintDialog&)> hook)
 {
     RealDialogs::printDialogHook() = std::move(hook);
+}
+
+void setFileDialogHook(std::function<QString(QFileDialog&)> hook)
+{
+    RealDialogs::fileDialogHook() = std::move(hook);
+}
+
+namespace {
+
+// The side bar names each drive by its letter. Its entries are the drives'
+// host folders, which the dialog itself would name by their last part
+// ("a", "/"), so the names are drawn here, from each entry's folder.
+class DriveLetterDelegate : public QStyledItemDelegate {
+  public:
+    DriveLetterDelegate(QMap<QString, QString> letters, QObject* parent)
+        : QStyledItemDelegate(parent), m_letters(std::move(letters))
+    {
+    }
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const QString letter = letterOf(index);
+        if (!letter.isEmpty()) option->text = letter;
+    }
+    QString letterOf(const QModelIndex& index) const
+    {
+        // Each entry carries its address; the folder is its local file.
+        for (const QVariant& v : index.model()->itemData(index))
+            if (v.userType() == QMetaType::QUrl)
+                return m_letters.value(QDir::cleanPath(v.toUrl().toLocalFile()));
+        return {};
+    }
+
+  private:
+    QMap<QString, QString> m_letters; // host folder (as Qt spells it) -> "C:"
+};
+
+} // namespace
+
+void prepareFileDialog(QFileDialog& fd, const CommonDialog& dlg, bool save)
+{
+    // Qt's own dialog: a desktop's dialog would keep its own side bar.
+    fd.setOption(QFileDialog::DontUseNativeDialog);
+    fd.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    fd.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!dlg.DialogTitle.isEmpty()) fd.setWindowTitle(dlg.DialogTitle); // else "Open", "Save As"
+    const QString filter = CommonDialog::qtFilter(dlg.Filter);
+    if (!filter.isEmpty()) fd.setNameFilters(filter.split(QStringLiteral(";;")));
+
+    QList<QUrl> side;
+    QMap<QString, QString> letters;
+    for (const DriveEntry& d : drives::table()) {
+        const QString folder = drives::qtPath(d.hostRoot);
+        if (folder.isEmpty()) continue; // a folder Qt cannot spell cannot be opened by it
+        side << QUrl::fromLocalFile(folder);
+        letters.insert(QDir::cleanPath(folder), QString(d.letter) + QLatin1Char(':'));
+    }
+    fd.setSidebarUrls(side);
+    if (auto* bar = fd.findChild<QAbstractItemView*>(QStringLiteral("sidebar"))) {
+        auto* names = new DriveLetterDelegate(letters, bar);
+        bar->setItemDelegate(names);
+        // A screen reader says the letter too, with the folder behind it.
+        QAbstractItemModel* m = bar->model();
+        for (int r = 0; m && r < m->rowCount(); ++r) {
+            const QModelIndex i = m->index(r, 0);
+            const QString letter = names->letterOf(i);
+            if (!letter.isEmpty()) m->setData(i, letter, Qt::AccessibleTextRole);
+        }
+    }
+
+    // It opens where the caller says: on the file named, else in the
+    // folder named, else in the current folder.
+    try {
+        const QString start = !dlg.FileName.isEmpty()  ? dlg.FileName
+                              : !dlg.InitDir.isEmpty() ? dlg.InitDir
+                                                       : drives::currentFolder();
+        const QString win = drives::normalize(start);
+        if (fs::folderExists(win)) {
+            fd.setDirectory(drives::qtPath(drives::toHost(win)));
+        } else {
+            const qsizetype cut = win.lastIndexOf(QLatin1Char('\\'));
+            const QString folder = win.left(cut == 2 ? 3 : cut);
+            fd.setDirectory(drives::qtPath(drives::toHost(folder)));
+            fd.selectFile(drives::nameToHost(win.mid(cut + 1)));
+        }
+    } catch (const FileError&) {
+    }
 }
 
 QString CommonDialog::qtFilter(const QString& filter)

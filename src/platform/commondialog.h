@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class QFileDialog;
 class QPrintDialog;
 
 namespace plat {
@@ -43,6 +44,14 @@ void setDialogSeam(DialogSeam* seam); // nullptr restores the real dialogs
 // the program set it up and the printer it fills in; returns true for Print.
 // An empty hook restores the exec.
 void setPrintDialogHook(std::function<bool(QPrintDialog&)> hook);
+// Tests: runs in place of the real Open or Save dialog's exec, with the
+// dialog as the program set it up; returns the host file chosen (empty:
+// cancel).
+void setFileDialogHook(std::function<QString(QFileDialog&)> hook);
+// Sets up the real Open or Save dialog: the side bar lists the drives by
+// letter, each its host folder; it opens on FileName, else InitDir, else the
+// current folder.
+void prepareFileDialog(QFileDialog& fd, const CommonDialog& dlg, bool save);
 
 class CommonDialog {
   public:

@@ -362,26 +362,98 @@ QString windowsName(const char* bytes, qsizetype size)
     return decodeHost(bytes, size, true);
 }
 
-QString displayName(const QString& winText)
+namespace {
+
+// How one character of a name reaches the screen.
+enum class Shown { Plain, Byte, Escaped, Blank };
+
+Shown shownAs(char32_t c, bool inName)
 {
+    if (c == 0 || (c >= kByteStandIn + 0x80u && c <= kByteStandIn + 0xFFu)) return Shown::Byte;
+    switch (QChar::category(c)) {
+    case QChar::Other_Format:   // byte-order marks, direction marks and embeddings, joiners
+    case QChar::Separator_Line: // they break a row of a list into nothing visible
+    case QChar::Separator_Paragraph:
+        return Shown::Escaped;
+    case QChar::Other_Control:
+        // A message's own line breaks and tabs stay what they are; in a name
+        // every control character is invisible.
+        return inName || (c != '\t' && c != '\n' && c != '\r') ? Shown::Escaped : Shown::Plain;
+    case QChar::Separator_Space:
+        return inName ? Shown::Blank : Shown::Plain;
+    default:
+        return Shown::Plain;
+    }
+}
+
+// A name's characters in the screen's form; in a name (and each name of a
+// path) blanks at its end are escaped as well, since nothing shows them.
+QString shownText(const QString& text, bool inName)
+{
+    const qsizetype n = text.size();
+    // The common case, a name of visible characters, costs one pass.
     qsizetype i = 0;
-    const qsizetype n = winText.size();
-    auto special = [](char16_t c) {
-        return c == 0 || (c >= kByteStandIn + 0x80 && c <= kByteStandIn + 0xFF);
-    };
-    while (i < n && !special(winText.at(i).unicode()))
-        ++i;
-    if (i == n) return winText;
-    QString out = winText.left(i);
     for (; i < n; ++i) {
-        const char16_t c = winText.at(i).unicode();
-        if (special(c))
+        const char16_t u = text.at(i).unicode();
+        if (u >= 0x21 && u < 0x7F) continue;
+        if (QChar::isSurrogate(u) || shownAs(u, inName) != Shown::Plain) break;
+    }
+    if (i == n) return text;
+
+    QString out = text.left(i);
+    auto escape = [&out](char32_t c) {
+        out += QStringLiteral("\\u{") + QString::number(c, 16).toUpper() + QLatin1Char('}');
+    };
+    while (i < n) {
+        char32_t c = text.at(i).unicode();
+        qsizetype len = 1;
+        if (QChar::isHighSurrogate(c) && i + 1 < n && text.at(i + 1).isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
+            len = 2;
+        }
+        switch (shownAs(c, inName)) {
+        case Shown::Plain:
+            out += text.mid(i, len);
+            break;
+        case Shown::Byte:
             out += QStringLiteral("\\x") +
                    QStringLiteral("%1").arg(c ? c - kByteStandIn : 0, 2, 16, QChar('0')).toUpper();
-        else
-            out.append(QChar(c));
+            break;
+        case Shown::Escaped:
+            escape(c);
+            break;
+        case Shown::Blank: {
+            // A run of blanks shows as it is unless a name ends with it.
+            qsizetype j = i + len;
+            while (j < n && !text.at(j).isSurrogate() &&
+                   shownAs(text.at(j).unicode(), inName) == Shown::Blank)
+                ++j;
+            const bool atEnd = j == n || text.at(j) == QLatin1Char('\\');
+            for (qsizetype k = i; k < j; ++k) {
+                if (atEnd)
+                    escape(text.at(k).unicode());
+                else
+                    out += text.at(k);
+            }
+            len = j - i;
+            break;
+        }
+        }
+        i += len;
     }
     return out;
+}
+
+} // namespace
+
+QString displayName(const QString& winText)
+{
+    return shownText(winText, true);
+}
+
+QString displayText(const QString& text)
+{
+    return shownText(text, false);
 }
 
 QString qtPath(const QString& host)

@@ -61,10 +61,18 @@ QString nameToHost(const QString& winName);
 QString nameToWindows(const QString& hostName);
 // The Windows name of a host name as readdir gives it.
 QString windowsName(const char* bytes, qsizetype size);
-// The screen's form of a name or path: each stand-in as "\xHH" and a NUL
-// as "\x00", so names that differ in a byte never look alike. Display
-// only; the model keeps the exact text.
+// The screen's form of a name or path, so that no two names look alike:
+// each stand-in as "\xHH" and a NUL as "\x00"; a character that shows as
+// nothing or moves its neighbours (format and direction characters such as
+// U+FEFF or U+202B, line and paragraph separators, control characters) as
+// "\u{202B}"; and blanks at the end of a name (or of a name in a path) as
+// "\u{20}", so " " is no blank row and "a " is not "a". Display only; the
+// model keeps the exact text.
 QString displayName(const QString& winText);
+// The same for a text that holds names among words of its own (a message,
+// a caption): blanks, tabs and line breaks stay as they are; a name whose
+// end must show goes in through displayName.
+QString displayText(const QString& text);
 // The same host path as Qt's own file classes spell it, when they can spell
 // it exactly (valid UTF-8); empty otherwise.
 QString qtPath(const QString& host);

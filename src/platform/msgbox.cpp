@@ -1,6 +1,7 @@
 #include "platform/msgbox.h"
 
 #include "platform/app.h"
+#include "platform/drives.h"
 
 #include <QApplication>
 #include <QInputDialog>
@@ -112,13 +113,15 @@ void setMessageBoxSeam(MessageBoxSeam* seam)
 int MsgBox(const QString& prompt, int style, const QString& title)
 {
     EventNesting nested;
-    return current()->msgBox(prompt, style, title);
+    // A name inside the text shows as it does in the lists.
+    return current()->msgBox(drives::displayText(prompt), style, drives::displayText(title));
 }
 
 QString InputBox(const QString& prompt, const QString& title, const QString& defaultText)
 {
     EventNesting nested;
-    return current()->inputBox(prompt, title, defaultText);
+    return current()->inputBox(drives::displayText(prompt), drives::displayText(title),
+                               defaultText);
 }
 
 } // namespace plat

@@ -57,7 +57,7 @@ void AviPlay::Form_Load()
     } catch (const plat::FileError&) {
     }
     if (!found) {
-        plat::MsgBox("cant find the requested avi video " + path,
+        plat::MsgBox("cant find the requested avi video " + plat::drives::displayName(path),
                      plat::vbCritical | plat::vbOKOnly);
         return;
     }
@@ -71,7 +71,8 @@ void AviPlay::OpenScene()
     const int result = Send("open " + QString('"') + MoviePath + QString('"') + " alias " + kAlias +
                             " type AVIVideo");
     if (result != 0) {
-        plat::MsgBox("Error opening the file: " + MoviePath, plat::vbOKOnly);
+        plat::MsgBox("Error opening the file: " + plat::drives::displayName(MoviePath),
+                     plat::vbOKOnly);
         return;
     }
     Send("window " + kAlias + " handle " + QString::number(hWnd()));

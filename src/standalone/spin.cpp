@@ -26,6 +26,7 @@ Spin::Spin()
     ctl::Move(Command3, 4440, 1920, 975, 375);
     txtTime[0] = new ctl::TextBox(c, "txtTime");
     ctl::Move(txtTime[0], 3720, 0, 615, 285);
+    txtTime[0]->setAccessibleName("Counter"); // no label heads it
     tmrTimer[0] = new ctl::Timer(this, "tmrTimer", 2000, true);
     connect(tmrTimer[0], &ctl::Timer::Timer_, this, [this] { tmrTimer_Timer(0); });
 }

@@ -33,6 +33,7 @@ ZipView::ZipView()
     ctl::Move(Listview1, 480, 480, 10455, 3375);
     connect(Listview1, &plat::ListView::MouseUp, this, &ZipView::Listview1_MouseUp);
     ctl::showNamesAsOnScreen(Listview1);
+    Listview1->setAccessibleName("Files in the archive");
     ListView2 = new plat::ListView(c, "ListView2");
     ctl::Move(ListView2, 2400, 3840, 6255, 2175);
     ListView2->hide();
