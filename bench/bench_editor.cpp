@@ -10,7 +10,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -105,24 +107,63 @@ qint64 statusKb(const char* field)
     return -1;
 }
 
-// The memory a load takes beyond what there was before it, at its peak
-// and once done, as multiples of the file's size.
-void memoryRow(const QByteArray& what, const QString& win, qsizetype bytes)
+// Peak resident memory counts from now on (Linux); false where it cannot.
+bool resetPeak()
 {
-    NoteField* note = Textpad::get().txtNote;
-    note->setText(QString());
-    note->setText(QString()); // waits for the helper that gives the old text back
-    Module1::TextChanged = false;
     QFile clear("/proc/self/clear_refs");
-    if (!clear.open(QIODevice::WriteOnly) || clear.write("5") != 1) return; // peak from now
-    clear.close();
-    const qint64 before = statusKb("VmRSS:");
-    Module2::LoadTextFile(win);
+    return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
+}
+
+void memoryLine(const QByteArray& what, qint64 before, qsizetype bytes)
+{
     const qint64 peak = statusKb("VmHWM:");
     const qint64 after = statusKb("VmRSS:");
     std::printf("| %-44s | %9.2f | %9.2f | %-22s | %6s |\n", what.constData(),
                 (peak - before) * 1024.0 / bytes, (after - before) * 1024.0 / bytes,
                 "x file: peak, held", "-");
+}
+
+// The memory taken beyond what there was before, at its peak and once
+// done, as multiples of the file's size, each in a process of its own (a
+// process that had a text before keeps the memory it freed, and a new one
+// would fill that unseen): "load", a whole load (the file's bytes and the
+// text decoded from them are side by side for a moment), or "field", the
+// field alone taking a decoded text (the text and its line index).
+int memoryMain(const QString& which, const QString& host, const QByteArray& name)
+{
+    NoteField* note = Textpad::get().txtNote;
+    const qsizetype bytes = QFileInfo(host).size();
+    if (!resetPeak()) return 1;
+    const qint64 before = statusKb("VmRSS:");
+    if (which == "load") {
+        Module2::LoadTextFile(QStringLiteral("C:\\") + QFileInfo(host).fileName());
+        memoryLine("memory of a load, " + name, before, bytes);
+    } else {
+        QString text;
+        {
+            QFile f(host);
+            f.open(QIODevice::ReadOnly);
+            Module2::Encoding enc = Module2::Encoding::Utf8;
+            text = Module2::decodeText(f.readAll(), &enc);
+        }
+        resetPeak();
+        note->setText(text);
+        text = QString(); // the field's now
+        memoryLine("memory of the field, " + name, before, bytes);
+    }
+    Module1::TextChanged = false;
+    return 0;
+}
+
+void memoryRows(const char* self, const QString& host, const char* name)
+{
+    std::fflush(stdout);
+    for (const char* which : {"load", "field"}) {
+        QProcess p;
+        p.setProcessChannelMode(QProcess::ForwardedChannels);
+        p.start(QString::fromLocal8Bit(self), {"memory", which, host, name});
+        p.waitForFinished(-1);
+    }
 }
 
 } // namespace
@@ -134,9 +175,18 @@ int main(int argc, char** argv)
     SilentBoxes boxes;
     plat::setMessageBoxSeam(&boxes);
     QTemporaryDir dir;
-    plat::drives::setTable({{QChar('C'), dir.path(), QString()}});
+    const bool memory = argc == 5 && qstrcmp(argv[1], "memory") == 0;
+    const QString folder = memory ? QFileInfo(QString::fromLocal8Bit(argv[3])).path() : dir.path();
+    plat::drives::setTable({{QChar('C'), folder, QString()}});
 
     Textpad::get(); // the window's first load is not part of a file load
+    if (memory) {
+        const int rc = memoryMain(QString::fromLatin1(argv[2]), QString::fromLocal8Bit(argv[3]),
+                                  argv[4]);
+        Textpad::UnloadIfLoaded();
+        plat::setMessageBoxSeam(nullptr);
+        return rc;
+    }
     std::printf("| %-44s | %9s | %9s | %-22s | %6s |\n", "operation", "ms", "ref ms", "reference",
                 "ratio");
     std::printf("|%s|%s|%s|%s|%s|\n", QByteArray(46, '-').constData(),
@@ -221,7 +271,7 @@ int main(int argc, char** argv)
                     .constData(),
                 find, index, "QString::indexOf");
             Module1::TextChanged = false;
-            memoryRow(QByteArray("memory of a load, ") + c.name, win, c.bytes);
+            memoryRows(argv[0], dir.path() + "/big.txt", c.name);
         }
         if (!c.lines) {
             // a 5 MB single line, typed into in its middle
