@@ -43,8 +43,13 @@ QString TextBuffer::mid(qsizetype pos, qsizetype len) const
 {
     pos = std::clamp<qsizetype>(pos, 0, m_size);
     len = std::clamp<qsizetype>(len, 0, m_size - pos);
+    if (len == m_size && len > 0) return toString(); // shared, not copied
+    return copy(pos, len);
+}
+
+QString TextBuffer::copy(qsizetype pos, qsizetype len) const
+{
     if (len == 0) return QString();
-    if (len == m_size) return toString();
     size_t k = spanAt(pos);
     qsizetype off = pos - m_starts[k];
     if (off + len <= m_spans[k].length) return QString(data(m_spans[k]) + off, len);
@@ -66,7 +71,7 @@ QStringView TextBuffer::view(qsizetype from, qsizetype to, QString* scratch) con
     const size_t k = spanAt(from);
     const qsizetype off = from - m_starts[k];
     if (off + (to - from) <= m_spans[k].length) return QStringView(data(m_spans[k]) + off, to - from);
-    *scratch = mid(from, to - from);
+    *scratch = copy(from, to - from);
     return *scratch;
 }
 
@@ -194,7 +199,7 @@ QString TextBuffer::toString() const
 bool TextBuffer::matchesAt(qsizetype p, QStringView needle, Qt::CaseSensitivity cs) const
 {
     const qsizetype c = std::max<qsizetype>(p - 1, 0);
-    const QString w = mid(c, p + needle.size() - c);
+    const QString w = copy(c, std::min(p + needle.size(), m_size) - c);
     return w.size() == p + needle.size() - c && QStringView(w).indexOf(needle, p - c, cs) == p - c;
 }
 
@@ -218,7 +223,7 @@ qsizetype TextBuffer::indexOf(QStringView needle, qsizetype from, Qt::CaseSensit
         const qsizetype w0 = std::max(a, end - m + 1);
         if (end < m_size && w0 < end) {
             const qsizetype c0 = std::max<qsizetype>(w0 - 1, 0);
-            const QString w = mid(c0, end + m - 1 - c0);
+            const QString w = copy(c0, std::min(end + m - 1, m_size) - c0);
             const qsizetype q = QStringView(w).indexOf(needle, w0 - c0, cs);
             if (q >= 0) return c0 + q;
         }
@@ -244,7 +249,7 @@ qsizetype TextBuffer::lastIndexOf(QStringView needle, qsizetype from, Qt::CaseSe
         const qsizetype w1 = std::min(from, end - 1);
         if (end < m_size && w0 <= w1) {
             const qsizetype c0 = std::max<qsizetype>(w0 - 1, 0);
-            const QString w = mid(c0, end + m - 1 - c0);
+            const QString w = copy(c0, std::min(end + m - 1, m_size) - c0);
             const qsizetype q = QStringView(w).lastIndexOf(needle, w1 - c0, cs);
             if (q >= w0 - c0) return c0 + q;
         }

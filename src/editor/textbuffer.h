@@ -60,6 +60,9 @@ class TextBuffer {
     size_t spanAt(qsizetype pos) const;
     void restartFrom(size_t k);
     void join() const;
+    // [pos, pos + len), within the text, always a copy: reading never
+    // joins the spans under a caller that walks them.
+    QString copy(qsizetype pos, qsizetype len) const;
     bool matchesAt(qsizetype p, QStringView needle, Qt::CaseSensitivity cs) const;
 
     // mutable: joining the spans into one string changes no character
