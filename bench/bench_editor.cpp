@@ -103,7 +103,8 @@ qint64 statusKb(const char* field)
     QFile f("/proc/self/status");
     if (!f.open(QIODevice::ReadOnly)) return -1;
     for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith(field)) return line.mid(qstrlen(field)).trimmed().split(' ')[0].toLongLong();
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ')[0].toLongLong();
     return -1;
 }
 
@@ -181,8 +182,8 @@ int main(int argc, char** argv)
 
     Textpad::get(); // the window's first load is not part of a file load
     if (memory) {
-        const int rc = memoryMain(QString::fromLatin1(argv[2]), QString::fromLocal8Bit(argv[3]),
-                                  argv[4]);
+        const int rc =
+            memoryMain(QString::fromLatin1(argv[2]), QString::fromLocal8Bit(argv[3]), argv[4]);
         Textpad::UnloadIfLoaded();
         plat::setMessageBoxSeam(nullptr);
         return rc;
@@ -198,9 +199,9 @@ int main(int argc, char** argv)
         qsizetype bytes;
         bool lines;
     };
-    for (const Case& c : {Case{"10 MB", 10 << 20, true}, Case{"50 MB", 50 << 20, true},
-                          Case{"50 MB, one line", 50 << 20, false},
-                          Case{"500 MB", qsizetype(500) << 20, true}}) {
+    for (const Case& c :
+         {Case{"10 MB", 10 << 20, true}, Case{"50 MB", 50 << 20, true},
+          Case{"50 MB, one line", 50 << 20, false}, Case{"500 MB", qsizetype(500) << 20, true}}) {
         const QString win = QStringLiteral("C:\\big.txt");
         {
             QFile f(dir.path() + "/big.txt");

@@ -39,7 +39,10 @@ void compare(const TextBuffer& b, const QString& model, bool searches = true)
                 QString hex;
                 for (QChar c : needle)
                     hex += QString::number(c.unicode(), 16) + ' ';
-                QFAIL(qPrintable(QString("%1 of %2from %3, %4").arg(what).arg(hex).arg(from)
+                QFAIL(qPrintable(QString("%1 of %2from %3, %4")
+                                     .arg(what)
+                                     .arg(hex)
+                                     .arg(from)
                                      .arg(cs == Qt::CaseSensitive ? "case" : "any case")));
             };
             for (qsizetype from = 0; from <= n; ++from)
@@ -84,9 +87,8 @@ class TstTextBuffer : public QObject {
         QTest::newRow("a mark typed after its letter")
             << "xe" << QList<Edit>{{2, 0, acute}, {3, 0, "y"}, {1, 2, ""}, {1, 0, acute}};
         QTest::newRow("a run of typing and backspaces")
-            << base
-            << QList<Edit>{{5, 0, "h"}, {6, 0, "e"}, {7, 0, "l"}, {8, 0, "p"}, {8, 1, ""},
-                           {7, 1, ""}, {7, 0, "y"}};
+            << base << QList<Edit>{{5, 0, "h"}, {6, 0, "e"}, {7, 0, "l"}, {8, 0, "p"},
+                                   {8, 1, ""},  {7, 1, ""},  {7, 0, "y"}};
         QTest::newRow("a range over several spans")
             << base
             << QList<Edit>{{2, 0, "A"}, {6, 0, "B"}, {10, 0, "C"}, {14, 0, "D"}, {1, 12, "mid"}};
@@ -132,9 +134,14 @@ class TstTextBuffer : public QObject {
     void randomEdits()
     {
         QRandomGenerator rng(23);
-        const QStringList pieces = {"\r\n", "\r", "\n", "ab", "Needle",
+        const QStringList pieces = {"\r\n",
+                                    "\r",
+                                    "\n",
+                                    "ab",
+                                    "Needle",
                                     QString::fromUtf8("e\xcc\x81"),
-                                    QString::fromUtf8("\xf0\x9f\x87\xab\xf0\x9f\x87\xb7"), ""};
+                                    QString::fromUtf8("\xf0\x9f\x87\xab\xf0\x9f\x87\xb7"),
+                                    ""};
         QString model = "start\r\nthe middle\rend";
         TextBuffer b(model);
         for (int step = 0; step < 150; ++step) {

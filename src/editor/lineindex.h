@@ -58,8 +58,7 @@ class LineIndex {
 
     // Every piece's rows again, from its start and the next one's (the
     // last piece ends at textEnd).
-    template <class F>
-    void setAllRows(qsizetype textEnd, F rowsFor)
+    template <class F> void setAllRows(qsizetype textEnd, F rowsFor)
     {
         m_totalRows = 0;
         for (size_t b = 0; b < m_blocks.size(); ++b) {
@@ -84,10 +83,10 @@ class LineIndex {
     void renumberFrom(size_t b);
 
     std::vector<Block> m_blocks;
-    std::vector<qsizetype> m_bases; // start of each block's first piece
-    std::vector<qsizetype> m_first; // number of each block's first piece
+    std::vector<qsizetype> m_bases;           // start of each block's first piece
+    std::vector<qsizetype> m_first;           // number of each block's first piece
     mutable std::vector<qint64> m_rowsBefore; // rows above each block
-    mutable size_t m_rowsValid = 0;          // blocks m_rowsBefore is right for
+    mutable size_t m_rowsValid = 0;           // blocks m_rowsBefore is right for
     qsizetype m_count = 0;
     qint64 m_totalRows = 0;
 };

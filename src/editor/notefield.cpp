@@ -112,9 +112,9 @@ qsizetype NoteField::nextPieceStart(qsizetype start) const
     QString scratch;
     const QStringView v = m_buf.view(start, std::min(n, start + kMaxPiece + 2), &scratch);
     const char16_t* d = v.utf16();
-    const qsizetype m = v.size();          // relative to start from here on
+    const qsizetype m = v.size(); // relative to start from here on
     const qsizetype limit = std::min(m, kMaxPiece);
-    const bool atEnd = start + m == n;     // the text ends within the window
+    const bool atEnd = start + m == n; // the text ends within the window
     // the first line end: an LF or a CR
     const qsizetype i = firstLineEnd(d, 0, limit);
     if (i < limit) {
@@ -150,8 +150,8 @@ void NoteField::rebuildPieces()
     const int wanted = int(std::clamp<qsizetype>(n / kSlice, 1, std::min(cores, 8)));
     std::vector<qsizetype> begin{0};
     for (int k = 1; k < wanted; ++k) {
-        const qsizetype lf = m_buf.indexOf(u"\n", std::max(begin.back(), n / wanted * k),
-                                           Qt::CaseSensitive);
+        const qsizetype lf =
+            m_buf.indexOf(u"\n", std::max(begin.back(), n / wanted * k), Qt::CaseSensitive);
         if (lf < 0 || lf + 1 >= n) break;
         if (lf + 1 > begin.back()) begin.push_back(lf + 1);
     }
@@ -677,7 +677,8 @@ void NoteField::estimateAllRows()
     const QFontMetricsF fm(font());
     const qreal width = std::max(10, viewport()->width() - 2 * kMargin);
     m_charsPerRow = std::max<qreal>(1, width / std::max<qreal>(1, fm.averageCharWidth()));
-    m_lines.setAllRows(m_buf.size(), [this](qsizetype s, qsizetype e) { return rowsBetween(s, e); });
+    m_lines.setAllRows(m_buf.size(),
+                       [this](qsizetype s, qsizetype e) { return rowsBetween(s, e); });
     for (const auto& [i, l] : m_layouts)
         if (i < pieceCount()) m_lines.setRows(i, std::max(1, l->lineCount()));
 }

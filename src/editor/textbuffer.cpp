@@ -70,7 +70,8 @@ QStringView TextBuffer::view(qsizetype from, qsizetype to, QString* scratch) con
     if (from == to) return QStringView();
     const size_t k = spanAt(from);
     const qsizetype off = from - m_starts[k];
-    if (off + (to - from) <= m_spans[k].length) return QStringView(data(m_spans[k]) + off, to - from);
+    if (off + (to - from) <= m_spans[k].length)
+        return QStringView(data(m_spans[k]) + off, to - from);
     *scratch = copy(from, to - from);
     return *scratch;
 }
@@ -126,8 +127,7 @@ void TextBuffer::replace(qsizetype pos, qsizetype len, QStringView with)
     if (count > replaced) {
         m_spans.insert(m_spans.begin() + qsizetype(first), size_t(count - replaced), Span{});
     } else if (count < replaced) {
-        m_spans.erase(m_spans.begin() + qsizetype(first) + count,
-                      m_spans.begin() + qsizetype(end));
+        m_spans.erase(m_spans.begin() + qsizetype(first) + count, m_spans.begin() + qsizetype(end));
     }
     std::copy(middle, middle + count, m_spans.begin() + qsizetype(first));
     m_size += with.size() - len;
@@ -177,7 +177,8 @@ void TextBuffer::join() const
         QString out(m_size, Qt::Uninitialized);
         QChar* b = out.data();
         for (size_t k = 0; k < m_spans.size(); ++k)
-            std::memcpy(b + m_starts[k], data(m_spans[k]), size_t(m_spans[k].length) * sizeof(QChar));
+            std::memcpy(b + m_starts[k], data(m_spans[k]),
+                        size_t(m_spans[k].length) * sizeof(QChar));
         m_base = std::move(out);
     }
     m_added = QString();
