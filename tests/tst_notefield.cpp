@@ -123,6 +123,26 @@ class TstNoteField : public QObject {
         QCOMPARE(field.Text(), textAfter);
     }
 
+    // Lines of every length around the widths the line ends are looked
+    // for at, each ending in CR LF, LF or a lone CR: the pieces are the
+    // lines, as a plain walk over the text finds them.
+    void piecesAreTheLines()
+    {
+        QString text;
+        std::vector<qsizetype> starts{0};
+        const QStringList ends = {"\r\n", "\n", "\r"};
+        for (int length = 0; length <= 40; ++length)
+            for (const QString& end : ends) {
+                text += QString(length, QChar(u'a' + length % 26)) + end;
+                starts.push_back(text.size());
+            }
+        NoteField field(nullptr, "field");
+        field.setText(text);
+        QCOMPARE(field.pieceCount(), qsizetype(starts.size()));
+        for (qsizetype i = 0; i < field.pieceCount(); ++i)
+            QCOMPARE(field.pieceStart(i), starts[size_t(i)]);
+    }
+
     // A large text is cut into pieces in slices side by side; the pieces
     // are those an edit finds going through the text from its start.
     void largeTextPiecesAsFromTheStart()
