@@ -10,7 +10,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -95,6 +97,76 @@ void keyRow(const QByteArray& what, NoteField* note)
                 "median; frame 16.7", "-");
 }
 
+// The process's resident memory now and at its peak, in bytes (Linux).
+qint64 statusKb(const char* field)
+{
+    QFile f("/proc/self/status");
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ')[0].toLongLong();
+    return -1;
+}
+
+// Peak resident memory counts from now on (Linux); false where it cannot.
+bool resetPeak()
+{
+    QFile clear("/proc/self/clear_refs");
+    return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
+}
+
+void memoryLine(const QByteArray& what, qint64 before, qsizetype bytes)
+{
+    const qint64 peak = statusKb("VmHWM:");
+    const qint64 after = statusKb("VmRSS:");
+    std::printf("| %-44s | %9.2f | %9.2f | %-22s | %6s |\n", what.constData(),
+                (peak - before) * 1024.0 / bytes, (after - before) * 1024.0 / bytes,
+                "x file: peak, held", "-");
+}
+
+// The memory taken beyond what there was before, at its peak and once
+// done, as multiples of the file's size, each in a process of its own (a
+// process that had a text before keeps the memory it freed, and a new one
+// would fill that unseen): "load", a whole load (the file's bytes and the
+// text decoded from them are side by side for a moment), or "field", the
+// field alone taking a decoded text (the text and its line index).
+int memoryMain(const QString& which, const QString& host, const QByteArray& name)
+{
+    NoteField* note = Textpad::get().txtNote;
+    const qsizetype bytes = QFileInfo(host).size();
+    if (!resetPeak()) return 1;
+    const qint64 before = statusKb("VmRSS:");
+    if (which == "load") {
+        Module2::LoadTextFile(QStringLiteral("C:\\") + QFileInfo(host).fileName());
+        memoryLine("memory of a load, " + name, before, bytes);
+    } else {
+        QString text;
+        {
+            QFile f(host);
+            f.open(QIODevice::ReadOnly);
+            Module2::Encoding enc = Module2::Encoding::Utf8;
+            text = Module2::decodeText(f.readAll(), &enc);
+        }
+        resetPeak();
+        note->setText(text);
+        text = QString(); // the field's now
+        memoryLine("memory of the field, " + name, before, bytes);
+    }
+    Module1::TextChanged = false;
+    return 0;
+}
+
+void memoryRows(const char* self, const QString& host, const char* name)
+{
+    std::fflush(stdout);
+    for (const char* which : {"load", "field"}) {
+        QProcess p;
+        p.setProcessChannelMode(QProcess::ForwardedChannels);
+        p.start(QString::fromLocal8Bit(self), {"memory", which, host, name});
+        p.waitForFinished(-1);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -104,9 +176,18 @@ int main(int argc, char** argv)
     SilentBoxes boxes;
     plat::setMessageBoxSeam(&boxes);
     QTemporaryDir dir;
-    plat::drives::setTable({{QChar('C'), dir.path(), QString()}});
+    const bool memory = argc == 5 && qstrcmp(argv[1], "memory") == 0;
+    const QString folder = memory ? QFileInfo(QString::fromLocal8Bit(argv[3])).path() : dir.path();
+    plat::drives::setTable({{QChar('C'), folder, QString()}});
 
     Textpad::get(); // the window's first load is not part of a file load
+    if (memory) {
+        const int rc =
+            memoryMain(QString::fromLatin1(argv[2]), QString::fromLocal8Bit(argv[3]), argv[4]);
+        Textpad::UnloadIfLoaded();
+        plat::setMessageBoxSeam(nullptr);
+        return rc;
+    }
     std::printf("| %-44s | %9s | %9s | %-22s | %6s |\n", "operation", "ms", "ref ms", "reference",
                 "ratio");
     std::printf("|%s|%s|%s|%s|%s|\n", QByteArray(46, '-').constData(),
@@ -118,8 +199,9 @@ int main(int argc, char** argv)
         qsizetype bytes;
         bool lines;
     };
-    for (const Case& c : {Case{"10 MB", 10 << 20, true}, Case{"50 MB", 50 << 20, true},
-                          Case{"50 MB, one line", 50 << 20, false}}) {
+    for (const Case& c :
+         {Case{"10 MB", 10 << 20, true}, Case{"50 MB", 50 << 20, true},
+          Case{"50 MB, one line", 50 << 20, false}, Case{"500 MB", qsizetype(500) << 20, true}}) {
         const QString win = QStringLiteral("C:\\big.txt");
         {
             QFile f(dir.path() + "/big.txt");
@@ -159,18 +241,43 @@ int main(int argc, char** argv)
                     .constData(),
                 find, index, "QString::indexOf");
         }
-        if (c.lines && c.bytes == (50 << 20)) {
+        if (c.lines && c.bytes >= (50 << 20)) {
             Textpad::get().show();
+            QApplication::processEvents(); // shown and laid out before the first key
             const qsizetype n = note->length();
             for (auto [where, at] : {std::pair{"start", qsizetype(0)}, std::pair{"middle", n / 2},
                                      std::pair{"end", n}}) {
                 note->setSelStart(at);
-                keyRow(QByteArray("key at the ") + where + ", 50 MB", note);
+                keyRow(QByteArray("key at the ") + where + ", " + c.name, note);
             }
+            // Find again, the text now edited in three places.
+            note->setSelStart(0);
+            note->setSelText(QStringLiteral("x"));
+            Module1::FindText = QStringLiteral("needleword");
+            Module1::FindMatchCase = 1;
+            Module1::FindDirection = 1;
+            const QString edited = note->Text();
+            note->setSelStart(n / 2);
+            note->setSelText(QStringLiteral("y"));
+            const double find = bestOf(3, [&] {
+                note->setSelStart(0);
+                Module1::FindRestart = true;
+                Module1::FindInText();
+            });
+            const double index = bestOf(3, [&] {
+                volatile qsizetype q = edited.indexOf(QStringLiteral("needleword"), 0);
+                (void)q;
+            });
+            row(QByteArray("find at the end after edits, " + QByteArray(c.name) + ", case")
+                    .constData(),
+                find, index, "QString::indexOf");
+            Module1::TextChanged = false;
+            memoryRows(argv[0], dir.path() + "/big.txt", c.name);
         }
         if (!c.lines) {
             // a 5 MB single line, typed into in its middle
             Textpad::get().show();
+            QApplication::processEvents(); // shown and laid out before the first key
             note->setText(QString::fromLatin1(makeText(5 << 20, false)));
             note->setSelStart(note->length() / 2);
             keyRow("key inside a 5 MB line", note);

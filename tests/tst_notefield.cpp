@@ -94,6 +94,55 @@ class TstNoteField : public QObject {
         QCOMPARE(field.Text(), textAfter);
     }
 
+    // The same with the text put together edit by edit, last character
+    // first, so every character lies apart from its neighbours in the
+    // field's storage.
+    void wholeCharactersOverEdits_data() { wholeCharacters_data(); }
+    void wholeCharactersOverEdits()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, caret);
+        QFETCH(int, key);
+        QFETCH(int, caretAfter);
+        QFETCH(QString, textAfter);
+        NoteField field(nullptr, "field");
+        for (qsizetype i = text.size(); i-- > 0;)
+            field.replaceRange(0, 0, text.mid(i, 1));
+        QCOMPARE(field.Text(), text);
+        NoteField fresh(nullptr, "fresh");
+        fresh.setText(text);
+        for (qsizetype i = 0; i <= text.size(); ++i) {
+            QCOMPARE(field.nextCharacter(i), fresh.nextCharacter(i));
+            QCOMPARE(field.previousCharacter(i), fresh.previousCharacter(i));
+        }
+        for (qsizetype i = text.size(); i-- > 0;) // Text() above joined the pieces
+            field.replaceRange(i, 1, text.mid(i, 1));
+        field.setSelStart(caret);
+        QTest::keyClick(&field, Qt::Key(key));
+        QCOMPARE(field.cursorPosition(), caretAfter);
+        QCOMPARE(field.Text(), textAfter);
+    }
+
+    // Lines of every length around the widths the line ends are looked
+    // for at, each ending in CR LF, LF or a lone CR: the pieces are the
+    // lines, as a plain walk over the text finds them.
+    void piecesAreTheLines()
+    {
+        QString text;
+        std::vector<qsizetype> starts{0};
+        const QStringList ends = {"\r\n", "\n", "\r"};
+        for (int length = 0; length <= 40; ++length)
+            for (const QString& end : ends) {
+                text += QString(length, QChar(u'a' + length % 26)) + end;
+                starts.push_back(text.size());
+            }
+        NoteField field(nullptr, "field");
+        field.setText(text);
+        QCOMPARE(field.pieceCount(), qsizetype(starts.size()));
+        for (qsizetype i = 0; i < field.pieceCount(); ++i)
+            QCOMPARE(field.pieceStart(i), starts[size_t(i)]);
+    }
+
     // A large text is cut into pieces in slices side by side; the pieces
     // are those an edit finds going through the text from its start.
     void largeTextPiecesAsFromTheStart()

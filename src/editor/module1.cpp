@@ -57,12 +57,13 @@ void FindInText()
     // Case is ignored by folding each character, which keeps every position
     // where it is (an upper-cased copy can be longer than the text).
     const Qt::CaseSensitivity cs = FindMatchCase != 0 ? Qt::CaseSensitive : Qt::CaseInsensitive;
-    const QString text = note->Text();
+    // Searched where the text lies: an edit leaves it in spans, and joining
+    // them first would cost a copy of the whole text.
     qsizetype q = -1;
     if (FindDirection == 1)
-        q = s <= text.size() ? text.indexOf(FindText, s, cs) : -1;
+        q = s <= note->length() ? note->indexOf(FindText, s, cs) : -1;
     else if (s - 2 >= 0)
-        q = text.lastIndexOf(FindText, s - 2, cs);
+        q = note->lastIndexOf(FindText, s - 2, cs);
     if (q >= 0) {
         note->setSelStart(q);
         note->setSelLength(FindText.size());

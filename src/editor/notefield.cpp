@@ -31,13 +31,21 @@ constexpr int kMargin = 3;
 constexpr qsizetype kClusterWindow = 256;
 
 // The first CR or LF in [from, to), or to. Every line of a loaded text
-// goes through here, eight characters at a time where the processor can.
+// goes through here, sixteen characters at a time where the processor can.
 qsizetype firstLineEnd(const char16_t* d, qsizetype from, qsizetype to)
 {
     qsizetype i = from;
 #ifdef __SSE2__
     const __m128i lf = _mm_set1_epi16(u'\n');
     const __m128i cr = _mm_set1_epi16(u'\r');
+    for (; i + 16 <= to; i += 16) {
+        const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+        const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i + 8));
+        const __m128i m0 = _mm_or_si128(_mm_cmpeq_epi16(v0, lf), _mm_cmpeq_epi16(v0, cr));
+        const __m128i m1 = _mm_or_si128(_mm_cmpeq_epi16(v1, lf), _mm_cmpeq_epi16(v1, cr));
+        const int mask = _mm_movemask_epi8(_mm_packs_epi16(m0, m1)); // a bit a character
+        if (mask) return i + __builtin_ctz(unsigned(mask));
+    }
     for (; i + 8 <= to; i += 8) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
         const int mask =
@@ -48,6 +56,29 @@ qsizetype firstLineEnd(const char16_t* d, qsizetype from, qsizetype to)
     for (; i < to; ++i)
         if (d[i] == u'\n' || d[i] == u'\r') return i;
     return to;
+}
+
+// Where the piece that begins at start ends, in a text of n characters
+// in one run at d: the start of the next piece, or -1 for the last one;
+// *content is its end without the line end.
+qsizetype pieceAfter(const char16_t* d, qsizetype n, qsizetype start, qsizetype* content)
+{
+    const qsizetype limit = std::min(n, start + NoteField::kMaxPiece);
+    const qsizetype i = firstLineEnd(d, start, limit);
+    *content = i;
+    if (i < limit) {
+        if (d[i] == u'\n') return i + 1;
+        return (i + 1 < n && d[i + 1] == u'\n') ? i + 2 : i + 1;
+    }
+    if (limit == n) return -1;
+    qsizetype cut = limit;
+    if (d[cut] == u'\n') return cut + 1;
+    if (d[cut] == u'\r') return (cut + 1 < n && d[cut + 1] == u'\n') ? cut + 2 : cut + 1;
+    // cut after a blank near the limit, so the cut looks like a wrap
+    for (qsizetype j = cut - 1; j > cut - 256 && j > start; --j)
+        if (d[j] == u' ' || d[j] == u'\t') return *content = j + 1;
+    if (QChar::isLowSurrogate(d[cut]) && QChar::isHighSurrogate(d[cut - 1])) --cut;
+    return *content = cut;
 }
 
 bool isWordChar(QChar c)
@@ -87,7 +118,7 @@ NoteField::NoteField(QWidget* parent, const char* name) : QAbstractScrollArea(pa
     m_menu->addSeparator();
     m_selectAllAction = m_menu->addAction(QStringLiteral("Select &All"), this, [this] {
         m_anchor = 0;
-        moveCaret(m_text.size(), true);
+        moveCaret(m_buf.size(), true);
         offerPrimary();
     });
     estimateAllRows();
@@ -107,24 +138,21 @@ NoteField::~NoteField()
 // just before the edit until they meet the old ones.
 qsizetype NoteField::nextPieceStart(qsizetype start) const
 {
-    const qsizetype n = m_text.size();
-    const char16_t* d = reinterpret_cast<const char16_t*>(m_text.constData());
-    const qsizetype limit = std::min(n, start + kMaxPiece);
-    // the first line end: an LF or a CR
-    const qsizetype i = firstLineEnd(d, start, limit);
-    if (i < limit) {
-        if (d[i] == u'\n') return i + 1;
-        return (i + 1 < n && d[i + 1] == u'\n') ? i + 2 : i + 1;
-    }
-    if (limit == n) return -1;
-    qsizetype cut = limit;
-    if (d[cut] == u'\n') return cut + 1;
-    if (d[cut] == u'\r') return (cut + 1 < n && d[cut + 1] == u'\n') ? cut + 2 : cut + 1;
-    // cut after a blank near the limit, so the cut looks like a wrap
-    for (qsizetype j = cut - 1; j > cut - 256 && j > start; --j)
-        if (d[j] == u' ' || d[j] == u'\t') return j + 1;
-    if (QChar::isLowSurrogate(d[cut]) && QChar::isHighSurrogate(d[cut - 1])) --cut;
-    return cut;
+    // the piece and the line end after it, in one run of characters; the
+    // window ends before the text only past where a piece can end
+    const qsizetype n = m_buf.size();
+    QString scratch;
+    const QStringView v = m_buf.view(start, std::min(n, start + kMaxPiece + 2), &scratch);
+    qsizetype content = 0;
+    const qsizetype next = pieceAfter(v.utf16(), v.size(), 0, &content);
+    return next < 0 ? -1 : start + next;
+}
+
+int NoteField::rowsBetween(qsizetype start, qsizetype end) const
+{
+    if (end > start && m_buf.at(end - 1) == u'\n') --end;
+    if (end > start && m_buf.at(end - 1) == u'\r') --end;
+    return rowsFor(end - start);
 }
 
 // A line start is a piece start whatever comes before it, so a large text
@@ -132,35 +160,33 @@ qsizetype NoteField::nextPieceStart(qsizetype start) const
 // pieces side by side; each piece's rows are estimated on the way.
 void NoteField::rebuildPieces()
 {
-    const qsizetype n = m_text.size();
-    const QStringView text(m_text);
+    const qsizetype n = m_buf.size();
     constexpr qsizetype kSlice = 2 << 20;
     const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
     const int wanted = int(std::clamp<qsizetype>(n / kSlice, 1, std::min(cores, 8)));
     std::vector<qsizetype> begin{0};
     for (int k = 1; k < wanted; ++k) {
-        const qsizetype lf = text.indexOf(u'\n', std::max(begin.back(), n / wanted * k));
+        const qsizetype lf =
+            m_buf.indexOf(u"\n", std::max(begin.back(), n / wanted * k), Qt::CaseSensitive);
         if (lf < 0 || lf + 1 >= n) break;
         if (lf + 1 > begin.back()) begin.push_back(lf + 1);
     }
     begin.push_back(n);
     const size_t slices = begin.size() - 1;
-    std::vector<std::vector<qsizetype>> starts(slices);
-    std::vector<std::vector<int>> rows(slices);
+    std::vector<LineIndex::Part> parts(slices);
+    QString scratch;
+    const char16_t* d = m_buf.view(0, n, &scratch).utf16(); // a text just set is one run
     auto cutSlice = [&](size_t k) {
         const qsizetype end = begin[k + 1];
         const bool last = k + 1 == slices;
-        std::vector<qsizetype>& st = starts[k];
-        st.reserve(size_t((end - begin[k]) / 40 + 1));
-        for (qsizetype s = begin[k]; s >= 0 && (last || s < end); s = nextPieceStart(s))
-            st.push_back(s);
-        std::vector<int>& r = rows[k];
-        r.resize(st.size());
-        for (size_t j = 0; j < st.size(); ++j) {
-            qsizetype e = j + 1 < st.size() ? st[j + 1] : end;
-            if (e > st[j] && text[e - 1] == u'\n') --e;
-            if (e > st[j] && text[e - 1] == u'\r') --e;
-            r[j] = rowsFor(e - st[j]);
+        LineIndex::Part& part = parts[k];
+        qsizetype s = begin[k];
+        for (;;) {
+            qsizetype content = 0;
+            const qsizetype next = pieceAfter(d, n, s, &content);
+            part.push(s, rowsFor((next < 0 ? n : content) - s));
+            if (next < 0 || (!last && next >= end)) break;
+            s = next;
         }
     };
     std::vector<std::thread> helpers;
@@ -169,42 +195,26 @@ void NoteField::rebuildPieces()
     cutSlice(0);
     for (std::thread& t : helpers)
         t.join();
-    size_t total = 0;
-    for (const auto& st : starts)
-        total += st.size();
-    m_piece.clear();
-    m_piece.reserve(total);
-    m_rows.clear();
-    m_rows.reserve(total);
-    for (size_t k = 0; k < slices; ++k) {
-        m_piece.insert(m_piece.end(), starts[k].begin(), starts[k].end());
-        m_rows.insert(m_rows.end(), rows[k].begin(), rows[k].end());
-    }
-    m_totalRows = 0;
-    for (const auto& r : rows)
-        for (int v : r)
-            m_totalRows += v;
-    m_rowTreeStale = true;
+    m_lines.assign(std::move(parts));
 }
 
 qsizetype NoteField::pieceEnd(qsizetype i) const
 {
-    return i + 1 < pieceCount() ? m_piece[size_t(i + 1)] : m_text.size();
+    return i + 1 < pieceCount() ? m_lines.start(i + 1) : m_buf.size();
 }
 
 qsizetype NoteField::contentEnd(qsizetype i) const
 {
-    const qsizetype start = m_piece[size_t(i)];
+    const qsizetype start = m_lines.start(i);
     qsizetype e = pieceEnd(i);
-    if (e > start && m_text.at(e - 1) == u'\n') --e;
-    if (e > start && m_text.at(e - 1) == u'\r') --e;
+    if (e > start && m_buf.at(e - 1) == u'\n') --e;
+    if (e > start && m_buf.at(e - 1) == u'\r') --e;
     return e;
 }
 
 qsizetype NoteField::pieceOf(qsizetype pos) const
 {
-    auto it = std::upper_bound(m_piece.begin(), m_piece.end(), pos);
-    return qsizetype(it - m_piece.begin()) - 1;
+    return m_lines.pieceOf(pos);
 }
 
 bool NoteField::Undo()
@@ -225,18 +235,19 @@ void NoteField::setText(const QString& text)
 {
     m_undo.clear();
     m_undoChars = 0;
-    QString old = m_text; // shared, not copied
-    std::vector<qsizetype> oldPieces;
-    std::vector<int> oldRows;
-    m_piece.swap(oldPieces);
-    m_rows.swap(oldRows);
-    m_text = text;
+    const bool announce = QAccessible::isActive();
+    const QString oldText = announce ? m_buf.toString() : QString();
+    TextBuffer old;
+    std::swap(old, m_buf);
+    LineIndex oldLines;
+    std::swap(oldLines, m_lines);
+    m_buf.setText(text);
     dropLayouts();
     rebuildPieces();
     const qsizetype firstEnd = pieceCount() > 1 ? pieceEnd(0) : -1;
     if (firstEnd > 0) {
         const qsizetype c = contentEnd(0);
-        m_newLine = m_text.mid(c, firstEnd - c);
+        m_newLine = m_buf.mid(c, firstEnd - c);
     } else {
         m_newLine = QStringLiteral("\r\n");
     }
@@ -245,36 +256,37 @@ void NoteField::setText(const QString& text)
     m_top = {};
     updateScrollBar();
     viewport()->update();
-    if (QAccessible::isActive()) {
-        QAccessibleTextUpdateEvent ev(this, 0, old, m_text);
+    if (announce) {
+        QAccessibleTextUpdateEvent ev(this, 0, oldText, text);
         QAccessible::updateAccessibility(&ev);
     }
     // Giving a large document's memory back takes as long as reading a
     // part of the new one: it is done beside.
     if (m_dropper.joinable()) m_dropper.join();
     if (old.size() > (1 << 20))
-        m_dropper = std::thread(
-            [t = std::move(old), p = std::move(oldPieces), r = std::move(oldRows)]() mutable {
-                t = QString();
-                std::vector<qsizetype>().swap(p);
-                std::vector<int>().swap(r);
-            });
+        m_dropper = std::thread([t = std::move(old), l = std::move(oldLines)]() mutable {
+            t = TextBuffer();
+            l = LineIndex();
+        });
     announceCaret();
     emit Change();
 }
 
 void NoteField::replace(qsizetype pos, qsizetype len, const QString& with)
 {
-    pos = std::clamp<qsizetype>(pos, 0, m_text.size());
-    len = std::clamp<qsizetype>(len, 0, m_text.size() - pos);
+    const qsizetype n = m_buf.size();
+    pos = std::clamp<qsizetype>(pos, 0, n);
+    len = std::clamp<qsizetype>(len, 0, n - pos);
     if (len == 0 && with.isEmpty()) return;
-    if (!m_undoing && QStringView(m_text).mid(pos, len) != with) {
+    const bool announce = QAccessible::isActive();
+    const QString removed = (len > 0 && (!m_undoing || announce)) ? m_buf.mid(pos, len) : QString();
+    if (!m_undoing && (len != with.size() || removed != with)) {
         // Typing runs on from the last edit: one step takes it all back.
         if (m_typing && len == 0 && !m_undo.empty() && m_undo.back().removed.isEmpty() &&
             m_undo.back().pos + m_undo.back().insertedLength == pos) {
             m_undo.back().insertedLength += 1;
         } else {
-            m_undo.push_back({pos, m_text.mid(pos, len), with.size()});
+            m_undo.push_back({pos, removed, with.size()});
             m_undoChars += len;
         }
         // Keep the steps within bounds; the oldest go first.
@@ -284,63 +296,40 @@ void NoteField::replace(qsizetype pos, qsizetype len, const QString& with)
             m_undo.erase(m_undo.begin());
         }
     }
-    const bool announce = QAccessible::isActive();
-    const QString removed = announce ? m_text.mid(pos, len) : QString();
     const qsizetype delta = with.size() - len;
     const qsizetype oldEnd = pos + len;
     // One piece back: a CR just before the edit may join an LF the edit brings.
     qsizetype a = pieceOf(pos);
     if (a > 0) --a;
-    // The pieces after the edit move with it, in place (piece a and those
+    // The pieces from oldEnd on move with the edit (piece a and those
     // before it stay).
-    const size_t tailFrom =
-        std::max(size_t(a) + 1, size_t(std::lower_bound(m_piece.begin(), m_piece.end(), oldEnd) -
-                                       m_piece.begin()));
-    for (size_t k = tailFrom; k < m_piece.size(); ++k)
-        m_piece[k] += delta;
+    const qsizetype tailFrom = std::max(a + 1, m_lines.firstFrom(oldEnd));
 
-    m_text.replace(pos, len, with);
+    m_buf.replace(pos, len, with);
 
     // The pieces from a on are found again until one meets a moved piece.
     std::vector<qsizetype> fresh;
-    size_t ti = tailFrom;
-    size_t joined = m_piece.size(); // where the moved pieces take over again
-    for (qsizetype s = m_piece[size_t(a)]; (s = nextPieceStart(s)) >= 0;) {
-        while (ti < m_piece.size() && m_piece[ti] < s)
-            ++ti;
-        if (ti < m_piece.size() && m_piece[ti] == s) {
+    qsizetype ti = tailFrom;
+    qsizetype joined = pieceCount(); // where the moved pieces take over again
+    const qsizetype count = pieceCount();
+    qsizetype movedStart = ti < count ? m_lines.start(ti) + delta : 0;
+    for (qsizetype s = m_lines.start(a); (s = nextPieceStart(s)) >= 0;) {
+        while (ti < count && movedStart < s)
+            if (++ti < count) movedStart = m_lines.start(ti) + delta;
+        if (ti < count && movedStart == s) {
             joined = ti;
             break;
         }
         fresh.push_back(s);
     }
     // Pieces a+1 .. joined-1 give way to the fresh ones.
-    const size_t first = size_t(a) + 1;
-    const qsizetype grow = qsizetype(fresh.size()) - qsizetype(joined - first);
-    qint64 rowsGone = 0;
-    for (size_t k = size_t(a); k < joined; ++k)
-        rowsGone += m_rows[k];
-    if (grow > 0) {
-        m_piece.insert(m_piece.begin() + qsizetype(joined), size_t(grow), 0);
-        m_rows.insert(m_rows.begin() + qsizetype(joined), size_t(grow), 0);
-    } else if (grow < 0) {
-        m_piece.erase(m_piece.begin() + qsizetype(joined) + grow,
-                      m_piece.begin() + qsizetype(joined));
-        m_rows.erase(m_rows.begin() + qsizetype(joined) + grow, m_rows.begin() + qsizetype(joined));
-    }
-    std::copy(fresh.begin(), fresh.end(), m_piece.begin() + qsizetype(first));
-    const size_t changedEnd = first + fresh.size();
-    if (grow == 0) {
-        // the same number of pieces: the tree follows piece by piece
-        for (size_t k = size_t(a); k < changedEnd; ++k)
-            setRows(qsizetype(k), estimatedRows(qsizetype(k)));
-    } else {
-        qint64 rowsNew = 0;
-        for (size_t k = size_t(a); k < changedEnd; ++k)
-            rowsNew += m_rows[k] = estimatedRows(qsizetype(k));
-        m_totalRows += rowsNew - rowsGone;
-        m_rowTreeStale = true;
-    }
+    std::vector<int> rows(fresh.size());
+    const qsizetype textEnd = m_buf.size();
+    const qsizetype after = joined < count ? m_lines.start(joined) + delta : textEnd;
+    for (size_t k = 0; k < fresh.size(); ++k)
+        rows[k] = rowsBetween(fresh[k], k + 1 < fresh.size() ? fresh[k + 1] : after);
+    m_lines.replace(a + 1, joined, fresh, rows, delta);
+    m_lines.setRows(a, estimatedRows(a));
     if (m_top.piece >= pieceCount()) m_top = {pieceCount() - 1, 0};
     dropLayouts();
     updateScrollBar();
@@ -364,7 +353,7 @@ void NoteField::replace(qsizetype pos, qsizetype len, const QString& with)
 
 void NoteField::setSelStart(qsizetype pos)
 {
-    m_anchor = m_caret = std::clamp<qsizetype>(pos, 0, m_text.size());
+    m_anchor = m_caret = std::clamp<qsizetype>(pos, 0, m_buf.size());
     m_wantedX = -1;
     ensureCaretVisible();
     viewport()->update();
@@ -374,7 +363,7 @@ void NoteField::setSelLength(qsizetype n)
 {
     const qsizetype start = SelStart();
     m_anchor = start;
-    m_caret = std::clamp<qsizetype>(start + std::max<qsizetype>(n, 0), 0, m_text.size());
+    m_caret = std::clamp<qsizetype>(start + std::max<qsizetype>(n, 0), 0, m_buf.size());
     m_wantedX = -1;
     ensureCaretVisible();
     viewport()->update();
@@ -391,8 +380,8 @@ void NoteField::setSelText(const QString& text)
 
 void NoteField::setSelection(qsizetype anchor, qsizetype caret)
 {
-    m_anchor = std::clamp<qsizetype>(anchor, 0, m_text.size());
-    m_caret = std::clamp<qsizetype>(caret, 0, m_text.size());
+    m_anchor = std::clamp<qsizetype>(anchor, 0, m_buf.size());
+    m_caret = std::clamp<qsizetype>(caret, 0, m_buf.size());
     m_wantedX = -1;
     ensureCaretVisible();
     viewport()->update();
@@ -400,9 +389,9 @@ void NoteField::setSelection(qsizetype anchor, qsizetype caret)
 
 void NoteField::replaceRange(qsizetype pos, qsizetype len, const QString& with)
 {
-    pos = std::clamp<qsizetype>(pos, 0, m_text.size());
+    pos = std::clamp<qsizetype>(pos, 0, m_buf.size());
     m_anchor = pos;
-    m_caret = std::clamp<qsizetype>(pos + len, pos, m_text.size());
+    m_caret = std::clamp<qsizetype>(pos + len, pos, m_buf.size());
     setSelText(with);
     restartBlink();
 }
@@ -410,7 +399,7 @@ void NoteField::replaceRange(qsizetype pos, qsizetype len, const QString& with)
 void NoteField::showPosition(qsizetype pos)
 {
     const qsizetype caret = m_caret;
-    m_caret = std::clamp<qsizetype>(pos, 0, m_text.size());
+    m_caret = std::clamp<qsizetype>(pos, 0, m_buf.size());
     ensureCaretVisible();
     m_caret = caret;
 }
@@ -439,8 +428,8 @@ QTextLayout* NoteField::layout(qsizetype i) const
     auto it = m_layouts.find(i);
     if (it != m_layouts.end()) return it->second.get();
     if (m_layouts.size() > 400) m_layouts.clear();
-    const qsizetype start = m_piece[size_t(i)];
-    auto l = std::make_unique<QTextLayout>(m_text.mid(start, contentEnd(i) - start), font());
+    const qsizetype start = m_lines.start(i);
+    auto l = std::make_unique<QTextLayout>(m_buf.mid(start, contentEnd(i) - start), font());
     if (!m_preedit.isEmpty() && pieceOf(m_caret) == i) {
         const int at = int(std::min(m_caret, contentEnd(i)) - start);
         l->setPreeditArea(at, m_preedit);
@@ -516,7 +505,7 @@ bool NoteField::nextRow(Row& r) const
 NoteField::Row NoteField::rowOf(qsizetype pos) const
 {
     const qsizetype i = pieceOf(pos);
-    const qsizetype col = std::min(pos, contentEnd(i)) - m_piece[size_t(i)];
+    const qsizetype col = std::min(pos, contentEnd(i)) - m_lines.start(i);
     QTextLayout* l = layout(i);
     const QTextLine line = l->lineForTextPosition(int(col));
     return {i, line.isValid() ? line.lineNumber() : std::max(0, l->lineCount() - 1)};
@@ -525,7 +514,7 @@ NoteField::Row NoteField::rowOf(qsizetype pos) const
 qsizetype NoteField::posInRow(Row r, qreal x) const
 {
     QTextLayout* l = layout(r.piece);
-    const qsizetype start = m_piece[size_t(r.piece)];
+    const qsizetype start = m_lines.start(r.piece);
     if (r.line >= l->lineCount()) return start;
     const int col = l->lineAt(r.line).xToCursor(x);
     return std::min(start + col, contentEnd(r.piece));
@@ -549,13 +538,13 @@ qsizetype NoteField::posAt(QPoint p) const
         }
         y += h;
     }
-    return m_text.size();
+    return m_buf.size();
 }
 
 qreal NoteField::caretX() const
 {
     const qsizetype i = pieceOf(m_caret);
-    const qsizetype col = std::min(m_caret, contentEnd(i)) - m_piece[size_t(i)];
+    const qsizetype col = std::min(m_caret, contentEnd(i)) - m_lines.start(i);
     QTextLayout* l = layout(i);
     const QTextLine line = l->lineForTextPosition(int(col));
     return line.isValid() ? line.cursorToX(int(col)) : 0;
@@ -577,11 +566,11 @@ bool NoteField::pieceY(qsizetype i, qreal* y) const
 
 QRect NoteField::characterRect(qsizetype pos) const
 {
-    pos = std::clamp<qsizetype>(pos, 0, m_text.size());
+    pos = std::clamp<qsizetype>(pos, 0, m_buf.size());
     const qsizetype i = pieceOf(pos);
     qreal y = 0;
     if (!pieceY(i, &y)) return QRect();
-    const qsizetype start = m_piece[size_t(i)];
+    const qsizetype start = m_lines.start(i);
     const int col = int(std::min(pos, contentEnd(i)) - start);
     QTextLayout* l = layout(i);
     const QTextLine line = l->lineForTextPosition(col);
@@ -601,9 +590,9 @@ QRect NoteField::characterRect(qsizetype pos) const
 
 void NoteField::rowRange(qsizetype pos, qsizetype* start, qsizetype* end) const
 {
-    pos = std::clamp<qsizetype>(pos, 0, m_text.size());
+    pos = std::clamp<qsizetype>(pos, 0, m_buf.size());
     const qsizetype i = pieceOf(pos);
-    const qsizetype first = m_piece[size_t(i)];
+    const qsizetype first = m_lines.start(i);
     *start = first;
     *end = pieceEnd(i);
     QTextLayout* l = layout(i);
@@ -618,7 +607,7 @@ QRect NoteField::caretRect() const
     const qsizetype i = pieceOf(m_caret);
     qreal y = 0;
     if (!pieceY(i, &y)) return QRect(kMargin, 0, 1, QFontMetrics(font()).height());
-    const qsizetype start = m_piece[size_t(i)];
+    const qsizetype start = m_lines.start(i);
     int col = int(std::min(m_caret, contentEnd(i)) - start);
     if (!m_preedit.isEmpty()) col += m_preeditCursor;
     QTextLayout* l = layout(i);
@@ -644,7 +633,7 @@ void NoteField::paintEvent(QPaintEvent* e)
     qreal y = m_top.line < first->lineCount() ? -first->lineAt(m_top.line).y() : 0;
     for (qsizetype i = m_top.piece; i < pieceCount() && y < viewport()->height(); ++i) {
         QTextLayout* l = layout(i);
-        const qsizetype start = m_piece[size_t(i)];
+        const qsizetype start = m_lines.start(i);
         const qsizetype end = contentEnd(i);
         QList<QTextLayout::FormatRange> sel;
         if (selB > selA && selA < std::max(end, start + 1) && selB > start) {
@@ -696,7 +685,7 @@ int NoteField::rowsFor(qsizetype chars) const
 
 int NoteField::estimatedRows(qsizetype i) const
 {
-    return rowsFor(contentEnd(i) - m_piece[size_t(i)]);
+    return rowsFor(contentEnd(i) - m_lines.start(i));
 }
 
 void NoteField::estimateAllRows()
@@ -704,73 +693,33 @@ void NoteField::estimateAllRows()
     const QFontMetricsF fm(font());
     const qreal width = std::max(10, viewport()->width() - 2 * kMargin);
     m_charsPerRow = std::max<qreal>(1, width / std::max<qreal>(1, fm.averageCharWidth()));
-    m_rows.resize(m_piece.size());
-    for (qsizetype i = 0; i < pieceCount(); ++i)
-        m_rows[size_t(i)] = estimatedRows(i);
+    m_lines.setAllRows(m_buf.size(),
+                       [this](qsizetype s, qsizetype e) { return rowsBetween(s, e); });
     for (const auto& [i, l] : m_layouts)
-        if (i < pieceCount()) m_rows[size_t(i)] = std::max(1, l->lineCount());
-    m_totalRows = 0;
-    for (int r : m_rows)
-        m_totalRows += r;
-    m_rowTreeStale = true;
-}
-
-void NoteField::buildRowTree() const
-{
-    const size_t n = m_rows.size();
-    m_rowTree.assign(n + 1, 0);
-    for (size_t i = 1; i <= n; ++i) {
-        m_rowTree[i] += m_rows[i - 1];
-        const size_t up = i + (i & (~i + 1));
-        if (up <= n) m_rowTree[up] += m_rowTree[i];
-    }
-    m_rowTreeStale = false;
+        if (i < pieceCount()) m_lines.setRows(i, std::max(1, l->lineCount()));
 }
 
 void NoteField::setRows(qsizetype i, int rows) const
 {
-    if (size_t(i) >= m_rows.size() || m_rows[size_t(i)] == rows) return;
-    const int delta = rows - m_rows[size_t(i)];
-    m_rows[size_t(i)] = rows;
-    m_totalRows += delta;
-    if (m_rowTreeStale) return;
-    for (size_t k = size_t(i) + 1; k < m_rowTree.size(); k += k & (~k + 1))
-        m_rowTree[k] += delta;
+    m_lines.setRows(i, rows);
 }
 
 qint64 NoteField::rowsBefore(qsizetype piece) const
 {
-    if (piece <= 0) return 0; // the top of the text needs no tree
-    if (m_rowTreeStale) buildRowTree();
-    qint64 sum = 0;
-    for (size_t k = size_t(piece); k > 0; k -= k & (~k + 1))
-        sum += m_rowTree[k];
-    return sum;
+    return m_lines.rowsBefore(piece);
 }
 
 qint64 NoteField::rowCount() const
 {
-    return m_totalRows;
+    return m_lines.totalRows();
 }
 
 NoteField::Row NoteField::rowAtIndex(qint64 index) const
 {
-    if (m_rowTreeStale) buildRowTree();
-    // the last piece whose rows before it are at most index
-    size_t at = 0;
-    qint64 left = index;
-    size_t step = 1;
-    while (step * 2 < m_rowTree.size())
-        step *= 2;
-    for (; step > 0; step /= 2) {
-        const size_t next = at + step;
-        if (next < m_rowTree.size() && m_rowTree[next] <= left) {
-            at = next;
-            left -= m_rowTree[next];
-        }
-    }
-    Row r{std::min<qsizetype>(qsizetype(at), pieceCount() - 1), 0};
-    if (qsizetype(at) < pieceCount())
+    qint64 left = 0;
+    const qsizetype at = m_lines.pieceAtRow(index, &left);
+    Row r{std::min<qsizetype>(at, pieceCount() - 1), 0};
+    if (at < pieceCount())
         r.line = int(std::min<qint64>(left, lineCount(r.piece) - 1));
     else
         r.line = lineCount(r.piece) - 1;
@@ -857,10 +806,12 @@ void NoteField::ensureCaretVisible()
 
 qsizetype NoteField::previousCharacter(qsizetype pos) const
 {
-    pos = std::clamp<qsizetype>(pos, 0, m_text.size());
+    pos = std::clamp<qsizetype>(pos, 0, m_buf.size());
     if (pos == 0) return 0;
     const qsizetype from = std::max<qsizetype>(0, pos - kClusterWindow);
-    QTextBoundaryFinder f(QTextBoundaryFinder::Grapheme, m_text.constData() + from, pos - from);
+    QString scratch;
+    const QStringView v = m_buf.view(from, pos, &scratch);
+    QTextBoundaryFinder f(QTextBoundaryFinder::Grapheme, v.data(), v.size());
     f.setPosition(pos - from);
     const qsizetype p = f.toPreviousBoundary();
     return p < 0 ? from : from + p;
@@ -868,13 +819,15 @@ qsizetype NoteField::previousCharacter(qsizetype pos) const
 
 qsizetype NoteField::nextCharacter(qsizetype pos) const
 {
-    const qsizetype n = m_text.size();
+    const qsizetype n = m_buf.size();
     pos = std::clamp<qsizetype>(pos, 0, n);
     if (pos == n) return n;
     // Some characters before pos tell how it joins (flags come in pairs).
     const qsizetype from = std::max<qsizetype>(0, pos - 16);
     const qsizetype to = std::min(n, pos + kClusterWindow);
-    QTextBoundaryFinder f(QTextBoundaryFinder::Grapheme, m_text.constData() + from, to - from);
+    QString scratch;
+    const QStringView v = m_buf.view(from, to, &scratch);
+    QTextBoundaryFinder f(QTextBoundaryFinder::Grapheme, v.data(), v.size());
     f.setPosition(pos - from);
     const qsizetype p = f.toNextBoundary();
     return p < 0 ? to : from + p;
@@ -884,26 +837,26 @@ qsizetype NoteField::wordLeft(qsizetype pos) const
 {
     // one character at a time: a stop is always just before a word
     // character, so never inside a cluster or a CR LF
-    while (pos > 0 && !isWordChar(m_text.at(pos - 1)))
+    while (pos > 0 && !isWordChar(m_buf.at(pos - 1)))
         --pos;
-    while (pos > 0 && isWordChar(m_text.at(pos - 1)))
+    while (pos > 0 && isWordChar(m_buf.at(pos - 1)))
         --pos;
     return pos;
 }
 
 qsizetype NoteField::wordRight(qsizetype pos) const
 {
-    const qsizetype n = m_text.size();
-    while (pos < n && isWordChar(m_text.at(pos)))
+    const qsizetype n = m_buf.size();
+    while (pos < n && isWordChar(m_buf.at(pos)))
         ++pos;
-    while (pos < n && !isWordChar(m_text.at(pos)))
+    while (pos < n && !isWordChar(m_buf.at(pos)))
         ++pos;
     return pos;
 }
 
 void NoteField::moveCaret(qsizetype pos, bool keepAnchor)
 {
-    m_caret = std::clamp<qsizetype>(pos, 0, m_text.size());
+    m_caret = std::clamp<qsizetype>(pos, 0, m_buf.size());
     if (!keepAnchor) m_anchor = m_caret;
     restartBlink();
     ensureCaretVisible();
@@ -939,7 +892,7 @@ void NoteField::keyPressEvent(QKeyEvent* e)
     }
     if (e == QKeySequence::SelectAll) {
         m_anchor = 0;
-        moveCaret(m_text.size(), true);
+        moveCaret(m_buf.size(), true);
         offerPrimary();
         return;
     }
@@ -1006,12 +959,12 @@ void NoteField::keyPressEvent(QKeyEvent* e)
         m_wantedX = -1;
         const bool home = e->key() == Qt::Key_Home;
         if (ctrl) {
-            moveCaret(home ? 0 : m_text.size(), shift);
+            moveCaret(home ? 0 : m_buf.size(), shift);
             return;
         }
         const Row r = rowOf(m_caret);
         QTextLayout* l = layout(r.piece);
-        const qsizetype start = m_piece[size_t(r.piece)];
+        const qsizetype start = m_lines.start(r.piece);
         qsizetype target = start;
         if (r.line < l->lineCount()) {
             const QTextLine line = l->lineAt(r.line);
@@ -1035,7 +988,7 @@ void NoteField::keyPressEvent(QKeyEvent* e)
         return;
     case Qt::Key_Delete:
         m_wantedX = -1;
-        if (!hasSel && m_caret < m_text.size())
+        if (!hasSel && m_caret < m_buf.size())
             m_anchor = ctrl ? wordRight(m_caret) : nextCharacter(m_caret);
         setSelText(QString());
         restartBlink();
@@ -1067,9 +1020,9 @@ void NoteField::inputMethodEvent(QInputMethodEvent* e)
     if (!e->commitString().isEmpty() || e->replacementLength() > 0) {
         if (e->replacementLength() > 0 && !hasSelection()) {
             const qsizetype from =
-                std::clamp<qsizetype>(m_caret + e->replacementStart(), 0, m_text.size());
+                std::clamp<qsizetype>(m_caret + e->replacementStart(), 0, m_buf.size());
             m_anchor = from;
-            m_caret = std::min(from + e->replacementLength(), m_text.size());
+            m_caret = std::min(from + e->replacementLength(), m_buf.size());
         }
         m_preedit.clear();
         insertTyped(e->commitString());
@@ -1097,7 +1050,7 @@ QVariant NoteField::inputMethodQuery(Qt::InputMethodQuery q) const
     // The input method sees the caret's line (a piece of at most 4096
     // characters), never the whole document.
     const qsizetype piece = pieceOf(m_caret);
-    const qsizetype start = m_piece[size_t(piece)];
+    const qsizetype start = m_lines.start(piece);
     const qsizetype end = contentEnd(piece);
     switch (q) {
     case Qt::ImEnabled:
@@ -1109,15 +1062,15 @@ QVariant NoteField::inputMethodQuery(Qt::InputMethodQuery q) const
     case Qt::ImAnchorPosition:
         return int(std::clamp(m_anchor, start, end) - start);
     case Qt::ImSurroundingText:
-        return m_text.mid(start, end - start);
+        return m_buf.mid(start, end - start);
     case Qt::ImTextBeforeCursor:
-        return m_text.mid(start, std::min(m_caret, end) - start);
+        return m_buf.mid(start, std::min(m_caret, end) - start);
     case Qt::ImTextAfterCursor:
-        return m_text.mid(std::min(m_caret, end), end - std::min(m_caret, end));
+        return m_buf.mid(std::min(m_caret, end), end - std::min(m_caret, end));
     case Qt::ImCurrentSelection: {
         const qsizetype a = std::clamp(SelStart(), start, end);
         const qsizetype b = std::clamp(SelStart() + SelLength(), start, end);
-        return m_text.mid(a, b - a);
+        return m_buf.mid(a, b - a);
     }
     case Qt::ImCursorRectangle:
         return caretRect().translated(viewport()->geometry().topLeft());
@@ -1178,9 +1131,9 @@ void NoteField::mouseDoubleClickEvent(QMouseEvent* e)
     if (e->button() != Qt::LeftButton) return;
     const qsizetype p = posAt(e->position().toPoint());
     qsizetype a = p, b = p;
-    while (a > 0 && isWordChar(m_text.at(a - 1)))
+    while (a > 0 && isWordChar(m_buf.at(a - 1)))
         --a;
-    while (b < m_text.size() && isWordChar(m_text.at(b)))
+    while (b < m_buf.size() && isWordChar(m_buf.at(b)))
         ++b;
     m_anchor = a;
     moveCaret(b, true);
@@ -1206,7 +1159,7 @@ void NoteField::updateMenu()
     m_copyAction->setEnabled(sel);
     m_pasteAction->setEnabled(!plat::clipboard::GetText().isEmpty());
     m_deleteAction->setEnabled(sel);
-    m_selectAllAction->setEnabled(!m_text.isEmpty() && SelLength() < m_text.size());
+    m_selectAllAction->setEnabled(!m_buf.isEmpty() && SelLength() < m_buf.size());
 }
 
 void NoteField::offerPrimary()
@@ -1214,7 +1167,7 @@ void NoteField::offerPrimary()
     const qsizetype start = SelStart(), length = SelLength();
     QPointer<NoteField> self(this);
     plat::clipboard::SetSelectionText(
-        [self, start, length] { return self ? self->m_text.mid(start, length) : QString(); });
+        [self, start, length] { return self ? self->m_buf.mid(start, length) : QString(); });
 }
 
 void NoteField::tellInputMethod() const

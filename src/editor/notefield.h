@@ -12,6 +12,9 @@
 // holds the usual edit commands, a selection is offered as the primary
 // selection, and assistive technology reads and edits it as editable text
 // (see notefieldaccess.h).
+#include "editor/lineindex.h"
+#include "editor/textbuffer.h"
+
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QString>
@@ -30,9 +33,9 @@ class NoteField : public QAbstractScrollArea {
     explicit NoteField(QWidget* parent, const char* name);
     ~NoteField() override;
 
-    QString Text() const { return m_text; }
+    QString Text() const { return m_buf.toString(); }
     void setText(const QString& text);
-    qsizetype length() const { return m_text.size(); }
+    qsizetype length() const { return m_buf.size(); }
 
     // The selection as a Windows text box has it: SelStart is where it
     // begins, SelLength how many characters it holds.
@@ -40,14 +43,24 @@ class NoteField : public QAbstractScrollArea {
     void setSelStart(qsizetype pos); // caret there, nothing selected
     qsizetype SelLength() const { return std::abs(m_caret - m_anchor); }
     void setSelLength(qsizetype n); // selects n characters from SelStart
-    QString SelText() const { return m_text.mid(SelStart(), SelLength()); }
+    QString SelText() const { return m_buf.mid(SelStart(), SelLength()); }
     void setSelText(const QString& text); // replaces the selection, caret after it
 
     // The caret and the other end of the selection.
     qsizetype cursorPosition() const { return m_caret; }
     qsizetype anchorPosition() const { return m_anchor; }
     void setSelection(qsizetype anchor, qsizetype caret);
-    QString textRange(qsizetype from, qsizetype to) const { return m_text.mid(from, to - from); }
+    QString textRange(qsizetype from, qsizetype to) const { return m_buf.mid(from, to - from); }
+    // As QString::indexOf and lastIndexOf on Text(), without joining the
+    // text into one string after an edit.
+    qsizetype indexOf(const QString& what, qsizetype from, Qt::CaseSensitivity cs) const
+    {
+        return m_buf.indexOf(what, from, cs);
+    }
+    qsizetype lastIndexOf(const QString& what, qsizetype from, Qt::CaseSensitivity cs) const
+    {
+        return m_buf.lastIndexOf(what, from, cs);
+    }
     // An edit as if typed: it can be taken back, and the caret ends after it.
     void replaceRange(qsizetype pos, qsizetype len, const QString& with);
 
@@ -58,7 +71,7 @@ class NoteField : public QAbstractScrollArea {
     qsizetype nextCharacter(qsizetype pos) const;
     // The line (or piece of a long line) around pos: its start and the
     // start of the next, line end included.
-    qsizetype lineStart(qsizetype pos) const { return m_piece[size_t(pieceOf(pos))]; }
+    qsizetype lineStart(qsizetype pos) const { return m_lines.start(pieceOf(pos)); }
     qsizetype lineEnd(qsizetype pos) const { return pieceEnd(pieceOf(pos)); }
     // The screen row around pos: its first position and the first of the
     // next row (a line's last row takes its line end).
@@ -88,8 +101,8 @@ class NoteField : public QAbstractScrollArea {
     // Pieces the text is shown in: one per line, a long line cut into
     // pieces of at most this many characters.
     static constexpr qsizetype kMaxPiece = 4096;
-    qsizetype pieceCount() const { return qsizetype(m_piece.size()); }
-    qsizetype pieceStart(qsizetype i) const { return m_piece[size_t(i)]; }
+    qsizetype pieceCount() const { return m_lines.count(); }
+    qsizetype pieceStart(qsizetype i) const { return m_lines.start(i); }
 
   signals:
     void Change();
@@ -121,6 +134,7 @@ class NoteField : public QAbstractScrollArea {
     void replace(qsizetype pos, qsizetype len, const QString& with);
     qsizetype nextPieceStart(qsizetype start) const;
     void rebuildPieces();
+    int rowsBetween(qsizetype start, qsizetype end) const; // estimated, line end left out
     qsizetype pieceEnd(qsizetype i) const;   // start of the next piece (line end included)
     qsizetype contentEnd(qsizetype i) const; // without the line end
     qsizetype pieceOf(qsizetype pos) const;
@@ -139,12 +153,10 @@ class NoteField : public QAbstractScrollArea {
     QRect caretRect() const;
 
     // Rows per piece for the scroll bar: exact for the pieces laid out,
-    // estimated from their length before. A Fenwick tree gives the rows
-    // before any piece.
+    // estimated from their length before (see lineindex.h).
     int rowsFor(qsizetype chars) const;
     int estimatedRows(qsizetype i) const;
     void estimateAllRows();
-    void buildRowTree() const;
     void setRows(qsizetype i, int rows) const;
     qint64 rowsBefore(qsizetype piece) const;
     Row rowAtIndex(qint64 index) const;
@@ -174,8 +186,8 @@ class NoteField : public QAbstractScrollArea {
     bool m_typing = false; // the edit under way is one typed character
     bool hasSelection() const { return m_anchor != m_caret; }
 
-    QString m_text;
-    std::vector<qsizetype> m_piece{0};
+    TextBuffer m_buf;
+    mutable LineIndex m_lines; // the rows of a piece are known once it is laid out
     QString m_newLine = QStringLiteral("\r\n");
     qsizetype m_anchor = 0;
     qsizetype m_caret = 0;
@@ -194,10 +206,6 @@ class NoteField : public QAbstractScrollArea {
     QMenu* m_menu = nullptr; // right-click: Undo, Cut, Copy, Paste, Delete, Select All
     QAction *m_undoAction, *m_cutAction, *m_copyAction, *m_pasteAction, *m_deleteAction,
         *m_selectAllAction;
-    mutable std::vector<int> m_rows;
-    mutable std::vector<qint64> m_rowTree; // 1-based
-    mutable bool m_rowTreeStale = true;
-    mutable qint64 m_totalRows = 1;
     qreal m_charsPerRow = 80;
     std::thread m_dropper; // gives the memory of the document before back
     mutable std::unordered_map<qsizetype, std::unique_ptr<QTextLayout>> m_layouts;
