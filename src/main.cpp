@@ -1,10 +1,10 @@
 #include "mainwindow/form1.h"
 
-#include <QApplication>
+#include "platform/application.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    plat::Application app(argc, argv);
     QApplication::setApplicationName("Quorbix");
     QApplication::setOrganizationName("Quorbix");
     // The platform loads the main window first; it shows itself once its

@@ -25,6 +25,7 @@
 #include "weblinks/slink.h"
 #include "weblinks/weathernet.h"
 #include "weblinks/weatherseek.h"
+#include "weblinks/webitems.h"
 
 #include <QtTest>
 
@@ -1155,6 +1156,87 @@ class TstWeblinks : public QObject {
     }
 
     // Items without a handler of their own do nothing when chosen.
+    // Every named entry point of a fixed item finds its row: the row's
+    // request reaches its dialog, and a row with a caption is in the menu
+    // under the row's name.
+    void everyEntryPointHasItsRow()
+    {
+        const QList<QPair<QString, void (Form1::*)()>> entries{
+            {"mnuAuctionGuide", &Form1::mnuAuctionGuide_Click},
+            {"mnuBentMonkey", &Form1::mnuBentMonkey_Click},
+            {"mnuBid4Assets", &Form1::mnuBid4Assets_Click},
+            {"mnuBuySellTrades", &Form1::mnuBuySellTrades_Click},
+            {"mnuEbay", &Form1::mnuEbay_Click},
+            {"mnuSothebys", &Form1::mnuSothebys_Click},
+            {"mnuSportsCollective", &Form1::mnuSportsCollective_Click},
+            {"mnuABCNews", &Form1::mnuABCNews_Click},
+            {"mnuCNNNews", &Form1::mnuCNNNews_Click},
+            {"mnuCBSNews", &Form1::mnuCBSNews_Click},
+            {"mnuFoxNews", &Form1::mnuFoxNews_Click},
+            {"mnuUSAToday", &Form1::mnuUSAToday_Click},
+            {"mnuNOAA", &Form1::mnuNOAA_Click},
+            {"mnuWeatherChannel", &Form1::mnuWeatherChannel_Click},
+            {"mnuYaho", &Form1::mnuYaho_Click},
+            {"VisitAquaBid", &Form1::VisitAquaBid},
+            {"VisitBarrettJackson", &Form1::VisitBarrettJackson},
+            {"VisitGreatLakes", &Form1::VisitGreatLakes},
+            {"VisitMarketStand", &Form1::VisitMarketStand},
+            {"VisitQuickBid4U", &Form1::VisitQuickBid4U},
+            {"VisitAllQuartets", &Form1::VisitAllQuartets},
+            {"VisitGoodNews", &Form1::VisitGoodNews},
+            {"VisitGospel", &Form1::VisitGospel},
+            {"VisitHisKidsRadio", &Form1::VisitHisKidsRadio},
+            {"VisitRejoice", &Form1::VisitRejoice},
+            {"mnuAbout", &Form1::mnuAbout_Click},
+            {"mnuAllTheWeb", &Form1::mnuAllTheWeb_Click},
+            {"mnuAol", &Form1::mnuAol_Click},
+            {"mnuAltaVista", &Form1::mnuAltaVista_Click},
+            {"mnuAskJeeves", &Form1::mnuAskJeeves_Click},
+            {"mnuBigEye", &Form1::mnuBigEye_Click},
+            {"mnuCnet", &Form1::mnuCnet_Click},
+            {"mnuDmoz", &Form1::mnuDmoz_Click},
+            {"mnuEarthLink", &Form1::mnuEarthLink_Click},
+            {"mnuGoogle", &Form1::mnuGoogle_Click},
+            {"mnuHotBot", &Form1::mnuHotBot_Click},
+            {"mnuInktomi", &Form1::mnuInktomi_Click},
+            {"mnuIsleuth", &Form1::mnuIsleuth_Click},
+            {"mnuIxquick", &Form1::mnuIxquick_Click},
+            {"mnuLookSmart", &Form1::mnuLookSmart_Click},
+            {"mnuLycos", &Form1::mnuLycos_Click},
+            {"mnuMamma", &Form1::mnuMamma_Click},
+            {"mnuMetaCrawler", &Form1::mnuMetaCrawler_Click},
+            {"mnuMSN", &Form1::mnuMSN_Click},
+            {"mnuTeoma", &Form1::mnuTeoma_Click},
+            {"mnuWiseNut", &Form1::mnuWiseNut_Click},
+            {"mnuYahoo", &Form1::mnuYahoo_Click},
+            {"SearchInfoSeek", &Form1::SearchInfoSeek},
+            {"SearchIwon", &Form1::SearchIwon},
+            {"SearchNorthernLight", &Form1::SearchNorthernLight},
+            {"SearchOverture", &Form1::SearchOverture},
+            {"SearchSavvy", &Form1::SearchSavvy},
+        };
+        QStringList seen;
+        for (const auto& [name, handler] : entries) {
+            const weblinks::WebItem* row = weblinks::webItem(name);
+            QVERIFY2(row, qPrintable(name));
+            Form1& f = Form1::get();
+            (f.*handler)();
+            const ctl::VbForm* dialog = nullptr;
+            if (ASeek::IsLoaded()) dialog = &ASeek::get();
+            if (NewsSeek::IsLoaded()) dialog = &NewsSeek::get();
+            if (WeatherSeek::IsLoaded()) dialog = &WeatherSeek::get();
+            if (ISeek::IsLoaded()) dialog = &ISeek::get();
+            QVERIFY2(dialog, qPrintable(name));
+            QCOMPARE(dialog->Caption(), row->request);
+            if (!row->caption.isEmpty()) QCOMPARE(f.menuItem(name)->text(), row->caption);
+            unloadWebWindows();
+            seen << name;
+        }
+        // and no row with an entry lacks its entry point
+        for (const weblinks::WebItem& row : weblinks::webItems())
+            if (!row.entry.isEmpty()) QVERIFY2(seen.contains(row.entry), qPrintable(row.entry));
+    }
+
     void findWebsiteDoesNothing()
     {
         testsupport::RecordingProcesses processes;

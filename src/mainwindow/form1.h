@@ -220,62 +220,71 @@ class Form1 : public ctl::Form<Form1> {
     // --- Internet menu (weblinks/) ---
     void BuildInternetMenu();
     void mnuIStart_Click();
-    // (web links: site, search-engine and link-slot handlers go below)
-    // fixed sites: the request goes into the site's dialog
-    void mnuAuctionGuide_Click();
-    void mnuBentMonkey_Click();
-    void mnuBid4Assets_Click();
-    void mnuBuySellTrades_Click();
-    void mnuEbay_Click();
-    void mnuSothebys_Click();
-    void mnuSportsCollective_Click();
-    void mnuABCNews_Click();
-    void mnuCNNNews_Click();
-    void mnuCBSNews_Click();
-    void mnuFoxNews_Click();
-    void mnuUSAToday_Click();
-    void mnuNOAA_Click();
-    void mnuWeatherChannel_Click();
-    void mnuYaho_Click();
-    void VisitAquaBid();
-    void VisitBarrettJackson();
-    void VisitGreatLakes();
-    void VisitMarketStand();
-    void VisitQuickBid4U();
-    void VisitAllQuartets();
-    void VisitGoodNews();
-    void VisitGospel();
-    void VisitHisKidsRadio();
-    void VisitRejoice();
-    // fixed search engines: key and prompt go into the search-text dialog
-    void EngineRequest(const QString& key, const QString& labelWord);
-    void mnuAbout_Click();
-    void mnuAllTheWeb_Click();
-    void mnuAol_Click();
-    void mnuAltaVista_Click();
-    void mnuAskJeeves_Click();
-    void mnuBigEye_Click();
-    void mnuCnet_Click();
-    void mnuDmoz_Click();
-    void mnuEarthLink_Click();
-    void mnuGoogle_Click();
-    void mnuHotBot_Click();
-    void mnuInktomi_Click();
-    void mnuIsleuth_Click();
-    void mnuIxquick_Click();
-    void mnuLookSmart_Click();
-    void mnuLycos_Click();
-    void mnuMamma_Click();
-    void mnuMetaCrawler_Click();
-    void mnuMSN_Click();
-    void mnuTeoma_Click();
-    void mnuWiseNut_Click();
-    void mnuYahoo_Click();
-    void SearchInfoSeek();
-    void SearchIwon();
-    void SearchNorthernLight();
-    void SearchOverture();
-    void SearchSavvy();
+    // The fixed sites and engines: each is one row of weblinks/webitems,
+    // which the menu, these entry points and the launchers all read.
+    void WebItemRequest(const QString& entry);
+#define QB_WEB_ITEM(name)                                                                          \
+    void name##_Click()                                                                            \
+    {                                                                                              \
+        WebItemRequest(QStringLiteral(#name));                                                     \
+    }
+#define QB_WEB_CALL(name)                                                                          \
+    void name()                                                                                    \
+    {                                                                                              \
+        WebItemRequest(QStringLiteral(#name));                                                     \
+    }
+    QB_WEB_ITEM(mnuAuctionGuide)
+    QB_WEB_ITEM(mnuBentMonkey)
+    QB_WEB_ITEM(mnuBid4Assets)
+    QB_WEB_ITEM(mnuBuySellTrades)
+    QB_WEB_ITEM(mnuEbay)
+    QB_WEB_ITEM(mnuSothebys)
+    QB_WEB_ITEM(mnuSportsCollective)
+    QB_WEB_ITEM(mnuABCNews)
+    QB_WEB_ITEM(mnuCNNNews)
+    QB_WEB_ITEM(mnuCBSNews)
+    QB_WEB_ITEM(mnuFoxNews)
+    QB_WEB_ITEM(mnuUSAToday)
+    QB_WEB_ITEM(mnuNOAA)
+    QB_WEB_ITEM(mnuWeatherChannel)
+    QB_WEB_ITEM(mnuYaho)
+    QB_WEB_CALL(VisitAquaBid)
+    QB_WEB_CALL(VisitBarrettJackson)
+    QB_WEB_CALL(VisitGreatLakes)
+    QB_WEB_CALL(VisitMarketStand)
+    QB_WEB_CALL(VisitQuickBid4U)
+    QB_WEB_CALL(VisitAllQuartets)
+    QB_WEB_CALL(VisitGoodNews)
+    QB_WEB_CALL(VisitGospel)
+    QB_WEB_CALL(VisitHisKidsRadio)
+    QB_WEB_CALL(VisitRejoice)
+    QB_WEB_ITEM(mnuAbout)
+    QB_WEB_ITEM(mnuAllTheWeb)
+    QB_WEB_ITEM(mnuAol)
+    QB_WEB_ITEM(mnuAltaVista)
+    QB_WEB_ITEM(mnuAskJeeves)
+    QB_WEB_ITEM(mnuBigEye)
+    QB_WEB_ITEM(mnuCnet)
+    QB_WEB_ITEM(mnuDmoz)
+    QB_WEB_ITEM(mnuEarthLink)
+    QB_WEB_ITEM(mnuGoogle)
+    QB_WEB_ITEM(mnuHotBot)
+    QB_WEB_ITEM(mnuInktomi)
+    QB_WEB_ITEM(mnuIsleuth)
+    QB_WEB_ITEM(mnuIxquick)
+    QB_WEB_ITEM(mnuLookSmart)
+    QB_WEB_ITEM(mnuLycos)
+    QB_WEB_ITEM(mnuMamma)
+    QB_WEB_ITEM(mnuMetaCrawler)
+    QB_WEB_ITEM(mnuMSN)
+    QB_WEB_ITEM(mnuTeoma)
+    QB_WEB_ITEM(mnuWiseNut)
+    QB_WEB_ITEM(mnuYahoo)
+    QB_WEB_CALL(SearchInfoSeek)
+    QB_WEB_CALL(SearchIwon)
+    QB_WEB_CALL(SearchNorthernLight)
+    QB_WEB_CALL(SearchOverture)
+    QB_WEB_CALL(SearchSavvy)
     void ShowSearchLauncher();
     // link slots: one operation per family, thin named entry points
 #define QB_SLOT_ENTRY(prefix, n, impl)                                                             \
@@ -286,10 +295,10 @@ class Form1 : public ctl::Form<Form1> {
 #define QB_SLOT_FAMILY10(prefix, impl)                                                             \
     QB_SLOT_ENTRY(prefix, 1, impl)                                                                 \
     QB_SLOT_ENTRY(prefix, 2, impl)                                                                 \
-    QB_SLOT_ENTRY(prefix, 3, impl) QB_SLOT_ENTRY(prefix, 4, impl) QB_SLOT_ENTRY(prefix, 5, impl)   \
-        QB_SLOT_ENTRY(prefix, 6, impl) QB_SLOT_ENTRY(prefix, 7, impl)                              \
-            QB_SLOT_ENTRY(prefix, 8, impl) QB_SLOT_ENTRY(prefix, 9, impl)                          \
-                QB_SLOT_ENTRY(prefix, 10, impl)
+    QB_SLOT_ENTRY(prefix, 3, impl)                                                                 \
+    QB_SLOT_ENTRY(prefix, 4, impl) QB_SLOT_ENTRY(prefix, 5, impl) QB_SLOT_ENTRY(prefix, 6, impl)   \
+        QB_SLOT_ENTRY(prefix, 7, impl) QB_SLOT_ENTRY(prefix, 8, impl)                              \
+            QB_SLOT_ENTRY(prefix, 9, impl) QB_SLOT_ENTRY(prefix, 10, impl)
     void AuctionSlotClick(int n);
     void EngineSlotClick(int n);
     void FavoriteSlotClick(int n);
@@ -298,12 +307,12 @@ class Form1 : public ctl::Form<Form1> {
     QB_SLOT_FAMILY10(mnuFav, FavoriteSlotClick)
     QB_SLOT_ENTRY(mnuFav, 11, FavoriteSlotClick)
     QB_SLOT_ENTRY(mnuFav, 12, FavoriteSlotClick)
-    QB_SLOT_ENTRY(mnuFav, 13, FavoriteSlotClick) QB_SLOT_ENTRY(mnuFav, 14, FavoriteSlotClick)
-        QB_SLOT_ENTRY(mnuFav, 15, FavoriteSlotClick) QB_SLOT_ENTRY(mnuFav, 16, FavoriteSlotClick)
-            QB_SLOT_ENTRY(mnuFav, 17, FavoriteSlotClick)
-                QB_SLOT_ENTRY(mnuFav, 18, FavoriteSlotClick)
-                    QB_SLOT_ENTRY(mnuFav, 19, FavoriteSlotClick)
-                        QB_SLOT_ENTRY(mnuFav, 20, FavoriteSlotClick)
+    QB_SLOT_ENTRY(mnuFav, 13, FavoriteSlotClick)
+    QB_SLOT_ENTRY(mnuFav, 14, FavoriteSlotClick) QB_SLOT_ENTRY(mnuFav, 15, FavoriteSlotClick)
+        QB_SLOT_ENTRY(mnuFav, 16, FavoriteSlotClick) QB_SLOT_ENTRY(mnuFav, 17, FavoriteSlotClick)
+            QB_SLOT_ENTRY(mnuFav, 18, FavoriteSlotClick)
+                QB_SLOT_ENTRY(mnuFav, 19, FavoriteSlotClick)
+                    QB_SLOT_ENTRY(mnuFav, 20, FavoriteSlotClick)
         // adding and removing links
         void mnuAddALink_Click();
     void mnuFav0_Click();

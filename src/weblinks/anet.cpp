@@ -5,22 +5,7 @@
 #include "weblinks/launcher.h"
 #include "weblinks/linkslots.h"
 #include "weblinks/openinbrowser.h"
-
-namespace {
-
-const weblinks::SiteEntry kAuctionSites[] = {
-    {"Aqua Bid", "http://www.aquabid.com"},
-    {"Barrett-Jackson", "http://www.barrett-jackson.com/"},
-    {"Bid 4 Assets", "http://www.bid4assets.com/"},
-    {"Buy Sell Trades", "http://www.buyselltrades.com/"},
-    {"Bent Monkey", "http://www.bentmonkey.com/"},
-    {"Ebay", "http://www.ebay.com"},
-    {"Sotheby's", "http://search.sothebys.com/"},
-    {"Auction Guide", "http://www.auctionguide.com/"},
-    {"Sports Collective", "http://www.sportscollective.com/"},
-};
-
-} // namespace
+#include "weblinks/webitems.h"
 
 ANet::ANet()
 {
@@ -34,7 +19,7 @@ void ANet::Form_Load()
     auto browser = weblinks::OpenBrowserObject();
     const ASeek& dialog = ASeek::get();
     const QString request = dialog.Caption();
-    std::optional<QString> address = weblinks::lookUp(kAuctionSites, request);
+    std::optional<QString> address = weblinks::pageFor(weblinks::WebDialog::Auction, request);
     if (!address) {
         const QStringList stored = weblinks::storedAddresses(LinkFamily::Auction);
         const int n = weblinks::slotForRequest(LinkFamily::Auction, dialog.chosenSlot, "Search ",

@@ -2,6 +2,7 @@
 
 #include "platform/colors.h"
 #include "weblinks/anet.h"
+#include "weblinks/launcher.h"
 #include "weblinks/webwindows.h"
 
 ASeek::ASeek()
@@ -30,7 +31,7 @@ ASeek::ASeek()
 // show then has nothing to show; that is the normal end, not a failure.
 void ASeek::Command1_Click()
 {
-    ANet::get().Show();
+    weblinks::showLauncher<ANet>(*this, false);
 }
 
 void ASeek::Command2_Click()

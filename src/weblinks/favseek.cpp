@@ -1,6 +1,7 @@
 #include "weblinks/favseek.h"
 
 #include "weblinks/favnet.h"
+#include "weblinks/launcher.h"
 #include "weblinks/webwindows.h"
 
 namespace {
@@ -30,7 +31,7 @@ FavSeek::FavSeek()
 // A successful launch unloads the launcher and this dialog with it.
 void FavSeek::Command1_Click()
 {
-    FavNet::get().Show();
+    weblinks::showLauncher<FavNet>(*this, false);
 }
 
 void FavSeek::Command2_Click()

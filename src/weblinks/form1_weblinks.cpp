@@ -13,34 +13,9 @@
 #include "weblinks/newsseek.h"
 #include "weblinks/slink.h"
 #include "weblinks/weatherseek.h"
+#include "weblinks/webitems.h"
 
 namespace {
-
-void auctionRequest(const QString& key)
-{
-    ASeek::get().Show();
-    ASeek::get().setCaption(key);
-}
-
-void newsRequest(const QString& key, const QString& question)
-{
-    NewsSeek::get().Show();
-    NewsSeek::get().setCaption(key);
-    NewsSeek::get().Label1->setCaption(question);
-}
-
-void newsRequestCaptionFirst(const QString& key)
-{
-    NewsSeek::get().setCaption(key);
-    NewsSeek::get().Show();
-}
-
-void weatherRequest(const QString& key, const QString& question)
-{
-    WeatherSeek::get().Show();
-    WeatherSeek::get().setCaption(key);
-    WeatherSeek::get().Label1->setCaption(question);
-}
 
 // Shows the family's add dialog, or says that the family is full.
 template <class Dialog> void addLinkCommand(weblinks::LinkFamily family)
@@ -58,57 +33,46 @@ void removeLinkCommand(const QString& caption)
     DeLink::get().Show();
 }
 
+// Writes a fixed item's request into its dialog, in the row's order; the
+// question, where the row has one, goes into the dialog's prompt.
+template <class Dialog> Dialog& writeRequest(const weblinks::WebItem& item, const QString& question)
+{
+    Dialog& dlg = Dialog::get();
+    if (item.order == weblinks::RequestOrder::CaptionFirst) dlg.setCaption(item.request);
+    dlg.Show();
+    if (item.order == weblinks::RequestOrder::ShowFirst) dlg.setCaption(item.request);
+    if (!question.isEmpty()) dlg.Label1->setCaption(question);
+    return dlg;
+}
+
 } // namespace
 
-// --- auctions ---
-
-void Form1::mnuAuctionGuide_Click()
+void Form1::WebItemRequest(const QString& entry)
 {
-    auctionRequest("Auction Guide");
-}
-void Form1::mnuBentMonkey_Click()
-{
-    auctionRequest("Bent Monkey");
-}
-void Form1::mnuBid4Assets_Click()
-{
-    auctionRequest("Bid 4 Assets");
-}
-void Form1::mnuBuySellTrades_Click()
-{
-    auctionRequest("Buy Sell Trades");
-}
-void Form1::mnuEbay_Click()
-{
-    auctionRequest("Ebay");
-}
-void Form1::mnuSothebys_Click()
-{
-    auctionRequest("Sotheby's");
-}
-void Form1::mnuSportsCollective_Click()
-{
-    auctionRequest("Sports Collective");
-}
-void Form1::VisitAquaBid()
-{
-    auctionRequest("Aqua Bid");
-}
-void Form1::VisitBarrettJackson()
-{
-    auctionRequest("Barrett-Jackson");
-}
-void Form1::VisitGreatLakes()
-{
-    auctionRequest("Great Lakes");
-}
-void Form1::VisitMarketStand()
-{
-    auctionRequest("Market Stand");
-}
-void Form1::VisitQuickBid4U()
-{
-    auctionRequest("Quick Bid 4 U");
+    using weblinks::WebDialog;
+    const weblinks::WebItem* item = weblinks::webItem(entry);
+    Q_ASSERT_X(item, "Form1::WebItemRequest", "an entry point without its row");
+    if (!item) return;
+    QString question = item->question;
+    if (question.contains(QLatin1String("{ITEM}")))
+        question.replace(QLatin1String("{ITEM}"), menuItem(item->entry)->text());
+    switch (item->dialog) {
+    case WebDialog::Auction:
+        writeRequest<ASeek>(*item, question);
+        break;
+    case WebDialog::News:
+        writeRequest<NewsSeek>(*item, question);
+        break;
+    case WebDialog::Weather:
+        writeRequest<WeatherSeek>(*item, question);
+        break;
+    case WebDialog::Engine:
+        // The text of the last search stays in the field, ready for the
+        // next engine.
+        if (ISeek& dlg = writeRequest<ISeek>(*item, question); !question.isEmpty())
+            dlg.Text1->setVisible(true);
+        break;
+    }
 }
 
 // The slot's caption is read at the click, as it is.
@@ -120,188 +84,6 @@ void Form1::AuctionSlotClick(int n)
     dlg.Label1->setCaption("          Visit " + name + " Auction ?");
     dlg.setCaption("Search " + name + " Website");
     dlg.chosenSlot = {n, dlg.Caption()};
-}
-
-// --- news ---
-
-void Form1::mnuABCNews_Click()
-{
-    newsRequest("ABC News", "        Visit " + menuItem("mnuABCNews")->text() + "?");
-}
-void Form1::mnuCNNNews_Click()
-{
-    newsRequest("CNN", "           Visit " + menuItem("mnuCNNNews")->text() + "?");
-}
-void Form1::mnuCBSNews_Click()
-{
-    newsRequest("CBS News", "        Visit " + menuItem("mnuCBSNews")->text() + "?");
-}
-void Form1::mnuFoxNews_Click()
-{
-    newsRequest("Fox News", "        Visit " + menuItem("mnuFoxNews")->text() + "?");
-}
-void Form1::mnuUSAToday_Click()
-{
-    newsRequest("USA Today", "        Visit USA Today?");
-}
-void Form1::VisitAllQuartets()
-{
-    newsRequestCaptionFirst("All Quartets");
-}
-void Form1::VisitGoodNews()
-{
-    newsRequestCaptionFirst("Good News 93.1");
-}
-void Form1::VisitGospel()
-{
-    newsRequestCaptionFirst("Gospel 90.3");
-}
-void Form1::VisitHisKidsRadio()
-{
-    newsRequestCaptionFirst("His Kids Radio");
-}
-void Form1::VisitRejoice()
-{
-    newsRequestCaptionFirst("Rejoice");
-}
-
-// --- weather ---
-
-void Form1::mnuNOAA_Click()
-{
-    weatherRequest("National Oceanic and Atmosperic Administration",
-                   "                   Visit NOAA?");
-}
-void Form1::mnuWeatherChannel_Click()
-{
-    weatherRequest("The Weather Channel", "       Visit The Weather Channel?");
-}
-void Form1::mnuYaho_Click()
-{
-    weatherRequest("Yahoo Weather", "       Visit Yahoo weather?");
-}
-
-// --- search engines ---
-
-// The text of the last search stays in the field, ready for the next engine.
-void Form1::EngineRequest(const QString& key, const QString& labelWord)
-{
-    ISeek& dlg = ISeek::get();
-    dlg.setCaption(key);
-    dlg.Show();
-    dlg.Label1->setCaption("       Search " + labelWord + " For Infomation On:");
-    dlg.Text1->setVisible(true);
-}
-
-void Form1::mnuAbout_Click()
-{
-    EngineRequest("Search About", "About");
-}
-void Form1::mnuAllTheWeb_Click()
-{
-    EngineRequest("Search All The Web", "AllTheWeb");
-}
-void Form1::mnuAol_Click()
-{
-    EngineRequest("Search AOL", "Aol");
-}
-void Form1::mnuAltaVista_Click()
-{
-    EngineRequest("Search AltaVista", "AltaVista");
-}
-void Form1::mnuAskJeeves_Click()
-{
-    EngineRequest("Search Ask Jeeves", "Ask Jeeves");
-}
-void Form1::mnuBigEye_Click()
-{
-    EngineRequest("Search Big Eye", "BigEye");
-}
-void Form1::mnuCnet_Click()
-{
-    EngineRequest("Search CNET", "CNET");
-}
-void Form1::mnuDmoz_Click()
-{
-    EngineRequest("Search Dmoz", "Dmoz");
-}
-void Form1::mnuEarthLink_Click()
-{
-    EngineRequest("Search EarthLink", "EarthLink");
-}
-void Form1::mnuGoogle_Click()
-{
-    EngineRequest("Search Google", "Google");
-}
-void Form1::mnuHotBot_Click()
-{
-    EngineRequest("Search HotBot", "HotBot");
-}
-void Form1::mnuInktomi_Click()
-{
-    EngineRequest("Search Inktomi", "InkTomi");
-}
-void Form1::mnuIsleuth_Click()
-{
-    EngineRequest("Search Internet Sleuth", "Internet Sleuth");
-}
-void Form1::mnuIxquick_Click()
-{
-    EngineRequest("Search Ixquick", "Ixquick");
-}
-void Form1::mnuLookSmart_Click()
-{
-    EngineRequest("Search LookSmart", "LookSmart");
-}
-void Form1::mnuLycos_Click()
-{
-    EngineRequest("Search Lycos", "Lycos");
-}
-void Form1::mnuMamma_Click()
-{
-    EngineRequest("Search Mamma", "Mamma");
-}
-void Form1::mnuMetaCrawler_Click()
-{
-    EngineRequest("Search MetaCrawler", "MetaCrawler");
-}
-void Form1::mnuMSN_Click()
-{
-    EngineRequest("Search MSN", "MSN");
-}
-void Form1::mnuTeoma_Click()
-{
-    EngineRequest("Search Teoma", "Teoma");
-}
-void Form1::mnuWiseNut_Click()
-{
-    EngineRequest("Search WiseNut", "WiseNut");
-}
-void Form1::mnuYahoo_Click()
-{
-    EngineRequest("Search Yahoo", "Yahoo");
-}
-void Form1::SearchInfoSeek()
-{
-    EngineRequest("Search InfoSeek", "InfoSeek");
-}
-void Form1::SearchIwon()
-{
-    EngineRequest("Search Iwon", "Iwon");
-}
-void Form1::SearchNorthernLight()
-{
-    EngineRequest("Search Northern Light", "Northern Light");
-}
-void Form1::SearchOverture()
-{
-    EngineRequest("Search Overture", "Overture");
-}
-
-void Form1::SearchSavvy()
-{
-    ISeek::get().setCaption("Search Savvy");
-    ISeek::get().Show();
 }
 
 void Form1::ShowSearchLauncher()

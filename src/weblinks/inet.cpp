@@ -5,71 +5,8 @@
 #include "weblinks/istart.h"
 #include "weblinks/linkslots.h"
 #include "weblinks/openinbrowser.h"
+#include "weblinks/webitems.h"
 #include "weblinks/webwindows.h"
-
-#include <QUrl>
-
-namespace {
-
-// Where the search text goes into an address.
-const QString kText = QStringLiteral("{TEXT}");
-
-// The look of the partner search page: eleven key%3Avalue%3B pairs.
-QString lookAndFeel()
-{
-    return QStringLiteral("GIMP%3A003399%3BT%3A000000%3BALC%3AFF0000%3BGFNT%3A808080%3B"
-                          "LC%3A003399%3BBGC%3AFFFFFF%3BAH%3Aleft%3BVLC%3A800080%3BGL%3A0%3B"
-                          "S%3Ahttp%3A%2F%2Fwww.quorbix.info%3BAWFID%3A4e7a0c9d2b18f653%3B");
-}
-
-struct Engine {
-    const char* key;
-    QString address; // kText marks each place of the search text
-};
-
-const QList<Engine>& engines()
-{
-    static const QString hotBot = QStringLiteral("http://www.hotbot.com");
-    static const QList<Engine> table = {
-        {"Search All The Web",
-         "http://www.alltheweb.com/search?{TEXT}=web&cs=utf-8&q={TEXT}&_sb_lang=en"},
-        {"Search AltaVista",
-         "http://www.altavista.com/web/results?q={TEXT}&submit2=Search&what=web&fmt=d"},
-        {"Search Ask Jeeves", "http://www.askjeeves.com/main/askjeeves.asp?ask={TEXT}"},
-        {"Search AOL", "http://search.aol.com/dirsearch.adp?start=&from=topsearchbox.%2Findex.adp"
-                       "&query={TEXT}&x=22&y=10"},
-        {"Search Big Eye", "http://partners.mamma.com/Bigeye?lang=1&timeout=4&rpp=15&query={TEXT}"
-                           "&Submit=Find+It%21&qtype=0"},
-        {"Search CNET", "http://" + IStart::kPortalHost + "/search?channel=1&q={TEXT}"},
-        {"Search Dmoz", "http://search.dmoz.org/cgi-bin/search?search={TEXT}"},
-        {"Search EarthLink", "http://search.earthlink.net/search?site=earthlink-ss&q={TEXT}"},
-        {"Search Google", "http://www.google.com/custom?q={TEXT}&sa=Search&cof=" + lookAndFeel()},
-        {"Search Internet Sleuth", "http://www.isleuth.com/wbresults.htm?q={TEXT}&i=0&c=10"},
-        {"Search Inktomi",
-         hotBot + "/default.asp?prov=Inktomi&query={TEXT}&ps=&loc=searchbox&tab=web"},
-        {"Search About", "http://search.about.com/fullsearch.htm?terms={TEXT}"},
-        {"Search HotBot", hotBot + "/default.asp?prov=FAST&query={TEXT}&ps=&loc=searchbox&tab=web"},
-        {"Search Lycos",
-         "http://search.lycos.com/default.asp?lpv=1&loc=searchhp&tab=web&query={TEXT}"},
-        {"Search LookSmart", "http://search.looksmart.com/r_search?key={TEXT}"},
-        {"Search Mamma",
-         "http://www.mamma.com/Mamma?query={TEXT}&qtype=0&image222.x=26&image222.y=13"},
-        {"Search MSN", "http://search.msn.com/results.asp?RS=CHECKED&FORM=MSNH&v=1&q={TEXT}"},
-        {"Search MetaCrawler",
-         "http://www.metacrawler.com/texis/search?brand=metacrawler&q={TEXT}&redirect=&top=1"
-         "&method=0&rpp=20&hpe=10&region=0&timeout=0&sort=0&theme=classic"},
-        {"Search Ixquick", "http://www.ixquick.com/do/metasearch.pl?{TEXT}=web{TEXT}=web"
-                           "&cmd=process_search&language=english&query={TEXT}"
-                           "&orl=&search.x=25&search.y=11"},
-        {"Search Overture", "http://www.overture.com/d/search/?type=home&mkt=us&Keywords={TEXT}"},
-        {"Search Teoma", hotBot + "/default.asp?prov=Teoma&query={TEXT}&ps=&loc=searchbox&tab=web"},
-        {"Search WiseNut", "http://www.wisenut.com/search/query.dll?q={TEXT}"},
-        {"Search Yahoo", "http://search.yahoo.com/bin/search?p={TEXT}"},
-    };
-    return table;
-}
-
-} // namespace
 
 Inet::Inet()
 {
@@ -95,14 +32,7 @@ Inet::Inet()
 
 std::optional<QString> Inet::EngineAddress(const QString& request, const QString& text)
 {
-    // The text goes in percent-encoded (UTF-8), so "&", "#", "+", blanks and
-    // letters outside ASCII reach the engine as typed instead of ending the
-    // value, starting a fragment or reading as blanks. The encoded text holds
-    // no marker, and is never searched for one.
-    const QString encoded = QString::fromLatin1(QUrl::toPercentEncoding(text));
-    for (const Engine& e : engines())
-        if (request == QLatin1String(e.key)) return e.address.split(kText).join(encoded);
-    return std::nullopt;
+    return weblinks::pageFor(weblinks::WebDialog::Engine, request, text);
 }
 
 void Inet::Form_Load()

@@ -5,6 +5,7 @@
 #include "platform/colors.h"
 #include "platform/msgbox.h"
 #include "weblinks/inet.h"
+#include "weblinks/launcher.h"
 #include "weblinks/webwindows.h"
 
 namespace {
@@ -47,10 +48,7 @@ void ISeek::Command1_Click()
         Text1->setFocus();
         return;
     }
-    Inet::get().Show();
-    if (!Inet::IsLoaded()) return; // searched: the launcher has closed and hidden this dialog
-    plat::DoEvents();
-    Hide();
+    weblinks::showLauncher<Inet>(*this, true);
 }
 
 void ISeek::Command2_Click()

@@ -6,24 +6,23 @@
 #include "controls/vbform.h"
 #include "weblinks/webwindows.h"
 
+#include "platform/app.h"
+
 #include <QString>
-#include <optional>
 
 namespace weblinks {
 
-struct SiteEntry {
-    const char* key;
-    const char* address;
-};
-
-// The address of the first key equal to the request, compared whole and
-// case-sensitively.
-template <std::size_t N>
-std::optional<QString> lookUp(const SiteEntry (&table)[N], const QString& request)
+// Shows a request dialog's launcher, which does its work while it loads.
+// When it has launched it has unloaded itself, and the dialog with it; one
+// that stays loaded (no page, or the browser busy) is left in view, and a
+// dialog that hides behind it (hideBehind) does so once the launcher's
+// window has had its events.
+template <class Launcher> void showLauncher(ctl::VbForm& dialog, bool hideBehind)
 {
-    for (const SiteEntry& e : table)
-        if (request == QString::fromUtf8(e.key)) return QString::fromUtf8(e.address);
-    return std::nullopt;
+    Launcher::get().Show();
+    if (!hideBehind || !Launcher::IsLoaded()) return;
+    plat::DoEvents();
+    dialog.Hide();
 }
 
 // The launchers' empty window: no caption, 4680 x 3195 twips.

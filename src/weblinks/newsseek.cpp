@@ -2,6 +2,7 @@
 
 #include "platform/app.h"
 #include "platform/colors.h"
+#include "weblinks/launcher.h"
 #include "weblinks/newsnet.h"
 #include "weblinks/webwindows.h"
 
@@ -29,10 +30,7 @@ NewsSeek::NewsSeek()
 
 void NewsSeek::Command1_Click()
 {
-    NewsNet::get().Show();
-    if (!NewsNet::IsLoaded()) return; // launched: the launcher has closed this dialog with it
-    plat::DoEvents();
-    Hide();
+    weblinks::showLauncher<NewsNet>(*this, true);
 }
 
 void NewsSeek::Command2_Click()

@@ -5,16 +5,7 @@
 #include "weblinks/launcher.h"
 #include "weblinks/openinbrowser.h"
 #include "weblinks/weatherseek.h"
-
-namespace {
-
-const weblinks::SiteEntry kWeatherSites[] = {
-    {"National Oceanic and Atmosperic Administration", "http://www.noaa.gov/"},
-    {"The Weather Channel", "http://www.weather.com"},
-    {"Yahoo Weather", "http://weather.yahoo.com/"},
-};
-
-} // namespace
+#include "weblinks/webitems.h"
 
 WeatherNet::WeatherNet()
 {
@@ -27,7 +18,7 @@ void WeatherNet::Form_Load()
     auto browser = weblinks::OpenBrowserObject();
     plat::DoEvents();
     const std::optional<QString> address =
-        weblinks::lookUp(kWeatherSites, WeatherSeek::get().Caption());
+        weblinks::pageFor(weblinks::WebDialog::Weather, WeatherSeek::get().Caption());
     if (!address) return; // stays loaded, as an empty window
     weblinks::StartBrowser(*address, plat::vbMaximizedFocus);
     if (weblinks::CloseBrowserObject(browser.get())) Unload();

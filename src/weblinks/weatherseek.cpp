@@ -2,6 +2,7 @@
 
 #include "platform/app.h"
 #include "platform/colors.h"
+#include "weblinks/launcher.h"
 #include "weblinks/weathernet.h"
 #include "weblinks/webwindows.h"
 
@@ -33,10 +34,7 @@ WeatherSeek::WeatherSeek()
 
 void WeatherSeek::Command1_Click()
 {
-    WeatherNet::get().Show();
-    if (!WeatherNet::IsLoaded()) return; // launched: the launcher has closed this dialog with it
-    plat::DoEvents();
-    Hide();
+    weblinks::showLauncher<WeatherNet>(*this, true);
 }
 
 void WeatherSeek::Command2_Click()
