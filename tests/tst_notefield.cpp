@@ -194,10 +194,10 @@ class TstNoteField : public QObject {
         QCOMPARE(t->selectionCount(), 1);
         int a = -1, b = -1;
         t->selection(0, &a, &b);
-        QCOMPARE(QPair(a, b), QPair(5, 8));
+        QCOMPARE(qMakePair(a, b), qMakePair(5, 8));
         QCOMPARE(t->textAtOffset(9, QAccessible::ParagraphBoundary, &a, &b),
                  QString("two thr\u00e9e\n"));
-        QCOMPARE(QPair(a, b), QPair(5, 15));
+        QCOMPARE(qMakePair(a, b), qMakePair(5, 15));
         QCOMPARE(t->textAtOffset(9, QAccessible::LineBoundary, &a, &b),
                  QString("two thr\u00e9e\n")); // the row on screen: wide enough for the line
         QCOMPARE(t->textAtOffset(1, QAccessible::WordBoundary, &a, &b), QString("one"));
@@ -276,7 +276,7 @@ class TstNoteField : public QObject {
         int a = -1, b = -1;
         QAccessible::queryAccessibleInterface(&field)->textInterface()->textAtOffset(
             3, QAccessible::LineBoundary, &a, &b);
-        QCOMPARE(QPair(a, b), QPair(0, int(secondRow)));
+        QCOMPARE(qMakePair(a, b), qMakePair(0, int(secondRow)));
 
         sb->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         QCOMPARE(sb->value(), 1);

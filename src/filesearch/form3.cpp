@@ -55,7 +55,7 @@ Form3::Form3()
     setWindowState(Qt::WindowMaximized);
 
     connect(Command6, &ctl::CommandButton::Click, this, &Form3::Command6_Click);
-    m_progress = std::make_unique<WalkProgress>(Label1, std::initializer_list{List1});
+    m_progress = std::make_unique<WalkProgress>(Label1, std::initializer_list<ctl::ListBox*>{List1});
 }
 
 void Form3::Command6_Click()
