@@ -296,9 +296,13 @@ class Form1 : public ctl::Form<Form1> {
     QB_SLOT_ENTRY(prefix, 1, impl)                                                                 \
     QB_SLOT_ENTRY(prefix, 2, impl)                                                                 \
     QB_SLOT_ENTRY(prefix, 3, impl)                                                                 \
-    QB_SLOT_ENTRY(prefix, 4, impl) QB_SLOT_ENTRY(prefix, 5, impl) QB_SLOT_ENTRY(prefix, 6, impl)   \
-        QB_SLOT_ENTRY(prefix, 7, impl) QB_SLOT_ENTRY(prefix, 8, impl)                              \
-            QB_SLOT_ENTRY(prefix, 9, impl) QB_SLOT_ENTRY(prefix, 10, impl)
+    QB_SLOT_ENTRY(prefix, 4, impl)                                                                 \
+    QB_SLOT_ENTRY(prefix, 5, impl)                                                                 \
+    QB_SLOT_ENTRY(prefix, 6, impl)                                                                 \
+    QB_SLOT_ENTRY(prefix, 7, impl)                                                                 \
+    QB_SLOT_ENTRY(prefix, 8, impl)                                                                 \
+    QB_SLOT_ENTRY(prefix, 9, impl)                                                                 \
+    QB_SLOT_ENTRY(prefix, 10, impl)
     void AuctionSlotClick(int n);
     void EngineSlotClick(int n);
     void FavoriteSlotClick(int n);
@@ -308,13 +312,15 @@ class Form1 : public ctl::Form<Form1> {
     QB_SLOT_ENTRY(mnuFav, 11, FavoriteSlotClick)
     QB_SLOT_ENTRY(mnuFav, 12, FavoriteSlotClick)
     QB_SLOT_ENTRY(mnuFav, 13, FavoriteSlotClick)
-    QB_SLOT_ENTRY(mnuFav, 14, FavoriteSlotClick) QB_SLOT_ENTRY(mnuFav, 15, FavoriteSlotClick)
-        QB_SLOT_ENTRY(mnuFav, 16, FavoriteSlotClick) QB_SLOT_ENTRY(mnuFav, 17, FavoriteSlotClick)
-            QB_SLOT_ENTRY(mnuFav, 18, FavoriteSlotClick)
-                QB_SLOT_ENTRY(mnuFav, 19, FavoriteSlotClick)
-                    QB_SLOT_ENTRY(mnuFav, 20, FavoriteSlotClick)
-        // adding and removing links
-        void mnuAddALink_Click();
+    QB_SLOT_ENTRY(mnuFav, 14, FavoriteSlotClick)
+    QB_SLOT_ENTRY(mnuFav, 15, FavoriteSlotClick)
+    QB_SLOT_ENTRY(mnuFav, 16, FavoriteSlotClick)
+    QB_SLOT_ENTRY(mnuFav, 17, FavoriteSlotClick)
+    QB_SLOT_ENTRY(mnuFav, 18, FavoriteSlotClick)
+    QB_SLOT_ENTRY(mnuFav, 19, FavoriteSlotClick)
+    QB_SLOT_ENTRY(mnuFav, 20, FavoriteSlotClick)
+    // adding and removing links
+    void mnuAddALink_Click();
     void mnuFav0_Click();
     void mnuAddSLink_Click();
     void mnuRemoveALink_Click();
