@@ -194,6 +194,30 @@ class TstEditor : public QObject {
         QCOMPARE(pad().txtNote->Text().size(), opened ? size : 4);
     }
 
+    // Memory that runs out while a file is taken in is a message; the
+    // program and the editor's document go on.
+    void allocationFailureIsAMessage()
+    {
+        // Where every allocation is granted, the failure cannot be met.
+        QFile overcommit(QStringLiteral("/proc/sys/vm/overcommit_memory"));
+        if (overcommit.open(QIODevice::ReadOnly) && overcommit.readAll().trimmed() == "1")
+            QSKIP("this system grants every allocation");
+        m_drives->write("C:\\kept.txt", "kept");
+        QVERIFY(Module2::LoadTextFile("C:\\kept.txt"));
+        const QString big = m_drives->write("C:\\huge.txt", QByteArray());
+        // Far more than any memory, yet no more than the file system holds.
+        if (!QFile::resize(host(big), qint64(15) << 40))
+            QSKIP("the file system holds no such file");
+        Module2::SetPhysicalMemoryForTests(std::numeric_limits<qint64>::max());
+        const bool opened = Module2::LoadAndReport(big);
+        Module2::SetPhysicalMemoryForTests(0);
+        QVERIFY(!opened);
+        QCOMPARE(m_boxes->prompts(), QStringList{"Cannot open C:\\huge.txt: there is not enough "
+                                                 "memory to read the file (15.0 TB)"});
+        QCOMPARE(pad().Caption(), QString("C:\\KEPT.TXT"));
+        QCOMPARE(pad().txtNote->Text(), QString("kept"));
+    }
+
     void failedSave_data()
     {
         QTest::addColumn<QString>("how");
