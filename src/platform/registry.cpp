@@ -211,7 +211,17 @@ struct RegistryStore::Impl {
         warnOnce(why);
     }
 
-    enum class Kind { Empty, Ours, OtherDatabase, NotADatabase, NotAFile, Unreadable };
+    // PlainDatabase: a database with no program's mark, ours only while it
+    // holds no tables (checkFile tells).
+    enum class Kind {
+        Empty,
+        Ours,
+        PlainDatabase,
+        OtherDatabase,
+        NotADatabase,
+        NotAFile,
+        Unreadable
+    };
 
     // What the file at the path is, from its first bytes, read through a
     // descriptor that never waits (a named pipe would). *mode gets its kind
@@ -247,7 +257,9 @@ struct RegistryStore::Impl {
             const auto* b = reinterpret_cast<const uchar*>(head + kApplicationIdOffset);
             const quint32 id =
                 quint32(b[0]) << 24 | quint32(b[1]) << 16 | quint32(b[2]) << 8 | b[3];
-            kind = id == quint32(kApplicationId) ? Kind::Ours : Kind::OtherDatabase;
+            kind = id == quint32(kApplicationId) ? Kind::Ours
+                   : id == 0                     ? Kind::PlainDatabase
+                                                 : Kind::OtherDatabase;
         }
         // Ours, and readable by others (made so before the store was
         // private): it becomes the user's alone.
@@ -407,10 +419,11 @@ struct RegistryStore::Impl {
                 refuse(QStringLiteral("is not a settings file: ") + notAFileText(mode));
                 return State::Failed;
             case Kind::NotADatabase:
+            case Kind::OtherDatabase:
                 refuse(QStringLiteral("is not a Quorbix settings file"));
                 return State::Failed;
             default:
-                break; // another program's database is told apart by its tables below
+                break; // an unmarked database is told apart by its tables below
             }
         }
         // The file is there now, made private above when it was not.
