@@ -10,6 +10,7 @@
 #include "fileops/standby.h"
 #include "filesearch/dig.h"
 #include "mainwindow/form1.h"
+#include "pictureview/realview.h"
 #include "platform/drives.h"
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
@@ -94,6 +95,7 @@ class TstSpecialFiles : public QObject {
         if (m_socket >= 0) ::close(m_socket);
         m_socket = -1;
         Module1::TextChanged = false;
+        RealView::UnloadIfLoaded();
         ZipView::UnloadIfLoaded();
         Standby::UnloadIfLoaded();
         Dig::UnloadIfLoaded();
@@ -110,8 +112,9 @@ class TstSpecialFiles : public QObject {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("road");
         for (const char* kind : {"named pipe", "socket", "zero device", "null device"})
-            for (const char* road : {"pane View Text", "pane View Html", "search View Text",
-                                     "editor Open", "loader", "archive listing", "Extract"})
+            for (const char* road :
+                 {"pane View Text", "pane View Html", "search View Text", "editor Open", "loader",
+                  "archive listing", "Extract", "View Graphic"})
                 QTest::newRow(qPrintable(QString(kind) + ", " + road)) << kind << road;
     }
 
@@ -122,7 +125,7 @@ class TstSpecialFiles : public QObject {
         QFETCH(QString, kind);
         QFETCH(QString, road);
         const bool html = road == "pane View Html";
-        const QString name = html ? "page.htm" : "notes.txt";
+        const QString name = html ? "page.htm" : road == "View Graphic" ? "pic.bmp" : "notes.txt";
         const QString file = "D:\\work\\" + name;
         m_drives->write(file, "plain text");
         m_drives->mkdir("C:\\atemp0");
@@ -130,6 +133,7 @@ class TstSpecialFiles : public QObject {
         // The editor holds a document of its own, which must stay.
         m_drives->write("C:\\kept.txt", "kept");
         QVERIFY(Module2::LoadTextFile("C:\\kept.txt"));
+        if (road == "View Graphic") pick(1, "D:\\work", name);
         if (road.startsWith("pane")) {
             pick(3, "D:\\work", name);
             Form1::get().Text7->setText("3");
@@ -163,6 +167,11 @@ class TstSpecialFiles : public QObject {
                 plat::MsgBox(file + ": " + e.detail());
             }
             QCOMPARE(list.ItemCount(), 0);
+        } else if (road == "View Graphic") {
+            m_dialogs->openFiles << file;
+            Form1::get().mnuBmp_Click();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY(!RealView::IsLoaded());
         } else if (road == "Extract") {
             plat::drives::setCurrentFolder("D:\\work");
             ZipView& z = ZipView::get();
