@@ -277,6 +277,8 @@ qint64 LoadCeiling()
 {
     const qint64 physical =
         g_physicalForTests > 0 ? g_physicalForTests : plat::physicalMemoryBytes();
+    // Where the system does not say, only a failed allocation stops a load.
+    if (physical <= 0) return -1;
     return physical / 4 / kBytesHeldPerByte;
 }
 
