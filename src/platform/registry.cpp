@@ -412,7 +412,9 @@ struct RegistryStore::Impl {
                 warnOnce(QStringLiteral("the file cannot be created"));
                 return State::Failed;
             }
-        } else {
+        }
+        // A name that was there, or that appeared before ours could be made.
+        if (!createdEmpty) {
             unsigned mode = 0;
             switch (inspect(&mode)) {
             case Kind::NotAFile:
@@ -430,6 +432,7 @@ struct RegistryStore::Impl {
         const int flags = SQLITE_OPEN_READWRITE;
         const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
         if (rc != SQLITE_OK) {
+            lastFailure = describeRc(rc, lastError());
             warnOnce(lastError());
             close();
             return State::Failed;
@@ -446,6 +449,7 @@ struct RegistryStore::Impl {
                 refuse(QStringLiteral("is not a Quorbix settings file"));
                 return State::Failed;
             case Check::Failed:
+                lastFailure = lastError();
                 warnOnce(lastError());
                 close();
                 return State::Failed;
@@ -546,6 +550,8 @@ struct RegistryStore::Impl {
     // is set aside and the write is made once more in a new file.
     template <typename Body> long write(Body body)
     {
+        // A refused file keeps its reason for every later write.
+        if (!unusable) lastFailure.clear();
         for (int attempt = 0; attempt < 2; ++attempt) {
             if (open(true) != State::Open) {
                 if (lastFailure.isEmpty())
