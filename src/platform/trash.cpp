@@ -206,9 +206,11 @@ bool realMoveToTrash(const QString& host, QString* err)
     static QMutex watching;
     QMutexLocker lock(&watching);
     const QList<QByteArray> folders = trashFolders(path, before);
+    // Forgotten first: that takes in the end of the watch on a trash folder
+    // removed meanwhile, which is then watched anew.
+    Arrivals::get().forget();
     for (const QByteArray& files : folders)
         Arrivals::get().watch(files);
-    Arrivals::get().forget();
     GFile* file = g_vfs_get_file_for_path(g_vfs_get_local(), path.constData());
     GError* gerr = nullptr;
     const bool ok = g_file_trash(file, nullptr, &gerr);
