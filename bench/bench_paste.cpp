@@ -1,7 +1,8 @@
 // Throughput of the copy that paste and the copy-to dialogs use, beside
 // cp(1) and beside cp(1) followed by sync(1) on what it wrote, on the same
-// files in the same run, and of delete to the trash beside gio trash and a
-// plain rename loop.
+// files in the same run, and of delete to the trash beside gio trash (into
+// an empty trash, and with the names already in the trash) and a plain
+// rename loop.
 //   bench_paste [big-file-MB] [small-files] [trash-files]
 #include "platform/drives.h"
 #include "platform/filesys.h"
@@ -189,26 +190,58 @@ int main(int argc, char** argv)
     row("copy small files", oursSmall, cpSmall, "cp (1 call)", smallMb);
     row("copy small files", oursSmall, cpSyncSmall, "cp + sync", smallMb);
 
-    // delete to the trash
-    QStringList gioArgs{"trash"};
-    for (int i = 0; i < trashCount; ++i) {
-        for (const char* d : {"trash1", "trash2", "trash3"})
-            writeFile(base + QStringLiteral("/%1/t%2.txt").arg(d).arg(i), 100);
-        gioArgs << base + QStringLiteral("/trash2/t%1.txt").arg(i);
-    }
-    const double oursTrash = seconds([&] {
-        for (int i = 0; i < trashCount; ++i)
-            plat::trash::moveToTrash(QStringLiteral("C:\\trash1\\t%1.txt").arg(i));
-    });
-    const double gioTrash = seconds([&] { run("gio", gioArgs); });
+    // delete to the trash: a first round into an empty trash, then rounds
+    // that meet names the trash already holds. Ours and gio trash each have
+    // names of their own, so each meets as many like names as the other.
+    // Whoever goes first pays for the growth of the trash's folders, so the
+    // two take turns, and the best of the later rounds is shown.
+    double bestOurs = 0, bestGio = 0;
+    const auto trashRound = [&](const char* title, bool gioFirst) {
+        QStringList gioArgs{"trash"};
+        for (int i = 0; i < trashCount; ++i) {
+            writeFile(base + QStringLiteral("/trash1/t%1.txt").arg(i), 100);
+            writeFile(base + QStringLiteral("/trash2/g%1.txt").arg(i), 100);
+            gioArgs << base + QStringLiteral("/trash2/g%1.txt").arg(i);
+        }
+        run("sync", {}); // the new files written back before either runs
+        double ours = 0, gio = 0;
+        const auto timeOurs = [&] {
+            ours = seconds([&] {
+                for (int i = 0; i < trashCount; ++i)
+                    plat::trash::moveToTrash(QStringLiteral("C:\\trash1\\t%1.txt").arg(i));
+            });
+        };
+        const auto timeGio = [&] { gio = seconds([&] { run("gio", gioArgs); }); };
+        if (gioFirst) {
+            timeGio();
+            timeOurs();
+        } else {
+            timeOurs();
+            timeGio();
+        }
+        if (title) {
+            std::printf("| %-26s | %9.3f s | %8.0f files/s | gio trash   | %9.3f s | %8.0f "
+                        "files/s | %5.2f |\n",
+                        title, ours, trashCount / ours, gio, trashCount / gio, gio / ours);
+        } else {
+            bestOurs = bestOurs == 0 ? ours : std::min(bestOurs, ours);
+            bestGio = bestGio == 0 ? gio : std::min(bestGio, gio);
+        }
+    };
+    trashRound("delete to the trash", true);
+    for (int round = 0; round < 3; ++round)
+        trashRound(nullptr, round % 2 == 1);
+    std::printf("| %-26s | %9.3f s | %8.0f files/s | gio trash   | %9.3f s | %8.0f files/s | "
+                "%5.2f |\n",
+                "delete, names in the trash", bestOurs, trashCount / bestOurs, bestGio,
+                trashCount / bestGio, bestGio / bestOurs);
+    for (int i = 0; i < trashCount; ++i)
+        writeFile(base + QStringLiteral("/trash3/t%1.txt").arg(i), 100);
     const double renameLoop = seconds([&] {
         for (int i = 0; i < trashCount; ++i)
             plat::fs::rename(QStringLiteral("C:\\trash3\\t%1.txt").arg(i),
                              QStringLiteral("C:\\renamed\\t%1.txt").arg(i));
     });
-    std::printf("| %-26s | %9.3f s | %8.0f files/s | gio trash   | %9.3f s | %8.0f files/s |\n",
-                "delete to the trash", oursTrash, trashCount / oursTrash, gioTrash,
-                trashCount / gioTrash);
     std::printf("| %-26s | %9.3f s | %8.0f files/s |\n", "plain rename loop", renameLoop,
                 trashCount / renameLoop);
     const int leftInTrash1 = int(QDir(base + "/trash1").entryList(QDir::Files).size());

@@ -191,6 +191,29 @@ class TstColors : public QObject {
         QCOMPARE(screenColors(next), nextStart);
     }
 
+    // A confirmed colour the store could not keep (a full disk) is told by
+    // its setting's name; the colour stays on screen for this run, and the
+    // one stored before is what the next start shows.
+    void colourNotKeptIsTold()
+    {
+        plat::Registry::useFile(m_stores.filePath(QStringLiteral("r%1.sqlite3").arg(++m_storeNo)));
+        QVERIFY(Module3::WriteRegValue(Module3::HKEY_CURRENT_USER, RegModule::kColorKey,
+                                       RegModule::kDirBoxColor, "8421504"));
+        Form1& f = start();
+        testsupport::ScriptedDialogs dialogs;
+        testsupport::RecordingMessageBoxes boxes;
+        dialogs.colors = {RED};
+        f.mnu_Folders->trigger();
+        plat::Registry::setFailWritesForTests(true);
+        Color1::get().Command1->click();
+        plat::Registry::setFailWritesForTests(false);
+        QCOMPARE(boxes.prompts(), QStringList{"The setting \"DirBox BackColor\" was not kept: the "
+                                              "disk holding the settings file is full."});
+        QCOMPARE(boxes.boxes[0].style, int(plat::vbExclamation));
+        QCOMPARE(screenColors(f), screen(B, RED, SYS, W));
+        QCOMPARE(storedValues(), (QStringList{"", "8421504", ""}));
+    }
+
     // The drive lists, pattern fields and buttons never change colour.
     void otherControlsKeepTheirColours()
     {

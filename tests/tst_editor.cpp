@@ -156,6 +156,68 @@ class TstEditor : public QObject {
         QCOMPARE(QDir(host("C:\\Docs")).entryList(QDir::Files), QStringList{"Mixed.txt"});
     }
 
+    // The editor takes a file only when its bytes and its text fit in a
+    // quarter of the memory; a larger one is refused from its size, before
+    // anything is read, so a huge sparse file costs no reading.
+    void loadCeiling_data()
+    {
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<bool>("sparse");
+        QTest::addColumn<QString>("message"); // empty: the file opens
+        // 1200 bytes of memory: a quarter holds 300 bytes, 100 of the file.
+        QTest::newRow("at the ceiling") << qint64(100) << false << QString();
+        QTest::newRow("one byte over")
+            << qint64(101) << false
+            << "Cannot open C:\\big.txt: the file is 101 bytes, more than the 100 bytes that "
+               "can be held in memory here";
+        QTest::newRow("10 GB sparse")
+            << (qint64(10) << 30) << true
+            << "Cannot open C:\\big.txt: the file is 10.0 GB, more than the 100 bytes that can "
+               "be held in memory here";
+    }
+    void loadCeiling()
+    {
+        QFETCH(qint64, size);
+        QFETCH(bool, sparse);
+        QFETCH(QString, message);
+        Module2::SetPhysicalMemoryForTests(1200);
+        m_drives->write("C:\\kept.txt", "kept");
+        QVERIFY(Module2::LoadTextFile("C:\\kept.txt"));
+        const QString big =
+            m_drives->write("C:\\big.txt", sparse ? QByteArray() : QByteArray(size, 'x'));
+        if (sparse) QVERIFY(QFile::resize(host(big), size));
+        const bool opened = Module2::LoadAndReport(big);
+        Module2::SetPhysicalMemoryForTests(0);
+        QCOMPARE(opened, message.isEmpty());
+        QCOMPARE(m_boxes->prompts(), message.isEmpty() ? QStringList{} : QStringList{message});
+        QCOMPARE(pad().Caption(), QString(opened ? "C:\\BIG.TXT" : "C:\\KEPT.TXT"));
+        QCOMPARE(pad().txtNote->Text().size(), opened ? size : 4);
+    }
+
+    // Memory that runs out while a file is taken in is a message; the
+    // program and the editor's document go on.
+    void allocationFailureIsAMessage()
+    {
+        // Where every allocation is granted, the failure cannot be met.
+        QFile overcommit(QStringLiteral("/proc/sys/vm/overcommit_memory"));
+        if (overcommit.open(QIODevice::ReadOnly) && overcommit.readAll().trimmed() == "1")
+            QSKIP("this system grants every allocation");
+        m_drives->write("C:\\kept.txt", "kept");
+        QVERIFY(Module2::LoadTextFile("C:\\kept.txt"));
+        const QString big = m_drives->write("C:\\huge.txt", QByteArray());
+        // Far more than any memory, yet no more than the file system holds.
+        if (!QFile::resize(host(big), qint64(15) << 40))
+            QSKIP("the file system holds no such file");
+        Module2::SetPhysicalMemoryForTests(std::numeric_limits<qint64>::max());
+        const bool opened = Module2::LoadAndReport(big);
+        Module2::SetPhysicalMemoryForTests(0);
+        QVERIFY(!opened);
+        QCOMPARE(m_boxes->prompts(), QStringList{"Cannot open C:\\huge.txt: there is not enough "
+                                                 "memory to read the file (15.0 TB)"});
+        QCOMPARE(pad().Caption(), QString("C:\\KEPT.TXT"));
+        QCOMPARE(pad().txtNote->Text(), QString("kept"));
+    }
+
     void failedSave_data()
     {
         QTest::addColumn<QString>("how");

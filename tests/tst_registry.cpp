@@ -8,6 +8,8 @@
 #include <QtTest>
 
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace plat;
 
@@ -73,13 +75,43 @@ QByteArray bytes(const char* s, int n)
     return QByteArray(s, n);
 }
 
+QByteArray fileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+bool writeBytes(const QString& path, const QByteArray& content)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size();
+}
+
+int modeOf(const QString& path)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
+
 } // namespace
 
 class TstRegistry : public QObject {
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<testsupport::RecordingMessageBoxes> m_boxes;
     QString m_file;
+
+    // A settings file of ours with a few values, let go of by the store.
+    QByteArray ourFileBytes()
+    {
+        for (int i = 0; i < 50; ++i)
+            Module3::WriteRegValue(HKEY_CURRENT_USER, kLinks, "mnuFav" + QString::number(i),
+                                   QString(300, u'x'));
+        Registry::useFile(m_dir->filePath("other.sqlite3")); // let go of the file
+        QFile::remove(m_dir->filePath("other.sqlite3"));
+        return fileBytes(m_file);
+    }
 
     void useStoreAt(const QString& file)
     {
@@ -94,12 +126,15 @@ class TstRegistry : public QObject {
     {
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
+        m_boxes = std::make_unique<testsupport::RecordingMessageBoxes>();
         useStoreAt(m_dir->filePath(QStringLiteral("registry.sqlite3")));
     }
 
     void cleanup()
     {
+        Registry::setFailWritesForTests(false);
         Registry::useFile(QString());
+        m_boxes.reset();
         m_dir.reset();
     }
 
@@ -277,38 +312,20 @@ class TstRegistry : public QObject {
 
     void damagedFileKeptAside_data()
     {
-        QTest::addColumn<QString>("damage");
         QTest::addColumn<bool>("writeFirst");
-        QTest::newRow("not a database, read first") << "text" << false;
-        QTest::newRow("not a database, write first") << "text" << true;
-        QTest::newRow("damaged page, read first") << "page" << false;
+        QTest::newRow("damaged page, read first") << false;
+        QTest::newRow("damaged page, write first") << true;
     }
 
+    // Only a damaged file of ours is moved aside, and a new one started.
     void damagedFileKeptAside()
     {
-        QFETCH(QString, damage);
         QFETCH(bool, writeFirst);
 
-        QByteArray content;
-        if (damage == "text") {
-            content = QByteArray("these are not the settings you are looking for\n").repeated(200);
-        } else {
-            for (int i = 0; i < 50; ++i)
-                Module3::WriteRegValue(HKEY_CURRENT_USER, kLinks, "mnuFav" + QString::number(i),
-                                       QString(300, u'x'));
-            Registry::useFile(m_dir->filePath("other.sqlite3")); // let go of the file
-            QFile f(m_file);
-            QVERIFY(f.open(QIODevice::ReadOnly));
-            content = f.readAll();
-            f.close();
-            QVERIFY(content.size() > 3 * 4096);
-            content.replace(4096, 4096, QByteArray(4096, '\xa5'));
-        }
-        {
-            QFile f(m_file);
-            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            f.write(content);
-        }
+        QByteArray content = ourFileBytes();
+        QVERIFY(content.size() > 3 * 4096);
+        content.replace(4096, 4096, QByteArray(4096, '\xa5'));
+        QVERIFY(writeBytes(m_file, content));
         WarningCatcher catcher;
         useStoreAt(m_file);
 
@@ -332,6 +349,134 @@ class TstRegistry : public QObject {
         QCOMPARE(Module3::ReadRegValue(HKEY_CURRENT_USER, kColours, "Form BackColor"),
                  QStringLiteral("2"));
         QCOMPARE(QDir(m_dir->path()).entryList({"registry.sqlite3.corrupt-*"}).size(), 1);
+    }
+
+    void foreignPathLeftAsItIs_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<bool>("writeFirst");
+        QTest::addColumn<QString>("why"); // the notice's words for it
+        const QString notOurs = "is not a Quorbix settings file";
+        for (bool w : {false, true}) {
+            const QString how = w ? ", write first" : ", read first";
+            QTest::newRow(qPrintable("a text file" + how)) << "text" << w << notOurs;
+            QTest::newRow(qPrintable("another program's database" + how))
+                << "other" << w << notOurs;
+            QTest::newRow(qPrintable("another program's damaged database" + how))
+                << "other damaged" << w << notOurs;
+            QTest::newRow(qPrintable("a named pipe" + how))
+                << "pipe" << w
+                << "is not a settings file: it is a named pipe, not a file that can be read";
+        }
+    }
+
+    // A settings path that names anything but a settings file of ours is
+    // refused with a message and left exactly as it was: bytes and name.
+    void foreignPathLeftAsItIs()
+    {
+        QFETCH(QString, what);
+        QFETCH(bool, writeFirst);
+        QFETCH(QString, why);
+
+        QByteArray content;
+        if (what == "text") {
+            content = QByteArray("these are not the settings you are looking for\n").repeated(200);
+        } else if (what.startsWith("other")) {
+            // A database of ours with another application's mark on it.
+            content = ourFileBytes();
+            content.replace(68, 4, QByteArray("\x12\x34\x56\x78", 4));
+            if (what == "other damaged") content.replace(4096, 4096, QByteArray(4096, '\xa5'));
+        }
+        if (what == "pipe") {
+            QFile::remove(m_file);
+            QVERIFY(::mkfifo(QFile::encodeName(m_file).constData(), 0600) == 0);
+        } else {
+            QVERIFY(writeBytes(m_file, content));
+        }
+        const QStringList before =
+            QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+        useStoreAt(m_file);
+
+        for (int i = 0; i < 2; ++i) {
+            if (writeFirst)
+                QVERIFY(
+                    !Module3::WriteRegValue(HKEY_CURRENT_USER, kColours, "Form BackColor", "1"));
+            QVERIFY(Module3::ReadRegValue(HKEY_CURRENT_USER, kLinks, "mnuFav1").isNull());
+            QVERIFY(!Module3::WriteRegValue(HKEY_CURRENT_USER, kColours, "Form BackColor", "1"));
+        }
+        const QString named = "The settings file \"" + m_file + "\" " + why;
+        QVERIFY2(Module3::LastFailure().startsWith("the settings file \"" + m_file + "\" " + why),
+                 qPrintable(Module3::LastFailure()));
+        // Told once, by the read; a write's caller tells its own failure.
+        QCOMPARE(m_boxes->prompts(),
+                 writeFirst ? QStringList{}
+                            : QStringList{named + ". It is left as it is, and settings changes are "
+                                                  "not being saved."});
+        QCOMPARE(
+            QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+            before);
+        if (what != "pipe") QCOMPARE(fileBytes(m_file), content);
+    }
+
+    // The store is the user's alone, whatever the umask: folders it makes
+    // 0700, its file 0600; a file of ours found readable by others is made
+    // private, and a write never widens it.
+    void storeIsPrivate_data()
+    {
+        QTest::addColumn<int>("umask");
+        QTest::addColumn<int>("oldMode"); // -1: no file yet
+        QTest::newRow("new, umask 022") << 022 << -1;
+        QTest::newRow("new, umask 000") << 0 << -1;
+        QTest::newRow("new, umask 277") << 0277 << -1;
+        QTest::newRow("old file 0644") << 022 << 0644;
+    }
+    void storeIsPrivate()
+    {
+        QFETCH(int, umask);
+        QFETCH(int, oldMode);
+        const QString folder = m_dir->filePath("config/Quorbix");
+        const QString file = folder + "/registry.sqlite3";
+        if (oldMode >= 0) {
+            useStoreAt(file);
+            QVERIFY(Module3::WriteRegValue(HKEY_CURRENT_USER, kColours, "Form BackColor", "1"));
+            Registry::useFile(m_dir->filePath("other.sqlite3"));
+            QVERIFY(::chmod(QFile::encodeName(file).constData(), mode_t(oldMode)) == 0);
+        }
+        const mode_t saved = ::umask(mode_t(umask));
+        useStoreAt(file);
+        const bool stored =
+            Module3::WriteRegValue(HKEY_CURRENT_USER, kColours, "Form BackColor", "2");
+        ::umask(saved);
+        QVERIFY(stored);
+        QCOMPARE(Module3::ReadRegValue(HKEY_CURRENT_USER, kColours, "Form BackColor"),
+                 QString("2"));
+        QCOMPARE(modeOf(file), 0600);
+        if (oldMode < 0) {
+            QCOMPARE(modeOf(m_dir->filePath("config")), 0700);
+            QCOMPARE(modeOf(folder), 0700);
+        }
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"registry.sqlite3"});
+    }
+
+    // A first write that fails (the disk is full) leaves no empty file
+    // behind that would pass for a settings file; the next write starts it.
+    void failedCreationLeavesNothing()
+    {
+        Registry::setFailWritesForTests(true);
+        QVERIFY(!Module3::WriteRegValue(HKEY_CURRENT_USER, kColours, "Form BackColor", "1"));
+        QCOMPARE(Module3::LastFailure(), QString("the disk holding the settings file is full"));
+        QVERIFY(QDir(m_dir->path()).isEmpty());
+        Registry::setFailWritesForTests(false);
+        QVERIFY(Module3::WriteRegValue(HKEY_CURRENT_USER, kColours, "Form BackColor", "2"));
+        QCOMPARE(Module3::ReadRegValue(HKEY_CURRENT_USER, kColours, "Form BackColor"),
+                 QString("2"));
+        // A failed write to a file that holds settings keeps them.
+        Registry::setFailWritesForTests(true);
+        QVERIFY(!Module3::WriteRegValue(HKEY_CURRENT_USER, kColours, "Form BackColor", "3"));
+        Registry::setFailWritesForTests(false);
+        QCOMPARE(Module3::ReadRegValue(HKEY_CURRENT_USER, kColours, "Form BackColor"),
+                 QString("2"));
+        QVERIFY(m_boxes->boxes.isEmpty());
     }
 
     void unusableStore_data()

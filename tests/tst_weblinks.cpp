@@ -978,7 +978,8 @@ class TstWeblinks : public QObject {
         dlg.Command1->click();
         plat::Registry::useFile(QString());
         flush();
-        QCOMPARE(boxes.prompts(), QStringList{"The link could not be saved."});
+        QCOMPARE(boxes.prompts(), QStringList{"The link \"Lost\" could not be saved: the folder of "
+                                              "the settings file cannot be made."});
         QVERIFY(FavLink::IsLoaded());
         QVERIFY(shownLinks("mnuFav").isEmpty());
         QVERIFY(stored(kMenu, "mnuFav1").isNull());

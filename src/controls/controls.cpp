@@ -169,6 +169,8 @@ void keepBeneathWindowedControls(QWidget* w)
 
 Label::Label(QWidget* parent, const char* name, const QString& caption) : QLabel(caption, parent)
 {
+    // A caption may be a file name or typed text: shown as its characters.
+    setTextFormat(Qt::PlainText);
     setObjectName(QString::fromLatin1(name));
     keepBeneathWindowedControls(this);
 }

@@ -7,6 +7,7 @@
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
+#include "platform/picture.h"
 
 #include <QStringDecoder>
 #include <algorithm>
@@ -62,14 +63,24 @@ bool encode1252(const QString& text, QByteArray* out)
     return true;
 }
 
+qint64 g_physicalForTests = 0;
+
+// Held while the text is read in: its bytes, then its text beside them.
+constexpr qint64 kBytesHeldPerByte = 1 + 2;
+
+QString outOfMemoryText()
+{
+    return QStringLiteral("there is not enough memory for the text");
+}
+
 bool readWhole(const QString& path, QByteArray* bytes, QString* reason)
 {
     plat::setHourglass(true);
     try {
-        *bytes = plat::fs::readFile(path);
+        *bytes = plat::fs::readFile(path, LoadCeiling());
     } catch (const plat::FileError& e) {
         plat::setHourglass(false);
-        if (reason) *reason = errorDescription(e.number(), e.detail());
+        if (reason) *reason = e.explained() ? e.detail() : errorDescription(e.number(), e.detail());
         return false;
     }
     plat::setHourglass(false);
@@ -82,15 +93,23 @@ bool writeEditorText(const QString& path, Encoding* used)
 {
     Textpad& pad = Textpad::get();
     Encoding enc = pad.DocumentEncoding();
-    const QString text = pad.txtNote->Text();
     plat::setHourglass(true);
     try {
+        const QString text = pad.txtNote->Text();
         QByteArray data = encodeText(text, &enc);
         data.append("\r\n", 2);
         plat::fs::writeFileAtomic(path, data);
     } catch (const plat::FileError& e) {
         plat::setHourglass(false);
-        plat::MsgBox(errorDescription(e.number(), e.detail()), plat::vbExclamation);
+        plat::MsgBox(e.explained() ? e.detail() : errorDescription(e.number(), e.detail()),
+                     plat::vbExclamation);
+        return false;
+    } catch (const std::bad_alloc&) {
+        // The old file is untouched: nothing was written yet, or the
+        // writer's own temporary file took the failure.
+        plat::setHourglass(false);
+        plat::MsgBox(errorDescription(plat::ErrOutOfMemory) + ": " + path + " was not saved",
+                     plat::vbExclamation);
         return false;
     }
     plat::setHourglass(false);
@@ -183,6 +202,8 @@ QByteArray encodeText(const QString& text, Encoding* encoding)
 QString errorDescription(int number, const QString& detail)
 {
     switch (number) {
+    case plat::ErrOutOfMemory:
+        return QStringLiteral("Out of memory");
     case plat::ErrFileNotFound:
         return QStringLiteral("File not found");
     case plat::ErrDeviceIO:
@@ -224,14 +245,47 @@ bool LoadTextFile(const QString& path, QString* reason)
     }
     plat::setHourglass(true);
     Encoding enc = Encoding::Utf8;
-    const QString text = decodeText(bytes, &enc);
+    QString text;
+    try {
+        text = decodeText(bytes, &enc);
+    } catch (const std::bad_alloc&) {
+        plat::setHourglass(false);
+        if (reason) *reason = outOfMemoryText();
+        return false; // the editor keeps what it had
+    }
     bytes = QByteArray();
     Textpad& pad = Textpad::get();
     pad.setDocument(path.toUpper(), path, enc);
-    pad.txtNote->setText(text);
+    try {
+        pad.txtNote->setText(text);
+    } catch (const std::bad_alloc&) {
+        // The field may hold part of it: it is not the file, so the field
+        // is emptied and nothing claims to be the document.
+        text = QString();
+        pad.txtNote->setText(QString());
+        pad.setDocument(QStringLiteral("New"), QString(), Encoding::Utf8);
+        Module1::TextChanged = false;
+        plat::setHourglass(false);
+        if (reason) *reason = outOfMemoryText();
+        return false;
+    }
     Module1::TextChanged = false;
     plat::setHourglass(false);
     return true;
+}
+
+qint64 LoadCeiling()
+{
+    const qint64 physical =
+        g_physicalForTests > 0 ? g_physicalForTests : plat::physicalMemoryBytes();
+    // Where the system does not say, only a failed allocation stops a load.
+    if (physical <= 0) return -1;
+    return physical / 4 / kBytesHeldPerByte;
+}
+
+void SetPhysicalMemoryForTests(qint64 bytes)
+{
+    g_physicalForTests = bytes;
 }
 
 bool SaveTextFile(const QString& path)

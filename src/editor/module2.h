@@ -39,4 +39,12 @@ QByteArray encodeText(const QString& text, Encoding* encoding);
 // The platform's text for a file-error number.
 QString errorDescription(int number, const QString& detail = QString());
 
+// The largest file the editor takes: its bytes and their text (two bytes a
+// character) must fit in a quarter of the physical memory. A larger file is
+// refused with its size before it is read. -1 (no ceiling) where the system
+// does not tell its memory.
+qint64 LoadCeiling();
+// Tests only: the physical memory the ceiling is taken from; 0 = the real one.
+void SetPhysicalMemoryForTests(qint64 bytes);
+
 } // namespace Module2

@@ -1,5 +1,7 @@
 #include "mainwindow/module3.h"
 
+#include "platform/msgbox.h"
+
 namespace Module3 {
 
 namespace {
@@ -19,6 +21,13 @@ QString ansiText(const QByteArray& bytes)
     // An empty value is an empty text, not "nothing".
     if (text.isNull()) text = QStringLiteral("");
     return text;
+}
+
+// A refusal of the settings file is told once, when the store found it.
+void tellNotice()
+{
+    const QString notice = plat::Registry::takeNotice();
+    if (!notice.isEmpty()) plat::MsgBox(notice, plat::vbExclamation);
 }
 
 } // namespace
@@ -44,23 +53,46 @@ QString ReadRegValue(quint32 root, const QString& key, const QString& name)
     }
 
     if (handle) plat::RegCloseKey(handle);
+    tellNotice();
     return result;
 }
 
-void WriteRegValue(quint32 root, const QString& key, const QString& name, const QString& text)
+bool WriteRegValue(quint32 root, const QString& key, const QString& name, const QString& text)
 {
     quint32 handle = 0;
-    plat::RegCreateKey(root, key, &handle);
-    plat::RegSetValueEx(handle, name, plat::REG_SZ, ansiBytes(text));
-    if (handle) plat::RegCloseKey(handle);
+    long rc = plat::RegCreateKey(root, key, &handle);
+    if (handle) {
+        rc = plat::RegSetValueEx(handle, name, plat::REG_SZ, ansiBytes(text));
+        plat::RegCloseKey(handle);
+    }
+    // A refusal of the file is in the caller's reason (LastFailure).
+    plat::Registry::takeNotice();
+    return rc == plat::RegResult::Success;
 }
 
-void DeleteRegValue(quint32 root, const QString& key, const QString& name)
+bool DeleteRegValue(quint32 root, const QString& key, const QString& name)
 {
     quint32 handle = 0;
-    plat::RegOpenKey(root, key, &handle);
-    plat::RegDeleteValue(handle, name);
-    if (handle) plat::RegCloseKey(handle);
+    long rc = plat::RegOpenKey(root, key, &handle);
+    if (handle) {
+        rc = plat::RegDeleteValue(handle, name);
+        plat::RegCloseKey(handle);
+    }
+    plat::Registry::takeNotice();
+    // Nothing to delete is no failure.
+    return rc == plat::RegResult::Success || rc == plat::RegResult::NotFound;
+}
+
+QString LastFailure()
+{
+    const QString why = plat::Registry::lastFailure();
+    return why.isEmpty() ? QStringLiteral("the settings file cannot be used") : why;
+}
+
+void TellNotKept(const QString& setting)
+{
+    plat::MsgBox(QStringLiteral("%1 was not kept: %2.").arg(setting, LastFailure()),
+                 plat::vbExclamation);
 }
 
 } // namespace Module3

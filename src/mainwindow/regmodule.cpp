@@ -6,22 +6,32 @@
 
 namespace RegModule {
 
+namespace {
+
+// A colour confirmed but not stored would be gone at the next start: the
+// user hears of it, by the setting's name.
+void saveColor(const QString& name, int color)
+{
+    if (!Module3::WriteRegValue(Module3::HKEY_CURRENT_USER, kColorKey, name,
+                                QString::number(color)))
+        Module3::TellNotKept(QStringLiteral("The setting \"%1\"").arg(name));
+}
+
+} // namespace
+
 void SaveFormColor()
 {
-    Module3::WriteRegValue(Module3::HKEY_CURRENT_USER, kColorKey, kFormColor,
-                           QString::number(Form1::get().BackColor()));
+    saveColor(kFormColor, Form1::get().BackColor());
 }
 
 void SaveDirBoxColor()
 {
-    Module3::WriteRegValue(Module3::HKEY_CURRENT_USER, kColorKey, kDirBoxColor,
-                           QString::number(ctl::backColor(Form1::get().DirBox)));
+    saveColor(kDirBoxColor, ctl::backColor(Form1::get().DirBox));
 }
 
 void SaveFileBoxColor()
 {
-    Module3::WriteRegValue(Module3::HKEY_CURRENT_USER, kColorKey, kFileBoxColor,
-                           QString::number(ctl::backColor(Form1::get().FileBox)));
+    saveColor(kFileBoxColor, ctl::backColor(Form1::get().FileBox));
 }
 
 } // namespace RegModule

@@ -171,6 +171,10 @@ void RealView::Form_Load()
         // A sound picture that does not fit is said so: closing without a
         // word would look as if the file were no picture.
         if (e.number() == plat::ErrPictureTooLarge) ReportTooLarge(CommonDialog1.FileName);
+        // So is a name that is no file (a named pipe, a device).
+        else if (e.explained())
+            plat::MsgBox("Cannot show " + CommonDialog1.FileName + ": " + e.detail() + ".",
+                         plat::vbOKOnly | plat::vbExclamation);
         Unload();
     } catch (const std::exception&) {
         Unload();
@@ -249,7 +253,11 @@ void RealView::mnuOpen_Click()
         if (e.number() == plat::ErrClipboardFormat)
             plat::MsgBox("File format not recognized in Clipboard Viewer",
                          plat::vbOKOnly | plat::vbInformation);
-        if (e.number() == plat::ErrPictureTooLarge) ReportTooLarge(chosen);
+        if (e.number() == plat::ErrPictureTooLarge)
+            ReportTooLarge(chosen);
+        else if (e.explained())
+            plat::MsgBox("Cannot show " + chosen + ": " + e.detail() + ".",
+                         plat::vbOKOnly | plat::vbExclamation);
     } catch (const std::exception&) {
         CommonDialog1.FileName = shown;
     }

@@ -8,9 +8,10 @@
 
 namespace plat {
 
-FileError::FileError(int number, const QString& detail, FileCause cause, bool onSource)
+FileError::FileError(int number, const QString& detail, FileCause cause, bool onSource,
+                     bool explained)
     : std::runtime_error("file error " + std::to_string(number)), m_number(number),
-      m_detail(detail), m_cause(cause), m_onSource(onSource)
+      m_detail(detail), m_cause(cause), m_onSource(onSource), m_explained(explained)
 {
 }
 
@@ -108,6 +109,17 @@ FileCause causeFor(int errnum, const QString& hostPath)
     }
 }
 
+void raiseOpenErrno(int errnum, const QString& hostPath)
+{
+    if (errnum == ENXIO) {
+        struct stat st;
+        const QByteArray bytes = bytesOf(hostPath);
+        if (!bytes.isEmpty() && ::stat(bytes.constData(), &st) == 0 && !S_ISREG(st.st_mode))
+            raiseExplained(ErrPathFileAccess, notAFileText(st.st_mode));
+    }
+    raiseErrno(errnum, hostPath);
+}
+
 void raiseErrno(int errnum, const QString& hostPath)
 {
     throw FileError(errorNumberFor(errnum, hostPath), errorText(errnum),
@@ -125,6 +137,50 @@ void raiseSourceErrno(int errnum, const QString& hostPath)
 void raise(int number, const QString& detail, FileCause cause)
 {
     throw FileError(number, detail, cause);
+}
+
+void raiseExplained(int number, const QString& sentence)
+{
+    throw FileError(number, sentence, FileCause::Unspecified, false, true);
+}
+
+QString notAFileText(unsigned mode, const char* use)
+{
+    const char* what = "not a plain file";
+    switch (mode & S_IFMT) {
+    case S_IFIFO:
+        what = "a named pipe";
+        break;
+    case S_IFSOCK:
+        what = "a socket";
+        break;
+    case S_IFCHR:
+        what = "a device";
+        break;
+    case S_IFBLK:
+        what = "a disk device";
+        break;
+    case S_IFDIR:
+        what = "a folder";
+        break;
+    default:
+        break;
+    }
+    return QStringLiteral("it is %1, not a file that can be %2")
+        .arg(QLatin1String(what), QLatin1String(use));
+}
+
+QString sizeText(qint64 bytes)
+{
+    if (bytes < 1024) return QStringLiteral("%1 bytes").arg(bytes);
+    static const char* const units[] = {"KB", "MB", "GB", "TB", "PB", "EB"};
+    double v = double(bytes);
+    int u = -1;
+    while (v >= 1024 && u < 5) {
+        v /= 1024;
+        ++u;
+    }
+    return QStringLiteral("%1 %2").arg(v, 0, 'f', 1).arg(QLatin1String(units[u]));
 }
 
 } // namespace plat

@@ -7,6 +7,7 @@
 namespace plat {
 
 enum FileErrorNumber {
+    ErrOutOfMemory = 7, // a file too large to hold, or an allocation that failed
     ErrFileNotFound = 53,
     ErrDeviceIO = 57,
     ErrFileExists = 58,
@@ -35,19 +36,25 @@ enum class FileCause {
 class FileError : public std::runtime_error {
   public:
     explicit FileError(int number, const QString& detail = {},
-                       FileCause cause = FileCause::Unspecified, bool onSource = false);
+                       FileCause cause = FileCause::Unspecified, bool onSource = false,
+                       bool explained = false);
     int number() const { return m_number; }
     QString detail() const { return m_detail; }
     FileCause cause() const { return m_cause; }
     // True when the failure was on the file being read (the source of a
     // copy), not on the one being written.
     bool onSource() const { return m_onSource; }
+    // The detail is a sentence for the user that says more than the
+    // number's own text (a named pipe where a file was expected, a file too
+    // large to hold); callers show it in place of that text.
+    bool explained() const { return m_explained; }
 
   private:
     int m_number;
     QString m_detail;
     FileCause m_cause;
     bool m_onSource;
+    bool m_explained;
 };
 
 // Maps a host errno from an operation on hostPath to our number. ENOENT is
@@ -67,5 +74,17 @@ FileCause causeFor(int errnum, const QString& hostPath);
 [[noreturn]] void raiseSourceErrno(int errnum, const QString& hostPath);
 [[noreturn]] void raise(int number, const QString& detail = {},
                         FileCause cause = FileCause::Unspecified);
+// The same for a failed open for reading: a name that cannot be opened
+// because it is a socket is refused as what it is (75, explained).
+[[noreturn]] void raiseOpenErrno(int errnum, const QString& hostPath);
+// Throws a FileError whose detail is the user's explanation (see explained()).
+[[noreturn]] void raiseExplained(int number, const QString& sentence);
+
+// What a file-system entry of this mode is, for a refusal of anything that
+// is not a plain file: "it is a named pipe, not a file that can be read".
+// `use` is the verb ("read", "copied" reads "can be copied").
+QString notAFileText(unsigned mode, const char* use = "read");
+// A byte count as people read it: "512 bytes", "1.5 KB", "10.0 GB".
+QString sizeText(qint64 bytes);
 
 } // namespace plat

@@ -353,11 +353,16 @@ void openForReading(QFile& file, const QString& winPath)
     const QString host = drives::toHost(winPath);
     // Non-blocking until it is known to be a file: a pipe must not hang us.
     const int fd = ::open(drives::hostBytes(host).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) raiseErrno(errno, host);
+    if (fd < 0) raiseOpenErrno(errno, host);
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0) {
+        const int e = errno;
         ::close(fd);
-        raise(ErrPathFileAccess, QStringLiteral("not a file"));
+        raiseErrno(e, host);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        raiseExplained(ErrPathFileAccess, notAFileText(st.st_mode));
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {

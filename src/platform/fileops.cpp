@@ -15,6 +15,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <map>
+#include <new>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -582,31 +583,51 @@ void removeFile(const QString& winPath)
     if (::unlink(enc(host).constData()) != 0) raiseErrno(errno, host);
 }
 
-QByteArray readFile(const QString& winPath)
+QByteArray readFile(const QString& winPath, qint64 limit)
 {
     const QString host = drives::toHost(winPath);
-    const int fd = ::open(enc(host).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) raiseErrno(errno, host);
+    // Non-blocking until it is known to be a file: the open of a named pipe
+    // with no writer would wait for one for good.
+    const int fd = ::open(enc(host).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) raiseOpenErrno(errno, host);
+    struct Guard {
+        int fd;
+        ~Guard() { ::close(fd); }
+    } guard{fd};
     struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        raise(ErrPathFileAccess, QStringLiteral("not a file"));
-    }
+    if (::fstat(fd, &st) != 0) raiseErrno(errno, host);
+    // A device or a pipe never ends, or ends when someone else says so.
+    if (!S_ISREG(st.st_mode)) raiseExplained(ErrPathFileAccess, notAFileText(st.st_mode));
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    const auto tooLarge = [&](qint64 size, bool atLeast) {
+        raiseExplained(ErrOutOfMemory, QStringLiteral("the file is %1%2, more than the %3 that "
+                                                      "can be held in memory here")
+                                           .arg(atLeast ? QStringLiteral("over ") : QString(),
+                                                sizeText(size), sizeText(limit)));
+    };
+    // Told from the size alone, before a byte is read: a large sparse file
+    // would take minutes to read only to be refused.
+    if (limit >= 0 && st.st_size > limit) tooLarge(st.st_size, false);
     QByteArray data;
-    if (st.st_size > 0) data.reserve(qsizetype(st.st_size)); // one allocation for a big file
-    QByteArray buf(1 << 16, Qt::Uninitialized);
-    for (;;) {
-        const ssize_t n = ::read(fd, buf.data(), size_t(buf.size()));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            const int e = errno;
-            ::close(fd);
-            raiseErrno(e, host);
+    try {
+        if (st.st_size > 0) data.reserve(qsizetype(st.st_size)); // one allocation for a big file
+        QByteArray buf(1 << 16, Qt::Uninitialized);
+        for (;;) {
+            const ssize_t n = ::read(fd, buf.data(), size_t(buf.size()));
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                raiseErrno(errno, host);
+            }
+            if (n == 0) break;
+            // A file that grows while it is read is held to the same limit.
+            if (limit >= 0 && data.size() + n > limit) tooLarge(limit, true);
+            data.append(buf.constData(), n);
         }
-        if (n == 0) break;
-        data.append(buf.constData(), n);
+    } catch (const std::bad_alloc&) {
+        raiseExplained(ErrOutOfMemory, QStringLiteral("there is not enough memory to read the "
+                                                      "file (%1)")
+                                           .arg(sizeText(st.st_size)));
     }
-    ::close(fd);
     return data;
 }
 

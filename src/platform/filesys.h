@@ -53,7 +53,10 @@ qint64 fileLength(const QString& winPath); // throws 53
 bool sameFile(const QString& a, const QString& b);
 // Opens a file for reading by its exact name; Qt's own classes read from it.
 // Throws 53/76 when it is missing, 70 when it cannot be read, 75 for a folder
-// or anything else that is not a plain file.
+// or anything else that is not a plain file (explained: what it is). The
+// kind is taken from the opened file, which never waits for a pipe's
+// writer, so a name that changed since it was listed is judged as it is
+// now. A link to a plain file is followed.
 void openForReading(QFile& file, const QString& winPath);
 
 // --- changes (fileops.cpp) ---
@@ -77,7 +80,10 @@ void makeFolder(const QString& winPath); // 58 when it exists, 76 for a missing 
 void removeFolder(const QString& winPath);
 void removeFile(const QString& winPath); // permanent; only for our own temporary files
 
-QByteArray readFile(const QString& winPath); // whole file
+// The whole file, refused as openForReading refuses what is not a plain
+// file. With a limit, a file longer than limit bytes is refused with 7
+// (explained: its size) before anything is read; a failed allocation is 7 too.
+QByteArray readFile(const QString& winPath, qint64 limit = -1);
 // Saves a whole file: atomically through a temporary file in its folder,
 // so that a failure keeps the old file. A file with other names (hard
 // links), or one the user may write in a folder that takes no temporary

@@ -5,71 +5,46 @@
 
 #include <QApplication>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 
 namespace plat {
 
 namespace {
 
+struct B {
+    QMessageBox::StandardButton qt;
+    int result;
+};
+
+QList<B> buttonsOf(int style)
+{
+    switch (style & 0x7) {
+    case vbOKCancel:
+        return {{QMessageBox::Ok, vbOK}, {QMessageBox::Cancel, vbCancel}};
+    case vbAbortRetryIgnore:
+        return {{QMessageBox::Abort, vbAbort},
+                {QMessageBox::Retry, vbRetry},
+                {QMessageBox::Ignore, vbIgnore}};
+    case vbYesNoCancel:
+        return {
+            {QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}, {QMessageBox::Cancel, vbCancel}};
+    case vbYesNo:
+        return {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}};
+    case vbRetryCancel:
+        return {{QMessageBox::Retry, vbRetry}, {QMessageBox::Cancel, vbCancel}};
+    default:
+        return {{QMessageBox::Ok, vbOK}};
+    }
+}
+
 class RealMessageBoxes : public MessageBoxSeam {
   public:
     int msgBox(const QString& prompt, int style, const QString& title) override
     {
-        QMessageBox box;
-        box.setWindowTitle(title);
-        box.setText(prompt);
-        switch (style & 0x70) {
-        case vbCritical:
-            box.setIcon(QMessageBox::Critical);
-            break;
-        case vbQuestion:
-            box.setIcon(QMessageBox::Question);
-            break;
-        case vbExclamation:
-            box.setIcon(QMessageBox::Warning);
-            break;
-        case vbInformation:
-            box.setIcon(QMessageBox::Information);
-            break;
-        default:
-            break;
-        }
-        struct B {
-            QMessageBox::StandardButton qt;
-            int result;
-        };
-        QList<B> buttons;
-        switch (style & 0x7) {
-        case vbOKCancel:
-            buttons = {{QMessageBox::Ok, vbOK}, {QMessageBox::Cancel, vbCancel}};
-            break;
-        case vbAbortRetryIgnore:
-            buttons = {{QMessageBox::Abort, vbAbort},
-                       {QMessageBox::Retry, vbRetry},
-                       {QMessageBox::Ignore, vbIgnore}};
-            break;
-        case vbYesNoCancel:
-            buttons = {{QMessageBox::Yes, vbYes},
-                       {QMessageBox::No, vbNo},
-                       {QMessageBox::Cancel, vbCancel}};
-            break;
-        case vbYesNo:
-            buttons = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}};
-            break;
-        case vbRetryCancel:
-            buttons = {{QMessageBox::Retry, vbRetry}, {QMessageBox::Cancel, vbCancel}};
-            break;
-        default:
-            buttons = {{QMessageBox::Ok, vbOK}};
-            break;
-        }
-        QMessageBox::StandardButtons set;
-        for (const B& b : buttons)
-            set |= b.qt;
-        box.setStandardButtons(set);
-        const int defaultIndex = (style & vbDefaultButton2) && buttons.size() > 1 ? 1 : 0;
-        box.setDefaultButton(buttons.at(defaultIndex).qt);
-        const int clicked = box.exec();
+        const std::unique_ptr<QMessageBox> box = makeMessageBox(prompt, style, title);
+        const QList<B> buttons = buttonsOf(style);
+        const int clicked = box->exec();
         for (const B& b : buttons)
             if (b.qt == clicked) return b.result;
         // closed by the title bar: the box's Cancel, else its No, else its only answer
@@ -83,10 +58,8 @@ class RealMessageBoxes : public MessageBoxSeam {
     QString inputBox(const QString& prompt, const QString& title,
                      const QString& defaultText) override
     {
-        bool ok = false;
-        const QString text = QInputDialog::getText(QApplication::activeWindow(), title, prompt,
-                                                   QLineEdit::Normal, defaultText, &ok);
-        return ok ? text : QString();
+        const std::unique_ptr<QInputDialog> dialog = makeInputBox(prompt, title, defaultText);
+        return dialog->exec() == QDialog::Accepted ? dialog->textValue() : QString();
     }
 };
 
@@ -104,6 +77,56 @@ MessageBoxSeam* realSeam()
 }
 
 } // namespace
+
+std::unique_ptr<QMessageBox> makeMessageBox(const QString& prompt, int style, const QString& title)
+{
+    auto made = std::make_unique<QMessageBox>();
+    QMessageBox& box = *made;
+    box.setWindowTitle(title);
+    // A prompt holds file names and what the user typed: it is shown as the
+    // characters it is, never read as markup (a name like "<a href=...>"
+    // would otherwise turn into a live link).
+    box.setTextFormat(Qt::PlainText);
+    box.setText(prompt);
+    switch (style & 0x70) {
+    case vbCritical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case vbQuestion:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case vbExclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case vbInformation:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        break;
+    }
+    const QList<B> buttons = buttonsOf(style);
+    QMessageBox::StandardButtons set;
+    for (const B& b : buttons)
+        set |= b.qt;
+    box.setStandardButtons(set);
+    const int defaultIndex = (style & vbDefaultButton2) && buttons.size() > 1 ? 1 : 0;
+    box.setDefaultButton(buttons.at(defaultIndex).qt);
+    return made;
+}
+
+std::unique_ptr<QInputDialog> makeInputBox(const QString& prompt, const QString& title,
+                                           const QString& defaultText)
+{
+    auto dialog = std::make_unique<QInputDialog>(QApplication::activeWindow());
+    dialog->setWindowTitle(title);
+    dialog->setInputMode(QInputDialog::TextInput);
+    dialog->setLabelText(prompt);
+    dialog->setTextValue(defaultText);
+    // The prompt is text, as in a message box.
+    for (QLabel* label : dialog->findChildren<QLabel*>())
+        label->setTextFormat(Qt::PlainText);
+    return dialog;
+}
 
 void setMessageBoxSeam(MessageBoxSeam* seam)
 {

@@ -3,6 +3,11 @@
 // this seam, so a test answers it instead of a person.
 #include <QString>
 
+#include <memory>
+
+class QInputDialog;
+class QMessageBox;
+
 namespace plat {
 
 enum MsgBoxStyle {
@@ -46,5 +51,12 @@ void setMessageBoxSeam(MessageBoxSeam* seam);
 int MsgBox(const QString& prompt, int style = vbOKOnly, const QString& title = kAppTitle);
 QString InputBox(const QString& prompt, const QString& title = kAppTitle,
                  const QString& defaultText = QString());
+
+// The real boxes as they are shown, before they are shown, so a test can
+// look at them without one coming up. Prompts are plain text: a file name
+// or a typed text is shown as its characters, never as markup.
+std::unique_ptr<QMessageBox> makeMessageBox(const QString& prompt, int style, const QString& title);
+std::unique_ptr<QInputDialog> makeInputBox(const QString& prompt, const QString& title,
+                                           const QString& defaultText);
 
 } // namespace plat

@@ -139,7 +139,8 @@ Picture LoadPicture(const QString& winPath)
     try {
         fs::openForReading(file, winPath); // by its exact name
     } catch (const FileError& e) {
-        if (e.number() == ErrFileNotFound || e.number() == ErrPathNotFound) throw;
+        // A name that is no file at all keeps its explanation.
+        if (e.number() == ErrFileNotFound || e.number() == ErrPathNotFound || e.explained()) throw;
         raise(e.number() == ErrPathFileAccess ? int(ErrInvalidPicture) : int(ErrPermissionDenied));
     }
     const QByteArray head = file.read(64);

@@ -1,5 +1,7 @@
 #include "platform/registry.h"
 
+#include "platform/fileerror.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -9,9 +11,14 @@
 #include <QStandardPaths>
 #include <QStringList>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <limits>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 
 namespace plat {
 
@@ -50,6 +57,47 @@ QString cleanKey(const QString& key)
 QString folded(const QString& s)
 {
     return s.toCaseFolded();
+}
+
+// Tests only: every write transaction meets a full disk at its commit.
+bool g_failWrites = false;
+
+// The start of every SQLite file, and where its application id sits.
+constexpr char kSqliteMagic[] = "SQLite format 3";
+constexpr int kHeaderSize = 100;
+constexpr int kApplicationIdOffset = 68;
+
+// The folders the store's file lives in: made private to the user, whatever
+// the umask says (the links it holds may carry session addresses).
+bool makePrivateFolders(const QString& folder)
+{
+    const QByteArray path = QFile::encodeName(QDir::cleanPath(QDir(folder).absolutePath()));
+    for (qsizetype at = 1; at <= path.size(); ++at) {
+        if (at < path.size() && path[at] != '/') continue;
+        const QByteArray part = path.left(at);
+        if (::mkdir(part.constData(), 0700) == 0) {
+            ::chmod(part.constData(), 0700);
+            continue;
+        }
+        struct stat st;
+        if (errno != EEXIST || ::stat(part.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+            return false;
+    }
+    return true;
+}
+
+QString describeRc(int rc, const QString& sqliteText)
+{
+    switch (rc & 0xff) {
+    case SQLITE_FULL:
+        return QStringLiteral("the disk holding the settings file is full");
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_CANTOPEN:
+        return QStringLiteral("the settings file cannot be written");
+    default:
+        return sqliteText;
+    }
 }
 
 bool isDamage(int rc)
@@ -134,6 +182,11 @@ struct RegistryStore::Impl {
     // database, or a damaged one that could not be moved aside.
     bool unusable = false;
     bool warned = false;
+    // The file was made by this store and nothing was stored in it yet: a
+    // failed first write takes it away again.
+    bool createdEmpty = false;
+    QString lastFailure; // why the last write or delete failed, for the user
+    QString notice;      // a refusal of the file the user has not been told of
     QMutex mutex;
 
     ~Impl() { close(); }
@@ -143,6 +196,108 @@ struct RegistryStore::Impl {
         if (db) sqlite3_close_v2(db);
         db = nullptr;
         schemaReady = false;
+    }
+
+    // Refuses the file for this session, leaving it exactly as it is.
+    void refuse(const QString& why)
+    {
+        close();
+        unusable = true;
+        lastFailure =
+            QStringLiteral("the settings file \"%1\" %2").arg(QDir::toNativeSeparators(path), why);
+        notice = QStringLiteral("The settings file \"%1\" %2. It is left as it is, and "
+                                "settings changes are not being saved.")
+                     .arg(QDir::toNativeSeparators(path), why);
+        warnOnce(why);
+    }
+
+    // PlainDatabase: a database with no program's mark, ours only while it
+    // holds no tables (checkFile tells).
+    enum class Kind {
+        Empty,
+        Ours,
+        PlainDatabase,
+        OtherDatabase,
+        NotADatabase,
+        NotAFile,
+        Unreadable
+    };
+
+    // What the file at the path is, from its first bytes, read through a
+    // descriptor that never waits (a named pipe would). *mode gets its kind
+    // of file. An ours that is wider than private is narrowed.
+    Kind inspect(unsigned* mode = nullptr) const
+    {
+        const int fd = ::open(QFile::encodeName(path).constData(),
+                              O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        if (fd < 0) return Kind::Unreadable;
+        struct stat st;
+        if (::fstat(fd, &st) != 0) {
+            ::close(fd);
+            return Kind::Unreadable;
+        }
+        if (mode) *mode = st.st_mode;
+        if (!S_ISREG(st.st_mode)) {
+            ::close(fd);
+            return Kind::NotAFile;
+        }
+        char head[kHeaderSize];
+        qsizetype got = 0;
+        while (got < kHeaderSize) {
+            const ssize_t n = ::pread(fd, head + got, size_t(kHeaderSize - got), off_t(got));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            got += n;
+        }
+        Kind kind = Kind::NotADatabase;
+        if (got == 0 && st.st_size == 0) {
+            kind = Kind::Empty;
+        } else if (got == kHeaderSize &&
+                   std::memcmp(head, kSqliteMagic, sizeof kSqliteMagic) == 0) {
+            const auto* b = reinterpret_cast<const uchar*>(head + kApplicationIdOffset);
+            const quint32 id =
+                quint32(b[0]) << 24 | quint32(b[1]) << 16 | quint32(b[2]) << 8 | b[3];
+            kind = id == quint32(kApplicationId) ? Kind::Ours
+                   : id == 0                     ? Kind::PlainDatabase
+                                                 : Kind::OtherDatabase;
+        }
+        // Ours, and readable by others (made so before the store was
+        // private): it becomes the user's alone.
+        if ((kind == Kind::Ours || kind == Kind::Empty) && st.st_uid == ::geteuid() &&
+            (st.st_mode & 077) != 0)
+            ::fchmod(fd, st.st_mode & 0700);
+        ::close(fd);
+        return kind;
+    }
+
+    // Makes the file, private to the user whatever the umask; false when it
+    // cannot be made (an existing one made meanwhile by another running
+    // copy is fine).
+    bool createFile()
+    {
+        const int fd = ::open(QFile::encodeName(path).constData(),
+                              O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd < 0) return errno == EEXIST;
+        ::fchmod(fd, 0600);
+        ::close(fd);
+        createdEmpty = true;
+        return true;
+    }
+
+    // After a failed first write: the file made for it holds nothing of
+    // anyone's, so it goes, with its journal, rather than stay as an empty
+    // file that would look like a settings file.
+    void removeIfStillEmpty()
+    {
+        if (!createdEmpty) return;
+        createdEmpty = false;
+        close();
+        struct stat st {};
+        if (!statFile(&st) || st.st_dev != dev || st.st_ino != ino) return;
+        if (inspect() == Kind::Ours) return; // another running copy stored in it meanwhile
+        for (const char* suffix : {"-journal", "-wal", "-shm"})
+            ::unlink(QFile::encodeName(path + suffix).constData());
+        ::unlink(QFile::encodeName(path).constData());
     }
 
     void warnOnce(const QString& why)
@@ -169,6 +324,19 @@ struct RegistryStore::Impl {
     bool setAside()
     {
         close();
+        // Only a damaged file of ours is moved: anything else is someone's
+        // own file, and it stays exactly where and as it is.
+        unsigned mode = 0;
+        switch (inspect(&mode)) {
+        case Kind::Ours:
+            break;
+        case Kind::NotAFile:
+            refuse(QStringLiteral("is not a settings file: ") + notAFileText(mode));
+            return false;
+        default:
+            refuse(QStringLiteral("is not a Quorbix settings file"));
+            return false;
+        }
         const QString stamp =
             QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
         QString target = path + QStringLiteral(".corrupt-") + stamp;
@@ -234,14 +402,37 @@ struct RegistryStore::Impl {
         }
         if (!exists) {
             if (!create) return State::Missing;
-            if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+            if (!makePrivateFolders(QFileInfo(path).absolutePath())) {
+                lastFailure = QStringLiteral("the folder of the settings file cannot be made");
                 warnOnce(QStringLiteral("its folder cannot be created"));
                 return State::Failed;
             }
+            if (!createFile()) {
+                lastFailure = describeRc(SQLITE_CANTOPEN, QString());
+                warnOnce(QStringLiteral("the file cannot be created"));
+                return State::Failed;
+            }
         }
-        const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+        // A name that was there, or that appeared before ours could be made.
+        if (!createdEmpty) {
+            unsigned mode = 0;
+            switch (inspect(&mode)) {
+            case Kind::NotAFile:
+                refuse(QStringLiteral("is not a settings file: ") + notAFileText(mode));
+                return State::Failed;
+            case Kind::NotADatabase:
+            case Kind::OtherDatabase:
+                refuse(QStringLiteral("is not a Quorbix settings file"));
+                return State::Failed;
+            default:
+                break; // an unmarked database is told apart by its tables below
+            }
+        }
+        // The file is there now, made private above when it was not.
+        const int flags = SQLITE_OPEN_READWRITE;
         const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
         if (rc != SQLITE_OK) {
+            lastFailure = describeRc(rc, lastError());
             warnOnce(lastError());
             close();
             return State::Failed;
@@ -255,11 +446,10 @@ struct RegistryStore::Impl {
                 if (!setAside()) return State::Failed;
                 return create ? open(true) : State::Missing;
             case Check::Foreign:
-                close();
-                unusable = true;
-                warnOnce(QStringLiteral("it is not a Quorbix settings file; it is left as it is"));
+                refuse(QStringLiteral("is not a Quorbix settings file"));
                 return State::Failed;
             case Check::Failed:
+                lastFailure = lastError();
                 warnOnce(lastError());
                 close();
                 return State::Failed;
@@ -277,6 +467,7 @@ struct RegistryStore::Impl {
 
     long failure(int rc, const QString& why)
     {
+        lastFailure = describeRc(rc, why);
         warnOnce(why);
         if (isDamage(rc)) return RegResult::BadDb;
         rc &= 0xff;
@@ -359,8 +550,14 @@ struct RegistryStore::Impl {
     // is set aside and the write is made once more in a new file.
     template <typename Body> long write(Body body)
     {
+        // A refused file keeps its reason for every later write.
+        if (!unusable) lastFailure.clear();
         for (int attempt = 0; attempt < 2; ++attempt) {
-            if (open(true) != State::Open) return RegResult::IoFailed;
+            if (open(true) != State::Open) {
+                if (lastFailure.isEmpty())
+                    lastFailure = QStringLiteral("the settings file cannot be used");
+                return RegResult::IoFailed;
+            }
             int rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
             if (rc == SQLITE_OK && !schemaReady) {
                 rc = sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr);
@@ -372,15 +569,22 @@ struct RegistryStore::Impl {
             }
             long result = RegResult::Success;
             if (rc == SQLITE_OK) rc = body(&result);
+            if (rc == SQLITE_OK && g_failWrites) rc = SQLITE_FULL;
             if (rc == SQLITE_OK) rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
             if (rc == SQLITE_OK) {
                 schemaReady = true;
+                createdEmpty = false;
                 return result;
             }
-            const QString why = lastError();
+            const QString why =
+                rc == SQLITE_FULL ? QStringLiteral("database or disk is full") : lastError();
             if (!sqlite3_get_autocommit(db))
                 sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-            if (!isDamage(rc)) return failure(rc, why);
+            if (!isDamage(rc)) {
+                const long failed = failure(rc, why);
+                removeIfStillEmpty();
+                return failed;
+            }
             if (!setAside()) return RegResult::BadDb;
         }
         return RegResult::BadDb;
@@ -471,6 +675,18 @@ long RegistryStore::deleteValue(quint32 root, const QString& key, const QString&
     return d->deleteValue(root, key, name);
 }
 
+QString RegistryStore::lastFailure() const
+{
+    QMutexLocker lock(&d->mutex);
+    return d->lastFailure;
+}
+
+QString RegistryStore::takeNotice()
+{
+    QMutexLocker lock(&d->mutex);
+    return std::exchange(d->notice, QString());
+}
+
 // ---------------------------------------------------------------------------
 
 namespace {
@@ -551,6 +767,23 @@ RegistryStore& Registry::store()
     Globals& g = globals();
     if (!g.store) g.store = std::make_unique<RegistryStore>(defaultPath());
     return *g.store;
+}
+
+QString Registry::lastFailure()
+{
+    QMutexLocker lock(&globals().mutex);
+    return store().lastFailure();
+}
+
+QString Registry::takeNotice()
+{
+    QMutexLocker lock(&globals().mutex);
+    return store().takeNotice();
+}
+
+void Registry::setFailWritesForTests(bool fail)
+{
+    g_failWrites = fail;
 }
 
 void Registry::useFile(const QString& path)

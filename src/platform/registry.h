@@ -41,6 +41,14 @@ constexpr long IoFailed = 1016;       // the file cannot be opened or read
 // process or in other running copies) may share a file without losing each
 // other's writes. A file that is missing is not created by reads.
 //
+// The store is private to the user: the folders it makes are 0700 and its
+// file 0600 whatever the umask, and a file of ours found wider is narrowed.
+// A path that names anything but a settings file (no file at all, a file
+// that is no database, another program's database) is refused and left
+// exactly as it is; only a damaged file of ours is moved aside, as
+// "<name>.corrupt-<stamp>", and a new one started. A file made for a first
+// write that failed is removed again, so no empty file is left behind.
+//
 // Key paths are backslash separated below a root; leading, trailing and
 // doubled backslashes are ignored. Keys and value names are matched without
 // regard to case; a key keeps the spelling it was first created with.
@@ -66,6 +74,12 @@ class RegistryStore {
     // Removes the value; the key stays.
     long deleteValue(quint32 root, const QString& key, const QString& name);
 
+    // Why the last write or delete failed, in words for the user.
+    QString lastFailure() const;
+    // Once: the file was refused (it is not a settings file of ours), said
+    // for the user; empty when there is nothing new to tell.
+    QString takeNotice();
+
   private:
     struct Impl;
     std::unique_ptr<Impl> d;
@@ -80,6 +94,13 @@ QString defaultPath();
 RegistryStore& store();
 // Points the Reg* functions at another file; an empty path goes back to defaultPath().
 void useFile(const QString& path);
+// The process store's lastFailure() and takeNotice(). They take the lock
+// themselves: a caller shows its message after the store call, with no lock
+// held while a message box runs its own event loop.
+QString lastFailure();
+QString takeNotice();
+// Tests only: every write meets a full disk (and is rolled back).
+void setFailWritesForTests(bool fail);
 } // namespace Registry
 
 // Windows-style access through key handles. `key` may be a predefined root or

@@ -73,8 +73,14 @@ void ZipView::Command1_Click()
     const QString path = Form1::JoinPath(folder, name);
     try {
         Archiver::ListZipEntries(path, *Listview1);
+    } catch (const plat::FileError& e) {
+        // A name that is no file at all (a named pipe, a device) is said
+        // so; the listing says nothing else of its end.
+        if (e.explained())
+            plat::MsgBox("Cannot list " + path + ": " + e.detail() + ".",
+                         plat::vbOKOnly | plat::vbExclamation);
     } catch (const std::exception&) {
-        // the rows read so far stay; the listing says nothing of its end
+        // the rows read so far stay
     }
 }
 
@@ -106,8 +112,9 @@ void ZipView::mnuExtract_Click()
     // nothing about where the file lies here.
     const QString leaf = text.mid(text.lastIndexOf('/') + 1).trimmed();
     if (leaf.isEmpty()) return; // a folder entry: no file to copy
-    const CopyResult r = CopyEntry(leaf, kTarget);
-    if (r != CopyResult::Copied) ReportCopyFailure(leaf, kTarget, r);
+    QString why;
+    const CopyResult r = CopyEntry(leaf, kTarget, &why);
+    if (r != CopyResult::Copied) ReportCopyFailure(leaf, kTarget, r, why);
 }
 
 void ZipView::Command2_Click()
@@ -116,20 +123,22 @@ void ZipView::Command2_Click()
     int failedAt = -1;
     for (int i = 0; i < count; ++i) {
         const QString name = ListView2->Item(i)->text(0);
-        const CopyResult r = CopyEntry(name, kTarget);
+        QString why;
+        const CopyResult r = CopyEntry(name, kTarget, &why);
         if (r == CopyResult::Failed) {
             failedAt = i;
             break;
         }
-        if (r == CopyResult::Refused) ReportCopyFailure(name, kTarget, r);
+        if (r == CopyResult::Refused) ReportCopyFailure(name, kTarget, r, why);
     }
     if (failedAt < 0) return;
     // The rest, from the name that failed on, go to the second folder, so
     // that no selected name is left out.
     for (int i = failedAt; i < count; ++i) {
         const QString name = ListView2->Item(i)->text(0);
-        const CopyResult r = CopyEntry(name, kFallbackTarget);
-        if (r != CopyResult::Copied) ReportCopyFailure(name, kFallbackTarget, r);
+        QString why;
+        const CopyResult r = CopyEntry(name, kFallbackTarget, &why);
+        if (r != CopyResult::Copied) ReportCopyFailure(name, kFallbackTarget, r, why);
     }
 }
 
@@ -145,7 +154,7 @@ void ZipView::Command3_Click()
     }
 }
 
-ZipView::CopyResult ZipView::CopyEntry(const QString& name, const QString& folder)
+ZipView::CopyResult ZipView::CopyEntry(const QString& name, const QString& folder, QString* why)
 {
     // Only a plain name in the current folder: an entry name with a drive,
     // a folder part or ".." would read from or write to anywhere.
@@ -156,6 +165,17 @@ ZipView::CopyResult ZipView::CopyEntry(const QString& name, const QString& folde
         return CopyResult::Refused;
     try {
         const QString source = plat::drives::normalize(name);
+        try {
+            // What the name is now, opened without waiting: a named pipe or
+            // a device is no file of the archive, and another folder would
+            // not make it one.
+            QFile probe;
+            plat::fs::openForReading(probe, source);
+        } catch (const plat::FileError& e) {
+            if (!e.explained()) throw;
+            if (why) *why = e.detail();
+            return CopyResult::Refused;
+        }
         const QString dir = plat::drives::normalize(folder);
         QString target = Form1::JoinPath(dir, name);
         const int dot = name.lastIndexOf('.');
@@ -170,9 +190,13 @@ ZipView::CopyResult ZipView::CopyEntry(const QString& name, const QString& folde
     }
 }
 
-void ZipView::ReportCopyFailure(const QString& name, const QString& folder, CopyResult result)
+void ZipView::ReportCopyFailure(const QString& name, const QString& folder, CopyResult result,
+                                const QString& why)
 {
-    if (result == CopyResult::Refused)
+    if (result == CopyResult::Refused && !why.isEmpty())
+        plat::MsgBox("Not copied: " + plat::drives::displayName(name) + ": " + why + ".",
+                     plat::vbOKOnly | plat::vbExclamation);
+    else if (result == CopyResult::Refused)
         plat::MsgBox("Not copied: " + plat::drives::displayName(name) +
                          " is not a plain file name.",
                      plat::vbOKOnly | plat::vbExclamation);

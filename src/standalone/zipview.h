@@ -31,12 +31,15 @@ class ZipView : public ctl::Form<ZipView> {
     enum class CopyResult { Copied, Failed, Refused };
     // Copies the file of that name in the current folder into the folder,
     // never replacing a file there (a taken name gets " (2)" and so on).
-    // A name that is not a plain file name is refused.
-    static CopyResult CopyEntry(const QString& name, const QString& folder);
+    // A name that is not a plain file name is refused, and so is a source
+    // that is not a plain file (a named pipe, a device), with the reason in
+    // *why.
+    static CopyResult CopyEntry(const QString& name, const QString& folder, QString* why = nullptr);
 
   protected:
     void Form_Load() override;
 
   private:
-    static void ReportCopyFailure(const QString& name, const QString& folder, CopyResult result);
+    static void ReportCopyFailure(const QString& name, const QString& folder, CopyResult result,
+                                  const QString& why = QString());
 };

@@ -70,18 +70,23 @@ bool AddLink(LinkFamily family, const QString& typedName, const QString& typedAd
         plat::MsgBox(limitMessage(family), plat::vbOKOnly);
         return false;
     }
-    RegModule::SaveLinkCaption(family, name);
-    RegModule::SaveLinkAddress(family, address);
+    const bool stored =
+        RegModule::SaveLinkCaption(family, name) && RegModule::SaveLinkAddress(family, address);
+    // The store's reason, taken before the reads and deletes below.
+    const QString why = stored ? QString() : Module3::LastFailure();
 
     // A link shown now but missing at the next start would be lost without a
     // word; what did get stored is taken back, and the dialog keeps the texts.
     const auto hkcu = Module3::HKEY_CURRENT_USER;
     const QString value = slotName(family, n);
-    if (Module3::ReadRegValue(hkcu, kMenuKey, value) != name ||
+    if (!stored || Module3::ReadRegValue(hkcu, kMenuKey, value) != name ||
         Module3::ReadRegValue(hkcu, kAddressKey, value) != address) {
         Module3::DeleteRegValue(hkcu, kMenuKey, value);
         Module3::DeleteRegValue(hkcu, kAddressKey, value);
-        plat::MsgBox("The link could not be saved.", plat::vbOKOnly | plat::vbExclamation);
+        plat::MsgBox(why.isEmpty()
+                         ? QStringLiteral("The link could not be saved.")
+                         : QStringLiteral("The link \"%1\" could not be saved: %2.").arg(name, why),
+                     plat::vbOKOnly | plat::vbExclamation);
         return false;
     }
 

@@ -6,23 +6,24 @@ namespace RegModule {
 
 namespace {
 
-void saveInFirstFreeSlot(weblinks::LinkFamily family, const QString& key, const QString& text)
+bool saveInFirstFreeSlot(weblinks::LinkFamily family, const QString& key, const QString& text)
 {
     const int n = weblinks::firstFreeSlot(family);
-    if (n == 0) return;
-    Module3::WriteRegValue(Module3::HKEY_CURRENT_USER, key, weblinks::slotName(family, n), text);
+    if (n == 0) return true;
+    return Module3::WriteRegValue(Module3::HKEY_CURRENT_USER, key, weblinks::slotName(family, n),
+                                  text);
 }
 
 } // namespace
 
-void SaveLinkCaption(weblinks::LinkFamily family, const QString& name)
+bool SaveLinkCaption(weblinks::LinkFamily family, const QString& name)
 {
-    saveInFirstFreeSlot(family, weblinks::kMenuKey, name);
+    return saveInFirstFreeSlot(family, weblinks::kMenuKey, name);
 }
 
-void SaveLinkAddress(weblinks::LinkFamily family, const QString& address)
+bool SaveLinkAddress(weblinks::LinkFamily family, const QString& address)
 {
-    saveInFirstFreeSlot(family, weblinks::kAddressKey, address);
+    return saveInFirstFreeSlot(family, weblinks::kAddressKey, address);
 }
 
 } // namespace RegModule

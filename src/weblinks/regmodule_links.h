@@ -6,7 +6,9 @@
 
 namespace RegModule {
 
-void SaveLinkCaption(weblinks::LinkFamily family, const QString& name);
-void SaveLinkAddress(weblinks::LinkFamily family, const QString& address);
+// False when the store did not keep the text (Module3::LastFailure says why);
+// true also when there is nothing to store.
+bool SaveLinkCaption(weblinks::LinkFamily family, const QString& name);
+bool SaveLinkAddress(weblinks::LinkFamily family, const QString& address);
 
 } // namespace RegModule
