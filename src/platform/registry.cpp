@@ -109,7 +109,7 @@ bool isDamage(int rc)
 // A prepared statement that finalizes itself.
 class Stmt {
   public:
-    Stmt(sqlite3* db, const char* sql) : m_db(db)
+    Stmt(sqlite3* db, const char* sql)
     {
         m_rc = sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr);
     }
@@ -163,7 +163,6 @@ class Stmt {
     }
 
   private:
-    sqlite3* m_db;
     sqlite3_stmt* m_stmt = nullptr;
     int m_rc;
 };
