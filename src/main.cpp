@@ -1,4 +1,5 @@
 #include "mainwindow/form1.h"
+#include "platform/filesys.h"
 
 #include <QApplication>
 
@@ -11,5 +12,8 @@ int main(int argc, char** argv)
     // load handler has returned.
     Form1& main = Form1::get();
     main.Show();
+    // A save killed half-way leaves the old content in a kept copy: the
+    // user is told where, once the window is there.
+    plat::fs::reportUnfinishedSaves();
     return app.exec();
 }

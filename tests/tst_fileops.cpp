@@ -245,6 +245,7 @@ class TstFileOps : public QObject {
         QTest::addColumn<bool>("targetExists");
         QTest::addColumn<int>("mode");
         QTest::addColumn<QString>("target");
+        QTest::addColumn<int>("targetMode"); // of an old target
 
         QByteArray all;
         for (int i = 0; i < 256; ++i)
@@ -254,16 +255,18 @@ class TstFileOps : public QObject {
         for (char& ch : big)
             ch = char(gen.bounded(256));
 
-        QTest::newRow("empty file") << QByteArray() << false << 0644 << "D:\\out.bin";
-        QTest::newRow("every byte value") << all << false << 0644 << "D:\\out.bin";
-        QTest::newRow("larger than one buffer") << big << false << 0600 << "D:\\out.bin";
+        QTest::newRow("empty file") << QByteArray() << false << 0644 << "D:\\out.bin" << 0;
+        QTest::newRow("every byte value") << all << false << 0644 << "D:\\out.bin" << 0;
+        QTest::newRow("larger than one buffer") << big << false << 0600 << "D:\\out.bin" << 0;
         QTest::newRow("replaces a longer target")
-            << QByteArray("short") << true << 0644 << "D:\\out.bin";
-        QTest::newRow("keeps the source's permissions")
-            << QByteArray("#!/bin/sh\n") << true << 0750 << "D:\\out.bin";
-        QTest::newRow("into a folder") << all << false << 0644 << "D:\\sub\\out.bin";
+            << QByteArray("short") << true << 0644 << "D:\\out.bin" << 0644;
+        QTest::newRow("a new copy has the source's permissions")
+            << QByteArray("#!/bin/sh\n") << false << 0750 << "D:\\out.bin" << 0;
+        QTest::newRow("a replaced file keeps its own permissions")
+            << QByteArray("#!/bin/sh\n") << true << 0750 << "D:\\out.bin" << 0660;
+        QTest::newRow("into a folder") << all << false << 0644 << "D:\\sub\\out.bin" << 0;
         QTest::newRow("the umask applies, as for cp")
-            << QByteArray("shared") << false << 0666 << "D:\\out.bin";
+            << QByteArray("shared") << false << 0666 << "D:\\out.bin" << 0;
     }
 
     void copyWritesExactBytes()
@@ -272,11 +275,15 @@ class TstFileOps : public QObject {
         QFETCH(bool, targetExists);
         QFETCH(int, mode);
         QFETCH(QString, target);
+        QFETCH(int, targetMode);
 
         put(c("in.bin"), data);
         QCOMPARE(::chmod(QFile::encodeName(c("in.bin")), mode), 0);
         const QString targetHost = drives::toHost(target);
-        if (targetExists) put(targetHost, QByteArray(100000, 'o'));
+        if (targetExists) {
+            put(targetHost, QByteArray(100000, 'o'));
+            QCOMPARE(::chmod(QFile::encodeName(targetHost), targetMode), 0);
+        }
 
         fs::copyFile("C:\\in.bin", target);
 
@@ -284,7 +291,7 @@ class TstFileOps : public QObject {
         QCOMPARE(get(c("in.bin")), data);
         struct stat st;
         QCOMPARE(::stat(QFile::encodeName(targetHost), &st), 0);
-        QCOMPARE(int(st.st_mode & 0777), int(mode & ~currentUmask()));
+        QCOMPARE(int(st.st_mode & 0777), targetExists ? targetMode : int(mode & ~currentUmask()));
         QCOMPARE(leftovers(QFileInfo(targetHost).absolutePath()), QStringList());
     }
 

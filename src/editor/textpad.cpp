@@ -471,7 +471,7 @@ void Textpad::mnuHtmledit1_Click()
     // viewer shown by anything else opens the page itself.
     m_previewAsked = true;
     try {
-        Module2::SaveTempHtml(PreviewPath());
+        Module2::SaveTempHtml(PreviewPath(), m_path.isEmpty() ? Caption() : m_path);
         Web1::get().Show();
     } catch (...) {
     }

@@ -94,6 +94,7 @@ void CopyToOkay(ctl::VbForm& dialog, int pane, const QString& T)
     plat::clipboard::SetText(folder);
 
     int failure = 0;
+    QString told; // the platform's own sentence, where the number would mislead
     const int n = f.List1->ListCount();
     for (int i = 0; i < n && i < f.List1->ListCount(); ++i) {
         const QString name = f.List1->List(i);
@@ -106,6 +107,7 @@ void CopyToOkay(ctl::VbForm& dialog, int pane, const QString& T)
             plat::fs::copyFile(source, destination);
         } catch (const plat::FileError& e) {
             failure = e.number();
+            told = e.message();
             // A copy onto itself is passed over quietly; a folder we may not
             // write to must not look like a copy that worked.
             if (failure == plat::ErrPermissionDenied && !sameFile(source, destination))
@@ -125,7 +127,10 @@ void CopyToOkay(ctl::VbForm& dialog, int pane, const QString& T)
              {75, "Destination is write protected or read only or not found"},
              {76, "Either the destination doesn't exist or the path to the folder is misspelled or "
                   "incomplete"}});
-        if (!msg.isEmpty()) plat::MsgBox(msg);
+        if (!told.isEmpty())
+            plat::MsgBox(told);
+        else if (!msg.isEmpty())
+            plat::MsgBox(msg);
     }
     p.file->Refresh();
 }

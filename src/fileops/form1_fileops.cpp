@@ -81,7 +81,10 @@ void ListPaste(Form1& f, int n)
         try {
             plat::fs::copyFile(f.List2->List(i),
                                Form1::JoinPath(f.Pane(n).dir->Path(), f.List1->List(i)));
-        } catch (const plat::FileError&) {
+        } catch (const plat::FileError& e) {
+            // A pipe or a device among the results: the user must learn why
+            // the paste stopped there.
+            if (!e.message().isEmpty()) plat::MsgBox(e.message());
             return;
         }
         plat::DoEvents();
@@ -152,6 +155,7 @@ void Form1::PastePane(int n)
         return;
     }
     int failure = 0;
+    QString told; // the platform's own sentence, where the number would mislead
     const int count = List1->ListCount();
     for (int i = 0; i < count; ++i) {
         // The copy list may change while events run between files.
@@ -174,6 +178,7 @@ void Form1::PastePane(int n)
             plat::fs::copyFile(source, destination);
         } catch (const plat::FileError& e) {
             failure = e.number();
+            told = e.message();
             break;
         }
         plat::DoEvents();
@@ -191,7 +196,10 @@ void Form1::PastePane(int n)
              {75, "Path not accesible or write protected"},
              {76, "Either the destination doesn't exist or the path to the folder is misspelled or "
                   "incomplete"}});
-        if (!msg.isEmpty()) plat::MsgBox(msg);
+        if (!told.isEmpty())
+            plat::MsgBox(told);
+        else if (!msg.isEmpty())
+            plat::MsgBox(msg);
         Pane(n).file->Refresh();
         closeStandby();
         return;

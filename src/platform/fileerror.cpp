@@ -8,8 +8,9 @@
 
 namespace plat {
 
-FileError::FileError(int number, const QString& detail)
-    : std::runtime_error("file error " + std::to_string(number)), m_number(number), m_detail(detail)
+FileError::FileError(int number, const QString& detail, const QString& message)
+    : std::runtime_error("file error " + std::to_string(number)), m_number(number), m_detail(detail),
+      m_message(message)
 {
 }
 
@@ -75,6 +76,12 @@ void raiseErrno(int errnum, const QString& hostPath)
 void raise(int number, const QString& detail)
 {
     throw FileError(number, detail);
+}
+
+void raiseNotCopyable(const QString& name)
+{
+    throw FileError(ErrPathFileAccess, QStringLiteral("not a plain file"),
+                    name + QStringLiteral(" is not a file that can be copied"));
 }
 
 } // namespace plat
