@@ -1090,12 +1090,14 @@ void writeFileAtomic(const QString& winPath, const QByteArray& d)
     // the precise numbers. A new file gets the usual bits minus the umask;
     // an old one keeps its own, its owner and its group.
     const Target t = checkReplaceableTarget(drives::toHost(winPath), NameOf::User);
+    step("checked");
     saveWhole(t, d, t.exists ? creationMode(t.st.st_mode) : 0666, [](int) {});
 }
 
 void writeOwnFile(const QString& winPath, const QByteArray& d, const QString& modelWinPath)
 {
     Target t = checkReplaceableTarget(drives::toHost(winPath), NameOf::Program);
+    step("checked");
     // Who may read the document may read what is made of it, and nobody
     // else.
     mode_t bits = 0666 & ~currentUmask();
