@@ -84,6 +84,10 @@ struct Target {
     QString host;      // where the data goes
     bool exists = false;
     struct stat st {}; // of the file there, when it exists
+    // A replacement takes the old file's extended attributes (its access
+    // list among them); not for a file the program names, whose access
+    // follows the document it is made of.
+    bool keepAttributes = true;
 };
 
 // How a name given to a write is taken.
@@ -296,11 +300,10 @@ struct TempFile {
     int open(const QByteArray& folder, mode_t mode, bool unnamed)
     {
         if (unnamed) {
+            // Nothing can sweep a file without a name: it is locked only
+            // once it gets one.
             fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
-            if (fd >= 0) {
-                ::flock(fd, LOCK_EX);
-                return 0;
-            }
+            if (fd >= 0) return 0;
             // Kernels and file systems without O_TMPFILE: a named file.
             if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return errno;
         }
@@ -328,6 +331,7 @@ struct TempFile {
     // Gives an unnamed file a temporary name of ours; 0 or an errno.
     int nameIt(const QByteArray& folder)
     {
+        ::flock(fd, LOCK_EX); // before the name shows, so that no sweep takes it
         for (int attempt = 0; attempt < 100; ++attempt) {
             const QByteArray name = folder + '/' + kTempPrefix + randomPart();
             const int e = linkUnnamed(name.constData());
@@ -410,7 +414,7 @@ bool writeThroughTemporary(const Target& dst, mode_t mode, const std::function<v
         }
         fill(tmp.fd);
         if (replacing) {
-            copyAttributes(target, tmp.fd);
+            if (dst.keepAttributes) copyAttributes(target, tmp.fd);
             // After the owner: a change of owner drops the set-id bits.
             if (::fchmod(tmp.fd, dst.st.st_mode & 07777) != 0) raiseErrno(errno, dst.host);
         }
@@ -770,6 +774,10 @@ off_t copyData(int in, int out, const struct stat& sst, bool fresh, int injected
     QByteArray buf;
     // Copies from `from` up to `to` (to the end for a negative one) at the
     // same offsets; returns the offset it ended at.
+    // A file that says how long it is is copied to that length, without a
+    // last call to find its end; one that says nothing (as files of the
+    // kernel's own file systems do) is read until it ends.
+    const off_t known = sst.st_size > 0 ? sst.st_size : -1;
     auto range = [&](off_t from, off_t to) -> off_t {
         loff_t inOff = from, outOff = from;
         for (;;) {
@@ -847,7 +855,7 @@ off_t copyData(int in, int out, const struct stat& sst, bool fresh, int injected
         if (::ftruncate(out, size) != 0) fail(errno, dst);
         return size;
     }
-    const off_t end = range(0, -1);
+    const off_t end = range(0, injected ? -1 : known);
     if (injected) {
         ::pwrite(out, "x", 1, end);
         raise(injected, QStringLiteral("injected failure"));
@@ -884,7 +892,7 @@ void copyFile(const QString& source, const QString& target)
     if (::fstat(in, &sst) != 0) raiseErrno(errno, src);
     if (S_ISDIR(sst.st_mode)) raise(ErrPathFileAccess, QStringLiteral("source is a folder"));
     if (!S_ISREG(sst.st_mode)) raiseNotCopyable(source);
-    ::fcntl(in, F_SETFL, ::fcntl(in, F_GETFL) & ~O_NONBLOCK);
+    ::fcntl(in, F_SETFL, 0); // back to blocking reads: only O_NONBLOCK was set
 
     const Target dst = checkReplaceableTarget(drives::toHost(target), NameOf::User, &sst);
     step("checked");
@@ -907,7 +915,8 @@ void copyFile(const QString& source, const QString& target)
             dst, creationMode(wanted),
             [&](int out) {
                 copyData(in, out, sst, true, injected, dst.exists, src, dst.host);
-                if (!dst.exists) finishMode(out, wanted);
+                if (!dst.exists && (wanted & (S_IRUSR | S_IWUSR)) != (S_IRUSR | S_IWUSR))
+                    finishMode(out, wanted);
                 ::futimens(out, times);
             },
             &refused, false);
@@ -1109,6 +1118,7 @@ void writeOwnFile(const QString& winPath, const QByteArray& d, const QString& mo
     } catch (const FileError&) {
     }
     if (t.exists) t.st.st_mode = (t.st.st_mode & S_IFMT) | bits;
+    t.keepAttributes = false;
     // Created for our eyes only until it has its bits; a file of ours with
     // other names is simply replaced.
     t.st.st_nlink = 1;
