@@ -19,6 +19,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <map>
+#include <thread>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/xattr.h>
@@ -524,17 +525,31 @@ QString keptMessage(const QByteArray& file, const QByteArray& kept)
         .arg(shownHost(file), shownHost(kept));
 }
 
+// Sends what was written of fd up to `end` on to the disk without waiting,
+// so that a sync after it has little left to wait for.
+void startWriteBack(int fd, off_t* sent, off_t end)
+{
+    constexpr off_t kChunk = off_t(8) << 20;
+    if (end - *sent < kChunk) return;
+    ::sync_file_range(fd, *sent, end - *sent, SYNC_FILE_RANGE_WRITE);
+    *sent = end;
+}
+
 // Copies len bytes of in from offset 0 into out from offset 0; 0 or an errno.
 int copyWhole(int in, int out, off_t len)
 {
     loff_t inOff = 0, outOff = 0;
+    off_t sent = 0;
     bool kernel = true;
     QByteArray buf;
     while (inOff < len) {
         if (kernel) {
-            const ssize_t n =
-                ::copy_file_range(in, &inOff, out, &outOff, size_t(len - inOff), 0);
-            if (n > 0) continue;
+            const ssize_t n = ::copy_file_range(in, &inOff, out, &outOff,
+                                                size_t(qMin<off_t>(off_t(8) << 20, len - inOff)), 0);
+            if (n > 0) {
+                startWriteBack(out, &sent, outOff);
+                continue;
+            }
             if (n == 0) break;
             if (errno == EINTR) continue;
             if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP &&
@@ -560,9 +575,29 @@ int copyWhole(int in, int out, off_t len)
             outOff += w;
         }
         inOff += n;
+        startWriteBack(out, &sent, outOff);
     }
     return 0;
 }
+
+// Work that must not hold the caller, finished before the program ends.
+class Removals {
+  public:
+    ~Removals() { wait(); }
+    void start(std::function<void()> work)
+    {
+        wait(); // rare: one at a time is plenty
+        m_thread = std::thread(std::move(work));
+    }
+    void wait()
+    {
+        if (m_thread.joinable()) m_thread.join();
+    }
+
+  private:
+    std::thread m_thread;
+};
+Removals g_removals;
 
 // The old content of a file about to be written in place, kept whole in a
 // synced copy until the new content is synced.
@@ -594,7 +629,7 @@ struct KeptCopy {
             int e = tmp.open(where, 0600, g_unnamedTemporaries);
             if (e == 0) e = copyWhole(fd, tmp.fd, size);
             if (e == 0 && ::fchmod(tmp.fd, 0600) != 0) e = errno;
-            if (e == 0 && ::fsync(tmp.fd) != 0) e = errno;
+            if (e == 0 && ::fdatasync(tmp.fd) != 0) e = errno;
             for (int k = 1; e == 0 && k < 1000; ++k) {
                 const QByteArray name = where + "/." + base + ".quorbix-keep" +
                                         (k == 1 ? QByteArray() : '-' + QByteArray::number(k));
@@ -642,20 +677,30 @@ struct KeptCopy {
         }
     }
 
-    // The new content is synced: the old one is no longer needed.
+    // The new content is synced: the old one is no longer needed. Its
+    // record goes after it, so that a copy left by a crash meanwhile is
+    // still told. Freeing the blocks of a large copy takes about as long
+    // as writing it did; that is done off the caller's thread.
     void release()
     {
-        if (!path.isEmpty()) {
-            ::unlink(path.constData());
-            const qsizetype slash = path.lastIndexOf('/');
-            syncFolder(dec(slash <= 0 ? QByteArray("/") : path.left(slash)));
-        }
-        if (!record.isEmpty()) ::unlink(record.constData());
-        if (recordFd >= 0) ::close(recordFd);
-        recordFd = -1;
+        const QByteArray p = path, r = record;
+        const int fd = recordFd;
         path.clear();
         record.clear();
+        recordFd = -1;
+        const auto remove = [p, r, fd] {
+            if (!p.isEmpty()) ::unlink(p.constData());
+            if (!r.isEmpty()) ::unlink(r.constData());
+            if (fd >= 0) ::close(fd);
+        };
+        struct stat st;
+        if (!p.isEmpty() && ::stat(p.constData(), &st) == 0 && st.st_size >= kLargeKept)
+            g_removals.start(remove);
+        else
+            remove();
     }
+
+    static constexpr off_t kLargeKept = off_t(64) << 20;
 };
 
 // Tells the user of a copy an earlier, unfinished save left beside file.
@@ -1036,6 +1081,7 @@ namespace {
 off_t writeContent(int fd, const QByteArray& d, const QString& host)
 {
     constexpr qint64 kChunk = qint64(8) << 20;
+    off_t sent = 0;
     for (qint64 done = 0; done < d.size();) {
         const ssize_t n = ::pwrite(fd, d.constData() + done,
                                    size_t(qMin(kChunk, d.size() - done)), off_t(done));
@@ -1044,6 +1090,7 @@ off_t writeContent(int fd, const QByteArray& d, const QString& host)
             raiseErrno(errno, host);
         }
         done += n;
+        startWriteBack(fd, &sent, off_t(done));
         if (done == n) step("partial");
     }
     return off_t(d.size());
