@@ -121,8 +121,8 @@ void inPlaceSaveRow(const QString& folder, qsizetype bytes)
     for (int round = 0; round < 3; ++round) {
         edited[0] = char('A' + round);
         QProcess::execute("sync", {});
-        save = std::min(save,
-                        bestOf(1, [&] { plat::fs::writeFileAtomic("C:\\linked.txt", edited); }));
+        save =
+            std::min(save, bestOf(1, [&] { plat::fs::writeFileAtomic("C:\\linked.txt", edited); }));
         QFile::remove(folder + "/copy.txt");
         QProcess::execute("sync", {});
         cp = std::min(cp, bestOf(1, [&] {

@@ -221,8 +221,9 @@ int main(int argc, char** argv)
         run("sync", {});
         const auto blocksOf = [](const QString& path) {
             struct stat st;
-            return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? qint64(st.st_blocks) * 512
-                                                                         : qint64(-1);
+            return ::stat(QFile::encodeName(path).constData(), &st) == 0
+                       ? qint64(st.st_blocks) * 512
+                       : qint64(-1);
         };
         double oursSparse = 1e9, cpSparse = 1e9;
         qint64 oursDisk = 0, cpDisk = 0;

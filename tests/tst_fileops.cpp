@@ -583,7 +583,8 @@ class TstFileOps : public QObject {
         QTest::addColumn<qint64>("size");
         QTest::addColumn<bool>("targetExists");
         const qint64 mb = 1 << 20;
-        QTest::newRow("hole in the middle") << QList<qint64>{0, 40 * mb} << 40 * mb + 65536 << false;
+        QTest::newRow("hole in the middle")
+            << QList<qint64>{0, 40 * mb} << 40 * mb + 65536 << false;
         QTest::newRow("hole at the end") << QList<qint64>{0} << 48 * mb << false;
         QTest::newRow("hole at the start") << QList<qint64>{47 * mb} << 48 * mb << false;
         QTest::newRow("nothing but a hole") << QList<qint64>{} << 48 * mb << false;
@@ -692,8 +693,9 @@ class TstFileOps : public QObject {
         QCOMPARE(after.st_ino == before.st_ino, twoNames || writer == "member");
         if (tagged) {
             char value[16] = {};
-            QCOMPARE(::getxattr(enc(d("team.txt")).constData(), "user.project", value, sizeof value),
-                     ssize_t(5));
+            QCOMPARE(
+                ::getxattr(enc(d("team.txt")).constData(), "user.project", value, sizeof value),
+                ssize_t(5));
             QCOMPARE(QByteArray(value), QByteArray("atlas"));
         }
         const QStringList left =
@@ -715,9 +717,8 @@ class TstFileOps : public QObject {
                                                                           << "old";
             QTest::addRow("%s killed half-way", road) << road << "partial"
                                                       << "either";
-            QTest::addRow("%s killed once the new content is synced", road)
-                << road << "complete"
-                << "new";
+            QTest::addRow("%s killed once the new content is synced", road) << road << "complete"
+                                                                            << "new";
         }
     }
 
@@ -773,8 +774,7 @@ class TstFileOps : public QObject {
         QTest::addColumn<int>("number");
         QTest::newRow("preview") << "preview" << 75;
         QTest::newRow("save in place, link planted after the check") << "in place" << 75;
-        QTest::newRow("save through a temporary, link planted after the check")
-            << "temporary" << 0;
+        QTest::newRow("save through a temporary, link planted after the check") << "temporary" << 0;
     }
 
     void plantedLinkNeverFollowed()

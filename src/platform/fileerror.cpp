@@ -9,8 +9,8 @@
 namespace plat {
 
 FileError::FileError(int number, const QString& detail, const QString& message)
-    : std::runtime_error("file error " + std::to_string(number)), m_number(number), m_detail(detail),
-      m_message(message)
+    : std::runtime_error("file error " + std::to_string(number)), m_number(number),
+      m_detail(detail), m_message(message)
 {
 }
 

@@ -19,12 +19,12 @@
 #include <fcntl.h>
 #include <functional>
 #include <map>
-#include <thread>
 #include <sys/file.h>
 #include <sys/ioctl.h>
-#include <sys/xattr.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/xattr.h>
+#include <thread>
 #include <unistd.h>
 
 namespace plat::fs {
@@ -82,7 +82,7 @@ QString shownName(const QString& host)
 
 // What a target name stands for.
 struct Target {
-    QString host;      // where the data goes
+    QString host; // where the data goes
     bool exists = false;
     struct stat st {}; // of the file there, when it exists
     // A replacement takes the old file's extended attributes (its access
@@ -109,8 +109,7 @@ enum class NameOf {
 // A target that is the source itself under any name (hard link, link,
 // other drive letter) is refused with 70 before anything is opened: a copy
 // onto itself would truncate it.
-Target checkReplaceableTarget(const QString& name, NameOf kind,
-                              const struct stat* source = nullptr)
+Target checkReplaceableTarget(const QString& name, NameOf kind, const struct stat* source = nullptr)
 {
     Target t;
     t.host = name;
@@ -544,8 +543,8 @@ int copyWhole(int in, int out, off_t len)
     QByteArray buf;
     while (inOff < len) {
         if (kernel) {
-            const ssize_t n = ::copy_file_range(in, &inOff, out, &outOff,
-                                                size_t(qMin<off_t>(off_t(8) << 20, len - inOff)), 0);
+            const ssize_t n = ::copy_file_range(
+                in, &inOff, out, &outOff, size_t(qMin<off_t>(off_t(8) << 20, len - inOff)), 0);
             if (n > 0) {
                 startWriteBack(out, &sent, outOff);
                 continue;
@@ -558,8 +557,8 @@ int copyWhole(int in, int out, off_t len)
             kernel = false;
         }
         if (buf.isEmpty()) buf = QByteArray(1 << 20, Qt::Uninitialized);
-        const ssize_t n = ::pread(in, buf.data(), size_t(qMin<off_t>(buf.size(), len - inOff)),
-                                  inOff);
+        const ssize_t n =
+            ::pread(in, buf.data(), size_t(qMin<off_t>(buf.size(), len - inOff)), inOff);
         if (n < 0) {
             if (errno == EINTR) continue;
             return errno;
@@ -798,7 +797,6 @@ void setUnnamedTemporaries(bool allowed)
     g_unnamedTemporaries = allowed;
 }
 
-
 namespace {
 
 // Copies the open source into out from offset 0 and returns the length
@@ -921,7 +919,7 @@ void copyFile(const QString& source, const QString& target)
     // opened, so that a name changed meanwhile (a link put in its place)
     // cannot make us copy another file. A pipe without a writer cannot hold
     // the open, and a device or a pipe is refused before anything is read.
-    const int in = ::open(enc(src).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int in = ::open(enc(src).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (in < 0) {
         const int e = errno;
         struct stat st;
@@ -1074,7 +1072,6 @@ QByteArray readFile(const QString& winPath)
     return data;
 }
 
-
 namespace {
 
 // Writes d from offset 0, in chunks; returns its length.
@@ -1083,8 +1080,8 @@ off_t writeContent(int fd, const QByteArray& d, const QString& host)
     constexpr qint64 kChunk = qint64(8) << 20;
     off_t sent = 0;
     for (qint64 done = 0; done < d.size();) {
-        const ssize_t n = ::pwrite(fd, d.constData() + done,
-                                   size_t(qMin(kChunk, d.size() - done)), off_t(done));
+        const ssize_t n =
+            ::pwrite(fd, d.constData() + done, size_t(qMin(kChunk, d.size() - done)), off_t(done));
         if (n < 0) {
             if (errno == EINTR) continue;
             raiseErrno(errno, host);
