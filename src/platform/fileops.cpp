@@ -501,13 +501,15 @@ QByteArray ownKeepFolder()
 // Records of saves in place that have not finished: one small file each,
 // naming the kept copy of the old content, so that the next start can say
 // where it is should the program die before it is removed.
-QByteArray recordFolder()
+QByteArray recordFolder(bool make)
 {
     const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (base.isEmpty()) return {};
     const QString folder = base + QStringLiteral("/Quorbix/unfinished");
-    QDir().mkpath(folder);
-    ::chmod(QFile::encodeName(folder).constData(), 0700);
+    if (make) {
+        QDir().mkpath(folder);
+        ::chmod(QFile::encodeName(folder).constData(), 0700);
+    }
     return QFile::encodeName(folder);
 }
 
@@ -657,7 +659,7 @@ struct KeptCopy {
 
     void writeRecord(const QByteArray& file)
     {
-        const QByteArray folder = recordFolder();
+        const QByteArray folder = recordFolder(true);
         if (folder.isEmpty()) return;
         for (int attempt = 0; attempt < 100; ++attempt) {
             const QByteArray name = folder + '/' + randomPart();
@@ -744,9 +746,10 @@ void writeInPlace(const Target& t, qint64 newSize, const std::function<off_t(int
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
 
     reportEarlierKept(host);
-    // The room for the new content, without changing the file's size: a
-    // full disk fails here, with nothing touched.
-    if (newSize > st.st_size && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, newSize) != 0) {
+    // The room for the new content, the holes of a sparse old file
+    // included, without changing the file's size: a full disk fails here,
+    // with nothing touched.
+    if (newSize > 0 && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, newSize) != 0) {
         const int e = errno;
         if (e != EOPNOTSUPP && e != ENOSYS) raiseErrno(e, t.host);
     }
@@ -1171,7 +1174,7 @@ void writeOwnFile(const QString& winPath, const QByteArray& d, const QString& mo
 
 void reportUnfinishedSaves()
 {
-    const QByteArray folder = recordFolder();
+    const QByteArray folder = recordFolder(false);
     if (folder.isEmpty()) return;
     DIR* dir = ::opendir(folder.constData());
     if (!dir) return;
