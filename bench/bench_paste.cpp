@@ -145,52 +145,52 @@ int main(int argc, char** argv)
     // round, and the median of those is what a busy machine still shows.
     double cpSmall = 1e9, oursSmall = 1e9, cpSyncSmall = 1e9;
     QList<double> smallRatios;
+    QStringList smallSources;
+    for (int i = 0; i < smallCount; ++i)
+        smallSources << base + QStringLiteral("/small/f%1.txt").arg(i);
     for (int round = 0; round < 5; ++round) {
         double cpRound = 0, oursRound = 0;
-        const QString cpDir = base + QStringLiteral("/cp-small-%1/").arg(round);
-        const QString oursDir = QStringLiteral("ours-small-%1").arg(round);
-        QDir().mkpath(cpDir);
-        QDir().mkpath(base + "/" + oursDir);
-        QStringList cpArgs;
-        for (int i = 0; i < smallCount; ++i)
-            cpArgs << base + QStringLiteral("/small/f%1.txt").arg(i);
-        cpArgs << cpDir;
-        auto timeCp = [&] {
+        // Each into a fresh folder of its own.
+        auto timeCp = [&](int turn) {
+            const QString cpDir = base + QStringLiteral("/cp-small-%1-%2/").arg(round).arg(turn);
+            QDir().mkpath(cpDir);
             run("sync", {});
-            cpRound = seconds([&] { run("cp", cpArgs); });
-            cpSmall = std::min(cpSmall, cpRound);
+            const double t = seconds([&] { run("cp", QStringList(smallSources) << cpDir); });
+            cpRound += t;
+            cpSmall = std::min(cpSmall, t);
+        };
+        auto timeOurs = [&](int turn) {
+            const QString oursDir = QStringLiteral("ours-small-%1-%2").arg(round).arg(turn);
+            QDir().mkpath(base + "/" + oursDir);
+            run("sync", {});
+            const double t = seconds([&] {
+                for (int i = 0; i < smallCount; ++i)
+                    plat::fs::copyFile(QStringLiteral("C:\\small\\f%1.txt").arg(i),
+                                       QStringLiteral("C:\\%1\\f%2.txt").arg(oursDir).arg(i));
+            });
+            oursRound += t;
+            oursSmall = std::min(oursSmall, t);
         };
         const QString cpSyncDir = base + QStringLiteral("/cp-sync-small-%1/").arg(round);
         QDir().mkpath(cpSyncDir);
-        QStringList cpSyncArgs = cpArgs.mid(0, smallCount), copied;
-        cpSyncArgs << cpSyncDir;
+        QStringList copied;
         for (int i = 0; i < smallCount; ++i)
             copied << cpSyncDir + QStringLiteral("f%1.txt").arg(i);
         auto timeCpSync = [&] {
             run("sync", {});
             cpSyncSmall = std::min(cpSyncSmall, seconds([&] {
-                                       run("cp", cpSyncArgs);
+                                       run("cp", QStringList(smallSources) << cpSyncDir);
                                        run("sync", copied);
                                    }));
         };
-        auto timeOurs = [&] {
-            run("sync", {});
-            oursRound = seconds([&] {
-                for (int i = 0; i < smallCount; ++i)
-                    plat::fs::copyFile(QStringLiteral("C:\\small\\f%1.txt").arg(i),
-                                       QStringLiteral("C:\\%1\\f%2.txt").arg(oursDir).arg(i));
-            });
-            oursSmall = std::min(oursSmall, oursRound);
-        };
-        if (round % 2 == 0) {
-            timeCp();
-            timeOurs();
-            timeCpSync();
-        } else {
-            timeCpSync();
-            timeOurs();
-            timeCp();
-        }
+        // The first copy after a sync pays for what came before it, so a
+        // round takes turns both ways (cp, ours, ours, cp) and its ratio is
+        // of the sums; cp + sync comes last, untouched by the others.
+        timeCp(0);
+        timeOurs(0);
+        timeOurs(1);
+        timeCp(1);
+        timeCpSync();
         smallRatios.append(cpRound / oursRound);
     }
     row("copy small files", oursSmall, cpSmall, "cp (1 call)", smallMb);
