@@ -357,11 +357,18 @@ class TstFileOps : public QObject {
         QTest::addColumn<int>("number");
         QTest::addColumn<bool>("targetExists");
         QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<bool>("twoNames"); // the old target: written in place
 
-        QTest::newRow("disk full over an old target") << 61 << true << QByteArray(200000, 's');
-        QTest::newRow("disk full, no old target") << 61 << false << QByteArray(200000, 's');
-        QTest::newRow("device error over an old target") << 57 << true << QByteArray("s");
-        QTest::newRow("disk full, empty source") << 61 << true << QByteArray();
+        QTest::newRow("disk full over an old target")
+            << 61 << true << QByteArray(200000, 's') << false;
+        QTest::newRow("disk full, no old target")
+            << 61 << false << QByteArray(200000, 's') << false;
+        QTest::newRow("device error over an old target") << 57 << true << QByteArray("s") << false;
+        QTest::newRow("disk full, empty source") << 61 << true << QByteArray() << false;
+        QTest::newRow("disk full over a file with two names")
+            << 61 << true << QByteArray(200000, 's') << true;
+        QTest::newRow("device error over a file with two names, empty source")
+            << 57 << true << QByteArray() << true;
     }
 
     void copyFailureKeepsOldTarget()
@@ -369,9 +376,11 @@ class TstFileOps : public QObject {
         QFETCH(int, number);
         QFETCH(bool, targetExists);
         QFETCH(QByteArray, data);
+        QFETCH(bool, twoNames);
 
         put(c("in.bin"), data);
         if (targetExists) put(d("out.bin"), "old target");
+        if (twoNames) QCOMPARE(::link(enc(d("out.bin")), enc(c("other name.bin"))), 0);
 
         fs::failNextCopyWith(number);
         QCOMPARE(errorOf([] { fs::copyFile("C:\\in.bin", "D:\\out.bin"); }), number);
@@ -379,10 +388,14 @@ class TstFileOps : public QObject {
         QCOMPARE(get(d("out.bin")), targetExists ? QByteArray("old target") : "<missing>");
         QCOMPARE(leftovers(m_d->path()), QStringList());
         QCOMPARE(get(c("in.bin")), data);
+        // Put back, and the kept copy gone with it.
+        if (twoNames) QCOMPARE(get(c("other name.bin")), QByteArray("old target"));
+        QVERIFY(!QFileInfo::exists(d(".out.bin.quorbix-keep")));
 
         // The failure was for one copy only.
         fs::copyFile("C:\\in.bin", "D:\\out.bin");
         QCOMPARE(get(d("out.bin")), data);
+        if (twoNames) QCOMPARE(get(c("other name.bin")), data);
     }
 
     // A copy killed at any step leaves the old target or none, never part
