@@ -20,7 +20,6 @@
 #include <functional>
 #include <map>
 #include <sys/file.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/xattr.h>
