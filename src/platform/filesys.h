@@ -102,7 +102,8 @@ void reportUnfinishedSaves();
 // the number after having written part of the temporary file.
 void failNextCopyWith(int number);
 // Tests only: called at each step of a copy or save ("checked" once a
-// copy's source is open and checked, "kept" once a save in place has kept
+// copy's source is open and checked and the target checked, or a save's
+// target checked, "kept" once a write in place has kept
 // the old content, "partial" after the first data, "complete" once synced,
 // "named" when a replacement's temporary file has its name); a test's
 // child process dies there, or changes a name.
