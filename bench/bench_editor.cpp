@@ -1,10 +1,13 @@
 // How the editor keeps up with big files: loading beside a plain read of
 // the same file, Find beside QString::indexOf on the same text, and typing
-// in a big document. Prints a table; run by hand, not by ctest.
+// in a big document, and a save in place of a file with two names beside
+// cp. Prints a table; run by hand, not by ctest.
+//   bench_editor [in-place-save-MB]
 #include "editor/module1.h"
 #include "editor/module2.h"
 #include "editor/textpad.h"
 #include "platform/drives.h"
+#include "platform/filesys.h"
 #include "platform/msgbox.h"
 
 #include <QApplication>
@@ -17,6 +20,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -169,10 +173,44 @@ void memoryRows(const char* self, const QString& host, const char* name)
 
 } // namespace
 
+// A save of a file with a second name is written in place, behind a synced
+// copy of its old content; beside cp of the same file into a new name.
+void inPlaceSaveRow(const QString& folder, qsizetype bytes)
+{
+    const QString file = folder + "/linked.txt";
+    const QByteArray text = makeText(bytes, true);
+    {
+        QFile f(file);
+        f.open(QIODevice::WriteOnly);
+        f.write(text);
+    }
+    ::link(QFile::encodeName(file).constData(), QFile::encodeName(folder + "/second name.txt"));
+    QProcess::execute("sync", {});
+    // Each save changes the first byte, so that all of the file is new.
+    QByteArray edited = text;
+    double save = 1e18, cp = 1e18;
+    for (int round = 0; round < 3; ++round) {
+        edited[0] = char('A' + round);
+        QProcess::execute("sync", {});
+        save =
+            std::min(save, bestOf(1, [&] { plat::fs::writeFileAtomic("C:\\linked.txt", edited); }));
+        QFile::remove(folder + "/copy.txt");
+        QProcess::execute("sync", {});
+        cp = std::min(cp, bestOf(1, [&] {
+                          QProcess::execute("cp", {file, folder + "/copy.txt"});
+                      }));
+    }
+    const QString what = QStringLiteral("save in place, %1 MB, two names").arg(bytes >> 20);
+    row(what.toUtf8().constData(), save, cp, "cp of the file");
+    for (const char* name : {"/linked.txt", "/second name.txt", "/copy.txt"})
+        QFile::remove(folder + name);
+}
+
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    const int inPlaceMb = argc > 1 ? QByteArray(argv[1]).toInt() : 300;
     SilentBoxes boxes;
     plat::setMessageBoxSeam(&boxes);
     QTemporaryDir dir;
@@ -285,6 +323,7 @@ int main(int argc, char** argv)
         Module1::TextChanged = false;
     }
     Module1::TextChanged = false;
+    inPlaceSaveRow(dir.path(), qsizetype(inPlaceMb) << 20);
     Textpad::UnloadIfLoaded();
     plat::setMessageBoxSeam(nullptr);
     return 0;

@@ -1,6 +1,6 @@
 #include "mainwindow/form1.h"
-
 #include "platform/application.h"
+#include "platform/filesys.h"
 
 int main(int argc, char** argv)
 {
@@ -11,5 +11,8 @@ int main(int argc, char** argv)
     // load handler has returned.
     Form1& main = Form1::get();
     main.Show();
+    // A save killed half-way leaves the old content in a kept copy: the
+    // user is told where, once the window is there.
+    plat::fs::reportUnfinishedSaves();
     return app.exec();
 }

@@ -3,6 +3,7 @@
 #include "controls/controls.h"
 #include "mainwindow/form1.h"
 #include "platform/drives.h"
+#include "platform/filesys.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>
@@ -261,9 +262,13 @@ QString TempDrives::mkdir(const QString& winPath)
 RecordingMessageBoxes::RecordingMessageBoxes()
 {
     plat::setMessageBoxSeam(this);
+    // The file layer's notices come up as boxes in the program.
+    plat::fs::setNoticeSink(
+        [](const QString& text) { plat::MsgBox(text, plat::vbOKOnly | plat::vbExclamation); });
 }
 RecordingMessageBoxes::~RecordingMessageBoxes()
 {
+    plat::fs::setNoticeSink({});
     plat::setMessageBoxSeam(nullptr);
 }
 

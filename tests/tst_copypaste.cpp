@@ -321,6 +321,58 @@ class TstCopyPaste : public QObject {
         QVERIFY(!Standby::IsLoaded());
     }
 
+    // A listed file that became a named pipe before its paste stops the
+    // paste at once with a message that says what it is, whichever road
+    // reaches it; nothing is written.
+    void pasteRefusesAPipe_data()
+    {
+        QTest::addColumn<QString>("road");
+        QTest::newRow("paste into a pane") << "pane";
+        QTest::newRow("paste of search results") << "results";
+        QTest::newRow("copy to a typed folder") << "copy-to";
+    }
+    void pasteRefusesAPipe()
+    {
+        QFETCH(QString, road);
+        m_drives->write("C:\\Src\\a.txt", "a");
+        m_drives->write("C:\\Src\\b.txt", "b");
+        m_drives->mkdir("D:\\Dst");
+        show(1, "C:\\Src");
+        show(2, "D:\\Dst");
+        select(1, {0, 1});
+        if (road == "results") {
+            Dig& dig = Dig::get();
+            for (const char* p : {"C:\\Src\\a.txt", "C:\\Src\\b.txt"}) {
+                dig.List1->AddItem(p);
+                dig.List2->AddItem(p);
+            }
+            dig.List1->setSelected(0, true);
+            dig.List1->setSelected(1, true);
+            dig.List1->setCurrentRow(1, QItemSelectionModel::NoUpdate);
+            dig.mnuCopy_Click();
+            QCOMPARE(f().List2->ListCount(), 2);
+        } else if (road == "pane") {
+            f().mnuCopy1_Click();
+        }
+        const QByteArray pipe = QFile::encodeName(host("C:\\Src\\a.txt"));
+        QVERIFY(QFile::remove(host("C:\\Src\\a.txt")));
+        QCOMPARE(::mkfifo(pipe.constData(), 0644), 0);
+
+        if (road == "copy-to") {
+            f().mnuCopee1_Click();
+            Form2& d = Form2::get();
+            d.Text2->setText("D:\\Dst");
+            d.Command1->Press();
+        } else {
+            f().mnuPasteFile2_Click();
+        }
+
+        QCOMPARE(m_boxes->prompts(),
+                 QStringList({"C:\\Src\\a.txt is not a file that can be copied"}));
+        QCOMPARE(tree(host("D:\\Dst")), QStringList());
+        QVERIFY(!Standby::IsLoaded());
+    }
+
     void pasteWithEmptyCopyList()
     {
         show(2, "D:\\");

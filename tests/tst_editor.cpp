@@ -836,6 +836,43 @@ class TstEditor : public QObject {
         QVERIFY(!Web1::IsLoaded());
     }
 
+    // Show Changes writes a preview only where it is the user's own, with
+    // the page's own bits; a link planted as the preview is never followed.
+    void showChangesKeepsThePreviewOurs_data()
+    {
+        QTest::addColumn<bool>("planted");
+        QTest::newRow("a private page") << false;
+        QTest::newRow("a link planted as the preview") << true;
+    }
+    void showChangesKeepsThePreviewOurs()
+    {
+        QFETCH(bool, planted);
+        m_drives->write("C:\\Team\\page.htm", "<p>saved</p>");
+        QCOMPARE(::chmod(QFile::encodeName(host("C:\\Team\\page.htm")).constData(), 0600), 0);
+        m_drives->write("D:\\victim\\.profile", "the victim's own");
+        if (planted)
+            QVERIFY(QFile::link(host("D:\\victim\\.profile"), host("C:\\Team\\temp.html")));
+        QVERIFY(Module2::LoadTextFile("C:\\Team\\page.htm"));
+        pad().setHtmlMenuVisible(true);
+        pad().txtNote->setText("<p>edited</p>");
+
+        pad().mnuHtmledit1_Click();
+
+        QCOMPARE(readHost(host("D:\\victim\\.profile")), QByteArray("the victim's own"));
+        if (planted) {
+            QCOMPARE(m_boxes->prompts(),
+                     QStringList({"C:\\Team\\temp.html is not a file of yours; it was left as it "
+                                  "is and nothing was written."}));
+            QVERIFY(QFileInfo(host("C:\\Team\\temp.html")).isSymLink());
+        } else {
+            QVERIFY(m_boxes->boxes.isEmpty());
+            QCOMPARE(readHost(host("C:\\Team\\temp.html")), QByteArray("<p>edited</p>\r\n"));
+            struct stat st;
+            QCOMPARE(::stat(QFile::encodeName(host("C:\\Team\\temp.html")).constData(), &st), 0);
+            QCOMPARE(int(st.st_mode & 07777), 0600);
+        }
+    }
+
     void showChangesNeedsAnHtmlCaption()
     {
         m_drives->write("C:\\notes.txt", "x");

@@ -18,9 +18,15 @@
 
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <functional>
+#include <grp.h>
 #include <optional>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace plat;
@@ -79,6 +85,57 @@ void createAtComplete(const char* step)
     if (std::strcmp(step, "complete") != 0) return;
     QFile f(QString::fromUtf8(g_appearing));
     if (f.open(QIODevice::WriteOnly)) f.write("theirs");
+}
+
+// The step of a copy at which a name is swapped for a link to another file.
+const char* g_swapAt = "";
+QByteArray g_swapName, g_swapTo;
+
+void swapAtStep(const char* step)
+{
+    if (std::strcmp(step, g_swapAt) != 0) return;
+    ::unlink(g_swapName.constData());
+    if (::symlink(g_swapTo.constData(), g_swapName.constData()) != 0) ::raise(SIGABRT);
+}
+
+// Users that exist only for these tests: a teammate who owns files, and a
+// member of the teammate's group.
+constexpr uid_t kTeammate = 4242;
+constexpr gid_t kTeam = 4242;
+constexpr uid_t kMember = 4343;
+
+QByteArray enc(const QString& host)
+{
+    return QFile::encodeName(host);
+}
+
+bool chownTo(const QString& host, uid_t uid, gid_t gid)
+{
+    return ::lchown(enc(host).constData(), uid, gid) == 0;
+}
+
+// Runs body in a child process under another user id, as a second local
+// user would run the program.
+testsupport::ChildResult asUser(uid_t uid, gid_t gid, const std::function<QByteArray()>& body)
+{
+    return testsupport::inChild([&] {
+        const gid_t groups[] = {gid};
+        if (::setgroups(1, groups) != 0 || ::setresgid(gid, gid, gid) != 0 ||
+            ::setresuid(uid, uid, uid) != 0)
+            return QByteArray("could not become the other user");
+        return body();
+    });
+}
+
+// The number and the message of a failure, "0" for none.
+QByteArray failureOf(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const FileError& e) {
+        return QByteArray::number(e.number()) + '|' + e.message().toUtf8();
+    }
+    return "0";
 }
 
 struct RecordingTrash : trash::TrashSeam {
@@ -245,6 +302,7 @@ class TstFileOps : public QObject {
         QTest::addColumn<bool>("targetExists");
         QTest::addColumn<int>("mode");
         QTest::addColumn<QString>("target");
+        QTest::addColumn<int>("targetMode"); // of an old target
 
         QByteArray all;
         for (int i = 0; i < 256; ++i)
@@ -254,16 +312,18 @@ class TstFileOps : public QObject {
         for (char& ch : big)
             ch = char(gen.bounded(256));
 
-        QTest::newRow("empty file") << QByteArray() << false << 0644 << "D:\\out.bin";
-        QTest::newRow("every byte value") << all << false << 0644 << "D:\\out.bin";
-        QTest::newRow("larger than one buffer") << big << false << 0600 << "D:\\out.bin";
+        QTest::newRow("empty file") << QByteArray() << false << 0644 << "D:\\out.bin" << 0;
+        QTest::newRow("every byte value") << all << false << 0644 << "D:\\out.bin" << 0;
+        QTest::newRow("larger than one buffer") << big << false << 0600 << "D:\\out.bin" << 0;
         QTest::newRow("replaces a longer target")
-            << QByteArray("short") << true << 0644 << "D:\\out.bin";
-        QTest::newRow("keeps the source's permissions")
-            << QByteArray("#!/bin/sh\n") << true << 0750 << "D:\\out.bin";
-        QTest::newRow("into a folder") << all << false << 0644 << "D:\\sub\\out.bin";
+            << QByteArray("short") << true << 0644 << "D:\\out.bin" << 0644;
+        QTest::newRow("a new copy has the source's permissions")
+            << QByteArray("#!/bin/sh\n") << false << 0750 << "D:\\out.bin" << 0;
+        QTest::newRow("a replaced file keeps its own permissions")
+            << QByteArray("#!/bin/sh\n") << true << 0750 << "D:\\out.bin" << 0660;
+        QTest::newRow("into a folder") << all << false << 0644 << "D:\\sub\\out.bin" << 0;
         QTest::newRow("the umask applies, as for cp")
-            << QByteArray("shared") << false << 0666 << "D:\\out.bin";
+            << QByteArray("shared") << false << 0666 << "D:\\out.bin" << 0;
     }
 
     void copyWritesExactBytes()
@@ -272,11 +332,15 @@ class TstFileOps : public QObject {
         QFETCH(bool, targetExists);
         QFETCH(int, mode);
         QFETCH(QString, target);
+        QFETCH(int, targetMode);
 
         put(c("in.bin"), data);
         QCOMPARE(::chmod(QFile::encodeName(c("in.bin")), mode), 0);
         const QString targetHost = drives::toHost(target);
-        if (targetExists) put(targetHost, QByteArray(100000, 'o'));
+        if (targetExists) {
+            put(targetHost, QByteArray(100000, 'o'));
+            QCOMPARE(::chmod(QFile::encodeName(targetHost), targetMode), 0);
+        }
 
         fs::copyFile("C:\\in.bin", target);
 
@@ -284,7 +348,7 @@ class TstFileOps : public QObject {
         QCOMPARE(get(c("in.bin")), data);
         struct stat st;
         QCOMPARE(::stat(QFile::encodeName(targetHost), &st), 0);
-        QCOMPARE(int(st.st_mode & 0777), int(mode & ~currentUmask()));
+        QCOMPARE(int(st.st_mode & 0777), targetExists ? targetMode : int(mode & ~currentUmask()));
         QCOMPARE(leftovers(QFileInfo(targetHost).absolutePath()), QStringList());
     }
 
@@ -293,11 +357,18 @@ class TstFileOps : public QObject {
         QTest::addColumn<int>("number");
         QTest::addColumn<bool>("targetExists");
         QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<bool>("twoNames"); // the old target: written in place
 
-        QTest::newRow("disk full over an old target") << 61 << true << QByteArray(200000, 's');
-        QTest::newRow("disk full, no old target") << 61 << false << QByteArray(200000, 's');
-        QTest::newRow("device error over an old target") << 57 << true << QByteArray("s");
-        QTest::newRow("disk full, empty source") << 61 << true << QByteArray();
+        QTest::newRow("disk full over an old target")
+            << 61 << true << QByteArray(200000, 's') << false;
+        QTest::newRow("disk full, no old target")
+            << 61 << false << QByteArray(200000, 's') << false;
+        QTest::newRow("device error over an old target") << 57 << true << QByteArray("s") << false;
+        QTest::newRow("disk full, empty source") << 61 << true << QByteArray() << false;
+        QTest::newRow("disk full over a file with two names")
+            << 61 << true << QByteArray(200000, 's') << true;
+        QTest::newRow("device error over a file with two names, empty source")
+            << 57 << true << QByteArray() << true;
     }
 
     void copyFailureKeepsOldTarget()
@@ -305,9 +376,11 @@ class TstFileOps : public QObject {
         QFETCH(int, number);
         QFETCH(bool, targetExists);
         QFETCH(QByteArray, data);
+        QFETCH(bool, twoNames);
 
         put(c("in.bin"), data);
         if (targetExists) put(d("out.bin"), "old target");
+        if (twoNames) QCOMPARE(::link(enc(d("out.bin")), enc(c("other name.bin"))), 0);
 
         fs::failNextCopyWith(number);
         QCOMPARE(errorOf([] { fs::copyFile("C:\\in.bin", "D:\\out.bin"); }), number);
@@ -315,10 +388,14 @@ class TstFileOps : public QObject {
         QCOMPARE(get(d("out.bin")), targetExists ? QByteArray("old target") : "<missing>");
         QCOMPARE(leftovers(m_d->path()), QStringList());
         QCOMPARE(get(c("in.bin")), data);
+        // Put back, and the kept copy gone with it.
+        if (twoNames) QCOMPARE(get(c("other name.bin")), QByteArray("old target"));
+        QVERIFY(!QFileInfo::exists(d(".out.bin.quorbix-keep")));
 
         // The failure was for one copy only.
         fs::copyFile("C:\\in.bin", "D:\\out.bin");
         QCOMPARE(get(d("out.bin")), data);
+        if (twoNames) QCOMPARE(get(c("other name.bin")), data);
     }
 
     // A copy killed at any step leaves the old target or none, never part
@@ -432,6 +509,402 @@ class TstFileOps : public QObject {
         QCOMPARE(
             QDir(d("locked")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
             QStringList{"note.txt"});
+    }
+
+    // Anything but a plain file is refused at once, however it is reached:
+    // a pipe with no writer would hold the copy for good, a device would
+    // fill the disk.
+    void copyRefusesSpecialFiles_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("targetExists");
+        QTest::newRow("named pipe") << "fifo" << false;
+        QTest::newRow("named pipe over an old target") << "fifo" << true;
+        QTest::newRow("socket") << "socket" << false;
+        QTest::newRow("endless device") << "zero" << false;
+        QTest::newRow("empty device") << "null" << true;
+        QTest::newRow("link to a named pipe") << "fifo link" << false;
+    }
+
+    void copyRefusesSpecialFiles()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, targetExists);
+
+        const QByteArray special = enc(c("special"));
+        int sock = -1;
+        if (kind == "fifo") QCOMPARE(::mkfifo(special.constData(), 0644), 0);
+        if (kind == "fifo link") {
+            QCOMPARE(::mkfifo(enc(c("pipe")).constData(), 0644), 0);
+            QCOMPARE(::symlink(enc(c("pipe")).constData(), special.constData()), 0);
+        }
+        if (kind == "socket") {
+            sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un addr{};
+            addr.sun_family = AF_UNIX;
+            QVERIFY(size_t(special.size()) < sizeof addr.sun_path);
+            std::memcpy(addr.sun_path, special.constData(), size_t(special.size()));
+            QCOMPARE(::bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+        }
+        if (kind == "zero" || kind == "null") {
+            // A device node of our own where we may make one, else a link to
+            // the system's.
+            const dev_t dev = kind == "zero" ? makedev(1, 5) : makedev(1, 3);
+            if (::mknod(special.constData(), S_IFCHR | 0666, dev) != 0)
+                QCOMPARE(::symlink(kind == "zero" ? "/dev/zero" : "/dev/null", special.constData()),
+                         0);
+        }
+        if (targetExists) put(d("out.bin"), "old target");
+
+        // In a child, so that a copy that blocks fails the test instead of
+        // holding it.
+        const testsupport::ChildResult child = testsupport::inChild(
+            [] { return failureOf([] { fs::copyFile("C:\\special", "D:\\out.bin"); }); }, 20);
+        if (sock >= 0) ::close(sock);
+        QVERIFY(child.exited);
+        QCOMPARE(QString::fromUtf8(child.output),
+                 QStringLiteral("75|C:\\special is not a file that can be copied"));
+        QCOMPARE(get(d("out.bin")), targetExists ? QByteArray("old target") : "<missing>");
+        QCOMPARE(leftovers(m_d->path()), QStringList());
+    }
+
+    // The source is checked on what was opened: a name swapped for a link
+    // to another file after the checks cannot bring that file in.
+    void copyReadsTheFileItChecked()
+    {
+        put(c("mine.txt"), "what the user copied");
+        QCOMPARE(::chmod(enc(c("mine.txt")).constData(), 0644), 0);
+        put(c("secret"), "private key");
+        QCOMPARE(::chmod(enc(c("secret")).constData(), 0600), 0);
+        g_swapAt = "checked";
+        g_swapName = enc(c("mine.txt"));
+        g_swapTo = enc(c("secret"));
+        fs::setCopyStepHook(swapAtStep);
+
+        fs::copyFile("C:\\mine.txt", "D:\\out.txt");
+
+        QVERIFY(QFileInfo(c("mine.txt")).isSymLink()); // the swap did happen
+        QCOMPARE(get(d("out.txt")), QByteArray("what the user copied"));
+        struct stat st;
+        QCOMPARE(::stat(enc(d("out.txt")).constData(), &st), 0);
+        QCOMPARE(int(st.st_mode & 0777), int(0644 & ~currentUmask()));
+    }
+
+    void copyKeepsHoles_data()
+    {
+        QTest::addColumn<QList<qint64>>("dataAt"); // 64 KiB of data at each offset
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<bool>("targetExists");
+        const qint64 mb = 1 << 20;
+        QTest::newRow("hole in the middle")
+            << QList<qint64>{0, 40 * mb} << 40 * mb + 65536 << false;
+        QTest::newRow("hole at the end") << QList<qint64>{0} << 48 * mb << false;
+        QTest::newRow("hole at the start") << QList<qint64>{47 * mb} << 48 * mb << false;
+        QTest::newRow("nothing but a hole") << QList<qint64>{} << 48 * mb << false;
+        QTest::newRow("over an old target") << QList<qint64>{8 * mb, 30 * mb} << 48 * mb << true;
+    }
+
+    void copyKeepsHoles()
+    {
+        QFETCH(QList<qint64>, dataAt);
+        QFETCH(qint64, size);
+        QFETCH(bool, targetExists);
+
+        {
+            QFile f(c("disk.img"));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            QByteArray block(65536, Qt::Uninitialized);
+            for (qsizetype i = 0; i < block.size(); ++i)
+                block[i] = char('a' + i % 23);
+            for (qint64 at : dataAt) {
+                QVERIFY(f.seek(at));
+                f.write(block);
+            }
+            QVERIFY(f.resize(size));
+        }
+        struct stat sst;
+        QCOMPARE(::stat(enc(c("disk.img")).constData(), &sst), 0);
+        if (sst.st_blocks * 512 >= size) QSKIP("this file system keeps no holes");
+        if (targetExists) put(d("disk.img"), QByteArray(1 << 20, 'o'));
+
+        fs::copyFile("C:\\disk.img", "D:\\disk.img");
+
+        QCOMPARE(get(d("disk.img")), get(c("disk.img")));
+        struct stat tst;
+        QCOMPARE(::stat(enc(d("disk.img")).constData(), &tst), 0);
+        QCOMPARE(tst.st_size, sst.st_size);
+        QVERIFY2(tst.st_blocks <= sst.st_blocks + 64,
+                 qPrintable(QStringLiteral("%1 blocks for a source of %2")
+                                .arg(tst.st_blocks)
+                                .arg(sst.st_blocks)));
+    }
+
+    // A file that is replaced stays its owner's, with its group, bits and
+    // attributes, whoever replaces it; where the temporary cannot be given
+    // its owner, the file is written where it is.
+    void replaceKeepsIdentity_data()
+    {
+        QTest::addColumn<QString>("road");   // "copy" or "save"
+        QTest::addColumn<QString>("writer"); // "owner", "root", "member"
+        QTest::addColumn<bool>("twoNames");
+        for (const char* road : {"copy", "save"}) {
+            QTest::addRow("%s by the owner", road) << road << "owner" << false;
+            QTest::addRow("%s by the owner, file with two names", road) << road << "owner" << true;
+            QTest::addRow("%s by the superuser over a teammate's file", road)
+                << road << "root" << false;
+            QTest::addRow("%s by a member of the teammate's group", road)
+                << road << "member" << false;
+        }
+    }
+
+    void replaceKeepsIdentity()
+    {
+        QFETCH(QString, road);
+        QFETCH(QString, writer);
+        QFETCH(bool, twoNames);
+
+        const bool teammate = writer != "owner";
+        if (teammate && ::geteuid() != 0) QSKIP("a second user is made only as the superuser");
+        // A team folder: everybody may make files in it.
+        for (const QString& folder : {m_c->path(), m_d->path()})
+            QCOMPARE(::chmod(enc(folder).constData(), 0777), 0);
+        put(c("new.txt"), "new content");
+        QCOMPARE(::chmod(enc(c("new.txt")).constData(), 0644), 0);
+        put(d("team.txt"), "old content, longer than the new one");
+        QCOMPARE(::chmod(enc(d("team.txt")).constData(), 0660), 0);
+        if (teammate) QVERIFY(chownTo(d("team.txt"), kTeammate, kTeam));
+        if (twoNames) QCOMPARE(::link(enc(d("team.txt")), enc(d("other name.txt"))), 0);
+        const bool tagged =
+            ::setxattr(enc(d("team.txt")).constData(), "user.project", "atlas", 5, 0) == 0;
+        struct stat before;
+        QCOMPARE(::stat(enc(d("team.txt")).constData(), &before), 0);
+
+        const auto write = [&road] {
+            return failureOf([&road] {
+                if (road == "copy")
+                    fs::copyFile("C:\\new.txt", "D:\\team.txt");
+                else
+                    fs::writeFileAtomic("D:\\team.txt", "new content");
+            });
+        };
+        if (writer == "member") {
+            const testsupport::ChildResult child = asUser(kMember, kTeam, write);
+            QVERIFY(child.exited);
+            QCOMPARE(child.output, QByteArray("0"));
+        } else {
+            QCOMPARE(write(), QByteArray("0"));
+        }
+
+        QCOMPARE(get(d("team.txt")), QByteArray("new content"));
+        if (twoNames) QCOMPARE(get(d("other name.txt")), QByteArray("new content"));
+        struct stat after;
+        QCOMPARE(::stat(enc(d("team.txt")).constData(), &after), 0);
+        QCOMPARE(after.st_uid, before.st_uid);
+        QCOMPARE(after.st_gid, before.st_gid);
+        QCOMPARE(int(after.st_mode & 07777), 0660);
+        // Written where it is exactly where a rename could not keep it.
+        QCOMPARE(after.st_ino == before.st_ino, twoNames || writer == "member");
+        if (tagged) {
+            char value[16] = {};
+            QCOMPARE(
+                ::getxattr(enc(d("team.txt")).constData(), "user.project", value, sizeof value),
+                ssize_t(5));
+            QCOMPARE(QByteArray(value), QByteArray("atlas"));
+        }
+        const QStringList left =
+            QDir(m_d->path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+        QCOMPARE(left, twoNames ? QStringList({"other name.txt", "team.txt"})
+                                : QStringList({"team.txt"}));
+    }
+
+    // A save in place killed at any step leaves the old or the new content
+    // whole under the name, or the old one whole in the kept copy; the
+    // next start and the next save say where that copy is.
+    void saveInPlaceKilled_data()
+    {
+        QTest::addColumn<QString>("road");
+        QTest::addColumn<QString>("step");
+        QTest::addColumn<QString>("name"); // what the name holds: "old", "new", "either"
+        for (const char* road : {"save", "copy"}) {
+            QTest::addRow("%s killed once the old content is kept", road) << road << "kept"
+                                                                          << "old";
+            QTest::addRow("%s killed half-way", road) << road << "partial"
+                                                      << "either";
+            QTest::addRow("%s killed once the new content is synced", road) << road << "complete"
+                                                                            << "new";
+        }
+    }
+
+    void saveInPlaceKilled()
+    {
+        QFETCH(QString, road);
+        QFETCH(QString, step);
+        QFETCH(QString, name);
+
+        const QByteArray oldText(20 << 20, 'o'), newText((20 << 20) + 5, 'n'); // several chunks
+        put(d("note.txt"), oldText);
+        put(c("new.txt"), newText);
+        QCOMPARE(::link(enc(d("note.txt")), enc(c("second name.txt"))), 0);
+        const QByteArray killAt = step.toLatin1();
+        const testsupport::ChildResult child = testsupport::inChild([&] {
+            g_killAt = killAt.constData();
+            fs::setCopyStepHook(killAtStep);
+            if (road == "copy")
+                fs::copyFile("C:\\new.txt", "D:\\note.txt");
+            else
+                fs::writeFileAtomic("D:\\note.txt", newText);
+            return QByteArray("not killed");
+        });
+        QCOMPARE(child.signal, SIGKILL);
+
+        const QByteArray now = get(d("note.txt"));
+        if (name == "old") QCOMPARE(now, oldText);
+        if (name == "new") QCOMPARE(now, newText);
+        QCOMPARE(get(d(".note.txt.quorbix-keep")), oldText);
+        QCOMPARE(get(c("second name.txt")), now); // still one file
+
+        testsupport::RecordingMessageBoxes boxes;
+        fs::reportUnfinishedSaves();
+        const QString told = "A save of D:\\note.txt did not finish. The file's content from "
+                             "before that save is kept in D:\\.note.txt.quorbix-keep.";
+        QCOMPARE(boxes.prompts(), QStringList({told}));
+
+        // The next save says so too, and leaves that copy to the user.
+        boxes.clear();
+        fs::writeFileAtomic("D:\\note.txt", "saved again");
+        QCOMPARE(boxes.prompts(), QStringList({told}));
+        QCOMPARE(get(c("second name.txt")), QByteArray("saved again"));
+        QCOMPARE(get(d(".note.txt.quorbix-keep")), oldText);
+        QCOMPARE(QDir(m_d->path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({".note.txt.quorbix-keep", "note.txt"}));
+    }
+
+    // Nothing the program writes follows a link planted after its checks;
+    // the preview never follows one at all.
+    void plantedLinkNeverFollowed_data()
+    {
+        QTest::addColumn<QString>("road");
+        QTest::addColumn<int>("number");
+        QTest::newRow("preview") << "preview" << 75;
+        QTest::newRow("save in place, link planted after the check") << "in place" << 75;
+        QTest::newRow("save through a temporary, link planted after the check") << "temporary" << 0;
+    }
+
+    void plantedLinkNeverFollowed()
+    {
+        QFETCH(QString, road);
+        QFETCH(int, number);
+
+        put(c("victim.txt"), "the victim's own file");
+        put(d("page.htm"), "<p>page</p>");
+        put(d("note.txt"), "old");
+        if (road == "preview") {
+            QCOMPARE(::symlink(enc(c("victim.txt")).constData(), enc(d("temp.html")).constData()),
+                     0);
+        } else {
+            if (road == "in place") QCOMPARE(::link(enc(d("note.txt")), enc(d("note 2.txt"))), 0);
+            g_swapAt = "checked";
+            g_swapName = enc(d("note.txt"));
+            g_swapTo = enc(c("victim.txt"));
+            fs::setCopyStepHook(swapAtStep);
+        }
+
+        const QByteArray got = failureOf([&] {
+            if (road == "preview")
+                fs::writeOwnFile("D:\\temp.html", "<p>edited</p>", "D:\\page.htm");
+            else
+                fs::writeFileAtomic("D:\\note.txt", "new");
+        });
+
+        QCOMPARE(got.split('|').first(), QByteArray::number(number));
+        QCOMPARE(get(c("victim.txt")), QByteArray("the victim's own file"));
+        if (road == "preview") {
+            QCOMPARE(QString::fromUtf8(got.mid(3)),
+                     QStringLiteral("D:\\temp.html is not a file of yours; it was left as it is "
+                                    "and nothing was written."));
+            QCOMPARE(QFileInfo(d("temp.html")).symLinkTarget(), c("victim.txt"));
+        }
+        if (road == "in place") QCOMPARE(get(d("note 2.txt")), QByteArray("old"));
+        if (road == "temporary") {
+            QVERIFY(!QFileInfo(d("note.txt")).isSymLink());
+            QCOMPARE(get(d("note.txt")), QByteArray("new"));
+        }
+        QCOMPARE(leftovers(m_d->path()), QStringList());
+    }
+
+    // The preview is the user's own file with the document's bits: it
+    // never takes over a file of somebody else's or reveals a private page.
+    void previewIsOurs_data()
+    {
+        QTest::addColumn<QString>("planted"); // what temp.html is before
+        QTest::addColumn<int>("documentMode");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("no preview yet, private page") << "" << 0600 << true;
+        QTest::newRow("no preview yet, group page") << "" << 0640 << true;
+        QTest::newRow("our own preview, open to all") << "ours" << 0600 << true;
+        QTest::newRow("another user's preview, open to all") << "theirs" << 0600 << false;
+        QTest::newRow("a named pipe") << "fifo" << 0644 << false;
+        QTest::newRow("a folder") << "folder" << 0644 << false;
+    }
+
+    void previewIsOurs()
+    {
+        QFETCH(QString, planted);
+        QFETCH(int, documentMode);
+        QFETCH(bool, written);
+
+        if (planted == "theirs" && ::geteuid() != 0)
+            QSKIP("a second user is made only as the superuser");
+        put(d("page.htm"), "<p>page</p>");
+        QCOMPARE(::chmod(enc(d("page.htm")).constData(), mode_t(documentMode)), 0);
+        if (planted == "ours" || planted == "theirs") {
+            put(d("temp.html"), "planted");
+            QCOMPARE(::chmod(enc(d("temp.html")).constData(), 0666), 0);
+        }
+        if (planted == "theirs") QVERIFY(chownTo(d("temp.html"), kTeammate, kTeam));
+        if (planted == "fifo") QCOMPARE(::mkfifo(enc(d("temp.html")).constData(), 0666), 0);
+        if (planted == "folder") QVERIFY(QDir().mkpath(d("temp.html")));
+
+        const QByteArray got =
+            failureOf([] { fs::writeOwnFile("D:\\temp.html", "<p>edited</p>", "D:\\page.htm"); });
+
+        struct stat st;
+        QCOMPARE(::lstat(enc(d("temp.html")).constData(), &st), 0);
+        if (written) {
+            QCOMPARE(got, QByteArray("0"));
+            QCOMPARE(get(d("temp.html")), QByteArray("<p>edited</p>"));
+            QCOMPARE(int(st.st_mode & 07777), documentMode);
+            QCOMPARE(st.st_uid, ::geteuid());
+        } else {
+            QVERIFY2(got.startsWith("75|D:\\temp.html is not a file of yours"), got.constData());
+            if (planted == "theirs") {
+                QCOMPARE(get(d("temp.html")), QByteArray("planted"));
+                QCOMPARE(st.st_uid, kTeammate);
+                QCOMPARE(int(st.st_mode & 07777), 0666);
+            }
+        }
+        QCOMPARE(leftovers(m_d->path()), QStringList());
+    }
+
+    // The sweep of leftover temporaries takes only this user's files with
+    // a name we generate.
+    void sweepTakesOnlyOurOwn()
+    {
+        const QString ours = d(".quorbix-copy-Ab3dEf6hIj9k");
+        const QString similar = d(".quorbix-copy-notes");
+        const QString longer = d(".quorbix-copy-Ab3dEf6hIj9k.txt");
+        const QString theirs = d(".quorbix-copy-Zy8xWv7uTs6r");
+        for (const QString& f : {ours, similar, longer, theirs})
+            put(f, "x");
+        const bool other = ::geteuid() == 0 && chownTo(theirs, kTeammate, kTeam);
+
+        fs::copyFile("C:\\src.txt", "D:\\copy.txt");
+
+        QVERIFY(!QFileInfo::exists(ours));
+        QVERIFY(QFileInfo::exists(similar));
+        QVERIFY(QFileInfo::exists(longer));
+        if (!other) QSKIP("a second user is made only as the superuser");
+        QVERIFY(QFileInfo::exists(theirs));
     }
 
     void renameNeverReplaces_data()

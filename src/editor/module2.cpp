@@ -88,8 +88,10 @@ bool readWhole(const QString& path, QByteArray* bytes, QString* reason)
 }
 
 // Writes the editor's text and CR LF; shows the failure. The encoding the
-// file was written in comes back in *used.
-bool writeEditorText(const QString& path, Encoding* used)
+// file was written in comes back in *used. The preview is a file the
+// program names, written beside the document with the document's own
+// permission bits (`model`); a document is written as the user named it.
+bool writeEditorText(const QString& path, Encoding* used, const QString* model = nullptr)
 {
     Textpad& pad = Textpad::get();
     Encoding enc = pad.DocumentEncoding();
@@ -98,10 +100,15 @@ bool writeEditorText(const QString& path, Encoding* used)
         const QString text = pad.txtNote->Text();
         QByteArray data = encodeText(text, &enc);
         data.append("\r\n", 2);
-        plat::fs::writeFileAtomic(path, data);
+        if (model)
+            plat::fs::writeOwnFile(path, data, *model);
+        else
+            plat::fs::writeFileAtomic(path, data);
     } catch (const plat::FileError& e) {
         plat::setHourglass(false);
-        plat::MsgBox(e.explained() ? e.detail() : errorDescription(e.number(), e.detail()),
+        plat::MsgBox(!e.message().isEmpty() ? e.message()
+                     : e.explained()        ? e.detail()
+                                            : errorDescription(e.number(), e.detail()),
                      plat::vbExclamation);
         return false;
     } catch (const std::bad_alloc&) {
@@ -298,10 +305,10 @@ bool SaveTextFile(const QString& path)
     return true;
 }
 
-bool SaveTempHtml(const QString& path)
+bool SaveTempHtml(const QString& path, const QString& document)
 {
     Encoding used = Encoding::Utf8;
-    return writeEditorText(path, &used);
+    return writeEditorText(path, &used, &document);
 }
 
 bool LoadAndReport(const QString& path)

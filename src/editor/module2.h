@@ -27,8 +27,10 @@ bool LoadAndReport(const QString& path);
 // file, shows the platform's text for it and keeps the document changed.
 // An empty path writes nothing. Returns false when the write failed.
 bool SaveTextFile(const QString& path);
-// The same for the HTML preview; the change flag is never touched.
-bool SaveTempHtml(const QString& path);
+// The same for the HTML preview of `document`; the change flag is never
+// touched. The preview never follows a link nor replaces a file that is
+// not the user's own, and gets the document's permission bits.
+bool SaveTempHtml(const QString& path, const QString& document);
 
 // The conversions, for the loader, the writers and their tests.
 QString decodeText(const QByteArray& bytes, Encoding* encoding);

@@ -485,13 +485,12 @@ void Textpad::mnuHtmledit1_Click()
     // anything else opens the page itself. The menu is hidden until the
     // viewer has started the browser on the preview: a viewer that stays
     // loaded only comes forward, and the menu stays hidden while it does.
+    // A preview that could not be written (its message is shown) has no
+    // page for the browser: the one there may be stale or not ours.
+    if (!Module2::SaveTempHtml(PreviewPath(), m_path.isEmpty() ? Caption() : m_path)) return;
     m_previewAsked = true;
-    try {
-        Module2::SaveTempHtml(PreviewPath());
-        setHtmlMenuVisible(false);
-        Web1::get().Show();
-    } catch (...) {
-    }
+    setHtmlMenuVisible(false);
+    Web1::get().Show();
     m_previewAsked = false;
 }
 

@@ -85,6 +85,9 @@ bool isSingleName(const QString& name)
 QString copyCauseMessage(const plat::FileError& e, const QString& source,
                          const QString& destination)
 {
+    // The platform's own sentence, where the number alone would mislead (a
+    // pipe or a device given as a file, a save behind a kept copy).
+    if (!e.message().isEmpty()) return e.message();
     if (e.number() == plat::ErrNameTooLong)
         return "File name or path too long: " + (e.onSource() ? source : destination);
     if (!e.onSource()) return QString();

@@ -1,5 +1,6 @@
 #include "platform/application.h"
 
+#include "platform/filesys.h"
 #include "platform/msgbox.h"
 
 #include <exception>
@@ -22,7 +23,10 @@ void report(const char* what)
 
 } // namespace
 
-Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+Application::Application(int& argc, char** argv) : QApplication(argc, argv)
+{
+    fs::setNoticeSink([](const QString& text) { MsgBox(text, vbOKOnly | vbExclamation); });
+}
 
 bool Application::notify(QObject* receiver, QEvent* event)
 {

@@ -15,6 +15,13 @@ FileError::FileError(int number, const QString& detail, FileCause cause, bool on
 {
 }
 
+FileError FileError::withMessage(int number, const QString& detail, const QString& message)
+{
+    FileError e(number, detail);
+    e.m_message = message;
+    return e;
+}
+
 namespace {
 
 // The exact bytes of a path in the drives layer's text form; empty when it
@@ -181,6 +188,12 @@ QString sizeText(qint64 bytes)
         ++u;
     }
     return QStringLiteral("%1 %2").arg(v, 0, 'f', 1).arg(QLatin1String(units[u]));
+}
+
+void raiseNotCopyable(const QString& name)
+{
+    throw FileError::withMessage(ErrPathFileAccess, QStringLiteral("not a plain file"),
+                                 name + QStringLiteral(" is not a file that can be copied"));
 }
 
 } // namespace plat

@@ -48,6 +48,17 @@ class FileError : public std::runtime_error {
     // number's own text (a named pipe where a file was expected, a file too
     // large to hold); callers show it in place of that text.
     bool explained() const { return m_explained; }
+    // A whole sentence for the user where the number alone would name the
+    // wrong cause (a pipe or a device given as a file, a file of another
+    // user where the program picks the name, a save behind a kept copy);
+    // empty otherwise. Windows show it in place of their own text.
+    QString message() const { return m_message; }
+    static FileError withMessage(int number, const QString& detail, const QString& message);
+    FileError& setMessage(const QString& message)
+    {
+        m_message = message;
+        return *this;
+    }
 
   private:
     int m_number;
@@ -55,6 +66,7 @@ class FileError : public std::runtime_error {
     FileCause m_cause;
     bool m_onSource;
     bool m_explained;
+    QString m_message;
 };
 
 // Maps a host errno from an operation on hostPath to our number. ENOENT is
@@ -86,5 +98,8 @@ FileCause causeFor(int errnum, const QString& hostPath);
 QString notAFileText(unsigned mode, const char* use = "read");
 // A byte count as people read it: "512 bytes", "1.5 KB", "10.0 GB".
 QString sizeText(qint64 bytes);
+// Refuses something that is not a plain file (a pipe, a socket, a device)
+// where a file was to be copied: 75, with a message that names it.
+[[noreturn]] void raiseNotCopyable(const QString& name);
 
 } // namespace plat

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 namespace plat::fs {
@@ -61,15 +62,22 @@ void openForReading(QFile& file, const QString& winPath);
 
 // --- changes (fileops.cpp) ---
 
-// Copies a file. Never truncates the target before the copy is known to be
-// complete: a same-file copy (device and inode) is refused with 70 before
-// anything is opened; the data goes to a temporary file in the target
-// folder (unnamed where the file system allows), synced, and only then
-// takes the target's name: a new target only while the name is still free
-// (58 otherwise), an old one by a rename over it. A crash or a failure at
-// any moment leaves the old target or the complete copy, and no partial
-// file. A link to nothing is a taken name and never replaced (75). The copy
-// has the source's permission bits minus the umask, as cp gives them.
+// Copies a file. The source is opened first and checked on what was
+// opened: anything but a plain file (a pipe, a socket, a device, also
+// behind a link) is refused with 75 and a message (FileError::message),
+// nothing read or written; a link to a file is followed, as cp follows it.
+// Never truncates the target before the copy is known to be complete: a
+// same-file copy (device and inode) is refused with 70; the data goes to a
+// temporary file in the target folder (unnamed where the file system
+// allows), and only then takes the target's name: a new target only while
+// the name is still free (58 otherwise), an old one by a rename over it. A
+// crash or a failure at any moment leaves the old target or the complete
+// copy, and no partial file. Holes of a sparse source stay holes. A link
+// to nothing is a taken name and never replaced (75). A new copy has the
+// source's permission bits minus the umask, as cp gives them; a replaced
+// file keeps its owner, group, permission bits and extended attributes,
+// and where a renamed temporary could not keep them (the file has other
+// names, or another owner) it is written in place, as a save is.
 void copyFile(const QString& source, const QString& target);
 // Renames a file or folder; never replaces: an existing target is 58.
 void rename(const QString& from, const QString& to);
@@ -85,18 +93,40 @@ void removeFile(const QString& winPath); // permanent; only for our own temporar
 // (explained: its size) before anything is read; a failed allocation is 7 too.
 QByteArray readFile(const QString& winPath, qint64 limit = -1);
 // Saves a whole file: atomically through a temporary file in its folder,
-// so that a failure keeps the old file. A file with other names (hard
-// links), or one the user may write in a folder that takes no temporary
-// file, is written where it is instead, with its new size reserved before
-// the old content is touched.
+// so that a failure keeps the old file; an old file keeps its owner, group,
+// permission bits and extended attributes. A file with other names (hard
+// links) or of another owner, or one the user may write in a folder that
+// takes no temporary file, is written where it is instead: its old content
+// is first kept in a synced copy beside it (".name.quorbix-keep", or in the
+// user's own data folder), removed once the new content is synced, so that
+// a crash at any moment leaves the old or the new content whole under the
+// name, or the old one in the copy. A link the user chose is written
+// through.
 void writeFileAtomic(const QString& winPath, const QByteArray& d);
+// Saves a file whose name the program picks (the HTML preview): a link
+// there is never followed, and only a regular file of this user's is
+// replaced; anything else is refused with 75 and a message, nothing
+// written. The file gets the permission bits of modelWinPath (the
+// document it is made from), or the usual bits minus the umask.
+void writeOwnFile(const QString& winPath, const QByteArray& d, const QString& modelWinPath);
+// Tells the user (a notice each) of the old contents that saves in place
+// which never finished have left in kept copies, and where they are.
+void reportUnfinishedSaves();
+// Where the file layer's notices go (a kept copy an unfinished save left):
+// the file layer shows no windows, so the program hands it a sink that
+// does (plat::Application: a message box). Without one they go to the
+// standard error. An empty function restores that.
+void setNoticeSink(std::function<void(const QString&)> sink);
 
 // Tests inject failures through this seam: the next copyFile fails with
 // the number after having written part of the temporary file.
 void failNextCopyWith(int number);
-// Tests only: called at each step of a copy or save ("partial" after the
-// first data, "complete" once synced, "named" when a replacement's
-// temporary file has its name); a test's child process dies there.
+// Tests only: called at each step of a copy or save ("checked" once a
+// copy's source is open and checked and the target checked, or a save's
+// target checked, "kept" once a write in place has kept
+// the old content, "partial" after the first data, "complete" once synced,
+// "named" when a replacement's temporary file has its name); a test's
+// child process dies there, or changes a name.
 void setCopyStepHook(void (*hook)(const char* step));
 // Tests only: the change and modification times (nanoseconds) a folder
 // shows to the reading cache, as a file system with coarser stamps would
