@@ -335,6 +335,19 @@ void FileListBox::keyPressEvent(QKeyEvent* e)
 void FileListBox::focusInEvent(QFocusEvent* e)
 {
     focusInKeepingCurrent(this, [&] { QListView::focusInEvent(e); });
+    viewport()->update(); // the focus mark
+}
+
+void FileListBox::focusOutEvent(QFocusEvent* e)
+{
+    QListView::focusOutEvent(e);
+    viewport()->update();
+}
+
+void FileListBox::paintEvent(QPaintEvent* e)
+{
+    QListView::paintEvent(e);
+    paintFocusWithoutCurrent(this);
 }
 
 } // namespace ctl

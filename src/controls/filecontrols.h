@@ -118,6 +118,8 @@ class FileListBox : public QListView {
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
 
   private:
     QModelIndex row(int i) const { return m_model.index(i); }

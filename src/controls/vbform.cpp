@@ -1,5 +1,6 @@
 #include "controls/vbform.h"
 
+#include "controls/controls.h"
 #include "platform/app.h"
 #include "platform/colors.h"
 
@@ -8,11 +9,14 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QTextEdit>
+#include <QWindow>
 
 namespace ctl {
 
@@ -113,6 +117,7 @@ VbForm::VbForm(QWidget* parent) : QMainWindow(parent), m_client(new QWidget(this
     m_client->setObjectName("client");
     setCentralWidget(m_client);
     installShortcutFilter();
+    useProgramLook();
 }
 
 VbForm::~VbForm() = default;
@@ -134,19 +139,30 @@ void VbForm::runLoad()
 void VbForm::Show(int modal)
 {
     if (m_unloaded) return;
-    show();
-    raise();
-    activateWindow();
+    const bool modalLoop = modal == 1 && !modalHook() && !m_modalRunning;
+    if (isVisible()) {
+        // Already on screen: brought to the front, the focus stays where the
+        // user has put it (the wait bar is shown again before every file).
+        raise();
+    } else {
+        // Modal from its first showing: a window manager that frames the
+        // window as it maps it never sees it unmapped and mapped again.
+        if (modalLoop) setWindowModality(Qt::ApplicationModal);
+        create(); // where the platform knows the frame already, the fit counts it
+        fitOnScreen();
+        show();
+        raise();
+        if (!testAttribute(Qt::WA_ShowWithoutActivating) &&
+            !(windowFlags() & Qt::WindowDoesNotAcceptFocus))
+            activateWindow();
+    }
     if (modal != 1) return;
     if (modalHook()) {
         modalHook()(this);
         return;
     }
-    if (m_modalRunning) return;
+    if (!modalLoop) return;
     m_modalRunning = true;
-    setWindowModality(Qt::ApplicationModal);
-    hide();
-    show();
     QPointer<VbForm> self(this);
     QEventLoop loop;
     plat::EventNesting nested;
@@ -154,8 +170,52 @@ void VbForm::Show(int modal)
         loop.processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents);
     if (self) {
         self->m_modalRunning = false;
+        // Hidden now, so the next showing may be modeless.
         self->setWindowModality(Qt::NonModal);
     }
+}
+
+void VbForm::fitOnScreen()
+{
+    QScreen* screen = QGuiApplication::screenAt(frameGeometry().center());
+    if (!screen) screen = this->screen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    const QMargins frame =
+        windowHandle() && isWindow() ? windowHandle()->frameMargins() : QMargins();
+    m_fitWhenFramed = frame.isNull() && !(windowFlags() & Qt::FramelessWindowHint);
+    const int frameWidth = frame.left() + frame.right();
+    const int frameHeight = frame.top() + frame.bottom();
+    const QSize fitted(qMin(width(), area.width() - frameWidth),
+                       qMin(height(), area.height() - frameHeight));
+    if (fitted != size()) {
+        // A window of fixed size stays fixed, at the size that fits.
+        if (minimumSize() == maximumSize())
+            setFixedSize(fitted);
+        else
+            setMinimumSize(minimumSize().boundedTo(fitted));
+        resize(fitted);
+    }
+    // pos() is the frame's corner: the frame is kept on the screen too.
+    const QSize outer(width() + frameWidth, height() + frameHeight);
+    QPoint corner = pos();
+    corner.setX(qBound(area.left(), corner.x(), area.left() + area.width() - outer.width()));
+    corner.setY(qBound(area.top(), corner.y(), area.top() + area.height() - outer.height()));
+    if (corner != pos()) move(corner);
+}
+
+bool VbForm::event(QEvent* event)
+{
+    // The frame's size is known only once the window manager has framed the
+    // window; a window that fitted without it may reach past the screen by
+    // its title bar, so it is fitted again, once.
+    if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && m_fitWhenFramed &&
+        isVisible() && windowHandle() && !windowHandle()->frameMargins().isNull()) {
+        m_fitWhenFramed = false;
+        fitOnScreen();
+        m_fitWhenFramed = false;
+    }
+    return QMainWindow::event(event);
 }
 
 void VbForm::Hide()

@@ -20,7 +20,10 @@ class VbForm : public QMainWindow {
 
     // Shows the window (0: modeless, 1: modal, which returns once the window
     // is hidden or unloaded). A window whose load handler unloaded it
-    // returns quietly.
+    // returns quietly. A window that comes on screen is fitted to the
+    // screen and takes the focus, unless it is one that never takes it
+    // (Qt::WA_ShowWithoutActivating); one already on screen is only raised
+    // and leaves the focus where it is.
     void Show(int modal = 0);
     void Hide();
     // Unloads: the window's Form_QueryUnload may cancel; the instance is
@@ -62,6 +65,7 @@ class VbForm : public QMainWindow {
     }
 
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
     template <class T> friend class Form;
     virtual void detachInstance() = 0;
@@ -69,7 +73,11 @@ class VbForm : public QMainWindow {
     static void deleteWhenSafe(VbForm* form);
 
   private:
+    // Shrinks the window to the screen's available area and moves it onto
+    // that area, its frame included where the frame is known.
+    void fitOnScreen();
     QWidget* m_client;
+    bool m_fitWhenFramed = false; // fit again once the window manager has framed it
     int m_backColor = 0;
     bool m_unloaded = false;
     bool m_modalRunning = false;

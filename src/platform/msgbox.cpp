@@ -5,16 +5,31 @@
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace plat {
 
 namespace {
 
+// The window a box opens over: the program's active window, the one that
+// raised the box. A box centred on the screen, far from where the user is
+// working, goes unnoticed and takes the typing meant for the window.
+QWidget* raisingWindow()
+{
+    QWidget* w = QApplication::activeModalWidget();
+    if (!w) w = QApplication::activeWindow();
+    return w && w->isVisible() ? w->window() : nullptr;
+}
+
 class RealMessageBoxes : public MessageBoxSeam {
   public:
     int msgBox(const QString& prompt, int style, const QString& title) override
     {
-        QMessageBox box;
+        // On the heap with its window as parent, so it is centred over that
+        // window; should the window go while the box is up, the box goes
+        // with it and counts as closed by its title bar.
+        QPointer<QMessageBox> owned = new QMessageBox(raisingWindow());
+        QMessageBox& box = *owned;
         box.setWindowTitle(title);
         box.setText(prompt);
         switch (style & 0x70) {
@@ -69,6 +84,7 @@ class RealMessageBoxes : public MessageBoxSeam {
         const int defaultIndex = (style & vbDefaultButton2) && buttons.size() > 1 ? 1 : 0;
         box.setDefaultButton(buttons.at(defaultIndex).qt);
         const int clicked = box.exec();
+        delete owned.data();
         for (const B& b : buttons)
             if (b.qt == clicked) return b.result;
         // closed by the title bar: the box's Cancel, else its No, else its only answer
@@ -83,7 +99,7 @@ class RealMessageBoxes : public MessageBoxSeam {
                      const QString& defaultText) override
     {
         bool ok = false;
-        const QString text = QInputDialog::getText(QApplication::activeWindow(), title, prompt,
+        const QString text = QInputDialog::getText(raisingWindow(), title, prompt,
                                                    QLineEdit::Normal, defaultText, &ok);
         return ok ? text : QString();
     }
