@@ -127,6 +127,18 @@ class FocusMarkStyle : public QProxyStyle {
         }
         QProxyStyle::drawPrimitive(element, option, painter, widget);
     }
+
+    // A focused button also carries the dotted rectangle around its caption.
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override
+    {
+        QProxyStyle::drawControl(element, option, painter, widget);
+        if (element != CE_PushButton || !(option->state & State_HasFocus)) return;
+        QStyleOptionFocusRect focus;
+        focus.QStyleOption::operator=(*option);
+        focus.rect = subElementRect(SE_PushButtonFocusRect, option, widget).adjusted(1, 1, -1, -1);
+        drawPrimitive(PE_FrameFocusRect, &focus, painter, widget);
+    }
 };
 
 } // namespace

@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QStyle>
 #include <QTextEdit>
 #include <QWindow>
 
@@ -148,8 +149,6 @@ void VbForm::Show(int modal)
         // Modal from its first showing: a window manager that frames the
         // window as it maps it never sees it unmapped and mapped again.
         if (modalLoop) setWindowModality(Qt::ApplicationModal);
-        create(); // where the platform knows the frame already, the fit counts it
-        fitOnScreen();
         show();
         raise();
         if (!testAttribute(Qt::WA_ShowWithoutActivating) &&
@@ -175,19 +174,39 @@ void VbForm::Show(int modal)
     }
 }
 
-void VbForm::fitOnScreen()
+void VbForm::setVisible(bool visible)
+{
+    // However a window comes on screen (Show, Visible = True), it comes
+    // within the screen.
+    if (visible && !isVisible()) {
+        create(); // where the platform knows the frame already, the fit counts it
+        windowHandle()->installEventFilter(this);
+        m_laidOutSize = size();
+        m_fitWhenFramed = !fitOnScreen(m_laidOutSize);
+    }
+    QMainWindow::setVisible(visible);
+}
+
+bool VbForm::fitOnScreen(QSize wanted)
 {
     QScreen* screen = QGuiApplication::screenAt(frameGeometry().center());
     if (!screen) screen = this->screen();
-    if (!screen) return;
+    if (!screen) return true;
     const QRect area = screen->availableGeometry();
-    const QMargins frame =
-        windowHandle() && isWindow() ? windowHandle()->frameMargins() : QMargins();
-    m_fitWhenFramed = frame.isNull() && !(windowFlags() & Qt::FramelessWindowHint);
+    QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const bool frameKnown = !frame.isNull() || (windowFlags() & Qt::FramelessWindowHint);
+    if (!frameKnown) {
+        // Not framed yet: room for a title bar and a thin border, so that a
+        // window manager is never asked for a window the size of the whole
+        // screen (which some take for a full-screen window without a frame).
+        const int border = 4;
+        frame = QMargins(border, border + style()->pixelMetric(QStyle::PM_TitleBarHeight), border,
+                         border);
+    }
     const int frameWidth = frame.left() + frame.right();
     const int frameHeight = frame.top() + frame.bottom();
-    const QSize fitted(qMin(width(), area.width() - frameWidth),
-                       qMin(height(), area.height() - frameHeight));
+    const QSize fitted(qMin(wanted.width(), area.width() - frameWidth),
+                       qMin(wanted.height(), area.height() - frameHeight));
     if (fitted != size()) {
         // A window of fixed size stays fixed, at the size that fits.
         if (minimumSize() == maximumSize())
@@ -202,20 +221,29 @@ void VbForm::fitOnScreen()
     corner.setX(qBound(area.left(), corner.x(), area.left() + area.width() - outer.width()));
     corner.setY(qBound(area.top(), corner.y(), area.top() + area.height() - outer.height()));
     if (corner != pos()) move(corner);
+    return frameKnown;
 }
 
-bool VbForm::event(QEvent* event)
+bool VbForm::eventFilter(QObject* watched, QEvent* event)
 {
     // The frame's size is known only once the window manager has framed the
-    // window; a window that fitted without it may reach past the screen by
-    // its title bar, so it is fitted again, once.
-    if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && m_fitWhenFramed &&
-        isVisible() && windowHandle() && !windowHandle()->frameMargins().isNull()) {
-        m_fitWhenFramed = false;
-        fitOnScreen();
-        m_fitWhenFramed = false;
+    // window, and where it put the frame only with the move that follows; a
+    // window that fitted with a guessed frame may still reach past the
+    // screen, so it is fitted again as it first appears framed, until that
+    // move has come.
+    if (watched == windowHandle() && m_fitWhenFramed &&
+        (event->type() == QEvent::Move || event->type() == QEvent::Resize) && isVisible() &&
+        !windowHandle()->frameMargins().isNull()) {
+        const bool moved = event->type() == QEvent::Move;
+        // After the window's own handling, so its place is the one just taken.
+        const bool handled = QMainWindow::eventFilter(watched, event);
+        // From the size as laid out: the guessed frame may have taken more.
+        QMetaObject::invokeMethod(
+            this, [this] { fitOnScreen(m_laidOutSize); }, Qt::QueuedConnection);
+        if (moved) m_fitWhenFramed = false;
+        return handled;
     }
-    return QMainWindow::event(event);
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void VbForm::Hide()

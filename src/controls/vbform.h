@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QPointer>
+#include <QSize>
 #include <functional>
 
 class QAction;
@@ -26,6 +27,9 @@ class VbForm : public QMainWindow {
     // and leaves the focus where it is.
     void Show(int modal = 0);
     void Hide();
+    // Every showing (Show, show(), Visible = True) fits the window to the
+    // screen first.
+    void setVisible(bool visible) override;
     // Unloads: the window's Form_QueryUnload may cancel; the instance is
     // detached, so the next use loads a fresh one.
     void Unload();
@@ -65,7 +69,7 @@ class VbForm : public QMainWindow {
     }
 
     void closeEvent(QCloseEvent* event) override;
-    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     template <class T> friend class Form;
     virtual void detachInstance() = 0;
@@ -73,11 +77,13 @@ class VbForm : public QMainWindow {
     static void deleteWhenSafe(VbForm* form);
 
   private:
-    // Shrinks the window to the screen's available area and moves it onto
-    // that area, its frame included where the frame is known.
-    void fitOnScreen();
+    // Sizes the window to `wanted`, shrunk to the screen's available area,
+    // and moves it onto that area, its frame included. False when the frame
+    // was not known yet and a likely one was counted.
+    bool fitOnScreen(QSize wanted);
     QWidget* m_client;
     bool m_fitWhenFramed = false; // fit again once the window manager has framed it
+    QSize m_laidOutSize;          // the size before the fit of its last showing
     int m_backColor = 0;
     bool m_unloaded = false;
     bool m_modalRunning = false;
