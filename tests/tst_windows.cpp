@@ -54,11 +54,9 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
-#include <QInputDialog>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScreen>
