@@ -20,11 +20,12 @@ class VbForm : public QMainWindow {
     ~VbForm() override;
 
     // Shows the window (0: modeless, 1: modal, which returns once the window
-    // is hidden or unloaded). A window whose load handler unloaded it
-    // returns quietly. A window that comes on screen is fitted to the
-    // screen and takes the focus, unless it is one that never takes it
-    // (Qt::WA_ShowWithoutActivating); one already on screen is only raised
-    // and leaves the focus where it is.
+    // is hidden, unloaded or closed). A modal window is modal from its first
+    // appearance; one already on screen cannot become modal and is waited
+    // for as it is. A window whose load handler unloaded it returns
+    // quietly. A window that comes on screen takes the focus, unless it is
+    // one that never takes it (Qt::WA_ShowWithoutActivating); one already on
+    // screen is only raised and leaves the focus where it is.
     void Show(int modal = 0);
     void Hide();
     // Every showing (Show, show(), Visible = True) fits the window to the
