@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProxyStyle>
+#include <QStyleFactory>
 #include <QStyleOptionFocusRect>
 #include <QStyledItemDelegate>
 
@@ -100,6 +101,7 @@ const DialogFace& dialogFace()
 // so it shows on the blue folder lists as well as on white ones.
 class FocusMarkStyle : public QProxyStyle {
   public:
+    using QProxyStyle::QProxyStyle;
     void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                        const QWidget* widget) const override
     {
@@ -167,7 +169,10 @@ void useProgramLook()
     if (done || !qApp) return;
     done = true;
     QApplication::setFont(vbFont(QStringLiteral("MS Sans Serif"), 8.25));
-    QApplication::setStyle(new FocusMarkStyle);
+    // Over the style the desktop or the user chose (-style, QT_STYLE_OVERRIDE).
+    const QString chosen = QApplication::style() ? QApplication::style()->name() : QString();
+    QApplication::setStyle(
+        new FocusMarkStyle(chosen.isEmpty() ? nullptr : QStyleFactory::create(chosen)));
 }
 
 void paintFocusWithoutCurrent(QAbstractItemView* view)
