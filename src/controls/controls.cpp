@@ -7,11 +7,16 @@
 #include "platform/colors.h"
 #include "platform/drives.h"
 
+#include <QApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QProxyStyle>
 #include <QScrollBar>
+#include <QStyleFactory>
+#include <QStyleOptionFocusRect>
 #include <QStylePainter>
 #include <QStyledItemDelegate>
 
@@ -84,26 +89,126 @@ TwipsRect twips(const QWidget* w)
     return r;
 }
 
+namespace {
+
+// The face the windows' twips geometry was laid out for: the Windows dialog
+// font's widths. Liberation Sans (and Arimo) have them; the usual desktop
+// sans serif (DejaVu Sans) runs about a tenth wider and is taken smaller.
+struct DialogFace {
+    QString family;
+    double scale;
+};
+
+const DialogFace& dialogFace()
+{
+    static const DialogFace face = [] {
+        for (const char* family : {"Liberation Sans", "Arimo", "Arial"})
+            if (QFontDatabase::hasFamily(QString::fromLatin1(family)))
+                return DialogFace{QString::fromLatin1(family), 1.0};
+        return DialogFace{QFontDatabase::systemFont(QFontDatabase::GeneralFont).family(), 0.9};
+    }();
+    return face;
+}
+
+// Focus marks that show whatever moved the focus, as a Windows dotted focus
+// rectangle does: the styles draw them only after a Tab, so a list or a
+// button that took the focus by a click looked like one without it. The
+// mark is drawn in black or white, whichever stands out on the background,
+// so it shows on the blue folder lists as well as on white ones.
+class FocusMarkStyle : public QProxyStyle {
+  public:
+    using QProxyStyle::QProxyStyle;
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override
+    {
+        if (element == PE_FrameFocusRect) {
+            QColor background;
+            if (const auto* fr = qstyleoption_cast<const QStyleOptionFocusRect*>(option))
+                background = fr->backgroundColor;
+            if (!background.isValid()) background = option->palette.color(QPalette::Button);
+            painter->save();
+            painter->setRenderHint(QPainter::Antialiasing, false);
+            painter->setPen(
+                QPen(qGray(background.rgb()) < 128 ? Qt::white : Qt::black, 1, Qt::DotLine));
+            painter->setBrush(Qt::NoBrush);
+            painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
+            painter->restore();
+            return;
+        }
+        if (element == PE_PanelButtonCommand && (option->state & State_HasFocus)) {
+            if (const auto* button = qstyleoption_cast<const QStyleOptionButton*>(option)) {
+                QStyleOptionButton marked = *button;
+                marked.state |= State_KeyboardFocusChange;
+                QProxyStyle::drawPrimitive(element, &marked, painter, widget);
+                return;
+            }
+        }
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+    }
+
+    // A focused button also carries the dotted rectangle around its caption.
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override
+    {
+        QProxyStyle::drawControl(element, option, painter, widget);
+        if (element != CE_PushButton || !(option->state & State_HasFocus)) return;
+        QStyleOptionFocusRect focus;
+        focus.QStyleOption::operator=(*option);
+        focus.rect = subElementRect(SE_PushButtonFocusRect, option, widget).adjusted(1, 1, -1, -1);
+        drawPrimitive(PE_FrameFocusRect, &focus, painter, widget);
+    }
+};
+
+} // namespace
+
 QFont vbFont(const QString& face, double points, bool bold)
 {
     QFont f;
     double scale = 1.0;
     if (face.compare("MS Sans Serif", Qt::CaseInsensitive) == 0 ||
         face.compare("Arial", Qt::CaseInsensitive) == 0) {
-        f = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-        if (face.compare("Arial", Qt::CaseInsensitive) == 0)
-            f.setFamilies({"Arial", "Liberation Sans", "DejaVu Sans", f.family()});
-        // The windows were laid out in twips for the narrow Windows sans
-        // serif; the desktop's sans serif runs about a tenth wider.
-        if (!QFontInfo(f).family().contains("Arial") &&
-            !QFontInfo(f).family().contains("Liberation"))
-            scale = 0.9;
+        f.setFamily(dialogFace().family);
+        scale = dialogFace().scale;
     } else {
         f.setFamily(face);
     }
-    f.setPointSizeF(points * scale);
+    // In pixels at 96 to the inch, the measure of the twips (15 to a pixel),
+    // so captions keep their size against their controls at any font DPI.
+    f.setPixelSize(qMax(1, qRound(points * scale * 96.0 / 72.0)));
     f.setBold(bold);
     return f;
+}
+
+void useProgramLook()
+{
+    static bool done = false;
+    if (done || !qApp) return;
+    done = true;
+    QApplication::setFont(vbFont(QStringLiteral("MS Sans Serif"), 8.25));
+    // Over the style the desktop or the user chose (-style, QT_STYLE_OVERRIDE).
+    const QString chosen = QApplication::style() ? QApplication::style()->name() : QString();
+    QApplication::setStyle(
+        new FocusMarkStyle(chosen.isEmpty() ? nullptr : QStyleFactory::create(chosen)));
+}
+
+void paintFocusWithoutCurrent(QAbstractItemView* view)
+{
+    if (!view->hasFocus() || view->currentIndex().isValid()) return;
+    // The place the keyboard starts from: the row at the top of the view.
+    QRect mark;
+    const QModelIndex top = view->indexAt(QPoint(1, 1));
+    if (top.isValid())
+        mark = view->visualRect(top);
+    else
+        mark = QRect(0, 0, 0, view->fontMetrics().height() + 2);
+    mark.setLeft(0);
+    mark.setWidth(view->viewport()->width());
+    QPainter painter(view->viewport());
+    QStyleOptionFocusRect option;
+    option.initFrom(view);
+    option.rect = mark;
+    option.backgroundColor = view->palette().color(QPalette::Base);
+    view->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, view);
 }
 
 void setBackColor(QWidget* w, int vbColor)
@@ -137,6 +242,21 @@ void setForeColor(QWidget* w, int vbColor)
 TextBox::TextBox(QWidget* parent, const char* name) : QLineEdit(parent)
 {
     setObjectName(QString::fromLatin1(name));
+    keepLineWhole();
+}
+
+void TextBox::keepLineWhole()
+{
+    // The frame and margins of a text field take more height than a Windows
+    // text box's border: a field laid out for a large font would cut the
+    // descenders of g, j, p and q. It is never less tall than its line needs.
+    setMinimumHeight(minimumSizeHint().height());
+}
+
+void TextBox::changeEvent(QEvent* e)
+{
+    QLineEdit::changeEvent(e);
+    if (e->type() == QEvent::FontChange || e->type() == QEvent::StyleChange) keepLineWhole();
 }
 
 MultiLineTextBox::MultiLineTextBox(QWidget* parent, const char* name) : QPlainTextEdit(parent)
@@ -172,6 +292,9 @@ Label::Label(QWidget* parent, const char* name, const QString& caption) : QLabel
     // A caption may be a file name or typed text: shown as its characters.
     setTextFormat(Qt::PlainText);
     setObjectName(QString::fromLatin1(name));
+    // Drawn from the top edge: where the control below overlaps a label, the
+    // label's lower part is covered, never its text.
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
     keepBeneathWindowedControls(this);
 }
 
@@ -797,6 +920,19 @@ void ListBox::keyPressEvent(QKeyEvent* e)
 void ListBox::focusInEvent(QFocusEvent* e)
 {
     focusInKeepingCurrent(this, [&] { RowsView::focusInEvent(e); });
+    viewport()->update(); // the focus mark
+}
+
+void ListBox::focusOutEvent(QFocusEvent* e)
+{
+    RowsView::focusOutEvent(e);
+    viewport()->update();
+}
+
+void ListBox::paintEvent(QPaintEvent* e)
+{
+    RowsView::paintEvent(e);
+    paintFocusWithoutCurrent(this);
 }
 
 Timer::Timer(QObject* parent, const char* name, int intervalMs, bool enabled) : QObject(parent)

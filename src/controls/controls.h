@@ -33,8 +33,19 @@ void showNamesAsOnScreen(QAbstractItemView* view);
 // The role of a row's layout blanks, which are shown as blanks.
 constexpr int kIndentRole = Qt::UserRole + 1;
 
-// The Windows fonts by name; "MS Sans Serif" is the desktop's sans serif.
+// The Windows fonts by name. "MS Sans Serif" (and "Arial") is the sans
+// serif whose widths the windows' geometry was made for; sizes are points
+// at 96 to the inch, as the twips are.
 QFont vbFont(const QString& face, double points, bool bold = false);
+
+// The program's default font (the dialog font, 8.25 points) and a style
+// that marks the focus whatever moved it. Run once, by the first window.
+void useProgramLook();
+
+// A list that has the focus but no current entry shows a focus rectangle
+// at its top row, so it looks different from a list without the focus.
+// Every list control calls it after painting.
+void paintFocusWithoutCurrent(QAbstractItemView* view);
 
 void setBackColor(QWidget* w, int vbColor);
 int backColor(const QWidget* w);
@@ -61,6 +72,12 @@ class TextBox : public QLineEdit {
     explicit TextBox(QWidget* parent, const char* name);
     QString Text() const { return text(); }
     void setText(const QString& t) { QLineEdit::setText(t); }
+
+  protected:
+    void changeEvent(QEvent* e) override;
+
+  private:
+    void keepLineWhole();
 };
 
 class MultiLineTextBox : public QPlainTextEdit {
@@ -228,6 +245,8 @@ class ListBox : public RowsView {
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
     // Drops entries, current entry and selection without raising anything.
     void resetSilently(const QStringList& entries);
     ListRows& rowsModel() { return m_rows; }

@@ -126,6 +126,8 @@ class FileListBox : public RowsView {
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
 
   private:
     QModelIndex row(int i) const { return m_model.index(i); }

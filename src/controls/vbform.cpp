@@ -1,5 +1,6 @@
 #include "controls/vbform.h"
 
+#include "controls/controls.h"
 #include "platform/app.h"
 #include "platform/colors.h"
 #include "platform/drives.h"
@@ -9,11 +10,15 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScreen>
+#include <QStyle>
 #include <QTextEdit>
+#include <QWindow>
 
 namespace ctl {
 
@@ -114,6 +119,7 @@ VbForm::VbForm(QWidget* parent) : QMainWindow(parent), m_client(new QWidget(this
     m_client->setObjectName("client");
     setCentralWidget(m_client);
     installShortcutFilter();
+    useProgramLook();
 }
 
 VbForm::~VbForm() = default;
@@ -135,19 +141,28 @@ void VbForm::runLoad()
 void VbForm::Show(int modal)
 {
     if (m_unloaded) return;
-    show();
-    raise();
-    activateWindow();
+    const bool modalLoop = modal == 1 && !modalHook() && !m_modalRunning;
+    if (isVisible()) {
+        // Already on screen: brought to the front, the focus stays where the
+        // user has put it (the wait bar is shown again before every file).
+        raise();
+    } else {
+        // Modal from its first showing: a window manager that frames the
+        // window as it maps it never sees it unmapped and mapped again.
+        if (modalLoop) setWindowModality(Qt::ApplicationModal);
+        show();
+        raise();
+        if (!testAttribute(Qt::WA_ShowWithoutActivating) &&
+            !(windowFlags() & Qt::WindowDoesNotAcceptFocus))
+            activateWindow();
+    }
     if (modal != 1) return;
     if (modalHook()) {
         modalHook()(this);
         return;
     }
-    if (m_modalRunning) return;
+    if (!modalLoop) return;
     m_modalRunning = true;
-    setWindowModality(Qt::ApplicationModal);
-    hide();
-    show();
     QPointer<VbForm> self(this);
     QEventLoop loop;
     plat::EventNesting nested;
@@ -155,8 +170,81 @@ void VbForm::Show(int modal)
         loop.processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents);
     if (self) {
         self->m_modalRunning = false;
+        // Hidden now, so the next showing may be modeless.
         self->setWindowModality(Qt::NonModal);
     }
+}
+
+void VbForm::setVisible(bool visible)
+{
+    // However a window comes on screen (Show, Visible = True), it comes
+    // within the screen.
+    if (visible && !isVisible()) {
+        create(); // where the platform knows the frame already, the fit counts it
+        windowHandle()->installEventFilter(this);
+        m_laidOutSize = size();
+        m_fitWhenFramed = !fitOnScreen(m_laidOutSize);
+    }
+    QMainWindow::setVisible(visible);
+}
+
+bool VbForm::fitOnScreen(QSize wanted)
+{
+    QScreen* screen = QGuiApplication::screenAt(frameGeometry().center());
+    if (!screen) screen = this->screen();
+    if (!screen) return true;
+    const QRect area = screen->availableGeometry();
+    QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const bool frameKnown = !frame.isNull() || (windowFlags() & Qt::FramelessWindowHint);
+    if (!frameKnown) {
+        // Not framed yet: room for a title bar and a thin border, so that a
+        // window manager is never asked for a window the size of the whole
+        // screen (which some take for a full-screen window without a frame).
+        const int border = 4;
+        frame = QMargins(border, border + style()->pixelMetric(QStyle::PM_TitleBarHeight), border,
+                         border);
+    }
+    const int frameWidth = frame.left() + frame.right();
+    const int frameHeight = frame.top() + frame.bottom();
+    const QSize fitted(qMin(wanted.width(), area.width() - frameWidth),
+                       qMin(wanted.height(), area.height() - frameHeight));
+    if (fitted != size()) {
+        // A window of fixed size stays fixed, at the size that fits.
+        if (minimumSize() == maximumSize())
+            setFixedSize(fitted);
+        else
+            setMinimumSize(minimumSize().boundedTo(fitted));
+        resize(fitted);
+    }
+    // pos() is the frame's corner: the frame is kept on the screen too.
+    const QSize outer(width() + frameWidth, height() + frameHeight);
+    QPoint corner = pos();
+    corner.setX(qBound(area.left(), corner.x(), area.left() + area.width() - outer.width()));
+    corner.setY(qBound(area.top(), corner.y(), area.top() + area.height() - outer.height()));
+    if (corner != pos()) move(corner);
+    return frameKnown;
+}
+
+bool VbForm::eventFilter(QObject* watched, QEvent* event)
+{
+    // The frame's size is known only once the window manager has framed the
+    // window, and where it put the frame only with the move that follows; a
+    // window that fitted with a guessed frame may still reach past the
+    // screen, so it is fitted again as it first appears framed, until that
+    // move has come.
+    if (watched == windowHandle() && m_fitWhenFramed &&
+        (event->type() == QEvent::Move || event->type() == QEvent::Resize) && isVisible() &&
+        !windowHandle()->frameMargins().isNull()) {
+        const bool moved = event->type() == QEvent::Move;
+        // After the window's own handling, so its place is the one just taken.
+        const bool handled = QMainWindow::eventFilter(watched, event);
+        // From the size as laid out: the guessed frame may have taken more.
+        QMetaObject::invokeMethod(
+            this, [this] { fitOnScreen(m_laidOutSize); }, Qt::QueuedConnection);
+        if (moved) m_fitWhenFramed = false;
+        return handled;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void VbForm::Hide()

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QPointer>
+#include <QSize>
 #include <functional>
 
 class QAction;
@@ -19,10 +20,17 @@ class VbForm : public QMainWindow {
     ~VbForm() override;
 
     // Shows the window (0: modeless, 1: modal, which returns once the window
-    // is hidden or unloaded). A window whose load handler unloaded it
-    // returns quietly.
+    // is hidden, unloaded or closed). A modal window is modal from its first
+    // appearance; one already on screen cannot become modal and is waited
+    // for as it is. A window whose load handler unloaded it returns
+    // quietly. A window that comes on screen takes the focus, unless it is
+    // one that never takes it (Qt::WA_ShowWithoutActivating); one already on
+    // screen is only raised and leaves the focus where it is.
     void Show(int modal = 0);
     void Hide();
+    // Every showing (Show, show(), Visible = True) fits the window to the
+    // screen first.
+    void setVisible(bool visible) override;
     // Unloads: the window's Form_QueryUnload may cancel; the instance is
     // detached, so the next use loads a fresh one.
     void Unload();
@@ -67,6 +75,7 @@ class VbForm : public QMainWindow {
     }
 
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     template <class T> friend class Form;
     virtual void detachInstance() = 0;
@@ -74,8 +83,14 @@ class VbForm : public QMainWindow {
     static void deleteWhenSafe(VbForm* form);
 
   private:
+    // Sizes the window to `wanted`, shrunk to the screen's available area,
+    // and moves it onto that area, its frame included. False when the frame
+    // was not known yet and a likely one was counted.
+    bool fitOnScreen(QSize wanted);
     QWidget* m_client;
     QString m_caption;
+    bool m_fitWhenFramed = false; // fit again once the window manager has framed it
+    QSize m_laidOutSize;          // the size before the fit of its last showing
     int m_backColor = 0;
     bool m_unloaded = false;
     bool m_modalRunning = false;

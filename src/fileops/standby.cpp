@@ -16,7 +16,10 @@ Standby::Standby()
     setObjectName("Standby");
     setCaption("Form9");
     // No border and no task-bar entry: a bar, not a window the user manages.
-    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+    // It never takes the keyboard: it is shown again before every file of a
+    // paste while the user may go on working in the main window.
+    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setBackColor(kRed);
     resize(plat::px(12000), plat::px(375));
     move(plat::px(45), plat::px(7800));
@@ -26,7 +29,6 @@ Standby::Standby()
     ctl::Move(Label1, 0, 0, 12000, 255);
     ctl::setBackColor(Label1, kRed);
     ctl::setForeColor(Label1, kHighlightText);
-    Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     Label1->setWordWrap(false);
     Label1->setAccessibleName("Wait notice");
 

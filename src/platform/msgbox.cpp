@@ -7,6 +7,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace plat {
 
@@ -38,13 +39,27 @@ QList<B> buttonsOf(int style)
     }
 }
 
+// The window a box opens over: the program's active window, the one that
+// raised the box. A box centred on the screen, far from where the user is
+// working, goes unnoticed and takes the typing meant for the window.
+QWidget* raisingWindow()
+{
+    QWidget* w = QApplication::activeModalWidget();
+    if (!w) w = QApplication::activeWindow();
+    return w && w->isVisible() ? w->window() : nullptr;
+}
+
 class RealMessageBoxes : public MessageBoxSeam {
   public:
     int msgBox(const QString& prompt, int style, const QString& title) override
     {
-        const std::unique_ptr<QMessageBox> box = makeMessageBox(prompt, style, title);
+        // On the heap with its window as parent, so it is centred over that
+        // window; should the window go while the box is up, the box goes
+        // with it and counts as closed by its title bar.
+        QPointer<QMessageBox> owned = makeMessageBox(prompt, style, title, raisingWindow()).release();
         const QList<B> buttons = buttonsOf(style);
-        const int clicked = box->exec();
+        const int clicked = owned->exec();
+        delete owned.data();
         for (const B& b : buttons)
             if (b.qt == clicked) return b.result;
         // closed by the title bar: the box's Cancel, else its No, else its only answer
@@ -78,9 +93,10 @@ MessageBoxSeam* realSeam()
 
 } // namespace
 
-std::unique_ptr<QMessageBox> makeMessageBox(const QString& prompt, int style, const QString& title)
+std::unique_ptr<QMessageBox> makeMessageBox(const QString& prompt, int style, const QString& title,
+                                            QWidget* over)
 {
-    auto made = std::make_unique<QMessageBox>();
+    auto made = std::make_unique<QMessageBox>(over);
     QMessageBox& box = *made;
     box.setWindowTitle(title);
     // A prompt holds file names and what the user typed: it is shown as the
@@ -117,7 +133,7 @@ std::unique_ptr<QMessageBox> makeMessageBox(const QString& prompt, int style, co
 std::unique_ptr<QInputDialog> makeInputBox(const QString& prompt, const QString& title,
                                            const QString& defaultText)
 {
-    auto dialog = std::make_unique<QInputDialog>(QApplication::activeWindow());
+    auto dialog = std::make_unique<QInputDialog>(raisingWindow());
     dialog->setWindowTitle(title);
     dialog->setInputMode(QInputDialog::TextInput);
     dialog->setLabelText(prompt);

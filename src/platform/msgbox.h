@@ -7,6 +7,7 @@
 
 class QInputDialog;
 class QMessageBox;
+class QWidget;
 
 namespace plat {
 
@@ -55,7 +56,9 @@ QString InputBox(const QString& prompt, const QString& title = kAppTitle,
 // The real boxes as they are shown, before they are shown, so a test can
 // look at them without one coming up. Prompts are plain text: a file name
 // or a typed text is shown as its characters, never as markup.
-std::unique_ptr<QMessageBox> makeMessageBox(const QString& prompt, int style, const QString& title);
+// A message box opens over the window given (none: the screen's centre).
+std::unique_ptr<QMessageBox> makeMessageBox(const QString& prompt, int style, const QString& title,
+                                            QWidget* over = nullptr);
 std::unique_ptr<QInputDialog> makeInputBox(const QString& prompt, const QString& title,
                                            const QString& defaultText);
 
