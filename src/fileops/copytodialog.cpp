@@ -7,6 +7,7 @@
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
+#include "platform/winpath.h"
 
 namespace fileops {
 
@@ -71,7 +72,7 @@ CopyToControls buildCopyToDialog(ctl::VbForm& w, const CopyToDesign& d)
 
 QString CopyToDestination(const QString& T, const QString& X)
 {
-    QString dest = T.endsWith('\\') ? T + X : T + '\\' + X;
+    QString dest = plat::winpath::join(T, X);
     if (trimBlanks(T).size() == 1) dest = T + ":\\" + X;
     return dest;
 }
@@ -101,7 +102,7 @@ void CopyToOkay(ctl::VbForm& dialog, int pane, const QString& T)
         const QString sourceFolder = plat::clipboard::GetText();
         if (sourceFolder.isEmpty())
             break; // without its folder a name would be looked for at a drive root
-        const QString source = sourceFolder + (folder.endsWith('\\') ? "" : "\\") + name;
+        const QString source = plat::winpath::join(sourceFolder, name);
         const QString destination = CopyToDestination(T, name);
         try {
             plat::fs::copyFile(source, destination);

@@ -2,6 +2,7 @@
 
 #include "platform/app.h"
 #include "platform/fileerror.h"
+#include "platform/winpath.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -100,7 +101,7 @@ QString copyCauseMessage(const plat::FileError& e, const QString& source,
         break;
     }
     if (e.number() == plat::ErrPathNotFound)
-        return "The folder to copy from is not found: " + source.left(source.lastIndexOf('\\'));
+        return "The folder to copy from is not found: " + plat::winpath::parent(source);
     if (e.number() == plat::ErrFileNotFound) return "File not found: " + source;
     return QString();
 }

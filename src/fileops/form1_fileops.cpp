@@ -17,6 +17,7 @@
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
 #include "platform/trash.h"
+#include "platform/winpath.h"
 
 namespace {
 
@@ -133,7 +134,7 @@ void ListPaste(Form1& f, int n)
     const QString folder = f.Pane(n).dir->Path();
     MissingSources missing;
     for (int i = 0; i < paths.size() && i < names.size(); ++i) {
-        const QString destination = Form1::JoinPath(folder, names.at(i));
+        const QString destination = plat::winpath::join(folder, names.at(i));
         try {
             plat::fs::copyFile(paths.at(i), destination);
         } catch (const plat::FileError& e) {
@@ -161,7 +162,7 @@ void ListPaste(Form1& f, int n)
 
 QString Form1::ParseFileName(const QString& sFileIn)
 {
-    return sFileIn.mid(sFileIn.lastIndexOf('\\') + 1);
+    return plat::winpath::fileName(sFileIn);
 }
 
 // --- copy list ---
@@ -350,13 +351,8 @@ void Form1::Replicate(const QString& filename, const QString& Destination)
     QString target = Destination;
     try {
         if (plat::fs::folderExists(target)) target = JoinPath(target, ParseFileName(filename));
-        const QString name = ParseFileName(target);
-        const QString folder = target.left(target.size() - name.size());
-        const int dot = name.lastIndexOf('.');
-        const QString stem = dot > 0 ? name.left(dot) : name;
-        const QString suffix = dot > 0 ? name.mid(dot) : QString();
-        for (int k = 2; plat::fs::pathExists(target); ++k)
-            target = folder + stem + QStringLiteral(" (%1)").arg(k) + suffix;
+        target = plat::winpath::freeName(plat::winpath::parent(target), ParseFileName(target),
+                                         plat::fs::pathExists);
         plat::fs::copyFile(filename, target);
     } catch (const plat::FileError&) {
         plat::MsgBox("Could not copy " + plat::drives::displayName(filename) + " to " +

@@ -6,6 +6,7 @@
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
+#include "platform/winpath.h"
 
 Namer::Namer()
 {
@@ -66,7 +67,7 @@ void Namer::Command1_Click()
         plat::MsgBox("Please enter the new folder name only  ");
         return;
     }
-    const QString target = folder.left(folder.lastIndexOf('\\') + 1) + Text2->Text();
+    const QString target = plat::winpath::join(plat::winpath::parent(folder), Text2->Text());
     try {
         plat::fs::rename(folder, target);
     } catch (const plat::FileError& e) {

@@ -5,6 +5,7 @@
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
+#include "platform/winpath.h"
 
 namespace {
 constexpr int kOrange = 0x000080FF;
@@ -52,11 +53,7 @@ void Namer2::Command1_Click()
         return;
     }
     const QString old = Text2->Text();
-    QString target;
-    if (old.indexOf('\\', 3) < 0)
-        target = old.left(3) + Text1->Text(); // a file in a drive root
-    else
-        target = old.left(old.lastIndexOf('\\') + 1) + Text1->Text();
+    const QString target = plat::winpath::join(plat::winpath::parent(old), Text1->Text());
     try {
         plat::fs::rename(old, target);
     } catch (const plat::FileError& e) {

@@ -12,6 +12,7 @@
 #include "platform/msgbox.h"
 #include "platform/process.h"
 #include "platform/textprinter.h"
+#include "platform/winpath.h"
 #include "textview/textsuffixes.h"
 
 #include <QCheckBox>
@@ -163,7 +164,7 @@ void Dig::mnuCopy_Click()
     f.ListCopy();
     QStringList names;
     for (int i = 0; i < List1->ListCount(); ++i)
-        if (List1->Selected(i)) names.append(f.ParseFileName(List1->List(i)));
+        if (List1->Selected(i)) names.append(plat::winpath::fileName(List1->List(i)));
     f.List1->AddItems(names);
     plat::DoEvents();
     QStringList mirror;

@@ -4,6 +4,7 @@
 #include "platform/colors.h"
 #include "platform/fileerror.h"
 #include "platform/msgbox.h"
+#include "platform/winpath.h"
 
 #include <QCloseEvent>
 #include <QMenuBar>
@@ -278,7 +279,7 @@ DriveView& Form1::Pane(int n)
 
 QString Form1::JoinPath(const QString& folder, const QString& name)
 {
-    return folder.endsWith('\\') ? folder + name : folder + '\\' + name;
+    return plat::winpath::join(folder, name);
 }
 
 QString Form1::FullPath(int n)

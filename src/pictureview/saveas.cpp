@@ -8,6 +8,7 @@
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
 #include "platform/picture.h"
+#include "platform/winpath.h"
 
 namespace {
 
@@ -216,8 +217,7 @@ void Saveas::Command1_Click()
         AskCreateFolder();
         return;
     }
-    const QString target =
-        fileops::trimBlanks(folder).size() != 3 ? folder + "\\" + name : folder + name;
+    const QString target = plat::winpath::join(folder, name);
     // No file chosen in the viewer: nothing to copy, and Okay goes on as
     // after a copy, as for the missing picture above.
     if (!source.isEmpty()) {

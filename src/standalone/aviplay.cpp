@@ -7,6 +7,7 @@
 #include "platform/filesys.h"
 #include "platform/mci.h"
 #include "platform/msgbox.h"
+#include "platform/winpath.h"
 
 namespace {
 constexpr int kWindowFrame = static_cast<int>(0x80000006u);
@@ -47,7 +48,7 @@ void AviPlay::Form_Load()
     const int n = f.ActivePane();
     if (n == 0) return;
     const QString name = f.Pane(n).file->FileName();
-    const QString path = Form1::JoinPath(f.Pane(n).dir->Path(), name);
+    const QString path = plat::winpath::join(f.Pane(n).dir->Path(), name);
     setCaption("Quorbix Playing " + name);
     MoviePath = path;
     bool found = false;

@@ -5,6 +5,7 @@
 #include "platform/clipboard.h"
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
+#include "platform/winpath.h"
 #include "standalone/mavictrl.h"
 #include "standalone/mmci.h"
 
@@ -64,7 +65,7 @@ void PlayAvi::Command1_Click()
     Form1& f = Form1::get();
     const int n = f.ActivePane();
     if (n == 0) return;
-    const QString path = Form1::JoinPath(f.Pane(n).dir->Path(), f.Pane(n).file->FileName());
+    const QString path = plat::winpath::join(f.Pane(n).dir->Path(), f.Pane(n).file->FileName());
     Command2->show();
     if (mMCI::OpenVideo(Picture1->hWnd(), path, 0, Check1->isChecked(), Check2->isChecked()))
         return;
@@ -110,7 +111,7 @@ void PlayAvi::CopyToTempAvi()
     }
     f.List2->AddItem(name);
     try {
-        plat::fs::copyFile(plat::clipboard::GetText() + "\\" + name, kTempAvi);
+        plat::fs::copyFile(plat::winpath::join(plat::clipboard::GetText(), name), kTempAvi);
     } catch (const plat::FileError&) {
     }
 }
