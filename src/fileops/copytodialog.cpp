@@ -14,7 +14,6 @@ namespace fileops {
 namespace {
 
 constexpr int kRed = 0x000000FF;
-constexpr int kHighlightText = static_cast<int>(0x8000000Eu);
 
 // True when both Windows paths name one file, so that a refused copy onto
 // itself is told apart from a folder we may not write to.
@@ -34,15 +33,15 @@ CopyToControls buildCopyToDialog(ctl::VbForm& w, const CopyToDesign& d)
 {
     w.setCaption("Copy File");
     w.setBackColor(d.backColor);
-    setClientSize(&w, 6135, 1155);
-    centreOnScreen(&w);
+    w.setClientSizeTwips(6135, 1155);
+    ctl::centreOnScreen(&w);
 
     QWidget* c = w.client();
     CopyToControls k;
     k.Label2 = new ctl::Label(c, "Label2", " Copy from ");
     ctl::Move(k.Label2, 0, 0, d.label2Width, 255);
     ctl::setBackColor(k.Label2, kRed);
-    ctl::setForeColor(k.Label2, kHighlightText);
+    ctl::setForeColor(k.Label2, plat::vbHighlightText);
 
     k.Text1 = new ctl::TextBox(c, "Text1");
     ctl::Move(k.Text1, 0, 240, d.text1Width, 325);
@@ -73,7 +72,7 @@ CopyToControls buildCopyToDialog(ctl::VbForm& w, const CopyToDesign& d)
 QString CopyToDestination(const QString& T, const QString& X)
 {
     QString dest = plat::winpath::join(T, X);
-    if (trimBlanks(T).size() == 1) dest = T + ":\\" + X;
+    if (ctl::trimBlanks(T).size() == 1) dest = T + ":\\" + X;
     return dest;
 }
 
@@ -84,15 +83,8 @@ void CopyToOkay(ctl::VbForm& dialog, int pane, const QString& T)
         return;
     }
     Form1& f = Form1::get();
-    DriveView& p = f.Pane(pane);
-
-    plat::clipboard::Clear();
-    f.List1->Clear();
-    f.List2->Clear();
-    for (int i = 0; i < p.file->ListCount(); ++i)
-        if (p.file->Selected(i)) f.List1->AddItem(p.file->List(i));
-    const QString folder = p.dir->Path();
-    plat::clipboard::SetText(folder);
+    // The selection becomes the copy list, as Copy makes it.
+    f.CopyPane(pane);
 
     int failure = 0;
     QString causeText; // when the number's message would name the wrong cause
@@ -132,7 +124,7 @@ void CopyToOkay(ctl::VbForm& dialog, int pane, const QString& T)
                   "incomplete"}});
         if (!msg.isEmpty()) plat::MsgBox(msg);
     }
-    p.file->Refresh();
+    f.Pane(pane).file->Refresh();
 }
 
 } // namespace fileops

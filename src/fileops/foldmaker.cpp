@@ -1,6 +1,7 @@
 #include "fileops/foldmaker.h"
 
-#include "fileops/dialogsupport.h"
+#include "controls/dialogsupport.h"
+#include "fileops/filemessages.h"
 #include "mainwindow/form1.h"
 #include "platform/colors.h"
 #include "platform/fileerror.h"
@@ -12,8 +13,8 @@ FoldMaker::FoldMaker()
     setObjectName("FoldMaker");
     setCaption("Create Folder");
     setBackColor(plat::vbWhite);
-    fileops::setClientSize(this, 5415, 2325);
-    fileops::centreOnScreen(this);
+    setClientSizeTwips(5415, 2325);
+    ctl::centreOnScreen(this);
 
     QWidget* c = client();
     Text1 = new ctl::TextBox(c, "Text1");
@@ -22,7 +23,7 @@ FoldMaker::FoldMaker()
     Label1 = new ctl::Label(c, "Label1", " New  Folder Name");
     ctl::Move(Label1, 1150, 1140, 1815, 255);
     ctl::setBackColor(Label1, 0x0000C000);
-    ctl::setForeColor(Label1, static_cast<int>(0x80000014u));
+    ctl::setForeColor(Label1, plat::vb3DHighlight);
     Label1->setFont(ctl::vbFont("MS Sans Serif", 8.25, true));
     Command1 = new ctl::CommandButton(c, "Command1", "Okay");
     ctl::Move(Command1, 1200, 1800, 900, 325);

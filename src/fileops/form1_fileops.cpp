@@ -2,7 +2,7 @@
 // folder, delete to the trash, and the search window's door.
 #include "mainwindow/form1.h"
 
-#include "fileops/dialogsupport.h"
+#include "fileops/filemessages.h"
 #include "fileops/form2.h"
 #include "fileops/form5.h"
 #include "fileops/form6.h"

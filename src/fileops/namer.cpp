@@ -1,6 +1,7 @@
 #include "fileops/namer.h"
 
-#include "fileops/dialogsupport.h"
+#include "controls/dialogsupport.h"
+#include "fileops/filemessages.h"
 #include "mainwindow/form1.h"
 #include "platform/colors.h"
 #include "platform/fileerror.h"
@@ -15,10 +16,10 @@ Namer::Namer()
     // A fixed tool window: small title bar with a close button only.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
-    setBackColor(static_cast<int>(0x80000007u));
-    fileops::setClientSize(this, 5280, 1710);
+    setBackColor(plat::vbMenuText);
+    setClientSizeTwips(5280, 1710);
     setFixedSize(size());
-    fileops::centreOnScreen(this);
+    ctl::centreOnScreen(this);
 
     QWidget* c = client();
     Text2 = new ctl::TextBox(c, "Text2");
@@ -34,7 +35,7 @@ Namer::Namer()
     Label2 = new ctl::Label(c, "Label2", "   New Folder Name ");
     ctl::Move(Label2, 1080, 960, 1815, 255);
     ctl::setBackColor(Label2, 0x0000C000);
-    ctl::setForeColor(Label2, static_cast<int>(0x8000000Eu));
+    ctl::setForeColor(Label2, plat::vbHighlightText);
     Label2->setFont(ctl::vbFont("MS Sans Serif", 8.25, true));
     Command1 = new ctl::CommandButton(c, "Command1", "Okay");
     ctl::Move(Command1, 3300, 1320, 1000, 400);
@@ -51,7 +52,7 @@ Namer::Namer()
 void Namer::Command1_Click()
 {
     const QString folder = Text1->Text();
-    if (fileops::trimBlanks(folder).size() == 3) {
+    if (ctl::trimBlanks(folder).size() == 3) {
         plat::MsgBox(
             "Cannot change name of drive root directory or no double click over folder name.",
             plat::vbOKOnly | plat::vbCritical);

@@ -1,6 +1,7 @@
 #include "fileops/namer2.h"
 
-#include "fileops/dialogsupport.h"
+#include "controls/dialogsupport.h"
+#include "fileops/filemessages.h"
 #include "mainwindow/form1.h"
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
@@ -16,8 +17,8 @@ Namer2::Namer2()
     setObjectName("Namer2");
     setCaption("Rename File :");
     setBackColor(kOrange);
-    fileops::setClientSize(this, 4875, 1725);
-    fileops::centreOnScreen(this);
+    setClientSizeTwips(4875, 1725);
+    ctl::centreOnScreen(this);
 
     QWidget* c = client();
     Label1 = new ctl::Label(c, "Label1", " New Filename");
@@ -42,7 +43,7 @@ Namer2::Namer2()
 
     connect(Command1, &ctl::CommandButton::Click, this, &Namer2::Command1_Click);
     connect(Command2, &ctl::CommandButton::Click, this, &Namer2::Command2_Click);
-    fileops::onKeyDown(Text1, [this](int k, int s) { Text1_KeyDown(k, s); });
+    ctl::onKeyDown(Text1, [this](int k, int s) { Text1_KeyDown(k, s); });
 }
 
 void Namer2::Command1_Click()

@@ -1,8 +1,9 @@
 #include "pictureview/saveas.h"
 
-#include "fileops/dialogsupport.h"
+#include "controls/dialogsupport.h"
 #include "pictureview/realview.h"
 #include "platform/app.h"
+#include "platform/colors.h"
 #include "platform/drives.h"
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
@@ -32,7 +33,7 @@ Saveas::Saveas()
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setBackColor(kGreen);
-    fileops::setClientSize(this, 4920, 2865);
+    setClientSizeTwips(4920, 2865);
     setFixedSize(size());
 
     QWidget* c = client();
@@ -59,7 +60,7 @@ Saveas::Saveas()
     ctl::Move(Label2, 1080, 1200, 2655, 255);
     for (ctl::Label* l : {Label1, Label2, Label3}) {
         ctl::setBackColor(l, kGreen);
-        ctl::setForeColor(l, static_cast<int>(0x8000000Eu));
+        ctl::setForeColor(l, plat::vbHighlightText);
         l->setFont(ctl::vbFont("MS Sans Serif", 8.25, true));
     }
     setTabOrder(Text1, Text2);
@@ -70,7 +71,7 @@ Saveas::Saveas()
 
     connect(Command1, &ctl::CommandButton::Click, this, &Saveas::Command1_Click);
     connect(Command2, &ctl::CommandButton::Click, this, &Saveas::Command2_Click);
-    fileops::onKeyDown(Text2, [this](int key, int shift) { Text2_KeyDown(key, shift); });
+    ctl::onKeyDown(Text2, [this](int key, int shift) { Text2_KeyDown(key, shift); });
 }
 
 void Saveas::Text2_KeyDown(int KeyCode, int)

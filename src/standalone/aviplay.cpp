@@ -2,6 +2,7 @@
 
 #include "mainwindow/form1.h"
 #include "platform/app.h"
+#include "platform/colors.h"
 #include "platform/drives.h"
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
@@ -10,7 +11,6 @@
 #include "platform/winpath.h"
 
 namespace {
-constexpr int kWindowFrame = static_cast<int>(0x80000006u);
 
 int Send(const QString& command)
 {
@@ -22,7 +22,7 @@ AviPlay::AviPlay()
 {
     setObjectName("AviPlay");
     setCaption("Form4");
-    setBackColor(kWindowFrame);
+    setBackColor(plat::vbWindowFrame);
     setClientSizeTwips(10665, 6495);
     setWindowState(Qt::WindowMaximized);
 

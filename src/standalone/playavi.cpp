@@ -3,6 +3,7 @@
 #include "mainwindow/form1.h"
 #include "platform/app.h"
 #include "platform/clipboard.h"
+#include "platform/colors.h"
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
 #include "platform/winpath.h"
@@ -11,7 +12,6 @@
 
 namespace {
 constexpr int kBackColor = 192 | 0 << 8 | 192 << 16;
-constexpr int kWindowFrame = static_cast<int>(0x80000006u);
 } // namespace
 
 PlayAvi::PlayAvi()
@@ -27,7 +27,7 @@ PlayAvi::PlayAvi()
     QWidget* c = client();
     Picture1 = new PictureBox(c, "Picture1");
     ctl::Move(Picture1, 120, 240, 7695, 4800);
-    Picture1->setBackColor(kWindowFrame);
+    Picture1->setBackColor(plat::vbWindowFrame);
     Command1 = new ctl::CommandButton(c, "Command1", "Play");
     ctl::Move(Command1, 1200, 5160, 1000, 500);
     Command2 = new ctl::CommandButton(c, "Command2", "Stop");

@@ -8,12 +8,8 @@
 
 namespace weblinks {
 
-// The system colour for highlighted text, the launchers' background.
-constexpr int vbHighlightText = static_cast<int>(0x8000000Eu);
-
 // No minimise or maximise button, no task-bar entry, fixed size.
 void makeFixedToolWindow(ctl::VbForm* window);
-void centreOnScreen(QWidget* window);
 // A label in bold "MS Sans Serif" on its own background.
 void styleLabel(ctl::Label* label, double points, int foreColor, int backColor);
 ctl::CommandButton* makeButton(QWidget* parent, const char* name, const QString& caption,
