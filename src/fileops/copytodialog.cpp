@@ -115,13 +115,14 @@ void CopyToOkay(ctl::VbForm& dialog, int pane, const QString& T)
     } else if (failure) {
         const QString msg = messageFor(
             failure,
-            {{57, "Device not connected or in use"},
-             {61, "Disk is full"},
-             {68, "Device not available"},
-             {71, "Insert disk to continue"},
-             {75, "Destination is write protected or read only or not found"},
-             {76, "Either the destination doesn't exist or the path to the folder is misspelled or "
-                  "incomplete"}});
+            {{plat::ErrDeviceIO, "Device not connected or in use"},
+             {plat::ErrDiskFull, "Disk is full"},
+             {plat::ErrDeviceUnavailable, "Device not available"},
+             {plat::ErrDiskNotReady, "Insert disk to continue"},
+             {plat::ErrPathFileAccess, "Destination is write protected or read only or not found"},
+             {plat::ErrPathNotFound,
+              "Either the destination doesn't exist or the path to the folder is misspelled or "
+              "incomplete"}});
         if (!msg.isEmpty()) plat::MsgBox(msg);
     }
     f.Pane(pane).file->Refresh();

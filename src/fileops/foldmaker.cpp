@@ -58,11 +58,12 @@ void FoldMaker::Command1_Click()
         // mapped: its path is not found.
         if (e.cause() == plat::FileCause::FolderMissing) number = plat::ErrFileNotFound;
         const QString msg = fileops::messageFor(
-            number, {{53, " Path to this folder is not found"},
-                     {206, " Folder name or path too long"},
-                     {58, " Duplicate folder already exists. "},
-                     {75, " Write protected or access marked as restricted or name already exists"},
-                     {76, "Can't map path to folder or read only media"}});
+            number, {{plat::ErrFileNotFound, " Path to this folder is not found"},
+                     {plat::ErrNameTooLong, " Folder name or path too long"},
+                     {plat::ErrFileExists, " Duplicate folder already exists. "},
+                     {plat::ErrPathFileAccess,
+                      " Write protected or access marked as restricted or name already exists"},
+                     {plat::ErrPathNotFound, "Can't map path to folder or read only media"}});
         if (!msg.isEmpty()) plat::MsgBox(msg, plat::vbOKOnly | plat::vbInformation);
         return;
     }

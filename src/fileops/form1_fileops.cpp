@@ -104,14 +104,15 @@ QString pasteFailureText(const plat::FileError& e, const QString& source,
     if (!msg.isEmpty()) return msg;
     msg = fileops::messageFor(
         e.number(),
-        {{57, "Device not connected or in use"},
-         {61, "Disk is full"},
-         {68, "Device not available"},
-         {70, "Can't copy file to the same location or write protected"},
-         {71, "Insert disk to continue"},
-         {75, "Path not accesible or write protected"},
-         {76, "Either the destination doesn't exist or the path to the folder is misspelled or "
-              "incomplete"}});
+        {{plat::ErrDeviceIO, "Device not connected or in use"},
+         {plat::ErrDiskFull, "Disk is full"},
+         {plat::ErrDeviceUnavailable, "Device not available"},
+         {plat::ErrPermissionDenied, "Can't copy file to the same location or write protected"},
+         {plat::ErrDiskNotReady, "Insert disk to continue"},
+         {plat::ErrPathFileAccess, "Path not accesible or write protected"},
+         {plat::ErrPathNotFound,
+          "Either the destination doesn't exist or the path to the folder is misspelled or "
+          "incomplete"}});
     // A failure must never look like a copy that worked.
     return msg.isEmpty() ? "Could not copy " + source + " to " + destination : msg;
 }
@@ -307,7 +308,10 @@ void Form1::mnuDelete0_Click()
     }
     try {
         DeletePane(n);
-    } catch (...) {
+    } catch (const plat::FileError&) {
+        // The trash's refusals are named by DeletePane itself; what is left
+        // is a list that cannot be read again (its folder gone), which
+        // keeps what it showed.
     }
 }
 

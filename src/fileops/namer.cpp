@@ -76,14 +76,15 @@ void Namer::Command1_Click()
         const int number =
             e.number() == plat::ErrPermissionDenied ? plat::ErrPathFileAccess : e.number();
         QString msg = fileops::messageFor(
-            number, {{53, " Path to this folder is not found"},
-                     {76, " Path to this folder is not found"},
-                     {58, " Duplicate folder already exists. "},
-                     {75, " Write protected or access marked as restricted or name already exists"},
-                     {206, " Folder name or path too long"},
-                     {57, "Device not connected or in use"},
-                     {68, "Device not available"},
-                     {71, "Insert disk to continue"}});
+            number, {{plat::ErrFileNotFound, " Path to this folder is not found"},
+                     {plat::ErrPathNotFound, " Path to this folder is not found"},
+                     {plat::ErrFileExists, " Duplicate folder already exists. "},
+                     {plat::ErrPathFileAccess,
+                      " Write protected or access marked as restricted or name already exists"},
+                     {plat::ErrNameTooLong, " Folder name or path too long"},
+                     {plat::ErrDeviceIO, "Device not connected or in use"},
+                     {plat::ErrDeviceUnavailable, "Device not available"},
+                     {plat::ErrDiskNotReady, "Insert disk to continue"}});
         if (msg.isEmpty()) msg = " The folder could not be renamed: " + e.detail();
         plat::MsgBox(msg, plat::vbOKOnly | plat::vbInformation);
         return;

@@ -63,15 +63,15 @@ void Namer2::Command1_Click()
             e.number() == plat::ErrPermissionDenied ? plat::ErrPathFileAccess : e.number();
         // The file's folder gone since it was listed is a path not found
         // too; every failure is shown, the dialog stays open.
-        QString msg =
-            fileops::messageFor(number, {{53, " Path to this file is not found"},
-                                         {76, " Path to this file is not found"},
-                                         {58, " Duplicate filename already exists. "},
-                                         {75, " Write protected or access marked as restricted"},
-                                         {206, " File name or path too long"},
-                                         {57, "Device not connected or in use"},
-                                         {68, "Device not available"},
-                                         {71, "Insert disk to continue"}});
+        QString msg = fileops::messageFor(
+            number, {{plat::ErrFileNotFound, " Path to this file is not found"},
+                     {plat::ErrPathNotFound, " Path to this file is not found"},
+                     {plat::ErrFileExists, " Duplicate filename already exists. "},
+                     {plat::ErrPathFileAccess, " Write protected or access marked as restricted"},
+                     {plat::ErrNameTooLong, " File name or path too long"},
+                     {plat::ErrDeviceIO, "Device not connected or in use"},
+                     {plat::ErrDeviceUnavailable, "Device not available"},
+                     {plat::ErrDiskNotReady, "Insert disk to continue"}});
         if (msg.isEmpty()) msg = " The file could not be renamed: " + e.detail();
         plat::MsgBox(msg, plat::vbOKOnly | plat::vbInformation);
         return;
