@@ -72,7 +72,7 @@ CopyToControls buildCopyToDialog(ctl::VbForm& w, const CopyToDesign& d)
 QString CopyToDestination(const QString& T, const QString& X)
 {
     QString dest = plat::winpath::join(T, X);
-    if (ctl::trimBlanks(T).size() == 1) dest = T + ":\\" + X;
+    if (ctl::trimBlanks(T).size() == 1) dest = plat::winpath::join(T + ":\\", X); // a bare letter
     return dest;
 }
 

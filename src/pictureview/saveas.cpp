@@ -160,7 +160,7 @@ void Saveas::Command1_Click()
         // save).
         const RealView* view = OpenViewer();
         if (!view) return;
-        const QString target = "C:\\temp\\" + name;
+        const QString target = plat::winpath::join("C:\\temp", name);
         // A viewer without a picture has nothing to write: that failure is
         // passed over, as every one but permission denied and path not
         // found, and Okay ends as after a save, having written nothing.
