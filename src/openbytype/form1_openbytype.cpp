@@ -136,6 +136,8 @@ void Form1::ZipViewPane(int n)
     try {
         plat::ShellExecute("open", JoinPath(p.dir->Path(), p.file->FileName()), 5);
     } catch (const std::exception&) {
+        // The shell's answer is not used: an archive it cannot open is
+        // the shell's to tell of, and the pane stays as it was.
     }
 }
 
@@ -152,6 +154,8 @@ void Form1::mnuBmp_Click()
         }
         RealView::get().Show(0);
     } catch (const std::exception&) {
+        // The viewer names its own failures (a picture too large, a name
+        // that is no file) as it loads; what else fails ends the command.
     }
 }
 
@@ -160,5 +164,6 @@ void Form1::ShowPictureView()
     try {
         RealView::get().Show(0);
     } catch (const std::exception&) {
+        // As View Graphic: the viewer names its own failures.
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 // What the web dialogs and launchers share in their looks: the small fixed
-// tool window, placement, label styling and the background pictures.
+// tool window, label styling and the background pictures (centring is
+// ctl::centreOnScreen, shared with the other dialogs).
 #include "controls/controls.h"
 #include "controls/vbform.h"
 
