@@ -657,6 +657,11 @@ class TstPictureView : public QObject {
         QTest::newRow("other suffix, same bytes") << "cat.jpg"
                                                   << "D:\\Pictures"
                                                   << "D:\\Pictures\\cat.jpg";
+        // A folder whose name is a blank is no root: the copy goes into it,
+        // not beside it as "D:\ cat.bmp".
+        QTest::newRow("folder named by a blank") << "cat.bmp"
+                                                 << "D:\\ "
+                                                 << "D:\\ \\cat.bmp";
     }
     void saveCopies()
     {
@@ -664,6 +669,7 @@ class TstPictureView : public QObject {
         QFETCH(QString, folder);
         QFETCH(QString, target);
         m_drives->mkdir("D:\\Pictures");
+        m_drives->mkdir("D:\\ ");
         m_drives->mkdir("C:\\Work");
         plat::drives::setCurrentFolder("C:\\Work");
         const QString source = writeImage("C:\\Pics\\s.bmp", 8, 8);

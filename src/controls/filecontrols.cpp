@@ -3,6 +3,7 @@
 #include "platform/drives.h"
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
+#include "platform/winpath.h"
 
 #include <QAbstractItemView>
 #include <QAccessibleWidget>
@@ -153,7 +154,7 @@ void DirListBox::setPath(const QString& path)
 {
     const QString target = asFolderPath(path);
     if (!plat::fs::folderExists(target)) {
-        if (plat::drives::isRoot(target)) plat::raise(plat::ErrDeviceUnavailable);
+        if (plat::winpath::isRoot(target)) plat::raise(plat::ErrDeviceUnavailable);
         plat::raise(plat::ErrPathNotFound);
     }
     if (target == m_path) {
@@ -194,12 +195,12 @@ void DirListBox::fill(plat::fs::Reread how)
     add(m_path.left(3), walk, 0);
     int level = 1;
     for (const QString& p : parts) {
-        walk = plat::drives::isRoot(walk) ? walk + p : walk + '\\' + p;
+        walk = plat::winpath::join(walk, p);
         add(p, walk, level++);
     }
     const int currentRowIndex = int(texts.size()) - 1;
     for (const QString& s : subs)
-        add(s, plat::drives::isRoot(m_path) ? m_path + s : m_path + '\\' + s, level);
+        add(s, plat::winpath::join(m_path, s), level);
     const QSignalBlocker block(this);
     selectionModel()->clear();
     m_folders = folders;

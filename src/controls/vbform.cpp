@@ -75,11 +75,6 @@ void installShortcutFilter()
 
 } // namespace
 
-void DoEvents()
-{
-    plat::DoEvents();
-}
-
 namespace {
 
 // Windows unloaded while events ran inside a handler: the handlers further

@@ -134,7 +134,4 @@ template <class T> class Form : public VbForm {
     static inline QPointer<T> s_last;
 };
 
-// Lets pending events run once.
-void DoEvents();
-
 } // namespace ctl

@@ -11,6 +11,7 @@
 #include "platform/fileerror.h"
 #include "platform/msgbox.h"
 #include "platform/process.h"
+#include "platform/winpath.h"
 #include "weblinks/openinbrowser.h"
 
 #include <QCoreApplication>
@@ -235,7 +236,7 @@ bool Textpad::NeedsName() const
 QString Textpad::PreviewPath() const
 {
     const QString doc = m_path.isEmpty() ? Caption() : m_path;
-    return doc.left(doc.lastIndexOf('\\') + 1) + QStringLiteral("temp.html");
+    return plat::winpath::join(plat::winpath::parent(doc), QStringLiteral("temp.html"));
 }
 
 bool Textpad::HtmlMenuVisible() const

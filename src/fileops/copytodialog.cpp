@@ -7,13 +7,13 @@
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
+#include "platform/winpath.h"
 
 namespace fileops {
 
 namespace {
 
 constexpr int kRed = 0x000000FF;
-constexpr int kHighlightText = static_cast<int>(0x8000000Eu);
 
 // True when both Windows paths name one file, so that a refused copy onto
 // itself is told apart from a folder we may not write to.
@@ -33,15 +33,15 @@ CopyToControls buildCopyToDialog(ctl::VbForm& w, const CopyToDesign& d)
 {
     w.setCaption("Copy File");
     w.setBackColor(d.backColor);
-    setClientSize(&w, 6135, 1155);
-    centreOnScreen(&w);
+    w.setClientSizeTwips(6135, 1155);
+    ctl::centreOnScreen(&w);
 
     QWidget* c = w.client();
     CopyToControls k;
     k.Label2 = new ctl::Label(c, "Label2", " Copy from ");
     ctl::Move(k.Label2, 0, 0, d.label2Width, 255);
     ctl::setBackColor(k.Label2, kRed);
-    ctl::setForeColor(k.Label2, kHighlightText);
+    ctl::setForeColor(k.Label2, plat::vbHighlightText);
 
     k.Text1 = new ctl::TextBox(c, "Text1");
     ctl::Move(k.Text1, 0, 240, d.text1Width, 325);
@@ -71,8 +71,8 @@ CopyToControls buildCopyToDialog(ctl::VbForm& w, const CopyToDesign& d)
 
 QString CopyToDestination(const QString& T, const QString& X)
 {
-    QString dest = T.endsWith('\\') ? T + X : T + '\\' + X;
-    if (trimBlanks(T).size() == 1) dest = T + ":\\" + X;
+    QString dest = plat::winpath::join(T, X);
+    if (ctl::trimBlanks(T).size() == 1) dest = plat::winpath::join(T + ":\\", X); // a bare letter
     return dest;
 }
 
@@ -83,15 +83,8 @@ void CopyToOkay(ctl::VbForm& dialog, int pane, const QString& T)
         return;
     }
     Form1& f = Form1::get();
-    DriveView& p = f.Pane(pane);
-
-    plat::clipboard::Clear();
-    f.List1->Clear();
-    f.List2->Clear();
-    for (int i = 0; i < p.file->ListCount(); ++i)
-        if (p.file->Selected(i)) f.List1->AddItem(p.file->List(i));
-    const QString folder = p.dir->Path();
-    plat::clipboard::SetText(folder);
+    // The selection becomes the copy list, as Copy makes it.
+    f.CopyPane(pane);
 
     int failure = 0;
     QString causeText; // when the number's message would name the wrong cause
@@ -101,7 +94,7 @@ void CopyToOkay(ctl::VbForm& dialog, int pane, const QString& T)
         const QString sourceFolder = plat::clipboard::GetText();
         if (sourceFolder.isEmpty())
             break; // without its folder a name would be looked for at a drive root
-        const QString source = sourceFolder + (folder.endsWith('\\') ? "" : "\\") + name;
+        const QString source = plat::winpath::join(sourceFolder, name);
         const QString destination = CopyToDestination(T, name);
         try {
             plat::fs::copyFile(source, destination);
@@ -122,16 +115,17 @@ void CopyToOkay(ctl::VbForm& dialog, int pane, const QString& T)
     } else if (failure) {
         const QString msg = messageFor(
             failure,
-            {{57, "Device not connected or in use"},
-             {61, "Disk is full"},
-             {68, "Device not available"},
-             {71, "Insert disk to continue"},
-             {75, "Destination is write protected or read only or not found"},
-             {76, "Either the destination doesn't exist or the path to the folder is misspelled or "
-                  "incomplete"}});
+            {{plat::ErrDeviceIO, "Device not connected or in use"},
+             {plat::ErrDiskFull, "Disk is full"},
+             {plat::ErrDeviceUnavailable, "Device not available"},
+             {plat::ErrDiskNotReady, "Insert disk to continue"},
+             {plat::ErrPathFileAccess, "Destination is write protected or read only or not found"},
+             {plat::ErrPathNotFound,
+              "Either the destination doesn't exist or the path to the folder is misspelled or "
+              "incomplete"}});
         if (!msg.isEmpty()) plat::MsgBox(msg);
     }
-    p.file->Refresh();
+    f.Pane(pane).file->Refresh();
 }
 
 } // namespace fileops

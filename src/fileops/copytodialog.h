@@ -2,8 +2,9 @@
 // The five copy-to dialogs share one window and one Okay; each belongs to
 // one pane and differs from the others only in a few design values.
 #include "controls/controls.h"
+#include "controls/dialogsupport.h"
 #include "controls/vbform.h"
-#include "fileops/dialogsupport.h"
+#include "fileops/filemessages.h"
 
 namespace fileops {
 
@@ -57,6 +58,6 @@ template <class T, int PaneNumber> class CopyToDialog : public ctl::Form<T> {
         Command2 = c.Command2;
         QObject::connect(Command1, &ctl::CommandButton::Click, this, [this] { Command1_Click(); });
         QObject::connect(Command2, &ctl::CommandButton::Click, this, [this] { Command2_Click(); });
-        fileops::onKeyDown(Text2, [this](int k, int s) { Text2_KeyDown(k, s); });
+        ctl::onKeyDown(Text2, [this](int k, int s) { Text2_KeyDown(k, s); });
     }
 };

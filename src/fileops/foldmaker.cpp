@@ -1,6 +1,7 @@
 #include "fileops/foldmaker.h"
 
-#include "fileops/dialogsupport.h"
+#include "controls/dialogsupport.h"
+#include "fileops/filemessages.h"
 #include "mainwindow/form1.h"
 #include "platform/colors.h"
 #include "platform/fileerror.h"
@@ -12,8 +13,8 @@ FoldMaker::FoldMaker()
     setObjectName("FoldMaker");
     setCaption("Create Folder");
     setBackColor(plat::vbWhite);
-    fileops::setClientSize(this, 5415, 2325);
-    fileops::centreOnScreen(this);
+    setClientSizeTwips(5415, 2325);
+    ctl::centreOnScreen(this);
 
     QWidget* c = client();
     Text1 = new ctl::TextBox(c, "Text1");
@@ -22,7 +23,7 @@ FoldMaker::FoldMaker()
     Label1 = new ctl::Label(c, "Label1", " New  Folder Name");
     ctl::Move(Label1, 1150, 1140, 1815, 255);
     ctl::setBackColor(Label1, 0x0000C000);
-    ctl::setForeColor(Label1, static_cast<int>(0x80000014u));
+    ctl::setForeColor(Label1, plat::vb3DHighlight);
     Label1->setFont(ctl::vbFont("MS Sans Serif", 8.25, true));
     Command1 = new ctl::CommandButton(c, "Command1", "Okay");
     ctl::Move(Command1, 1200, 1800, 900, 325);
@@ -57,11 +58,12 @@ void FoldMaker::Command1_Click()
         // mapped: its path is not found.
         if (e.cause() == plat::FileCause::FolderMissing) number = plat::ErrFileNotFound;
         const QString msg = fileops::messageFor(
-            number, {{53, " Path to this folder is not found"},
-                     {206, " Folder name or path too long"},
-                     {58, " Duplicate folder already exists. "},
-                     {75, " Write protected or access marked as restricted or name already exists"},
-                     {76, "Can't map path to folder or read only media"}});
+            number, {{plat::ErrFileNotFound, " Path to this folder is not found"},
+                     {plat::ErrNameTooLong, " Folder name or path too long"},
+                     {plat::ErrFileExists, " Duplicate folder already exists. "},
+                     {plat::ErrPathFileAccess,
+                      " Write protected or access marked as restricted or name already exists"},
+                     {plat::ErrPathNotFound, "Can't map path to folder or read only media"}});
         if (!msg.isEmpty()) plat::MsgBox(msg, plat::vbOKOnly | plat::vbInformation);
         return;
     }

@@ -2,7 +2,7 @@
 // folder, delete to the trash, and the search window's door.
 #include "mainwindow/form1.h"
 
-#include "fileops/dialogsupport.h"
+#include "fileops/filemessages.h"
 #include "fileops/form2.h"
 #include "fileops/form5.h"
 #include "fileops/form6.h"
@@ -17,6 +17,7 @@
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
 #include "platform/trash.h"
+#include "platform/winpath.h"
 
 namespace {
 
@@ -103,14 +104,15 @@ QString pasteFailureText(const plat::FileError& e, const QString& source,
     if (!msg.isEmpty()) return msg;
     msg = fileops::messageFor(
         e.number(),
-        {{57, "Device not connected or in use"},
-         {61, "Disk is full"},
-         {68, "Device not available"},
-         {70, "Can't copy file to the same location or write protected"},
-         {71, "Insert disk to continue"},
-         {75, "Path not accesible or write protected"},
-         {76, "Either the destination doesn't exist or the path to the folder is misspelled or "
-              "incomplete"}});
+        {{plat::ErrDeviceIO, "Device not connected or in use"},
+         {plat::ErrDiskFull, "Disk is full"},
+         {plat::ErrDeviceUnavailable, "Device not available"},
+         {plat::ErrPermissionDenied, "Can't copy file to the same location or write protected"},
+         {plat::ErrDiskNotReady, "Insert disk to continue"},
+         {plat::ErrPathFileAccess, "Path not accesible or write protected"},
+         {plat::ErrPathNotFound,
+          "Either the destination doesn't exist or the path to the folder is misspelled or "
+          "incomplete"}});
     // A failure must never look like a copy that worked.
     return msg.isEmpty() ? "Could not copy " + source + " to " + destination : msg;
 }
@@ -133,7 +135,7 @@ void ListPaste(Form1& f, int n)
     const QString folder = f.Pane(n).dir->Path();
     MissingSources missing;
     for (int i = 0; i < paths.size() && i < names.size(); ++i) {
-        const QString destination = Form1::JoinPath(folder, names.at(i));
+        const QString destination = plat::winpath::join(folder, names.at(i));
         try {
             plat::fs::copyFile(paths.at(i), destination);
         } catch (const plat::FileError& e) {
@@ -161,7 +163,7 @@ void ListPaste(Form1& f, int n)
 
 QString Form1::ParseFileName(const QString& sFileIn)
 {
-    return sFileIn.mid(sFileIn.lastIndexOf('\\') + 1);
+    return plat::winpath::fileName(sFileIn);
 }
 
 // --- copy list ---
@@ -306,7 +308,10 @@ void Form1::mnuDelete0_Click()
     }
     try {
         DeletePane(n);
-    } catch (...) {
+    } catch (const plat::FileError&) {
+        // The trash's refusals are named by DeletePane itself; what is left
+        // is a list that cannot be read again (its folder gone), which
+        // keeps what it showed.
     }
 }
 
@@ -350,13 +355,8 @@ void Form1::Replicate(const QString& filename, const QString& Destination)
     QString target = Destination;
     try {
         if (plat::fs::folderExists(target)) target = JoinPath(target, ParseFileName(filename));
-        const QString name = ParseFileName(target);
-        const QString folder = target.left(target.size() - name.size());
-        const int dot = name.lastIndexOf('.');
-        const QString stem = dot > 0 ? name.left(dot) : name;
-        const QString suffix = dot > 0 ? name.mid(dot) : QString();
-        for (int k = 2; plat::fs::pathExists(target); ++k)
-            target = folder + stem + QStringLiteral(" (%1)").arg(k) + suffix;
+        target = plat::winpath::freeName(plat::winpath::parent(target), ParseFileName(target),
+                                         plat::fs::pathExists);
         plat::fs::copyFile(filename, target);
     } catch (const plat::FileError&) {
         plat::MsgBox("Could not copy " + plat::drives::displayName(filename) + " to " +

@@ -8,6 +8,7 @@
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
+#include "platform/winpath.h"
 
 void Form1::mnuRefresh_Click()
 {
@@ -32,7 +33,7 @@ void Form1::RenameFilePane(int n)
     d.Show();
     d.setCaption(d.Caption() + " " + name,
                  plat::drives::displayText(d.Caption()) + " " + plat::drives::displayName(name));
-    d.Text2->setText(p.file->Path() + (p.dir->Path().size() > 3 ? "\\" : "") + name);
+    d.Text2->setText(plat::winpath::join(p.file->Path(), name));
 }
 
 void Form1::AddNewFolderPane(int n)
@@ -40,7 +41,8 @@ void Form1::AddNewFolderPane(int n)
     FoldMaker& d = FoldMaker::get();
     d.Show();
     const QString folder = Pane(n).dir->Path();
-    d.Text2->setText(folder.size() == 3 ? folder : folder + "\\");
+    // The folder with its closing backslash, for the new name to follow.
+    d.Text2->setText(plat::winpath::join(folder, QString()));
 }
 
 void Form1::RenameFolderPane(int n)
@@ -53,7 +55,7 @@ void Form1::RenameFolderPane(int n)
 void Form1::RemoveFolderPane(int n)
 {
     const QString folder = Pane(n).dir->Path();
-    const QString parent = folder.left(folder.lastIndexOf('\\') + 1);
+    const QString parent = plat::winpath::parent(folder);
     try {
         plat::fs::removeFolder(folder);
     } catch (const plat::FileError& e) {

@@ -1,12 +1,9 @@
 #include "fileops/form8.h"
 
-namespace {
-constexpr int kHighlightText = static_cast<int>(0x8000000Eu);
-} // namespace
-
+#include "platform/colors.h"
 Form8::Form8()
     : CopyToDialog<Form8, 5>(
-          {" Send a copy of file to Path  (Example C:\\Temp)", 0, 8775, 9015, 4095, kHighlightText})
+          {" Send a copy of file to Path  (Example C:\\Temp)", 0, 8775, 9015, 4095, plat::vbHighlightText})
 {
     setObjectName("Form8");
 }

@@ -1,11 +1,13 @@
 #include "fileops/namer.h"
 
-#include "fileops/dialogsupport.h"
+#include "controls/dialogsupport.h"
+#include "fileops/filemessages.h"
 #include "mainwindow/form1.h"
 #include "platform/colors.h"
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
+#include "platform/winpath.h"
 
 Namer::Namer()
 {
@@ -14,10 +16,10 @@ Namer::Namer()
     // A fixed tool window: small title bar with a close button only.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
-    setBackColor(static_cast<int>(0x80000007u));
-    fileops::setClientSize(this, 5280, 1710);
+    setBackColor(plat::vbMenuText);
+    setClientSizeTwips(5280, 1710);
     setFixedSize(size());
-    fileops::centreOnScreen(this);
+    ctl::centreOnScreen(this);
 
     QWidget* c = client();
     Text2 = new ctl::TextBox(c, "Text2");
@@ -33,7 +35,7 @@ Namer::Namer()
     Label2 = new ctl::Label(c, "Label2", "   New Folder Name ");
     ctl::Move(Label2, 1080, 960, 1815, 255);
     ctl::setBackColor(Label2, 0x0000C000);
-    ctl::setForeColor(Label2, static_cast<int>(0x8000000Eu));
+    ctl::setForeColor(Label2, plat::vbHighlightText);
     Label2->setFont(ctl::vbFont("MS Sans Serif", 8.25, true));
     Command1 = new ctl::CommandButton(c, "Command1", "Okay");
     ctl::Move(Command1, 3300, 1320, 1000, 400);
@@ -50,7 +52,7 @@ Namer::Namer()
 void Namer::Command1_Click()
 {
     const QString folder = Text1->Text();
-    if (fileops::trimBlanks(folder).size() == 3) {
+    if (ctl::trimBlanks(folder).size() == 3) {
         plat::MsgBox(
             "Cannot change name of drive root directory or no double click over folder name.",
             plat::vbOKOnly | plat::vbCritical);
@@ -66,7 +68,7 @@ void Namer::Command1_Click()
         plat::MsgBox("Please enter the new folder name only  ");
         return;
     }
-    const QString target = folder.left(folder.lastIndexOf('\\') + 1) + Text2->Text();
+    const QString target = plat::winpath::join(plat::winpath::parent(folder), Text2->Text());
     try {
         plat::fs::rename(folder, target);
     } catch (const plat::FileError& e) {
@@ -74,14 +76,15 @@ void Namer::Command1_Click()
         const int number =
             e.number() == plat::ErrPermissionDenied ? plat::ErrPathFileAccess : e.number();
         QString msg = fileops::messageFor(
-            number, {{53, " Path to this folder is not found"},
-                     {76, " Path to this folder is not found"},
-                     {58, " Duplicate folder already exists. "},
-                     {75, " Write protected or access marked as restricted or name already exists"},
-                     {206, " Folder name or path too long"},
-                     {57, "Device not connected or in use"},
-                     {68, "Device not available"},
-                     {71, "Insert disk to continue"}});
+            number, {{plat::ErrFileNotFound, " Path to this folder is not found"},
+                     {plat::ErrPathNotFound, " Path to this folder is not found"},
+                     {plat::ErrFileExists, " Duplicate folder already exists. "},
+                     {plat::ErrPathFileAccess,
+                      " Write protected or access marked as restricted or name already exists"},
+                     {plat::ErrNameTooLong, " Folder name or path too long"},
+                     {plat::ErrDeviceIO, "Device not connected or in use"},
+                     {plat::ErrDeviceUnavailable, "Device not available"},
+                     {plat::ErrDiskNotReady, "Insert disk to continue"}});
         if (msg.isEmpty()) msg = " The folder could not be renamed: " + e.detail();
         plat::MsgBox(msg, plat::vbOKOnly | plat::vbInformation);
         return;

@@ -1,10 +1,12 @@
 #include "fileops/namer2.h"
 
-#include "fileops/dialogsupport.h"
+#include "controls/dialogsupport.h"
+#include "fileops/filemessages.h"
 #include "mainwindow/form1.h"
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
+#include "platform/winpath.h"
 
 namespace {
 constexpr int kOrange = 0x000080FF;
@@ -15,8 +17,8 @@ Namer2::Namer2()
     setObjectName("Namer2");
     setCaption("Rename File :");
     setBackColor(kOrange);
-    fileops::setClientSize(this, 4875, 1725);
-    fileops::centreOnScreen(this);
+    setClientSizeTwips(4875, 1725);
+    ctl::centreOnScreen(this);
 
     QWidget* c = client();
     Label1 = new ctl::Label(c, "Label1", " New Filename");
@@ -41,7 +43,7 @@ Namer2::Namer2()
 
     connect(Command1, &ctl::CommandButton::Click, this, &Namer2::Command1_Click);
     connect(Command2, &ctl::CommandButton::Click, this, &Namer2::Command2_Click);
-    fileops::onKeyDown(Text1, [this](int k, int s) { Text1_KeyDown(k, s); });
+    ctl::onKeyDown(Text1, [this](int k, int s) { Text1_KeyDown(k, s); });
 }
 
 void Namer2::Command1_Click()
@@ -52,11 +54,7 @@ void Namer2::Command1_Click()
         return;
     }
     const QString old = Text2->Text();
-    QString target;
-    if (old.indexOf('\\', 3) < 0)
-        target = old.left(3) + Text1->Text(); // a file in a drive root
-    else
-        target = old.left(old.lastIndexOf('\\') + 1) + Text1->Text();
+    const QString target = plat::winpath::join(plat::winpath::parent(old), Text1->Text());
     try {
         plat::fs::rename(old, target);
     } catch (const plat::FileError& e) {
@@ -65,15 +63,15 @@ void Namer2::Command1_Click()
             e.number() == plat::ErrPermissionDenied ? plat::ErrPathFileAccess : e.number();
         // The file's folder gone since it was listed is a path not found
         // too; every failure is shown, the dialog stays open.
-        QString msg =
-            fileops::messageFor(number, {{53, " Path to this file is not found"},
-                                         {76, " Path to this file is not found"},
-                                         {58, " Duplicate filename already exists. "},
-                                         {75, " Write protected or access marked as restricted"},
-                                         {206, " File name or path too long"},
-                                         {57, "Device not connected or in use"},
-                                         {68, "Device not available"},
-                                         {71, "Insert disk to continue"}});
+        QString msg = fileops::messageFor(
+            number, {{plat::ErrFileNotFound, " Path to this file is not found"},
+                     {plat::ErrPathNotFound, " Path to this file is not found"},
+                     {plat::ErrFileExists, " Duplicate filename already exists. "},
+                     {plat::ErrPathFileAccess, " Write protected or access marked as restricted"},
+                     {plat::ErrNameTooLong, " File name or path too long"},
+                     {plat::ErrDeviceIO, "Device not connected or in use"},
+                     {plat::ErrDeviceUnavailable, "Device not available"},
+                     {plat::ErrDiskNotReady, "Insert disk to continue"}});
         if (msg.isEmpty()) msg = " The file could not be renamed: " + e.detail();
         plat::MsgBox(msg, plat::vbOKOnly | plat::vbInformation);
         return;

@@ -8,7 +8,6 @@
 
 namespace {
 constexpr int kRed = 0x000000FF;
-constexpr int kHighlightText = static_cast<int>(0x8000000Eu);
 } // namespace
 
 Standby::Standby()
@@ -28,7 +27,7 @@ Standby::Standby()
     Label1 = new ctl::Label(c, "Label1");
     ctl::Move(Label1, 0, 0, 12000, 255);
     ctl::setBackColor(Label1, kRed);
-    ctl::setForeColor(Label1, kHighlightText);
+    ctl::setForeColor(Label1, plat::vbHighlightText);
     Label1->setWordWrap(false);
     Label1->setAccessibleName("Wait notice");
 

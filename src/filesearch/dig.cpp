@@ -1,5 +1,6 @@
 #include "filesearch/dig.h"
 
+#include "controls/dialogsupport.h"
 #include "editor/module2.h"
 #include "editor/textpad.h"
 #include "filesearch/module1_search.h"
@@ -12,6 +13,7 @@
 #include "platform/msgbox.h"
 #include "platform/process.h"
 #include "platform/textprinter.h"
+#include "platform/winpath.h"
 #include "textview/textsuffixes.h"
 
 #include <QCheckBox>
@@ -21,7 +23,6 @@
 #include <QThread>
 
 namespace {
-constexpr int kHighlightText = static_cast<int>(0x8000000Eu);
 constexpr int kLightCyan = 0x00FFFFC0;
 // Hide the print-to-file box, no Selection range.
 constexpr int kPrinterFlags = plat::cdlPDHidePrintToFile | plat::cdlPDNoSelection;
@@ -33,18 +34,6 @@ bool enabled(const QWidget* w)
     return !w->testAttribute(Qt::WA_ForceDisabled);
 }
 
-// The input checks ignore blanks at either end, and only blanks: a tab or a
-// no-break space is part of what was typed.
-qsizetype lengthWithoutBlanks(const QString& text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == u' ')
-        ++begin;
-    while (end > begin && text.at(end - 1) == u' ')
-        --end;
-    return end - begin;
-}
 } // namespace
 
 Dig::Dig()
@@ -77,12 +66,12 @@ Dig::Dig()
     QWidget* c = client();
     Label1 = new ctl::Label(c, "Label1");
     ctl::Move(Label1, 2895, 240, 7140, 615);
-    ctl::setBackColor(Label1, kHighlightText);
+    ctl::setBackColor(Label1, plat::vbHighlightText);
     Label1->hide();
     Label2 = new ctl::Label(c, "Label2", " Please Enter Path Below ");
     ctl::Move(Label2, 360, 600, 2535, 375);
     ctl::setBackColor(Label2, plat::vbBlue);
-    ctl::setForeColor(Label2, kHighlightText);
+    ctl::setForeColor(Label2, plat::vbHighlightText);
     txtvalue = new ctl::TextBox(c, "txtvalue");
     ctl::Move(txtvalue, 0, 840, 2895, 375);
     txtvalue->setText("C:\\");
@@ -94,7 +83,7 @@ Dig::Dig()
     ctl::Move(Label3, 0, 1920, 3135, 375);
     Label3->setToolTip("Wildcard or exact file name");
     ctl::setBackColor(Label3, plat::vbBlue);
-    ctl::setForeColor(Label3, kHighlightText);
+    ctl::setForeColor(Label3, plat::vbHighlightText);
     textval = new ctl::TextBox(c, "textval");
     ctl::Move(textval, 0, 2160, 2895, 405);
     Command2 = new ctl::CommandButton(c, "Command2", "Start Search");
@@ -163,7 +152,7 @@ void Dig::mnuCopy_Click()
     f.ListCopy();
     QStringList names;
     for (int i = 0; i < List1->ListCount(); ++i)
-        if (List1->Selected(i)) names.append(f.ParseFileName(List1->List(i)));
+        if (List1->Selected(i)) names.append(plat::winpath::fileName(List1->List(i)));
     f.List1->AddItems(names);
     plat::DoEvents();
     QStringList mirror;
@@ -181,11 +170,11 @@ void Dig::Command2_Click()
     ctl::Move(txtvalue, 0, 840, 2500);
     Command3->setEnabled(true);
     if (!enabled(List1)) List1->setEnabled(true);
-    if (lengthWithoutBlanks(txtvalue->Text()) <= 2) {
+    if (ctl::trimBlanks(txtvalue->Text()).size() <= 2) {
         plat::MsgBox("Please enter Drive name with \":\\\" and Folder name", plat::vbOKOnly);
         return;
     }
-    if (lengthWithoutBlanks(textval->Text()) < 3) {
+    if (ctl::trimBlanks(textval->Text()).size() < 3) {
         plat::MsgBox("Please enter complete filename (Example(*.exe),(filename.ext)",
                      plat::vbOKOnly);
         return;

@@ -1,11 +1,10 @@
 #include "mainwindow/color1.h"
 
+#include "controls/dialogsupport.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/regmodule.h"
 #include "platform/colors.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 
 Color1::Color1()
 {
@@ -24,8 +23,7 @@ Color1::Color1()
     Command2 = new ctl::CommandButton(c, "Command2", "Cancel");
     ctl::Move(Command2, 3000, 1680, 1215, 375);
     setTabOrder(Command1, Command2);
-    if (QScreen* s = QGuiApplication::primaryScreen())
-        move(s->availableGeometry().center() - rect().center());
+    ctl::centreOnScreen(this);
 
     connect(Command1, &ctl::CommandButton::Click, this, [this] { Command1_Click(); });
     connect(Command2, &ctl::CommandButton::Click, this, [this] { Command2_Click(); });

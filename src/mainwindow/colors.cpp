@@ -5,6 +5,7 @@
 #include "mainwindow/module3.h"
 #include "mainwindow/regmodule.h"
 #include "platform/app.h"
+#include "platform/fileerror.h"
 
 #include <optional>
 
@@ -70,7 +71,9 @@ void chooseColor(Form1& f, Kind kind, const QString& caption, const QString& que
         ask.setCaption(caption);
         ask.Label1->setCaption(question);
         ask.Show();
-    } catch (...) {
+    } catch (const plat::FileError&) {
+        // Cancel in the colour dialog (CancelError is set, so it raises
+        // ErrCancel): the colours stay as they were and nobody is asked.
     }
 }
 

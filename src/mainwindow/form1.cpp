@@ -1,9 +1,11 @@
 #include "mainwindow/form1.h"
 
 #include "controls/controls.h"
+#include "fileops/filemessages.h"
 #include "platform/colors.h"
 #include "platform/fileerror.h"
 #include "platform/msgbox.h"
+#include "platform/winpath.h"
 
 #include <QCloseEvent>
 #include <QMenuBar>
@@ -278,7 +280,7 @@ DriveView& Form1::Pane(int n)
 
 QString Form1::JoinPath(const QString& folder, const QString& name)
 {
-    return folder.endsWith('\\') ? folder + name : folder + '\\' + name;
+    return plat::winpath::join(folder, name);
 }
 
 QString Form1::FullPath(int n)
@@ -338,30 +340,16 @@ void Form1::PaneDriveChange(int n)
     try {
         p.dir->setPath(p.drive->Drive());
     } catch (const plat::FileError& e) {
-        QString msg;
-        switch (e.number()) {
-        case 57:
-            msg = "Device not connected or in use";
-            break;
-        case 61:
-            msg = "Disk is full";
-            break;
-        case 68:
-            msg = "Device not available or no disk in drive";
-            break;
-        case 70:
-            msg = "Can't copy file to the same location";
-            break;
-        case 71:
-            msg = "Insert disk to continue";
-            break;
-        case 76:
-            msg = "Either the destination doesn't exist or the path to the folder is misspelled or "
-                  "incomplete";
-            break;
-        default:
-            break;
-        }
+        const QString msg = fileops::messageFor(
+            e.number(),
+            {{plat::ErrDeviceIO, "Device not connected or in use"},
+             {plat::ErrDiskFull, "Disk is full"},
+             {plat::ErrDeviceUnavailable, "Device not available or no disk in drive"},
+             {plat::ErrPermissionDenied, "Can't copy file to the same location"},
+             {plat::ErrDiskNotReady, "Insert disk to continue"},
+             {plat::ErrPathNotFound,
+              "Either the destination doesn't exist or the path to the folder is misspelled or "
+              "incomplete"}});
         if (!msg.isEmpty()) plat::MsgBox(msg);
     }
 }
@@ -482,6 +470,8 @@ void Form1::mnuSelectAll0_Click()
     }
     try {
         SelectAllPane(n);
-    } catch (...) {
+    } catch (const plat::FileError&) {
+        // A list whose folder cannot be read keeps its selection as it was:
+        // Select All changes nothing on disk, so there is nothing to report.
     }
 }

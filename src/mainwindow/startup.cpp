@@ -3,11 +3,10 @@
 #include "mainwindow/module3.h"
 #include "mainwindow/splash.h"
 #include "platform/app.h"
+#include "weblinks/linkslots.h"
 #include "weblinks/module1_browser.h"
 
 namespace {
-
-const QString kMenuKey = QStringLiteral("Software\\Quorbix\\Menu");
 
 // A slot shows only with a stored caption; a missing value, one that is not
 // text and an empty text all leave it hidden with its placeholder. Every
@@ -16,7 +15,7 @@ template <std::size_t N> void restoreSlots(const std::array<QAction*, N>& items,
 {
     std::array<QString, N> captions;
     for (std::size_t i = 0; i < N; ++i)
-        captions[i] = Module3::ReadRegValue(Module3::HKEY_CURRENT_USER, kMenuKey,
+        captions[i] = Module3::ReadRegValue(Module3::HKEY_CURRENT_USER, weblinks::kMenuKey,
                                             QString::fromLatin1(family) + QString::number(i + 1));
     for (std::size_t i = 0; i < N; ++i) {
         if (!captions[i].isEmpty()) {

@@ -8,6 +8,7 @@
 #include "platform/msgbox.h"
 #include "platform/process.h"
 #include "platform/shellexec.h"
+#include "platform/winpath.h"
 
 using namespace openbytype;
 
@@ -47,7 +48,7 @@ void Dispatch(Form1& f, int n)
 
     const QString folder = p.dir->Path();
     const QString name = p.file->FileName();
-    const QString path = Form1::JoinPath(folder, name);
+    const QString path = plat::winpath::join(folder, name);
     const bool chosen = p.file->ListIndex() >= 0 && p.file->Selected(p.file->ListIndex());
 
     if (!MatchingForm(name, ProgramSuffixes).isEmpty()) {
@@ -58,18 +59,18 @@ void Dispatch(Form1& f, int n)
     if (!MatchingForm(name, MediaSuffixes(n)).isEmpty()) {
         if (!chosen) return;
         const bool blank = name.contains(' ');
-        const bool root = folder.endsWith('\\');
+        const bool root = plat::winpath::isRoot(folder);
         const QChar quote('"');
         QString commandLine;
         int style = plat::vbNormalFocus;
         if (blank && !root)
-            commandLine = MediaPlayerPath(2) + quote + folder + '\\' + name + quote;
+            commandLine = MediaPlayerPath(2) + quote + path + quote;
         else if (blank)
-            commandLine = MediaPlayerPath(1) + quote + folder + name + quote;
+            commandLine = MediaPlayerPath(1) + quote + path + quote;
         else if (!root)
-            commandLine = MediaPlayerPath(n == 1 ? 2 : 1) + folder + '\\' + name;
+            commandLine = MediaPlayerPath(n == 1 ? 2 : 1) + path;
         else {
-            commandLine = MediaPlayerPath(1) + folder + name;
+            commandLine = MediaPlayerPath(1) + path;
             if (n == 1) style = plat::vbMaximizedFocus;
         }
         plat::Shell(commandLine, style);
@@ -135,6 +136,8 @@ void Form1::ZipViewPane(int n)
     try {
         plat::ShellExecute("open", JoinPath(p.dir->Path(), p.file->FileName()), 5);
     } catch (const std::exception&) {
+        // The shell's answer is not used: an archive it cannot open is
+        // the shell's to tell of, and the pane stays as it was.
     }
 }
 
@@ -151,6 +154,8 @@ void Form1::mnuBmp_Click()
         }
         RealView::get().Show(0);
     } catch (const std::exception&) {
+        // The viewer names its own failures (a picture too large, a name
+        // that is no file) as it loads; what else fails ends the command.
     }
 }
 
@@ -159,5 +164,6 @@ void Form1::ShowPictureView()
     try {
         RealView::get().Show(0);
     } catch (const std::exception&) {
+        // As View Graphic: the viewer names its own failures.
     }
 }

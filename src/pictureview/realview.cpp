@@ -75,7 +75,7 @@ RealView::RealView()
     QWidget* c = client();
     Picture1 = new QWidget(c);
     Picture1->setObjectName("Picture1");
-    ctl::setBackColor(Picture1, static_cast<int>(0x80000005u));
+    ctl::setBackColor(Picture1, plat::vbWindowBackground);
     ctl::Move(Picture1, 0, 0, 15000, 8000);
 
     Image1 = new ctl::Image(Picture1, "Image1");

@@ -1,13 +1,15 @@
 #include "pictureview/saveas.h"
 
-#include "fileops/dialogsupport.h"
+#include "controls/dialogsupport.h"
 #include "pictureview/realview.h"
 #include "platform/app.h"
+#include "platform/colors.h"
 #include "platform/drives.h"
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
 #include "platform/picture.h"
+#include "platform/winpath.h"
 
 namespace {
 
@@ -31,7 +33,7 @@ Saveas::Saveas()
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setBackColor(kGreen);
-    fileops::setClientSize(this, 4920, 2865);
+    setClientSizeTwips(4920, 2865);
     setFixedSize(size());
 
     QWidget* c = client();
@@ -58,7 +60,7 @@ Saveas::Saveas()
     ctl::Move(Label2, 1080, 1200, 2655, 255);
     for (ctl::Label* l : {Label1, Label2, Label3}) {
         ctl::setBackColor(l, kGreen);
-        ctl::setForeColor(l, static_cast<int>(0x8000000Eu));
+        ctl::setForeColor(l, plat::vbHighlightText);
         l->setFont(ctl::vbFont("MS Sans Serif", 8.25, true));
     }
     setTabOrder(Text1, Text2);
@@ -69,7 +71,7 @@ Saveas::Saveas()
 
     connect(Command1, &ctl::CommandButton::Click, this, &Saveas::Command1_Click);
     connect(Command2, &ctl::CommandButton::Click, this, &Saveas::Command2_Click);
-    fileops::onKeyDown(Text2, [this](int key, int shift) { Text2_KeyDown(key, shift); });
+    ctl::onKeyDown(Text2, [this](int key, int shift) { Text2_KeyDown(key, shift); });
 }
 
 void Saveas::Text2_KeyDown(int KeyCode, int)
@@ -158,7 +160,7 @@ void Saveas::Command1_Click()
         // save).
         const RealView* view = OpenViewer();
         if (!view) return;
-        const QString target = "C:\\temp\\" + name;
+        const QString target = plat::winpath::join("C:\\temp", name);
         // A viewer without a picture has nothing to write: that failure is
         // passed over, as every one but permission denied and path not
         // found, and Okay ends as after a save, having written nothing.
@@ -216,8 +218,7 @@ void Saveas::Command1_Click()
         AskCreateFolder();
         return;
     }
-    const QString target =
-        fileops::trimBlanks(folder).size() != 3 ? folder + "\\" + name : folder + name;
+    const QString target = plat::winpath::join(folder, name);
     // No file chosen in the viewer: nothing to copy, and Okay goes on as
     // after a copy, as for the missing picture above.
     if (!source.isEmpty()) {

@@ -11,6 +11,11 @@ constexpr int vbWindowBackground = static_cast<int>(0x80000005u);
 constexpr int vbHighlight = static_cast<int>(0x8000000Du);
 constexpr int vbButtonFace = static_cast<int>(0x8000000Fu);
 constexpr int vbWindowText = static_cast<int>(0x80000008u);
+constexpr int vbMenuText = static_cast<int>(0x80000007u);
+constexpr int vbWindowFrame = static_cast<int>(0x80000006u);
+constexpr int vbHighlightText = static_cast<int>(0x8000000Eu);
+constexpr int vbButtonText = static_cast<int>(0x80000012u);
+constexpr int vb3DHighlight = static_cast<int>(0x80000014u);
 
 QColor toQColor(int vbColor);
 int fromQColor(const QColor& c);

@@ -5,6 +5,7 @@
 #include "platform/drives.h"
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
+#include "platform/winpath.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -182,10 +183,8 @@ void prepareFileDialog(QFileDialog& fd, const CommonDialog& dlg, bool save)
         if (fs::folderExists(win)) {
             fd.setDirectory(drives::qtPath(drives::toHost(win)));
         } else {
-            const qsizetype cut = win.lastIndexOf(QLatin1Char('\\'));
-            const QString folder = win.left(cut == 2 ? 3 : cut);
-            fd.setDirectory(drives::qtPath(drives::toHost(folder)));
-            fd.selectFile(drives::nameToHost(win.mid(cut + 1)));
+            fd.setDirectory(drives::qtPath(drives::toHost(winpath::parent(win))));
+            fd.selectFile(drives::nameToHost(winpath::fileName(win)));
         }
     } catch (const FileError&) {
     }
@@ -218,8 +217,7 @@ void CommonDialog::finish(bool ok)
 {
     const QString offDrives = std::exchange(m_offDrives, QString());
     if (ok) {
-        const int cut = FileName.lastIndexOf('\\');
-        FileTitle = cut >= 0 ? FileName.mid(cut + 1) : FileName;
+        FileTitle = winpath::fileName(FileName);
         return;
     }
     if (!CancelError) return;

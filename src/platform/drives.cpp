@@ -257,11 +257,6 @@ QChar driveLetterOf(const QString& winPath)
     return QChar();
 }
 
-bool isRoot(const QString& winPath)
-{
-    return winPath.size() == 3 && winPath.endsWith(":\\");
-}
-
 QString normalize(const QString& winPathIn)
 {
     QString p = winPathIn;

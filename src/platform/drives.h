@@ -84,7 +84,6 @@ void setCurrentFolder(const QString& winPath); // ChDir; throws FileError
 // otherwise the drive's root.
 QString driveFolder(QChar letter);
 
-bool isRoot(const QString& winPath);
 QChar driveLetterOf(const QString& winPath); // null QChar for a relative path
 
 } // namespace drives

@@ -1,6 +1,7 @@
 #include "platform/drives.h"
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
+#include "platform/winpath.h"
 
 #include <QDir>
 #include <QFile>
@@ -1038,7 +1039,7 @@ void removeFolder(const QString& winPath)
 {
     const QString norm = drives::normalize(winPath);
     // A drive root is the folder the drive stands for; it is never removed.
-    if (drives::isRoot(norm))
+    if (winpath::isRoot(norm))
         raise(ErrPathFileAccess, QStringLiteral("a drive root cannot be removed"));
     const QString host = drives::toHost(norm);
     // A pane opened through a link shows the link's path: the link is not

@@ -3,6 +3,7 @@
 
 #include "platform/drives.h"
 #include "platform/fileerror.h"
+#include "platform/winpath.h"
 
 #include <QFile>
 
@@ -95,7 +96,7 @@ Folder FileSystemObject::GetFolder(const QString& path) const
 
 QString FileSystemObject::BuildPath(const QString& path, const QString& name)
 {
-    return path.endsWith(u'\\') ? path + name : path + u'\\' + name;
+    return winpath::join(path, name);
 }
 
 QString FileEnumeration::First(const QString& folder, const QString& pattern, int attributes)

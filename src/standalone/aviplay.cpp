@@ -2,14 +2,15 @@
 
 #include "mainwindow/form1.h"
 #include "platform/app.h"
+#include "platform/colors.h"
 #include "platform/drives.h"
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
 #include "platform/mci.h"
 #include "platform/msgbox.h"
+#include "platform/winpath.h"
 
 namespace {
-constexpr int kWindowFrame = static_cast<int>(0x80000006u);
 
 int Send(const QString& command)
 {
@@ -21,7 +22,7 @@ AviPlay::AviPlay()
 {
     setObjectName("AviPlay");
     setCaption("Form4");
-    setBackColor(kWindowFrame);
+    setBackColor(plat::vbWindowFrame);
     setClientSizeTwips(10665, 6495);
     setWindowState(Qt::WindowMaximized);
 
@@ -47,7 +48,7 @@ void AviPlay::Form_Load()
     const int n = f.ActivePane();
     if (n == 0) return;
     const QString name = f.Pane(n).file->FileName();
-    const QString path = Form1::JoinPath(f.Pane(n).dir->Path(), name);
+    const QString path = plat::winpath::join(f.Pane(n).dir->Path(), name);
     setCaption("Quorbix Playing " + name);
     MoviePath = path;
     bool found = false;

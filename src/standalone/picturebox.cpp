@@ -5,11 +5,10 @@
 #include <QPainter>
 
 namespace {
-constexpr int kButtonText = static_cast<int>(0x80000012u);
 }
 
 PictureBox::PictureBox(QWidget* parent, const char* name)
-    : QFrame(parent), m_backColor(static_cast<int>(0x8000000Fu)), m_dc(&m_surface, this)
+    : QFrame(parent), m_backColor(plat::vbButtonFace), m_dc(&m_surface, this)
 {
     setObjectName(QString::fromLatin1(name));
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
@@ -55,7 +54,7 @@ void PictureBox::Print(const QString& text)
     QPainter p(&m_surface);
     p.setFont(font());
     // Text in the colour of the background would be lost to the reader.
-    QColor ink = plat::toQColor(kButtonText);
+    QColor ink = plat::toQColor(plat::vbButtonText);
     const QColor back = plat::toQColor(m_backColor);
     if (ink == back) ink = QColor(255 - back.red(), 255 - back.green(), 255 - back.blue());
     p.setPen(ink);

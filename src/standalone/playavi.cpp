@@ -3,14 +3,15 @@
 #include "mainwindow/form1.h"
 #include "platform/app.h"
 #include "platform/clipboard.h"
+#include "platform/colors.h"
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
+#include "platform/winpath.h"
 #include "standalone/mavictrl.h"
 #include "standalone/mmci.h"
 
 namespace {
 constexpr int kBackColor = 192 | 0 << 8 | 192 << 16;
-constexpr int kWindowFrame = static_cast<int>(0x80000006u);
 } // namespace
 
 PlayAvi::PlayAvi()
@@ -26,7 +27,7 @@ PlayAvi::PlayAvi()
     QWidget* c = client();
     Picture1 = new PictureBox(c, "Picture1");
     ctl::Move(Picture1, 120, 240, 7695, 4800);
-    Picture1->setBackColor(kWindowFrame);
+    Picture1->setBackColor(plat::vbWindowFrame);
     Command1 = new ctl::CommandButton(c, "Command1", "Play");
     ctl::Move(Command1, 1200, 5160, 1000, 500);
     Command2 = new ctl::CommandButton(c, "Command2", "Stop");
@@ -64,7 +65,7 @@ void PlayAvi::Command1_Click()
     Form1& f = Form1::get();
     const int n = f.ActivePane();
     if (n == 0) return;
-    const QString path = Form1::JoinPath(f.Pane(n).dir->Path(), f.Pane(n).file->FileName());
+    const QString path = plat::winpath::join(f.Pane(n).dir->Path(), f.Pane(n).file->FileName());
     Command2->show();
     if (mMCI::OpenVideo(Picture1->hWnd(), path, 0, Check1->isChecked(), Check2->isChecked()))
         return;
@@ -110,7 +111,7 @@ void PlayAvi::CopyToTempAvi()
     }
     f.List2->AddItem(name);
     try {
-        plat::fs::copyFile(plat::clipboard::GetText() + "\\" + name, kTempAvi);
+        plat::fs::copyFile(plat::winpath::join(plat::clipboard::GetText(), name), kTempAvi);
     } catch (const plat::FileError&) {
     }
 }

@@ -7,6 +7,7 @@
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
+#include "platform/winpath.h"
 #include "standalone/archiver.h"
 
 #include <exception>
@@ -70,7 +71,7 @@ void ZipView::Command1_Click()
     const QString folder = f.Pane(n).dir->Path();
     setCaption("Quorbix ZipView of " + name);
     Listview1->ClearItems();
-    const QString path = Form1::JoinPath(folder, name);
+    const QString path = plat::winpath::join(folder, name);
     try {
         Archiver::ListZipEntries(path, *Listview1);
     } catch (const plat::FileError& e) {
@@ -177,12 +178,7 @@ ZipView::CopyResult ZipView::CopyEntry(const QString& name, const QString& folde
             return CopyResult::Refused;
         }
         const QString dir = plat::drives::normalize(folder);
-        QString target = Form1::JoinPath(dir, name);
-        const int dot = name.lastIndexOf('.');
-        const QString stem = dot > 0 ? name.left(dot) : name;
-        const QString suffix = dot > 0 ? name.mid(dot) : QString();
-        for (int k = 2; plat::fs::pathExists(target); ++k)
-            target = Form1::JoinPath(dir, stem + QStringLiteral(" (%1)").arg(k) + suffix);
+        const QString target = plat::winpath::freeName(dir, name, plat::fs::pathExists);
         plat::fs::copyFile(source, target);
         return CopyResult::Copied;
     } catch (const plat::FileError&) {

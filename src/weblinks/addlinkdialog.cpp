@@ -1,5 +1,6 @@
 #include "weblinks/addlinkdialog.h"
 
+#include "controls/dialogsupport.h"
 #include "mainwindow/module3.h"
 #include "platform/msgbox.h"
 #include "weblinks/regmodule_links.h"
@@ -36,7 +37,7 @@ void buildAddLinkDialog(ctl::VbForm* w, const AddLinkLayout& l, AddLinkControls&
     w->setTabOrder(c.Command1, c.Command2);
     c.Text1->setFocus();
     if (l.toolWindow) makeFixedToolWindow(w);
-    if (l.centred) centreOnScreen(w);
+    if (l.centred) ctl::centreOnScreen(w);
 }
 
 bool NameAndAddressPass(const QString& name, const QString& address)

@@ -1,5 +1,6 @@
 #include "weblinks/alink.h"
 
+#include "platform/colors.h"
 #include "weblinks/webwindows.h"
 
 ALink::ALink()
@@ -10,7 +11,7 @@ ALink::ALink()
                      4680,
                      3195,
                      0xC00000,
-                     weblinks::vbHighlightText,
+                     plat::vbHighlightText,
                      "           Name For Link",
                      "              Website Address",
                      {960, 600, 2655, 255},

@@ -1,5 +1,6 @@
 #include "weblinks/aseek.h"
 
+#include "controls/dialogsupport.h"
 #include "platform/colors.h"
 #include "weblinks/anet.h"
 #include "weblinks/launcher.h"
@@ -17,11 +18,11 @@ ASeek::ASeek()
     Command2 = weblinks::makeButton(c, "Command2", "Cancel", 5040, 1920, 1200, 300);
     Label1 = new ctl::Label(c, "Label1", "                  Go to Auction?");
     ctl::Move(Label1, 1080, 1950, 5175, 255);
-    weblinks::styleLabel(Label1, 9.75, weblinks::vbHighlightText, plat::vbBlue);
+    weblinks::styleLabel(Label1, 9.75, plat::vbHighlightText, plat::vbBlue);
     setTabOrder(Command1, Command2);
     Command1->setFocus();
     weblinks::makeFixedToolWindow(this);
-    weblinks::centreOnScreen(this);
+    ctl::centreOnScreen(this);
 
     connect(Command1, &ctl::CommandButton::Click, this, [this] { Command1_Click(); });
     connect(Command2, &ctl::CommandButton::Click, this, [this] { Command2_Click(); });

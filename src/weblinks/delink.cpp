@@ -1,5 +1,6 @@
 #include "weblinks/delink.h"
 
+#include "controls/dialogsupport.h"
 #include "mainwindow/module3.h"
 #include "platform/msgbox.h"
 #include "weblinks/linkslots.h"
@@ -28,7 +29,7 @@ DeLink::DeLink()
     setTabOrder(Command1, Command2);
     Text1->setFocus();
     weblinks::makeFixedToolWindow(this);
-    weblinks::centreOnScreen(this);
+    ctl::centreOnScreen(this);
 
     connect(Command1, &ctl::CommandButton::Click, this, [this] { Command1_Click(); });
     connect(Command2, &ctl::CommandButton::Click, this, [this] { Command2_Click(); });

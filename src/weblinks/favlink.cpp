@@ -1,5 +1,6 @@
 #include "weblinks/favlink.h"
 
+#include "platform/colors.h"
 #include "weblinks/webwindows.h"
 
 FavLink::FavLink()
@@ -10,7 +11,7 @@ FavLink::FavLink()
                      4590,
                      2805,
                      0xFF8080,
-                     weblinks::vbHighlightText,
+                     plat::vbHighlightText,
                      "           Name For Link",
                      "              Website Address",
                      {840, 840, 2535, 255},

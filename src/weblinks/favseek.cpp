@@ -1,5 +1,6 @@
 #include "weblinks/favseek.h"
 
+#include "controls/dialogsupport.h"
 #include "weblinks/favnet.h"
 #include "weblinks/launcher.h"
 #include "weblinks/webwindows.h"
@@ -22,7 +23,7 @@ FavSeek::FavSeek()
     weblinks::styleLabel(Label1, 8.25, 0, kBackColor);
     setTabOrder(Command1, Command2);
     Command1->setFocus();
-    weblinks::centreOnScreen(this);
+    ctl::centreOnScreen(this);
 
     connect(Command1, &ctl::CommandButton::Click, this, [this] { Command1_Click(); });
     connect(Command2, &ctl::CommandButton::Click, this, [this] { Command2_Click(); });

@@ -1,5 +1,6 @@
 #include "weblinks/inet.h"
 
+#include "platform/colors.h"
 #include "platform/process.h"
 #include "weblinks/iseek.h"
 #include "weblinks/istart.h"
@@ -12,7 +13,7 @@ Inet::Inet()
 {
     setObjectName("Inet");
     setCaption(QString());
-    setBackColor(weblinks::vbHighlightText);
+    setBackColor(plat::vbHighlightText);
     setClientSizeTwips(5280, 3795);
     setWindowState(Qt::WindowMaximized);
     QWidget* c = client();

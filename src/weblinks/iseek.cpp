@@ -1,6 +1,6 @@
 #include "weblinks/iseek.h"
 
-#include "fileops/dialogsupport.h"
+#include "controls/dialogsupport.h"
 #include "platform/app.h"
 #include "platform/colors.h"
 #include "platform/msgbox.h"
@@ -27,17 +27,17 @@ ISeek::ISeek()
     ctl::Move(Text1, 600, 600, 4245, 255);
     Text1->setFont(ctl::vbFont("MS Sans Serif", 9.75, true));
     ctl::setForeColor(Text1, kGreen);
-    ctl::setBackColor(Text1, weblinks::vbHighlightText);
+    ctl::setBackColor(Text1, plat::vbHighlightText);
     Command1 = weblinks::makeButton(c, "Command1", "Okay", 1080, 960, 1000, 325);
     Command2 = weblinks::makeButton(c, "Command2", "Cancel", 3240, 960, 1000, 325);
     setTabOrder(Text1, Command1);
     setTabOrder(Command1, Command2);
     Text1->setFocus();
-    weblinks::centreOnScreen(this);
+    ctl::centreOnScreen(this);
 
     connect(Command1, &ctl::CommandButton::Click, this, [this] { Command1_Click(); });
     connect(Command2, &ctl::CommandButton::Click, this, [this] { Command2_Click(); });
-    fileops::onKeyDown(Text1, [this](int code, int shift) { Text1_KeyDown(code, shift); });
+    ctl::onKeyDown(Text1, [this](int code, int shift) { Text1_KeyDown(code, shift); });
 }
 
 void ISeek::Command1_Click()

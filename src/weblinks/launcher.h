@@ -4,6 +4,7 @@
 // itself. It is seen only when it stays loaded (nothing matched, or the
 // browser's automation object was busy).
 #include "controls/vbform.h"
+#include "platform/colors.h"
 #include "weblinks/webwindows.h"
 
 #include "platform/app.h"
@@ -29,7 +30,7 @@ template <class Launcher> void showLauncher(ctl::VbForm& dialog, bool hideBehind
 inline void setUpLauncherWindow(ctl::VbForm* w, bool maximised)
 {
     w->setCaption(QString());
-    w->setBackColor(vbHighlightText);
+    w->setBackColor(plat::vbHighlightText);
     w->setClientSizeTwips(4680, 3195);
     if (maximised) w->setWindowState(Qt::WindowMaximized);
 }

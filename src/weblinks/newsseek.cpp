@@ -1,5 +1,6 @@
 #include "weblinks/newsseek.h"
 
+#include "controls/dialogsupport.h"
 #include "platform/app.h"
 #include "platform/colors.h"
 #include "weblinks/launcher.h"
@@ -22,7 +23,7 @@ NewsSeek::NewsSeek()
     setTabOrder(Command1, Command2);
     Command1->setFocus();
     weblinks::makeFixedToolWindow(this);
-    weblinks::centreOnScreen(this);
+    ctl::centreOnScreen(this);
 
     connect(Command1, &ctl::CommandButton::Click, this, [this] { Command1_Click(); });
     connect(Command2, &ctl::CommandButton::Click, this, [this] { Command2_Click(); });

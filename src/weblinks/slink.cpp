@@ -1,5 +1,6 @@
 #include "weblinks/slink.h"
 
+#include "platform/colors.h"
 #include "weblinks/webwindows.h"
 
 SLink::SLink()
@@ -10,7 +11,7 @@ SLink::SLink()
                      4680,
                      3195,
                      0xC00000,
-                     weblinks::vbHighlightText,
+                     plat::vbHighlightText,
                      "              Name For Link",
                      "              Website Address",
                      {720, 600, 2895, 375},

@@ -1,5 +1,6 @@
 #include "weblinks/weatherseek.h"
 
+#include "controls/dialogsupport.h"
 #include "platform/app.h"
 #include "platform/colors.h"
 #include "weblinks/launcher.h"
@@ -22,11 +23,11 @@ WeatherSeek::WeatherSeek()
         b->setFont(ctl::vbFont("MS Sans Serif", 8.25));
     Label1 = new ctl::Label(c, "Label1");
     ctl::Move(Label1, 840, 600, 3615, 255);
-    weblinks::styleLabel(Label1, 9.75, weblinks::vbHighlightText, plat::vbBlue);
+    weblinks::styleLabel(Label1, 9.75, plat::vbHighlightText, plat::vbBlue);
     setTabOrder(Command1, Command2);
     Command1->setFocus();
     weblinks::makeFixedToolWindow(this);
-    weblinks::centreOnScreen(this);
+    ctl::centreOnScreen(this);
 
     connect(Command1, &ctl::CommandButton::Click, this, [this] { Command1_Click(); });
     connect(Command2, &ctl::CommandButton::Click, this, [this] { Command2_Click(); });

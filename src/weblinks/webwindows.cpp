@@ -1,8 +1,6 @@
 #include "weblinks/webwindows.h"
 
-#include <QGuiApplication>
 #include <QPainter>
-#include <QScreen>
 
 namespace weblinks {
 
@@ -11,13 +9,6 @@ void makeFixedToolWindow(ctl::VbForm* window)
     window->setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint);
     window->setFixedSize(window->size());
-}
-
-void centreOnScreen(QWidget* window)
-{
-    if (const QScreen* s = QGuiApplication::primaryScreen())
-        window->move(s->availableGeometry().center() -
-                     QPoint(window->width() / 2, window->height() / 2));
 }
 
 void styleLabel(ctl::Label* label, double points, int foreColor, int backColor)

@@ -1,6 +1,7 @@
 #pragma once
 // What the web dialogs and launchers share in their looks: the small fixed
-// tool window, placement, label styling and the background pictures.
+// tool window, label styling and the background pictures (centring is
+// ctl::centreOnScreen, shared with the other dialogs).
 #include "controls/controls.h"
 #include "controls/vbform.h"
 
@@ -8,12 +9,8 @@
 
 namespace weblinks {
 
-// The system colour for highlighted text, the launchers' background.
-constexpr int vbHighlightText = static_cast<int>(0x8000000Eu);
-
 // No minimise or maximise button, no task-bar entry, fixed size.
 void makeFixedToolWindow(ctl::VbForm* window);
-void centreOnScreen(QWidget* window);
 // A label in bold "MS Sans Serif" on its own background.
 void styleLabel(ctl::Label* label, double points, int foreColor, int backColor);
 ctl::CommandButton* makeButton(QWidget* parent, const char* name, const QString& caption,

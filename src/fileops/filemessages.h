@@ -1,28 +1,14 @@
 #pragma once
-// Small pieces the file dialogs share: their place on the screen, their
-// client size, the key-down event of a text field, blank trimming and the
-// messages for the file-error numbers.
+// The file dialogs' messages: a number's own text from a window's table, the
+// typed-name rule, and the copy failures whose number alone would mislead.
 #include <QString>
-#include <functional>
+#include <initializer_list>
 
-class QLineEdit;
-class QWidget;
 namespace plat {
 class FileError;
 }
 
 namespace fileops {
-
-void centreOnScreen(QWidget* window);
-void setClientSize(QWidget* window, double widthTwips, double heightTwips);
-
-// Raises handler(KeyCode, Shift) for every key pressed in the field (13 for
-// Enter and Return, 27 for Escape, the letter's code for letters); the key
-// then goes on to the field as usual.
-void onKeyDown(QLineEdit* field, std::function<void(int keyCode, int shift)> handler);
-
-// Leading and trailing blanks removed (blanks only, not tabs).
-QString trimBlanks(const QString& s);
 
 // A pair of number and message; the first entry whose number matches wins.
 struct ErrorText {
