@@ -588,7 +588,26 @@ void RowsView::showEvent(QShowEvent* e)
     if (m_scrollOnShow.isValid()) scrollTo(std::exchange(m_scrollOnShow, {}), m_scrollOnShowHint);
 }
 
+void RowsView::focusInEvent(QFocusEvent* e)
+{
+    focusInKeepingCurrent(this, [&] { QListView::focusInEvent(e); });
+    viewport()->update(); // the focus mark
+}
+
+void RowsView::focusOutEvent(QFocusEvent* e)
+{
+    QListView::focusOutEvent(e);
+    viewport()->update();
+}
+
 void RowsView::paintEvent(QPaintEvent* e)
+{
+    paintRows(e);
+    // An empty list, or one with no current entry, shows the focus too.
+    paintFocusWithoutCurrent(this);
+}
+
+void RowsView::paintRows(QPaintEvent* e)
 {
     const int n = rows();
     if (n == 0 || !itemDelegate()) return;
@@ -915,24 +934,6 @@ void ListBox::mouseDoubleClickEvent(QMouseEvent* e)
 void ListBox::keyPressEvent(QKeyEvent* e)
 {
     if (changesEntryOrSelection(this, [&] { RowsView::keyPressEvent(e); })) emit Click();
-}
-
-void ListBox::focusInEvent(QFocusEvent* e)
-{
-    focusInKeepingCurrent(this, [&] { RowsView::focusInEvent(e); });
-    viewport()->update(); // the focus mark
-}
-
-void ListBox::focusOutEvent(QFocusEvent* e)
-{
-    RowsView::focusOutEvent(e);
-    viewport()->update();
-}
-
-void ListBox::paintEvent(QPaintEvent* e)
-{
-    RowsView::paintEvent(e);
-    paintFocusWithoutCurrent(this);
 }
 
 Timer::Timer(QObject* parent, const char* name, int intervalMs, bool enabled) : QObject(parent)

@@ -138,11 +138,15 @@ class RowsView : public QListView {
     QRegion visualRegionForSelection(const QItemSelection& selection) const override;
     void updateGeometries() override;
     void scrollContentsBy(int dx, int dy) override;
+    // Rows, then the focus mark; taking the focus makes no entry current.
     void paintEvent(QPaintEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
     void rowsInserted(const QModelIndex& parent, int start, int end) override;
     void showEvent(QShowEvent* e) override;
 
   private:
+    void paintRows(QPaintEvent* e);
     int rows() const;
     int rowHeight() const;
     int rowsPerPage() const;
@@ -244,9 +248,6 @@ class ListBox : public RowsView {
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
-    void focusInEvent(QFocusEvent* e) override;
-    void focusOutEvent(QFocusEvent* e) override;
-    void paintEvent(QPaintEvent* e) override;
     // Drops entries, current entry and selection without raising anything.
     void resetSilently(const QStringList& entries);
     ListRows& rowsModel() { return m_rows; }

@@ -408,22 +408,4 @@ void FileListBox::keyPressEvent(QKeyEvent* e)
     if (changesEntryOrSelection(this, [&] { RowsView::keyPressEvent(e); })) emit Click();
 }
 
-void FileListBox::focusInEvent(QFocusEvent* e)
-{
-    focusInKeepingCurrent(this, [&] { RowsView::focusInEvent(e); });
-    viewport()->update(); // the focus mark
-}
-
-void FileListBox::focusOutEvent(QFocusEvent* e)
-{
-    RowsView::focusOutEvent(e);
-    viewport()->update();
-}
-
-void FileListBox::paintEvent(QPaintEvent* e)
-{
-    RowsView::paintEvent(e);
-    paintFocusWithoutCurrent(this);
-}
-
 } // namespace ctl

@@ -125,9 +125,6 @@ class FileListBox : public RowsView {
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
-    void focusInEvent(QFocusEvent* e) override;
-    void focusOutEvent(QFocusEvent* e) override;
-    void paintEvent(QPaintEvent* e) override;
 
   private:
     QModelIndex row(int i) const { return m_model.index(i); }
