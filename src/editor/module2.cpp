@@ -102,10 +102,13 @@ QString readText(plat::fs::FileReader& file, Encoding* encoding)
     // No character takes more UTF-16 units than it has bytes: the file's
     // size is room for all of it, unless it grows while it is read.
     QString text(qsizetype(file.size()), Qt::Uninitialized);
+    plat::fs::MemoryFill fill(text.data(), text.size() * qint64(sizeof(QChar)));
     qsizetype used = 0;
     auto room = [&](qsizetype more) {
-        if (used + more > text.size())
+        if (used + more > text.size()) {
+            fill.finish(); // the text moves
             text.resize(std::max(used + more, text.size() + text.size() / 2));
+        }
         return text.data() + used;
     };
     // Room before the block for the start of a character the last one cut.
@@ -147,6 +150,7 @@ QString readText(plat::fs::FileReader& file, Encoding* encoding)
             used += n;
         }
     }
+    fill.finish();
     text.truncate(used);
     text.squeeze(); // a text with many multibyte characters needs far less than its room
     return text;

@@ -6,6 +6,7 @@
 
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -17,8 +18,10 @@
 #include <map>
 #include <new>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace plat::fs {
@@ -646,6 +649,51 @@ void FileReader::raiseOutOfMemory() const
     raiseExplained(ErrOutOfMemory,
                    QStringLiteral("there is not enough memory to read the file (%1)")
                        .arg(sizeText(m_size)));
+}
+
+MemoryFill::MemoryFill(void* start, qint64 bytes)
+{
+    const qintptr page = qintptr(::sysconf(_SC_PAGESIZE));
+    const qintptr from = (qintptr(start) + page - 1) / page * page;
+    const qintptr to = (qintptr(start) + qintptr(bytes)) / page * page;
+    constexpr qintptr kWorthIt = qintptr(8) << 20; // below this the threads cost more
+    if (to - from < kWorthIt) return;
+    // A system without large pages ignores the advice.
+    ::madvise(reinterpret_cast<void*>(from), size_t(to - from), MADV_HUGEPAGE);
+#ifdef MADV_POPULATE_WRITE
+    // The helpers share the block out, each taking its part in steps from
+    // its start, while the writer works from the block's start: it mostly
+    // meets pages already handed out. Handing a page out keeps whatever it
+    // holds, so a page the writer got to first is left as it is. Where the
+    // system cannot do this, or no thread can be had, the writer takes
+    // each page itself as before.
+    const int helpers =
+        int(std::clamp<unsigned>(std::thread::hardware_concurrency(), 2, 5)) - 1;
+    const qintptr share = (to - from) / helpers / page * page;
+    for (int k = 0; k < helpers; ++k) {
+        const qintptr a = from + share * k, b = k + 1 == helpers ? to : a + share;
+        try {
+            m_helpers.emplace_back([this, a, b] {
+                constexpr qintptr kStep = qintptr(16) << 20;
+                for (qintptr at = a; at < b && !m_stop.load(std::memory_order_relaxed);
+                     at += kStep)
+                    if (::madvise(reinterpret_cast<void*>(at), size_t(std::min(kStep, b - at)),
+                                  MADV_POPULATE_WRITE) != 0)
+                        return;
+            });
+        } catch (const std::system_error&) {
+            break;
+        }
+    }
+#endif
+}
+
+void MemoryFill::finish()
+{
+    m_stop = true;
+    for (std::thread& t : m_helpers)
+        t.join();
+    m_helpers.clear();
 }
 
 QByteArray readFile(const QString& winPath, qint64 limit)

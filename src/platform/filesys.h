@@ -6,7 +6,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <memory>
+#include <thread>
+#include <vector>
 
 namespace plat::fs {
 
@@ -110,6 +113,24 @@ private:
     qint64 m_size = 0;
     qint64 m_done = 0;
     int m_fd = -1;
+};
+// Memory that a large read is about to fill from its start. Most of the
+// time of such a read goes into the system handing the memory out (and
+// clearing it), a page at a time as it is first written: the pages are
+// asked for in large pages and handed out beside the writer, by helpers
+// that never touch what is in them. finish() (or the end of the object)
+// waits for them; the memory must stay where it is until then.
+class MemoryFill {
+public:
+    MemoryFill(void* start, qint64 bytes);
+    ~MemoryFill() { finish(); }
+    MemoryFill(const MemoryFill&) = delete;
+    MemoryFill& operator=(const MemoryFill&) = delete;
+    void finish();
+
+private:
+    std::vector<std::thread> m_helpers;
+    std::atomic<bool> m_stop{false};
 };
 // Saves a whole file: atomically through a temporary file in its folder,
 // so that a failure keeps the old file. A file with other names (hard
