@@ -141,36 +141,35 @@ class TstEditor : public QObject {
         QTest::addColumn<int>("block");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<bool>("utf8");
-        const QByteArray mixed("a\xc3\xa9" "b\xe2\x82\xac" "c\xf0\x9f\x98\x80" "d\r\n"
-                               "\xef\xbb\xbf" "e");
+        const QByteArray mixed("x\xc3\xa9y\xe2\x82\xacz\xf0\x9f\x98\x80w\r\n\xef\xbb\xbfv");
         QTest::newRow("empty") << 8 << QByteArray() << true;
         QTest::newRow("exactly one block") << 8 << QByteArray("abcdefgh") << true;
         QTest::newRow("two-byte character split") << 8 << QByteArray("abcdefg\xc3\xa9hij") << true;
         QTest::newRow("three-byte character split after one byte")
-            << 8 << QByteArray("abcdefg\xe2\x82\xac" "z") << true;
+            << 8 << QByteArray("abcdefg\xe2\x82\xacz") << true;
         QTest::newRow("three-byte character split after two bytes")
-            << 8 << QByteArray("abcdef\xe2\x82\xac" "z") << true;
+            << 8 << QByteArray("abcdef\xe2\x82\xacz") << true;
         QTest::newRow("four-byte character split after three bytes")
             << 8 << QByteArray("abcde\xf0\x9f\x98\x80xyz") << true;
         QTest::newRow("four-byte character ending a block")
             << 8 << QByteArray("abcd\xf0\x9f\x98\x80") << true;
         QTest::newRow("BOM, then a character split")
-            << 8 << QByteArray("\xef\xbb\xbf" "abcd\xc3\xa9xy") << true;
+            << 8 << QByteArray("\xef\xbb\xbfxyzw\xc3\xa9xy") << true;
         QTest::newRow("CR LF split") << 8 << QByteArray("abcdefg\r\nhijklmn\r\nz") << true;
         QTest::newRow("one byte a block") << 1 << mixed << true;
         QTest::newRow("three bytes a block") << 3 << mixed << true;
         QTest::newRow("character cut short at the end")
-            << 8 << QByteArray("abcdefgh" "abcdefg\xe2\x82") << false;
+            << 8 << QByteArray("abcdefghabcdefg\xe2\x82") << false;
         QTest::newRow("invalid only in the last block, plain text before")
-            << 8 << QByteArray("abcdefgh" "abcdefgh" "caf\xe9") << false;
+            << 8 << QByteArray("abcdefghabcdefghcaf\xe9") << false;
         QTest::newRow("invalid only in the last block, UTF-8 before")
-            << 8 << QByteArray("caf\xc3\xa9 ab" "abcdefgh" "x\x80\x9f\xff") << false;
+            << 8 << QByteArray("caf\xc3\xa9 ababcdefghx\x80\x9f\xff") << false;
         QTest::newRow("continuation byte starting a block")
-            << 8 << QByteArray("abcdefgh" "\x80" "bcdefgh") << false;
+            << 8 << QByteArray("abcdefgh\x80xyzuvwx") << false;
         QTest::newRow("CR LF split, Windows-1252")
             << 8 << QByteArray("abcdefg\r\nhijklmn\x93z\x94") << false;
         QTest::newRow("BOM in a Windows-1252 file")
-            << 8 << QByteArray("\xef\xbb\xbf" "abcd\xe9xy") << false;
+            << 8 << QByteArray("\xef\xbb\xbfxyz\xe9xy") << false;
     }
     void loadInBlocks()
     {

@@ -63,8 +63,7 @@ qint64 g_physicalForTests = 0;
 qsizetype g_blockForTests = 0;
 
 // Held once a text is in: its text (two bytes a byte of the file, at
-// most) and the field's line index, with room to spare for the block
-// being read and a second reading of a file that is not UTF-8.
+// most) and the field's line index, with room to spare.
 constexpr qint64 kBytesHeldPerByte = 1 + 2;
 
 QString outOfMemoryText()
@@ -83,9 +82,10 @@ qsizetype wholeCharacters(const char* s, qsizetype n)
     for (qsizetype i = n - 1; i >= 0 && i >= n - 4; --i) {
         const uchar b = uchar(s[i]);
         if ((b & 0xC0) == 0x80) continue;
-        const qsizetype need = (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3
-                                                      : (b & 0xF8) == 0xF0 ? 4
-                                                                           : 1;
+        const qsizetype need = (b & 0xE0) == 0xC0   ? 2
+                               : (b & 0xF0) == 0xE0 ? 3
+                               : (b & 0xF8) == 0xF0 ? 4
+                                                    : 1;
         return n - i < need ? i : n;
     }
     return n;

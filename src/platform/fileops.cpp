@@ -646,9 +646,9 @@ void FileReader::rewind()
 
 void FileReader::raiseOutOfMemory() const
 {
-    raiseExplained(ErrOutOfMemory,
-                   QStringLiteral("there is not enough memory to read the file (%1)")
-                       .arg(sizeText(m_size)));
+    raiseExplained(
+        ErrOutOfMemory,
+        QStringLiteral("there is not enough memory to read the file (%1)").arg(sizeText(m_size)));
 }
 
 MemoryFill::MemoryFill(void* start, qint64 bytes)
@@ -667,16 +667,14 @@ MemoryFill::MemoryFill(void* start, qint64 bytes)
     // holds, so a page the writer got to first is left as it is. Where the
     // system cannot do this, or no thread can be had, the writer takes
     // each page itself as before.
-    const int helpers =
-        int(std::clamp<unsigned>(std::thread::hardware_concurrency(), 2, 5)) - 1;
+    const int helpers = int(std::clamp<unsigned>(std::thread::hardware_concurrency(), 2, 5)) - 1;
     const qintptr share = (to - from) / helpers / page * page;
     for (int k = 0; k < helpers; ++k) {
         const qintptr a = from + share * k, b = k + 1 == helpers ? to : a + share;
         try {
             m_helpers.emplace_back([this, a, b] {
                 constexpr qintptr kStep = qintptr(16) << 20;
-                for (qintptr at = a; at < b && !m_stop.load(std::memory_order_relaxed);
-                     at += kStep)
+                for (qintptr at = a; at < b && !m_stop.load(std::memory_order_relaxed); at += kStep)
                     if (::madvise(reinterpret_cast<void*>(at), size_t(std::min(kStep, b - at)),
                                   MADV_POPULATE_WRITE) != 0)
                         return;

@@ -92,7 +92,7 @@ QByteArray readFile(const QString& winPath, qint64 limit = -1);
 // it). Opening refuses as readFile refuses; read() raises as readFile
 // does, also when the file grows past the limit while it is read.
 class FileReader {
-public:
+  public:
     FileReader(const QString& winPath, qint64 limit = -1);
     ~FileReader();
     FileReader(const FileReader&) = delete;
@@ -107,7 +107,7 @@ public:
     // with the file's size.
     [[noreturn]] void raiseOutOfMemory() const;
 
-private:
+  private:
     QString m_host;
     qint64 m_limit;
     qint64 m_size = 0;
@@ -121,14 +121,14 @@ private:
 // that never touch what is in them. finish() (or the end of the object)
 // waits for them; the memory must stay where it is until then.
 class MemoryFill {
-public:
+  public:
     MemoryFill(void* start, qint64 bytes);
     ~MemoryFill() { finish(); }
     MemoryFill(const MemoryFill&) = delete;
     MemoryFill& operator=(const MemoryFill&) = delete;
     void finish();
 
-private:
+  private:
     std::vector<std::thread> m_helpers;
     std::atomic<bool> m_stop{false};
 };
