@@ -661,21 +661,20 @@ MemoryFill::MemoryFill(void* start, qint64 bytes)
     // A system without large pages ignores the advice.
     ::madvise(reinterpret_cast<void*>(from), size_t(to - from), MADV_HUGEPAGE);
 #ifdef MADV_POPULATE_WRITE
-    // The helpers share the block out, each taking its part in steps from
-    // its start, while the writer works from the block's start: it mostly
-    // meets pages already handed out. Handing a page out keeps whatever it
-    // holds, so a page the writer got to first is left as it is. Where the
-    // system cannot do this, or no thread can be had, the writer takes
-    // each page itself as before.
+    // The writer works from the block's start: the helpers take the steps
+    // in turn from there, so the pages handed out run ahead of it at the
+    // pace of all of them. Handing a page out keeps whatever it holds, so a
+    // page the writer got to first is left as it is. Where the system
+    // cannot do this, or no thread can be had, the writer takes each page
+    // itself as before.
     const int helpers = int(std::clamp<unsigned>(std::thread::hardware_concurrency(), 2, 5)) - 1;
-    const qintptr share = (to - from) / helpers / page * page;
     for (int k = 0; k < helpers; ++k) {
-        const qintptr a = from + share * k, b = k + 1 == helpers ? to : a + share;
         try {
-            m_helpers.emplace_back([this, a, b] {
-                constexpr qintptr kStep = qintptr(16) << 20;
-                for (qintptr at = a; at < b && !m_stop.load(std::memory_order_relaxed); at += kStep)
-                    if (::madvise(reinterpret_cast<void*>(at), size_t(std::min(kStep, b - at)),
+            m_helpers.emplace_back([this, from, to, k, helpers] {
+                constexpr qintptr kStep = qintptr(4) << 20;
+                for (qintptr at = from + kStep * k;
+                     at < to && !m_stop.load(std::memory_order_relaxed); at += kStep * helpers)
+                    if (::madvise(reinterpret_cast<void*>(at), size_t(std::min(kStep, to - at)),
                                   MADV_POPULATE_WRITE) != 0)
                         return;
             });
