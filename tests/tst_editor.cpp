@@ -214,9 +214,9 @@ class TstEditor : public QObject {
         QCOMPARE(QDir(host("C:\\Docs")).entryList(QDir::Files), QStringList{"Mixed.txt"});
     }
 
-    // The editor takes a file only when its bytes and its text fit in a
-    // quarter of the memory; a larger one is refused from its size, before
-    // anything is read, so a huge sparse file costs no reading.
+    // The editor takes a file only when three bytes for each of its bytes
+    // fit in a quarter of the memory; a larger one is refused from its
+    // size, before anything is read, so a huge sparse file costs no reading.
     void loadCeiling_data()
     {
         QTest::addColumn<qint64>("size");
