@@ -131,8 +131,8 @@ void memoryLine(const QByteArray& what, qint64 before, qsizetype bytes)
 // The memory taken beyond what there was before, at its peak and once
 // done, as multiples of the file's size, each in a process of its own (a
 // process that had a text before keeps the memory it freed, and a new one
-// would fill that unseen): "load", a whole load (the file's bytes and the
-// text decoded from them are side by side for a moment), or "field", the
+// would fill that unseen): "load", a whole load (the text as it is read
+// in, the block being read, then the field's line index), or "field", the
 // field alone taking a decoded text (the text and its line index).
 int memoryMain(const QString& which, const QString& host, const QByteArray& name)
 {

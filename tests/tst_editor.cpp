@@ -75,6 +75,7 @@ class TstEditor : public QObject {
 
     void cleanup()
     {
+        Module2::SetReadBlockForTests(0);
         Module1::TextChanged = false;
         ctl::VbForm::setModalHook(nullptr);
         plat::setBrowserAutomationFactory({});
@@ -132,6 +133,63 @@ class TstEditor : public QObject {
         QVERIFY(m_boxes->boxes.isEmpty());
     }
 
+    // A file is read in blocks (here of a few bytes); what the editor makes
+    // of it must be what the whole of its bytes decode to at once, and its
+    // save must give the bytes back, wherever a block happens to end.
+    void loadInBlocks_data()
+    {
+        QTest::addColumn<int>("block");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("utf8");
+        const QByteArray mixed("x\xc3\xa9y\xe2\x82\xacz\xf0\x9f\x98\x80w\r\n\xef\xbb\xbfv");
+        QTest::newRow("empty") << 8 << QByteArray() << true;
+        QTest::newRow("exactly one block") << 8 << QByteArray("abcdefgh") << true;
+        QTest::newRow("two-byte character split") << 8 << QByteArray("abcdefg\xc3\xa9hij") << true;
+        QTest::newRow("three-byte character split after one byte")
+            << 8 << QByteArray("abcdefg\xe2\x82\xacz") << true;
+        QTest::newRow("three-byte character split after two bytes")
+            << 8 << QByteArray("abcdef\xe2\x82\xacz") << true;
+        QTest::newRow("four-byte character split after three bytes")
+            << 8 << QByteArray("abcde\xf0\x9f\x98\x80xyz") << true;
+        QTest::newRow("four-byte character ending a block")
+            << 8 << QByteArray("abcd\xf0\x9f\x98\x80") << true;
+        QTest::newRow("BOM, then a character split")
+            << 8 << QByteArray("\xef\xbb\xbfxyzw\xc3\xa9xy") << true;
+        QTest::newRow("CR LF split") << 8 << QByteArray("abcdefg\r\nhijklmn\r\nz") << true;
+        QTest::newRow("one byte a block") << 1 << mixed << true;
+        QTest::newRow("three bytes a block") << 3 << mixed << true;
+        QTest::newRow("character cut short at the end")
+            << 8 << QByteArray("abcdefghabcdefg\xe2\x82") << false;
+        QTest::newRow("invalid only in the last block, plain text before")
+            << 8 << QByteArray("abcdefghabcdefghcaf\xe9") << false;
+        QTest::newRow("invalid only in the last block, UTF-8 before")
+            << 8 << QByteArray("caf\xc3\xa9 ababcdefghx\x80\x9f\xff") << false;
+        QTest::newRow("continuation byte starting a block")
+            << 8 << QByteArray("abcdefgh\x80xyzuvwx") << false;
+        QTest::newRow("CR LF split, Windows-1252")
+            << 8 << QByteArray("abcdefg\r\nhijklmn\x93z\x94") << false;
+        QTest::newRow("BOM in a Windows-1252 file")
+            << 8 << QByteArray("\xef\xbb\xbfxyz\xe9xy") << false;
+    }
+    void loadInBlocks()
+    {
+        QFETCH(int, block);
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, utf8);
+        Module2::Encoding whole = Module2::Encoding::Utf8;
+        const QString expected = Module2::decodeText(bytes, &whole);
+        QCOMPARE(whole == Module2::Encoding::Utf8, utf8); // the fixture is what it says
+        m_drives->write("C:\\blocks.txt", bytes);
+        Module2::SetReadBlockForTests(block);
+        const bool loaded = Module2::LoadTextFile("C:\\blocks.txt");
+        Module2::SetReadBlockForTests(0);
+        QVERIFY(loaded);
+        QCOMPARE(pad().txtNote->Text(), expected);
+        QCOMPARE(pad().DocumentEncoding(), whole);
+        pad().mnuFileSave_Click();
+        QCOMPARE(readHost(host("C:\\blocks.txt")), bytes + "\r\n");
+    }
+
     void typedTextOutsideTheCodePageIsKept()
     {
         m_drives->write("C:\\old.txt", "caf\xe9");
@@ -156,9 +214,9 @@ class TstEditor : public QObject {
         QCOMPARE(QDir(host("C:\\Docs")).entryList(QDir::Files), QStringList{"Mixed.txt"});
     }
 
-    // The editor takes a file only when its bytes and its text fit in a
-    // quarter of the memory; a larger one is refused from its size, before
-    // anything is read, so a huge sparse file costs no reading.
+    // The editor takes a file only when three bytes for each of its bytes
+    // fit in a quarter of the memory; a larger one is refused from its
+    // size, before anything is read, so a huge sparse file costs no reading.
     void loadCeiling_data()
     {
         QTest::addColumn<qint64>("size");

@@ -12,8 +12,6 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <cstring>
-#include <thread>
-#include <vector>
 
 namespace Module2 {
 
@@ -27,16 +25,14 @@ constexpr char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 
                                 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-QString decode1252(const QByteArray& bytes)
+void decode1252(const char* bytes, qsizetype n, QChar* into)
 {
-    QString out(bytes.size(), Qt::Uninitialized);
-    char16_t* d = reinterpret_cast<char16_t*>(out.data());
-    const uchar* s = reinterpret_cast<const uchar*>(bytes.constData());
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
+    char16_t* d = reinterpret_cast<char16_t*>(into);
+    const uchar* s = reinterpret_cast<const uchar*>(bytes);
+    for (qsizetype i = 0; i < n; ++i) {
         const uchar b = s[i];
         d[i] = (b >= 0x80 && b < 0xA0) ? kHigh[b - 0x80] : char16_t(b);
     }
-    return out;
 }
 
 // False when a character has no byte in the code page.
@@ -64,8 +60,10 @@ bool encode1252(const QString& text, QByteArray* out)
 }
 
 qint64 g_physicalForTests = 0;
+qsizetype g_blockForTests = 0;
 
-// Held while the text is read in: its bytes, then its text beside them.
+// Held once a text is in: its text (two bytes a byte of the file, at
+// most) and the field's line index, with room to spare.
 constexpr qint64 kBytesHeldPerByte = 1 + 2;
 
 QString outOfMemoryText()
@@ -73,11 +71,103 @@ QString outOfMemoryText()
     return QStringLiteral("there is not enough memory for the text");
 }
 
-bool readWhole(const QString& path, QByteArray* bytes, QString* reason)
+constexpr auto kUtf8Flags =
+    QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom;
+
+// How much of a block ends on a whole character: the rest, at most three
+// bytes, starts a character that the next block completes. A byte that
+// starts no character is left in, for the decoder to refuse.
+qsizetype wholeCharacters(const char* s, qsizetype n)
+{
+    for (qsizetype i = n - 1; i >= 0 && i >= n - 4; --i) {
+        const uchar b = uchar(s[i]);
+        if ((b & 0xC0) == 0x80) continue;
+        const qsizetype need = (b & 0xE0) == 0xC0   ? 2
+                               : (b & 0xF0) == 0xE0 ? 3
+                               : (b & 0xF8) == 0xF0 ? 4
+                                                    : 1;
+        return n - i < need ? i : n;
+    }
+    return n;
+}
+
+// The file's text, read a block at a time straight into the one string
+// that becomes the document: the file's bytes are never all held beside
+// it, which would take half as much memory again. UTF-8 when the whole
+// file is valid UTF-8 (a BOM stays the character it is), otherwise
+// Windows-1252 byte for byte.
+QString readText(plat::fs::FileReader& file, Encoding* encoding)
+{
+    const qsizetype block = g_blockForTests > 0 ? g_blockForTests : qsizetype(4) << 20;
+    // No character takes more UTF-16 units than it has bytes: the file's
+    // size is room for all of it, unless it grows while it is read.
+    QString text(qsizetype(file.size()), Qt::Uninitialized);
+    plat::fs::MemoryFill fill(text.data(), text.size() * qint64(sizeof(QChar)));
+    qsizetype used = 0;
+    auto room = [&](qsizetype more) {
+        if (used + more > text.size()) {
+            fill.finish(); // the text moves
+            text.resize(std::max(used + more, text.size() + text.size() / 2));
+        }
+        return text.data() + used;
+    };
+    // Room before the block for the start of a character the last one cut.
+    QByteArray buf(block + 3, Qt::Uninitialized);
+    qsizetype carried = 0, decoded = 0, have = 0;
+    bool valid = true;
+    for (;;) {
+        const qsizetype n = file.read(buf.data() + carried, block);
+        have = carried + n;
+        const qsizetype whole = n == 0 ? have : wholeCharacters(buf.constData(), have);
+        QStringDecoder utf8(QStringConverter::Utf8, kUtf8Flags);
+        QChar* at = room(whole);
+        QChar* end = utf8.appendToBuffer(at, QByteArrayView(buf.constData(), whole));
+        if (utf8.hasError()) {
+            valid = false;
+            break;
+        }
+        used += end - at;
+        decoded += whole;
+        carried = have - whole;
+        std::memmove(buf.data(), buf.constData() + whole, size_t(carried));
+        if (n == 0) break;
+    }
+    if (valid) {
+        *encoding = Encoding::Utf8;
+    } else {
+        *encoding = Encoding::Windows1252;
+        if (used == decoded) {
+            // Only ASCII so far, which reads the same in both: the text
+            // goes on from the block at hand.
+            decode1252(buf.constData(), have, room(have));
+            used += have;
+        } else {
+            file.rewind();
+            used = 0;
+        }
+        while (const qsizetype n = file.read(buf.data(), block)) {
+            decode1252(buf.constData(), n, room(n));
+            used += n;
+        }
+    }
+    fill.finish();
+    text.truncate(used);
+    text.squeeze(); // a text with many multibyte characters needs far less than its room
+    return text;
+}
+
+// The file's text and its encoding, under the hourglass; false with the
+// reason when it cannot be read.
+bool readWhole(const QString& path, QString* text, Encoding* encoding, QString* reason)
 {
     plat::setHourglass(true);
     try {
-        *bytes = plat::fs::readFile(path, LoadCeiling());
+        plat::fs::FileReader file(path, LoadCeiling());
+        try {
+            *text = readText(file, encoding);
+        } catch (const std::bad_alloc&) {
+            file.raiseOutOfMemory();
+        }
     } catch (const plat::FileError& e) {
         plat::setHourglass(false);
         if (reason) *reason = e.explained() ? e.detail() : errorDescription(e.number(), e.detail());
@@ -124,76 +214,20 @@ bool writeEditorText(const QString& path, Encoding* used, const QString* model =
     return true;
 }
 
-// UTF-8, keeping a BOM as the character it is. A large file is decoded in
-// slices side by side: most of the time goes into first touching the
-// memory of the text, which the slices share out. False in *ok at any
-// invalid sequence.
-QString decodeUtf8(const QByteArray& bytes, bool* ok)
-{
-    constexpr auto flags =
-        QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom;
-    const qsizetype n = bytes.size();
-    constexpr qsizetype kSlice = 4 << 20;
-    const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
-    const int slices = int(std::clamp<qsizetype>(n / kSlice, 1, std::min(cores, 8)));
-    if (slices == 1) {
-        QStringDecoder utf8(QStringConverter::Utf8, flags);
-        QString text = utf8.decode(bytes);
-        *ok = !utf8.hasError();
-        return text;
-    }
-    // Slices start at a character: never before a continuation byte. No
-    // slice then gives more UTF-16 units than it has bytes, so each is
-    // decoded in place at its own byte offset and the gaps closed after.
-    std::vector<qsizetype> cut(size_t(slices) + 1, n);
-    cut[0] = 0;
-    for (int k = 1; k < slices; ++k) {
-        qsizetype c = std::max(cut[size_t(k) - 1], n / slices * k);
-        while (c < n && (uchar(bytes[c]) & 0xC0) == 0x80)
-            ++c;
-        cut[size_t(k)] = c;
-    }
-    QString out(n, Qt::Uninitialized);
-    QChar* base = out.data();
-    std::vector<qsizetype> length(size_t(slices), 0);
-    std::vector<char> failed(size_t(slices), 0);
-    auto decodeSlice = [&](size_t k) {
-        QStringDecoder utf8(QStringConverter::Utf8, flags);
-        QChar* start = base + cut[k];
-        QChar* end =
-            utf8.appendToBuffer(start, QByteArrayView(bytes).sliced(cut[k], cut[k + 1] - cut[k]));
-        length[k] = end - start;
-        failed[k] = utf8.hasError();
-    };
-    std::vector<std::thread> helpers;
-    for (size_t k = 1; k < size_t(slices); ++k)
-        helpers.emplace_back(decodeSlice, k);
-    decodeSlice(0);
-    for (std::thread& t : helpers)
-        t.join();
-    *ok = std::none_of(failed.begin(), failed.end(), [](char f) { return f != 0; });
-    if (!*ok) return QString();
-    qsizetype at = length[0];
-    for (size_t k = 1; k < size_t(slices); ++k) {
-        if (cut[k] != at) std::memmove(base + at, base + cut[k], size_t(length[k]) * sizeof(QChar));
-        at += length[k];
-    }
-    out.truncate(at);
-    return out;
-}
-
 } // namespace
 
 QString decodeText(const QByteArray& bytes, Encoding* encoding)
 {
-    bool ok = false;
-    QString text = decodeUtf8(bytes, &ok);
-    if (ok) {
+    QStringDecoder utf8(QStringConverter::Utf8, kUtf8Flags);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError()) {
         *encoding = Encoding::Utf8;
         return text;
     }
     *encoding = Encoding::Windows1252;
-    return decode1252(bytes);
+    text.resize(bytes.size());
+    decode1252(bytes.constData(), bytes.size(), text.data());
+    return text;
 }
 
 QByteArray encodeText(const QString& text, Encoding* encoding)
@@ -238,8 +272,9 @@ bool LoadTextFile(const QString& path, QString* reason)
 {
     // The file is read before the question, so that a file that cannot be
     // read costs no question.
-    QByteArray bytes;
-    if (!readWhole(path, &bytes, reason)) return false;
+    QString text;
+    Encoding enc = Encoding::Utf8;
+    if (!readWhole(path, &text, &enc, reason)) return false;
     if (Textpad::IsLoaded() && Module1::TextChanged) {
         const Textpad::SaveOutcome outcome = Textpad::get().AskToSave(true);
         if (outcome == Textpad::SaveOutcome::Kept) {
@@ -247,20 +282,12 @@ bool LoadTextFile(const QString& path, QString* reason)
             return false;
         }
         // The save may have written this very file.
-        if (outcome == Textpad::SaveOutcome::Saved && !readWhole(path, &bytes, reason))
-            return false;
+        if (outcome == Textpad::SaveOutcome::Saved) {
+            text = QString();
+            if (!readWhole(path, &text, &enc, reason)) return false;
+        }
     }
     plat::setHourglass(true);
-    Encoding enc = Encoding::Utf8;
-    QString text;
-    try {
-        text = decodeText(bytes, &enc);
-    } catch (const std::bad_alloc&) {
-        plat::setHourglass(false);
-        if (reason) *reason = outOfMemoryText();
-        return false; // the editor keeps what it had
-    }
-    bytes = QByteArray();
     Textpad& pad = Textpad::get();
     pad.setDocument(path.toUpper(), path, enc);
     try {
@@ -293,6 +320,11 @@ qint64 LoadCeiling()
 void SetPhysicalMemoryForTests(qint64 bytes)
 {
     g_physicalForTests = bytes;
+}
+
+void SetReadBlockForTests(qsizetype bytes)
+{
+    g_blockForTests = bytes;
 }
 
 bool SaveTextFile(const QString& path)

@@ -32,7 +32,8 @@ bool SaveTextFile(const QString& path);
 // not the user's own, and gets the document's permission bits.
 bool SaveTempHtml(const QString& path, const QString& document);
 
-// The conversions, for the loader, the writers and their tests.
+// The conversions of a whole text at once, for the writers and for
+// comparing with the loader, which reads a file a block at a time.
 QString decodeText(const QByteArray& bytes, Encoding* encoding);
 // Falls back to UTF-8 (and says so in *encoding) when the text holds a
 // character Windows-1252 cannot hold, so that nothing typed is lost.
@@ -41,12 +42,15 @@ QByteArray encodeText(const QString& text, Encoding* encoding);
 // The platform's text for a file-error number.
 QString errorDescription(int number, const QString& detail = QString());
 
-// The largest file the editor takes: its bytes and their text (two bytes a
-// character) must fit in a quarter of the physical memory. A larger file is
-// refused with its size before it is read. -1 (no ceiling) where the system
-// does not tell its memory.
+// The largest file the editor takes: three bytes a byte of the file (its
+// text, two bytes a character, and the field's index of it) must fit in a
+// quarter of the physical memory. A larger file is refused with its size
+// before it is read. -1 (no ceiling) where the system does not tell its
+// memory.
 qint64 LoadCeiling();
 // Tests only: the physical memory the ceiling is taken from; 0 = the real one.
 void SetPhysicalMemoryForTests(qint64 bytes);
+// Tests only: the size of the blocks a file is read in; 0 = the usual.
+void SetReadBlockForTests(qsizetype bytes);
 
 } // namespace Module2

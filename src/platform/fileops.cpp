@@ -9,6 +9,7 @@
 
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -21,9 +22,11 @@
 #include <map>
 #include <new>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/xattr.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 
@@ -1068,50 +1071,124 @@ void removeFile(const QString& winPath)
     if (::unlink(enc(host).constData()) != 0) raiseErrno(errno, host);
 }
 
-QByteArray readFile(const QString& winPath, qint64 limit)
+FileReader::FileReader(const QString& winPath, qint64 limit)
+    : m_host(drives::toHost(winPath)), m_limit(limit)
 {
-    const QString host = drives::toHost(winPath);
     // Non-blocking until it is known to be a file: the open of a named pipe
     // with no writer would wait for one for good.
-    const int fd = ::open(enc(host).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) raiseOpenErrno(errno, host);
+    m_fd = ::open(enc(m_host).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (m_fd < 0) raiseOpenErrno(errno, m_host);
     struct Guard {
-        int fd;
-        ~Guard() { ::close(fd); }
-    } guard{fd};
+        int* fd;
+        ~Guard()
+        {
+            if (fd) ::close(*fd);
+        }
+    } guard{&m_fd}; // a constructor that throws runs no destructor
     struct stat st;
-    if (::fstat(fd, &st) != 0) raiseErrno(errno, host);
+    if (::fstat(m_fd, &st) != 0) raiseErrno(errno, m_host);
     // A device or a pipe never ends, or ends when someone else says so.
     if (!S_ISREG(st.st_mode)) raiseExplained(ErrPathFileAccess, notAFileText(st.st_mode));
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    const auto tooLarge = [&](qint64 size, bool atLeast) {
-        raiseExplained(ErrOutOfMemory, QStringLiteral("the file is %1%2, more than the %3 that "
-                                                      "can be held in memory here")
-                                           .arg(atLeast ? QStringLiteral("over ") : QString(),
-                                                sizeText(size), sizeText(limit)));
-    };
+    ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
+    m_size = st.st_size;
     // Told from the size alone, before a byte is read: a large sparse file
     // would take minutes to read only to be refused.
-    if (limit >= 0 && st.st_size > limit) tooLarge(st.st_size, false);
+    if (m_limit >= 0 && m_size > m_limit)
+        raiseExplained(ErrOutOfMemory, QStringLiteral("the file is %1, more than the %2 that "
+                                                      "can be held in memory here")
+                                           .arg(sizeText(m_size), sizeText(m_limit)));
+    guard.fd = nullptr;
+}
+
+FileReader::~FileReader()
+{
+    ::close(m_fd);
+}
+
+qsizetype FileReader::read(char* into, qsizetype max)
+{
+    for (;;) {
+        const ssize_t n = ::read(m_fd, into, size_t(max));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            raiseErrno(errno, m_host);
+        }
+        // A file that grows while it is read is held to the same limit.
+        if (m_limit >= 0 && m_done + n > m_limit)
+            raiseExplained(ErrOutOfMemory, QStringLiteral("the file is over %1, more than the %1 "
+                                                          "that can be held in memory here")
+                                               .arg(sizeText(m_limit)));
+        m_done += n;
+        return qsizetype(n);
+    }
+}
+
+void FileReader::rewind()
+{
+    if (::lseek(m_fd, 0, SEEK_SET) != 0) raiseErrno(errno, m_host);
+    m_done = 0;
+}
+
+void FileReader::raiseOutOfMemory() const
+{
+    raiseExplained(
+        ErrOutOfMemory,
+        QStringLiteral("there is not enough memory to read the file (%1)").arg(sizeText(m_size)));
+}
+
+MemoryFill::MemoryFill(void* start, qint64 bytes)
+{
+    const qintptr page = qintptr(::sysconf(_SC_PAGESIZE));
+    const qintptr from = (qintptr(start) + page - 1) / page * page;
+    const qintptr to = (qintptr(start) + qintptr(bytes)) / page * page;
+    constexpr qintptr kWorthIt = qintptr(8) << 20; // below this the threads cost more
+    if (to - from < kWorthIt) return;
+    // A system without large pages ignores the advice.
+    ::madvise(reinterpret_cast<void*>(from), size_t(to - from), MADV_HUGEPAGE);
+#ifdef MADV_POPULATE_WRITE
+    // The writer works from the block's start: the helpers take the steps
+    // in turn from there, so the pages handed out run ahead of it at the
+    // pace of all of them. Handing a page out keeps whatever it holds, so a
+    // page the writer got to first is left as it is. Where the system
+    // cannot do this, or no thread can be had, the writer takes each page
+    // itself as before.
+    const int helpers = int(std::clamp<unsigned>(std::thread::hardware_concurrency(), 2, 5)) - 1;
+    for (int k = 0; k < helpers; ++k) {
+        try {
+            m_helpers.emplace_back([this, from, to, k, helpers] {
+                constexpr qintptr kStep = qintptr(4) << 20;
+                for (qintptr at = from + kStep * k;
+                     at < to && !m_stop.load(std::memory_order_relaxed); at += kStep * helpers)
+                    if (::madvise(reinterpret_cast<void*>(at), size_t(std::min(kStep, to - at)),
+                                  MADV_POPULATE_WRITE) != 0)
+                        return;
+            });
+        } catch (const std::system_error&) {
+            break;
+        }
+    }
+#endif
+}
+
+void MemoryFill::finish()
+{
+    m_stop = true;
+    for (std::thread& t : m_helpers)
+        t.join();
+    m_helpers.clear();
+}
+
+QByteArray readFile(const QString& winPath, qint64 limit)
+{
+    FileReader file(winPath, limit);
     QByteArray data;
     try {
-        if (st.st_size > 0) data.reserve(qsizetype(st.st_size)); // one allocation for a big file
+        if (file.size() > 0) data.reserve(qsizetype(file.size())); // one allocation for a big file
         QByteArray buf(1 << 16, Qt::Uninitialized);
-        for (;;) {
-            const ssize_t n = ::read(fd, buf.data(), size_t(buf.size()));
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                raiseErrno(errno, host);
-            }
-            if (n == 0) break;
-            // A file that grows while it is read is held to the same limit.
-            if (limit >= 0 && data.size() + n > limit) tooLarge(limit, true);
+        while (const qsizetype n = file.read(buf.data(), buf.size()))
             data.append(buf.constData(), n);
-        }
     } catch (const std::bad_alloc&) {
-        raiseExplained(ErrOutOfMemory, QStringLiteral("there is not enough memory to read the "
-                                                      "file (%1)")
-                                           .arg(sizeText(st.st_size)));
+        file.raiseOutOfMemory();
     }
     return data;
 }

@@ -6,8 +6,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <thread>
+#include <vector>
 
 namespace plat::fs {
 
@@ -92,6 +95,51 @@ void removeFile(const QString& winPath); // permanent; only for our own temporar
 // file. With a limit, a file longer than limit bytes is refused with 7
 // (explained: its size) before anything is read; a failed allocation is 7 too.
 QByteArray readFile(const QString& winPath, qint64 limit = -1);
+// The same file a block at a time, for a reader that keeps only what it
+// makes of the bytes (the editor keeps the text, never the bytes beside
+// it). Opening refuses as readFile refuses; read() raises as readFile
+// does, also when the file grows past the limit while it is read.
+class FileReader {
+  public:
+    FileReader(const QString& winPath, qint64 limit = -1);
+    ~FileReader();
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+    // The size when it was opened: what to make room for.
+    qint64 size() const { return m_size; }
+    // Up to max bytes; 0 at the end.
+    qsizetype read(char* into, qsizetype max);
+    // Back to the first byte, for a second reading of the same file.
+    void rewind();
+    // What a failed allocation for the file's content is: 7, explained
+    // with the file's size.
+    [[noreturn]] void raiseOutOfMemory() const;
+
+  private:
+    QString m_host;
+    qint64 m_limit;
+    qint64 m_size = 0;
+    qint64 m_done = 0;
+    int m_fd = -1;
+};
+// Memory that a large read is about to fill from its start. Most of the
+// time of such a read goes into the system handing the memory out (and
+// clearing it), a page at a time as it is first written: the pages are
+// asked for in large pages and handed out beside the writer, by helpers
+// that never touch what is in them. finish() (or the end of the object)
+// waits for them; the memory must stay where it is until then.
+class MemoryFill {
+  public:
+    MemoryFill(void* start, qint64 bytes);
+    ~MemoryFill() { finish(); }
+    MemoryFill(const MemoryFill&) = delete;
+    MemoryFill& operator=(const MemoryFill&) = delete;
+    void finish();
+
+  private:
+    std::vector<std::thread> m_helpers;
+    std::atomic<bool> m_stop{false};
+};
 // Saves a whole file: atomically through a temporary file in its folder,
 // so that a failure keeps the old file; an old file keeps its owner, group,
 // permission bits and extended attributes. A file with other names (hard
