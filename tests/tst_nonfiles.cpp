@@ -30,7 +30,7 @@
 
 using namespace testsupport;
 
-class TstSpecialFiles : public QObject {
+class TstNonFiles : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TempDrives> m_drives;
@@ -215,5 +215,5 @@ class TstSpecialFiles : public QObject {
     }
 };
 
-QTEST_MAIN(TstSpecialFiles)
-#include "tst_specialfiles.moc"
+QTEST_MAIN(TstNonFiles)
+#include "tst_nonfiles.moc"
