@@ -922,6 +922,8 @@ class TstEditor : public QObject {
                      QStringList({"C:\\Team\\temp.html is not a file of yours; it was left as it "
                                   "is and nothing was written."}));
             QVERIFY(QFileInfo(host("C:\\Team\\temp.html")).isSymLink());
+            // and the browser is not sent to whatever the preview's name holds
+            QVERIFY(m_processes->launches.isEmpty());
         } else {
             QVERIFY(m_boxes->boxes.isEmpty());
             QCOMPARE(readHost(host("C:\\Team\\temp.html")), QByteArray("<p>edited</p>\r\n"));
