@@ -99,6 +99,10 @@ qsizetype wholeCharacters(const char* s, qsizetype n)
 QString readText(plat::fs::FileReader& file, Encoding* encoding)
 {
     const qsizetype block = g_blockForTests > 0 ? g_blockForTests : qsizetype(4) << 20;
+    // Room before the block for the start of a character the last one cut.
+    // Taken before the helpers start handing the text's memory out: a
+    // block this size is mapped, and a mapping waits for them.
+    QByteArray buf(block + 3, Qt::Uninitialized);
     // No character takes more UTF-16 units than it has bytes: the file's
     // size is room for all of it, unless it grows while it is read.
     QString text(qsizetype(file.size()), Qt::Uninitialized);
@@ -111,8 +115,6 @@ QString readText(plat::fs::FileReader& file, Encoding* encoding)
         }
         return text.data() + used;
     };
-    // Room before the block for the start of a character the last one cut.
-    QByteArray buf(block + 3, Qt::Uninitialized);
     qsizetype carried = 0, decoded = 0, have = 0;
     bool valid = true;
     for (;;) {

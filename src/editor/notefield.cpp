@@ -176,10 +176,14 @@ void NoteField::rebuildPieces()
     std::vector<LineIndex::Part> parts(slices);
     QString scratch;
     const char16_t* d = m_buf.view(0, n, &scratch).utf16(); // a text just set is one run
-    auto cutSlice = [&](size_t k) {
+    // Each slice works on its own copies of what it reads in its loop and
+    // on a part of its own, handed over at the end: the shared ones sit on
+    // the first slice's stack and in one array beside what the other slices
+    // write, and every slice would keep pulling those lines from the others.
+    auto cutSlice = [&parts, &begin, d, n, slices, this](size_t k) {
         const qsizetype end = begin[k + 1];
         const bool last = k + 1 == slices;
-        LineIndex::Part& part = parts[k];
+        LineIndex::Part part;
         qsizetype s = begin[k];
         for (;;) {
             qsizetype content = 0;
@@ -188,6 +192,7 @@ void NoteField::rebuildPieces()
             if (next < 0 || (!last && next >= end)) break;
             s = next;
         }
+        parts[k] = std::move(part);
     };
     std::vector<std::thread> helpers;
     for (size_t k = 1; k < slices; ++k)

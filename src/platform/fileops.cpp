@@ -1153,9 +1153,13 @@ MemoryFill::MemoryFill(void* start, qint64 bytes)
     // cannot do this, or no thread can be had, the writer takes each page
     // itself as before.
     const int helpers = int(std::clamp<unsigned>(std::thread::hardware_concurrency(), 2, 5)) - 1;
+    // A thread's start maps its stack, which waits for every hand-out in
+    // progress: the helpers wait until all of them are there, or the
+    // writer would wait for the first ones' steps before it starts.
     for (int k = 0; k < helpers; ++k) {
         try {
             m_helpers.emplace_back([this, from, to, k, helpers] {
+                m_go.wait(false, std::memory_order_acquire);
                 constexpr qintptr kStep = qintptr(4) << 20;
                 for (qintptr at = from + kStep * k;
                      at < to && !m_stop.load(std::memory_order_relaxed); at += kStep * helpers)
@@ -1167,12 +1171,16 @@ MemoryFill::MemoryFill(void* start, qint64 bytes)
             break;
         }
     }
+    m_go.store(true, std::memory_order_release);
+    m_go.notify_all();
 #endif
 }
 
 void MemoryFill::finish()
 {
     m_stop = true;
+    m_go.store(true, std::memory_order_release);
+    m_go.notify_all();
     for (std::thread& t : m_helpers)
         t.join();
     m_helpers.clear();

@@ -139,6 +139,7 @@ class MemoryFill {
   private:
     std::vector<std::thread> m_helpers;
     std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_go{false};
 };
 // Saves a whole file: atomically through a temporary file in its folder,
 // so that a failure keeps the old file; an old file keeps its owner, group,
