@@ -1,6 +1,7 @@
 // File changes: copy, rename, folders, whole-file reads and writes, trash.
 #include "testsupport.h"
 
+#include "platform/app.h"
 #include "platform/drives.h"
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
@@ -777,6 +778,30 @@ class TstFileOps : public QObject {
         QCOMPARE(get(d(".note.txt.quorbix-keep")), oldText);
         QCOMPARE(QDir(m_d->path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList({".note.txt.quorbix-keep", "note.txt"}));
+    }
+
+    // A program that ends at once right after a large save in place (its
+    // kept copy is removed off the caller's thread) leaves no kept copy to
+    // be told as a save that never finished.
+    void endAfterALargeSaveInPlace()
+    {
+        const qsizetype big = qsizetype(70) << 20; // past the size removed off the thread
+        put(d("big.txt"), QByteArray(big, 'o'));
+        QCOMPARE(::link(enc(d("big.txt")), enc(c("second name.txt"))), 0);
+        const QByteArray newText(big + 1, 'n');
+        const testsupport::ChildResult child = testsupport::inChild([&] {
+            plat::setEndHandler({}); // the real end: the process exits at once
+            fs::writeFileAtomic("D:\\big.txt", newText);
+            plat::End();
+            return QByteArray("not ended");
+        });
+        QVERIFY(child.exited);
+        QVERIFY(child.output.isEmpty());
+        QCOMPARE(get(c("second name.txt")).size(), newText.size());
+        QVERIFY(!QFileInfo::exists(d(".big.txt.quorbix-keep")));
+        testsupport::RecordingMessageBoxes boxes;
+        fs::reportUnfinishedSaves();
+        QVERIFY(boxes.boxes.isEmpty());
     }
 
     // Nothing the program writes follows a link planted after its checks;

@@ -1,5 +1,7 @@
 #include "platform/app.h"
 
+#include "platform/filesys.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QElapsedTimer>
@@ -92,6 +94,7 @@ void End()
         endHandler()();
         return;
     }
+    plat::fs::finishBackgroundWork();
     std::fflush(nullptr);
     std::_Exit(0);
 }

@@ -124,10 +124,11 @@ Target checkReplaceableTarget(const QString& name, NameOf kind, const struct sta
     }
     if (kind == NameOf::Program) {
         if (!S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
-            throw FileError::withMessage(ErrPathFileAccess, QStringLiteral("not a file of this user"),
-                            shownName(name) +
-                                QStringLiteral(" is not a file of yours; it was left as it is and "
-                                               "nothing was written."));
+            throw FileError::withMessage(
+                ErrPathFileAccess, QStringLiteral("not a file of this user"),
+                shownName(name) +
+                    QStringLiteral(" is not a file of yours; it was left as it is and "
+                                   "nothing was written."));
     } else if (S_ISLNK(st.st_mode)) {
         if (::stat(enc(name).constData(), &st) != 0) {
             const int e = errno;
@@ -1296,6 +1297,11 @@ void writeOwnFile(const QString& winPath, const QByteArray& d, const QString& mo
     // other names is simply replaced.
     t.st.st_nlink = 1;
     saveWhole(t, d, S_IRUSR | S_IWUSR, [&](int fd) { ::fchmod(fd, bits); });
+}
+
+void finishBackgroundWork()
+{
+    g_removals.wait();
 }
 
 void setNoticeSink(std::function<void(const QString&)> sink)

@@ -166,6 +166,11 @@ void reportUnfinishedSaves();
 // does (plat::Application: a message box). Without one they go to the
 // standard error. An empty function restores that.
 void setNoticeSink(std::function<void(const QString&)> sink);
+// Waits for what the file layer still does off the caller's thread (the
+// removal of a large kept copy once its save is done), so that a program
+// ending at once does not leave that copy behind, to be told at the next
+// start as a save that never finished.
+void finishBackgroundWork();
 
 // Tests inject failures through this seam: the next copyFile fails with
 // the number after having written part of the temporary file.
