@@ -127,6 +127,19 @@ bool selectFiles(int pane, const QStringList& names, const QString& current)
     return true;
 }
 
+bool pickFile(int pane, const QString& winFolder, const QString& name)
+{
+    DriveView& p = Form1::get().Pane(pane);
+    p.dir->setPath(winFolder);
+    for (int i = 0; i < p.file->ListCount(); ++i)
+        if (p.file->List(i) == name) {
+            p.file->setSelected(i, true);
+            p.file->setListIndex(i);
+            return true;
+        }
+    return false;
+}
+
 bool writeBitmap(const QString& hostPath, int w, int h, QRgb color)
 {
     const int row = (w * 3 + 3) & ~3;

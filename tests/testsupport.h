@@ -29,6 +29,10 @@ void showFolder(int pane, const QString& winFolder);
 // the last named entry becomes the current one. Returns false when a name
 // is not listed.
 bool selectFiles(int pane, const QStringList& names, const QString& current = QString());
+// Opens the folder in pane n and picks the named file as a user's click
+// does: selected and current, the list's Click raised (so pane n becomes
+// the active pane). False when the name is not listed.
+bool pickFile(int pane, const QString& winFolder, const QString& name);
 
 // Writes a w x h 24-bit bitmap file of one colour row by row, so that a
 // picture far larger than Qt would take decoded costs no memory to make.

@@ -25,15 +25,8 @@ class TstTextView : public QObject {
     // Shows a folder in pane n and clicks the file there, as the user does.
     void pick(int n, const QString& folder, const QString& name)
     {
-        DriveView& p = main().Pane(n);
-        p.dir->setPath(folder);
-        for (int i = 0; i < p.file->ListCount(); ++i)
-            if (p.file->List(i) == name) {
-                p.file->setSelected(i, true);
-                p.file->setListIndex(i);
-                return;
-            }
-        QFAIL(qPrintable("no " + name + " in " + folder));
+        QVERIFY2(testsupport::pickFile(n, folder, name),
+                 qPrintable("no " + name + " in " + folder));
     }
 
     QStringList browserCalls() const
