@@ -472,6 +472,53 @@ class TstFileSearch : public QObject {
         QCOMPARE(entries(dig().List1), QStringList{"C:\\T\\sub2\\f.txt"});
     }
 
+    // A walk that ends because its window was closed tells no one: no
+    // count comes up over a window that is gone. The next walk in the
+    // window shown again ends with its count as usual.
+    void closingTheWindowEndsTheWalkSilently_data()
+    {
+        QTest::addColumn<bool>("deep");   // the deep-search window, closed by its frame
+        QTest::addColumn<bool>("nested"); // closed during a walk started inside another
+        QTest::newRow("search window, Exit") << false << false;
+        QTest::newRow("search window, Exit in a walk inside another") << false << true;
+        QTest::newRow("deep search, window closed") << true << false;
+    }
+    void closingTheWindowEndsTheWalkSilently()
+    {
+        QFETCH(bool, deep);
+        QFETCH(bool, nested);
+        writeTree();
+        if (deep) {
+            Form1::get().ShowDeepSearch();
+            Form3& w = Form3::get();
+            m_boxes->inputAnswers = QStringList{"C:\\T", "*.txt", "C:\\T\\sub2", "*.txt"};
+            OnEntry watch(w.List1, [&](int n) {
+                if (n == 2) w.close();
+            });
+            w.Command6->Press();
+            QVERIFY(!Form3::IsLoaded());
+            QCOMPARE(m_boxes->boxes.size(), 2); // the two questions, no count
+            Form3& again = Form3::get();
+            again.Command6->Press();
+            QCOMPARE(m_boxes->prompts().last(), QString(" 2 files found in 1 directories"));
+            return;
+        }
+        Form1::get().mnuSearchFor_Click();
+        OnEntry watch(dig().List1, [&](int n) {
+            if (n == 2 && nested) search("C:\\T\\sub1", "*.txt", true);
+            if (n == (nested ? 3 : 2)) dig().mnuExit->trigger();
+        });
+        search("C:\\T", "*.txt", true);
+        QVERIFY(!dig().isVisible());
+        QCOMPARE(m_boxes->prompts(), QStringList{});
+        QVERIFY(!enabled(dig().Command3));
+        QVERIFY(!plat::hourglass());
+
+        Form1::get().mnuSearchFor_Click();
+        search("C:\\T\\sub2", "*.txt", false);
+        QCOMPARE(m_boxes->prompts(), QStringList{" 2 files found in 1 directories"});
+    }
+
     // --- the commands on the results ---
 
     void copyThenPasteIntoAPane()

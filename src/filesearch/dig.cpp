@@ -111,7 +111,8 @@ Dig::Dig()
     ctl::Move(Check2, 8520, 120, 255, 195);
     Check2->hide();
     Timer1 = new ctl::Timer(this, "Timer1", 1, false);
-    m_progress = std::make_unique<WalkProgress>(Label1, std::initializer_list<ctl::ListBox*>{List1, List2});
+    m_progress =
+        std::make_unique<WalkProgress>(Label1, std::initializer_list<ctl::ListBox*>{List1, List2});
 
     connect(Command2, &ctl::CommandButton::Click, this, &Dig::Command2_Click);
     connect(Command3, &ctl::CommandButton::Click, this, &Dig::Command3_Click);
@@ -196,9 +197,11 @@ void Dig::Command2_Click()
     m_walks.pop_back();
     const Walk* outer = m_walks.empty() ? nullptr : m_walks.back();
     plat::setHourglass(outer != nullptr);
-    plat::MsgBox(" " + QString::number(files) + " files found in " + QString::number(folders + 1) +
-                     " directories",
-                 plat::vbInformation);
+    // A walk ended by closing its window has no one left to tell.
+    if (!mine.closed && !isUnloaded())
+        plat::MsgBox(" " + QString::number(files) + " files found in " +
+                         QString::number(folders + 1) + " directories",
+                     plat::vbInformation);
     // A walk that ends inside another leaves Stop to the outer one: enabled
     // unless the user asked that one to stop too.
     Command3->setEnabled(outer && !outer->stopAsked);
@@ -275,6 +278,9 @@ void Dig::Command1_Click()
 void Dig::mnuExit_Click()
 {
     Command3->Press();
+    // Every walk still running ends because of this close.
+    for (Walk* w : m_walks)
+        w->closed = true;
     List1->setEnabled(false);
     List1->Clear();
     List2->Clear();

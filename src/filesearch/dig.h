@@ -78,6 +78,7 @@ class Dig : public ctl::Form<Dig> {
     // with its own depth and stop signal once the inner one has ended.
     struct Walk {
         bool stopAsked = false; // Stop was pressed while this walk ran
+        bool closed = false;    // Exit closed the window while this walk ran
         int depth = 0;          // folders between the start folder and the one walked
     };
     bool stopped() const;

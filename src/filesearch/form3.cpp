@@ -55,7 +55,8 @@ Form3::Form3()
     setWindowState(Qt::WindowMaximized);
 
     connect(Command6, &ctl::CommandButton::Click, this, &Form3::Command6_Click);
-    m_progress = std::make_unique<WalkProgress>(Label1, std::initializer_list<ctl::ListBox*>{List1});
+    m_progress =
+        std::make_unique<WalkProgress>(Label1, std::initializer_list<ctl::ListBox*>{List1});
 }
 
 void Form3::Command6_Click()
@@ -84,9 +85,11 @@ void Form3::Command6_Click()
     SearchFolder(folder, pattern, folders, files);
     m_progress->show();
     plat::setHourglass(--m_walks > 0);
-    plat::MsgBox(" " + QString::number(files) + " files found in " + QString::number(folders) +
-                     " directories",
-                 plat::vbInformation);
+    // A walk ended by closing its window has no one left to tell.
+    if (!isUnloaded())
+        plat::MsgBox(" " + QString::number(files) + " files found in " + QString::number(folders) +
+                         " directories",
+                     plat::vbInformation);
 }
 
 void Form3::SearchFolder(QString path, const QString& pattern, int& folders, int& files)
