@@ -116,10 +116,14 @@ bool chownTo(const QString& host, uid_t uid, gid_t gid)
 }
 
 // Runs body in a child process under another user id, as a second local
-// user would run the program.
+// user would run the program: with a home of that user's own.
 testsupport::ChildResult asUser(uid_t uid, gid_t gid, const std::function<QByteArray()>& body)
 {
+    QTemporaryDir home;
+    if (::chown(QFile::encodeName(home.path()).constData(), uid, gid) != 0) return {};
     return testsupport::inChild([&] {
+        qputenv("HOME", home.path().toUtf8());
+        qputenv("XDG_DATA_HOME", (home.path() + "/.local/share").toUtf8());
         const gid_t groups[] = {gid};
         if (::setgroups(1, groups) != 0 || ::setresgid(gid, gid, gid) != 0 ||
             ::setresuid(uid, uid, uid) != 0)
