@@ -215,7 +215,8 @@ void failNextCopyWith(int number);
 // copy's source is open and checked and the target checked, or a save's
 // target checked, "locked" once a write in place holds the file, "kept"
 // once it has kept the old content, "partial" after the first data, "complete" once synced,
-// "named" when a replacement's temporary file has its name); a test's
+// "named" when a replacement's temporary file has its name, "done" once
+// a write in place has removed its kept copy and record); a test's
 // child process dies there, or changes a name.
 void setCopyStepHook(void (*hook)(const char* step));
 // Tests only: the change and modification times (nanoseconds) a folder

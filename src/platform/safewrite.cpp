@@ -1259,6 +1259,7 @@ void writeInPlace(const Target& t, qint64 newSize, const std::function<off_t(int
     }
     step("complete");
     kept.release();
+    step("done");
 }
 
 } // namespace detail
