@@ -24,6 +24,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <cstring>
 #include <ctime>
 #include <memory>
 #include <optional>
@@ -51,6 +52,20 @@ struct RecordingTrash : plat::trash::TrashSeam {
 };
 
 using testsupport::contents;
+
+// At the first file's step `g_swapStep`, the target folder is moved to
+// g_movedTo and an empty folder takes its place, as another program (or
+// another user of a shared drive) would do while a paste runs.
+QByteArray g_swapFolder, g_movedTo;
+const char* g_swapStep = "complete";
+
+void swapFolderAtStep(const char* step)
+{
+    if (std::strcmp(step, g_swapStep) != 0 || g_swapFolder.isEmpty()) return;
+    if (::rename(g_swapFolder.constData(), g_movedTo.constData()) == 0)
+        ::mkdir(g_swapFolder.constData(), 0755);
+    g_swapFolder.clear();
+}
 
 // Every file under a host folder, hidden ones included, as relative paths.
 QStringList tree(const QString& host)
@@ -121,6 +136,7 @@ class TstCopyPaste : public QObject {
     void cleanup()
     {
         plat::fs::failNextCopyWith(0); // a failure a test set up and never reached
+        plat::fs::setCopyStepHook(nullptr);
         unloadDialogs();
         m_boxes.reset();
         m_drives.reset();
@@ -370,6 +386,62 @@ class TstCopyPaste : public QObject {
         QCOMPARE(m_boxes->prompts(),
                  QStringList({"C:\\Src\\a.txt is not a file that can be copied"}));
         QCOMPARE(tree(host("D:\\Dst")), QStringList());
+        QVERIFY(!Standby::IsLoaded());
+    }
+
+    // A paste whose folder is moved away and replaced while it runs stops
+    // with the message for a folder that does not exist and names the
+    // files not pasted: nothing lands in the folder that took the name.
+    void pasteStopsWhenItsFolderGoesAway_data()
+    {
+        QTest::addColumn<QString>("road");
+        QTest::addColumn<QString>("message");
+        const QString gone =
+            "Either the destination doesn't exist or the path to the folder is misspelled or "
+            "incomplete\n\nNot copied:\nb.txt\nc.txt";
+        QTest::newRow("paste into a pane") << "pane" << gone;
+        QTest::newRow("paste of search results") << "results" << gone;
+        QTest::newRow("copy to a typed folder") << "copy-to" << gone;
+    }
+    void pasteStopsWhenItsFolderGoesAway()
+    {
+        QFETCH(QString, road);
+        QFETCH(QString, message);
+        for (const char* n : {"a.txt", "b.txt", "c.txt"})
+            m_drives->write(QString("C:\\Src\\") + n, n);
+        m_drives->mkdir("D:\\Dst");
+        show(1, "C:\\Src");
+        show(2, "D:\\Dst");
+        select(1, {0, 1, 2});
+        if (road == "results") {
+            Dig& dig = Dig::get();
+            for (const char* p : {"C:\\Src\\a.txt", "C:\\Src\\b.txt", "C:\\Src\\c.txt"}) {
+                dig.List1->AddItem(p);
+                dig.List2->AddItem(p);
+            }
+            for (int r = 0; r < 3; ++r)
+                dig.List1->setSelected(r, true);
+            dig.List1->setCurrentRow(2, QItemSelectionModel::NoUpdate);
+            dig.mnuCopy_Click();
+        } else if (road == "pane") {
+            f().mnuCopy1_Click();
+        }
+        g_swapFolder = QFile::encodeName(host("D:\\Dst"));
+        g_movedTo = QFile::encodeName(host("D:\\Was"));
+        plat::fs::setCopyStepHook(swapFolderAtStep);
+
+        if (road == "copy-to") {
+            f().mnuCopee1_Click();
+            Form2& d = Form2::get();
+            d.Text2->setText("D:\\Dst");
+            d.Command1->Press();
+        } else {
+            f().mnuPasteFile2_Click();
+        }
+
+        QCOMPARE(m_boxes->prompts(), QStringList({message}));
+        QCOMPARE(tree(host("D:\\Dst")), QStringList());
+        QCOMPARE(tree(host("D:\\Was")), QStringList({"a.txt"}));
         QVERIFY(!Standby::IsLoaded());
     }
 
