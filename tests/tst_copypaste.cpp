@@ -117,6 +117,20 @@ class TstCopyPaste : public QObject {
         if (!rows.isEmpty()) l->setCurrentRow(rows.last(), QItemSelectionModel::NoUpdate);
     }
     QStringList list(const QAbstractItemView* l) { return testsupport::entries(l); }
+    // Search results with every row selected, taken by the search window's
+    // Copy: the copy list of full paths a paste then takes.
+    void copyResults(const QStringList& paths)
+    {
+        Dig& dig = Dig::get();
+        for (const QString& p : paths) {
+            dig.List1->AddItem(p);
+            dig.List2->AddItem(p);
+        }
+        for (int r = 0; r < paths.size(); ++r)
+            dig.List1->setSelected(r, true);
+        dig.List1->setCurrentRow(int(paths.size()) - 1, QItemSelectionModel::NoUpdate);
+        dig.mnuCopy_Click();
+    }
 
   private slots:
     void initTestCase() { testsupport::isolateEnvironment(); }
@@ -357,15 +371,7 @@ class TstCopyPaste : public QObject {
         show(2, "D:\\Dst");
         select(1, {0, 1});
         if (road == "results") {
-            Dig& dig = Dig::get();
-            for (const char* p : {"C:\\Src\\a.txt", "C:\\Src\\b.txt"}) {
-                dig.List1->AddItem(p);
-                dig.List2->AddItem(p);
-            }
-            dig.List1->setSelected(0, true);
-            dig.List1->setSelected(1, true);
-            dig.List1->setCurrentRow(1, QItemSelectionModel::NoUpdate);
-            dig.mnuCopy_Click();
+            copyResults({"C:\\Src\\a.txt", "C:\\Src\\b.txt"});
             QCOMPARE(f().List2->ListCount(), 2);
         } else if (road == "pane") {
             f().mnuCopy1_Click();
@@ -414,15 +420,7 @@ class TstCopyPaste : public QObject {
         show(2, "D:\\Dst");
         select(1, {0, 1, 2});
         if (road == "results") {
-            Dig& dig = Dig::get();
-            for (const char* p : {"C:\\Src\\a.txt", "C:\\Src\\b.txt", "C:\\Src\\c.txt"}) {
-                dig.List1->AddItem(p);
-                dig.List2->AddItem(p);
-            }
-            for (int r = 0; r < 3; ++r)
-                dig.List1->setSelected(r, true);
-            dig.List1->setCurrentRow(2, QItemSelectionModel::NoUpdate);
-            dig.mnuCopy_Click();
+            copyResults({"C:\\Src\\a.txt", "C:\\Src\\b.txt", "C:\\Src\\c.txt"});
         } else if (road == "pane") {
             f().mnuCopy1_Click();
         }
@@ -537,15 +535,8 @@ class TstCopyPaste : public QObject {
         m_drives->write("C:\\B\\y.doc", "y");
         m_drives->write("C:\\B\\z.txt", "z");
         m_drives->mkdir("D:\\P");
+        copyResults({"C:\\A\\x.txt", "C:\\B\\y.doc", "C:\\B\\z.txt"});
         Dig& dig = Dig::get();
-        for (const char* p : {"C:\\A\\x.txt", "C:\\B\\y.doc", "C:\\B\\z.txt"}) {
-            dig.List1->AddItem(p);
-            dig.List2->AddItem(p);
-        }
-        for (int r = 0; r < 3; ++r)
-            dig.List1->setSelected(r, true);
-        dig.List1->setCurrentRow(2, QItemSelectionModel::NoUpdate);
-        dig.mnuCopy_Click();
         QCOMPARE(f().List2->ListCount(), 3);
         show(3, "D:\\P");
         if (kind == "gone") QFile::remove(host("C:\\B\\y.doc"));

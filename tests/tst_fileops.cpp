@@ -24,7 +24,6 @@
 #include <functional>
 #include <grp.h>
 #include <optional>
-#include <poll.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/socket.h>
@@ -32,7 +31,6 @@
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -189,41 +187,31 @@ testsupport::ChildResult writeWithMove(std::optional<std::pair<uid_t, gid_t>> as
                                        const std::function<QByteArray()>& writer,
                                        const std::function<void()>& move)
 {
-    testsupport::ChildResult result;
     QTemporaryDir home;
     if (as && ::chown(QFile::encodeName(home.path()).constData(), as->first, as->second) != 0)
-        return result;
-    int reached[2], go[2], out[2];
-    if (::pipe(reached) != 0 || ::pipe(go) != 0 || ::pipe(out) != 0) return result;
-    const pid_t pid = ::fork();
-    if (pid < 0) return result;
-    if (pid == 0) {
+        return {};
+    int reached[2], go[2];
+    if (::pipe(reached) != 0 || ::pipe(go) != 0) return {};
+    const testsupport::Child child = testsupport::startChild([&] {
         ::close(reached[0]);
         ::close(go[1]);
-        ::close(out[0]);
-        QByteArray output;
         if (as) {
             qputenv("HOME", home.path().toUtf8());
             qputenv("XDG_DATA_HOME", (home.path() + "/.local/share").toUtf8());
             const gid_t groups[] = {as->second};
             if (::setgroups(1, groups) != 0 || ::setresgid(as->second, as->second, as->second) ||
                 ::setresuid(as->first, as->first, as->first) != 0)
-                output = "could not become the other user";
+                return QByteArray("could not become the other user");
         }
-        if (output.isEmpty()) {
-            const int r = reached[1], g = go[0];
-            atStep(stepName, [r, g] {
-                char c = 'r';
-                if (::write(r, &c, 1) == 1) (void)::read(g, &c, 1);
-            });
-            output = writer();
-        }
-        (void)!::write(out[1], output.constData(), size_t(output.size()));
-        ::_exit(0);
-    }
+        const int r = reached[1], g = go[0];
+        atStep(stepName, [r, g] {
+            char c = 'r';
+            if (::write(r, &c, 1) == 1) (void)::read(g, &c, 1);
+        });
+        return writer();
+    });
     ::close(reached[1]);
     ::close(go[0]);
-    ::close(out[1]);
     char c;
     if (::read(reached[0], &c, 1) == 1) {
         move();
@@ -231,30 +219,9 @@ testsupport::ChildResult writeWithMove(std::optional<std::pair<uid_t, gid_t>> as
     }
     ::close(go[1]);
     ::close(reached[0]);
-    // A writer that hangs (a pipe opened where a file was) is ended after a
-    // minute rather than holding the suite for good.
-    for (;;) {
-        pollfd p{out[0], POLLIN, 0};
-        const int r = ::poll(&p, 1, 60000);
-        if (r < 0 && errno == EINTR) continue;
-        if (r == 0) {
-            result.timedOut = true;
-            ::kill(pid, SIGKILL);
-            break;
-        }
-        char buf[4096];
-        const ssize_t n = ::read(out[0], buf, sizeof buf);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        result.output.append(buf, n);
-    }
-    ::close(out[0]);
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    result.exited = !result.timedOut && WIFEXITED(status);
-    if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
-    return result;
+    // A writer that hangs (a pipe opened where a file was) is ended after
+    // a minute rather than holding the suite for good.
+    return testsupport::finishChild(child);
 }
 
 // An access control list as the system stores it in an extended attribute:

@@ -181,36 +181,20 @@ void copyInto(const Source& s, const Folder& folder, const QByteArray& name, int
 
     const mode_t wanted = sst.st_mode & 0777;
     const struct timespec times[2] = {sst.st_atim, sst.st_mtim};
-    const auto inPlace = [&] {
-        writeInPlace(dst, sst.st_size, [&](int out) {
+    writeTarget(
+        dst, sst.st_size, creationMode(wanted),
+        [&](int out) {
+            copyData(in, out, sst, true, injected, dst.exists, s.host, dst.host);
+            if (!dst.exists && (wanted & (S_IRUSR | S_IWUSR)) != (S_IRUSR | S_IWUSR))
+                finishMode(out, wanted);
+            ::futimens(out, times);
+        },
+        [&](int out) {
             const off_t end = copyData(in, out, sst, false, injected, true, s.host, dst.host);
             ::futimens(out, times);
             return end;
-        });
-    };
-    // Other names of the old file keep pointing at it only if it is
-    // written where it is.
-    if (dst.exists && dst.st.st_nlink > 1) return inPlace();
-    int refused = 0;
-    try {
-        const bool done = writeThroughTemporary(
-            dst, creationMode(wanted),
-            [&](int out) {
-                copyData(in, out, sst, true, injected, dst.exists, s.host, dst.host);
-                if (!dst.exists && (wanted & (S_IRUSR | S_IWUSR)) != (S_IRUSR | S_IWUSR))
-                    finishMode(out, wanted);
-                ::futimens(out, times);
-            },
-            &refused, false);
-        if (done) return;
-    } catch (const FileError&) {
-        // A folder the user may not write (or with no inode left) can
-        // still hold a file the user may write.
-        if (!dst.exists ||
-            !(refused == EACCES || refused == EPERM || refused == ENOSPC || refused == EDQUOT))
-            throw;
-    }
-    inPlace();
+        },
+        false);
 }
 
 int takeInjected()

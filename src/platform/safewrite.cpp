@@ -1262,6 +1262,26 @@ void writeInPlace(const Target& t, qint64 newSize, const std::function<off_t(int
     step("done");
 }
 
+void writeTarget(const Target& t, qint64 newSize, mode_t mode,
+                 const std::function<void(int fd)>& fillTemporary,
+                 const std::function<off_t(int fd)>& fillInPlace, bool waitForNew)
+{
+    // Other names of the old file keep pointing at it only if it is
+    // written where it is.
+    if (t.exists && t.st.st_nlink > 1) return writeInPlace(t, newSize, fillInPlace);
+    int refused = 0;
+    try {
+        if (writeThroughTemporary(t, mode, fillTemporary, &refused, waitForNew)) return;
+    } catch (const FileError&) {
+        // A folder the user may not write (or with no inode left) can
+        // still hold a file the user may write.
+        if (!t.exists ||
+            !(refused == EACCES || refused == EPERM || refused == ENOSPC || refused == EDQUOT))
+            throw;
+    }
+    writeInPlace(t, newSize, fillInPlace);
+}
+
 } // namespace detail
 
 using namespace detail;
@@ -1313,39 +1333,22 @@ off_t writeContent(int fd, const QByteArray& d, const QString& host)
     return off_t(d.size());
 }
 
-// Saves d under t: through a temporary file, or in place where that would
-// lose the old file's other names, owner or access, or where the folder
-// takes no temporary file. `finish` is applied to the written file before
-// it is synced.
+// Saves d under t, by the road writeTarget takes. `finish` is applied to
+// the written file before it is synced.
 void saveWhole(const Target& t, const QByteArray& d, mode_t mode,
                const std::function<void(int fd)>& finish)
 {
-    const auto inPlace = [&] {
-        writeInPlace(t, d.size(), [&](int fd) {
+    writeTarget(
+        t, d.size(), mode,
+        [&](int fd) {
+            writeContent(fd, d, t.host);
+            finish(fd);
+        },
+        [&](int fd) {
             const off_t end = writeContent(fd, d, t.host);
             finish(fd);
             return end;
         });
-    };
-    if (t.exists && t.st.st_nlink > 1) return inPlace();
-    int refused = 0;
-    try {
-        const bool done = writeThroughTemporary(
-            t, mode,
-            [&](int fd) {
-                writeContent(fd, d, t.host);
-                finish(fd);
-            },
-            &refused);
-        if (done) return;
-    } catch (const FileError&) {
-        // A folder the user may not write (or with no inode left) can
-        // still hold a file the user may write.
-        if (!t.exists ||
-            !(refused == EACCES || refused == EPERM || refused == ENOSPC || refused == EDQUOT))
-            throw;
-    }
-    inPlace();
 }
 
 mode_t currentUmask()

@@ -135,6 +135,16 @@ bool writeThroughTemporary(const Target& dst, mode_t mode, const std::function<v
 // the reserved room back.
 void writeInPlace(const Target& t, qint64 newSize, const std::function<off_t(int fd)>& fill);
 
+// Writes a target by the road that keeps it whole and keeps what it is:
+// through a temporary file (fillTemporary), or in place (fillInPlace) where
+// a rename would leave the old file's other names behind, where the
+// temporary cannot take its owner or attributes, or where the folder takes
+// no temporary file but the file may be written. waitForNew as for
+// writeThroughTemporary.
+void writeTarget(const Target& t, qint64 newSize, mode_t mode,
+                 const std::function<void(int fd)>& fillTemporary,
+                 const std::function<off_t(int fd)>& fillInPlace, bool waitForNew = true);
+
 // Moves a file to a name in the same folder that must still be free; 0 or
 // an errno. Also for file systems without RENAME_NOREPLACE.
 int moveToFreeName(int dir, const char* from, const char* to);
