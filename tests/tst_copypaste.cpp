@@ -131,6 +131,24 @@ class TstCopyPaste : public QObject {
         dig.List1->setCurrentRow(int(paths.size()) - 1, QItemSelectionModel::NoUpdate);
         dig.mnuCopy_Click();
     }
+    // The copy list and the paste by the road a table names: pane 1's Copy
+    // then pane 2's Paste, the search window's Copy of the paths then pane
+    // 2's Paste, or Copy To of pane 1's selection with the folder typed.
+    void copyByRoad(const QString& road, const QStringList& paths)
+    {
+        if (road == "results")
+            copyResults(paths);
+        else if (road == "pane")
+            f().mnuCopy1_Click();
+    }
+    void pasteByRoad(const QString& road, const QString& folder)
+    {
+        if (road != "copy-to") return f().mnuPasteFile2_Click();
+        f().mnuCopee1_Click();
+        Form2& d = Form2::get();
+        d.Text2->setText(folder);
+        d.Command1->Press();
+    }
 
   private slots:
     void initTestCase() { testsupport::isolateEnvironment(); }
@@ -370,24 +388,12 @@ class TstCopyPaste : public QObject {
         show(1, "C:\\Src");
         show(2, "D:\\Dst");
         select(1, {0, 1});
-        if (road == "results") {
-            copyResults({"C:\\Src\\a.txt", "C:\\Src\\b.txt"});
-            QCOMPARE(f().List2->ListCount(), 2);
-        } else if (road == "pane") {
-            f().mnuCopy1_Click();
-        }
+        copyByRoad(road, {"C:\\Src\\a.txt", "C:\\Src\\b.txt"});
         const QByteArray pipe = QFile::encodeName(host("C:\\Src\\a.txt"));
         QVERIFY(QFile::remove(host("C:\\Src\\a.txt")));
         QCOMPARE(::mkfifo(pipe.constData(), 0644), 0);
 
-        if (road == "copy-to") {
-            f().mnuCopee1_Click();
-            Form2& d = Form2::get();
-            d.Text2->setText("D:\\Dst");
-            d.Command1->Press();
-        } else {
-            f().mnuPasteFile2_Click();
-        }
+        pasteByRoad(road, "D:\\Dst");
 
         QCOMPARE(m_boxes->prompts(),
                  QStringList({"C:\\Src\\a.txt is not a file that can be copied"}));
@@ -419,23 +425,12 @@ class TstCopyPaste : public QObject {
         show(1, "C:\\Src");
         show(2, "D:\\Dst");
         select(1, {0, 1, 2});
-        if (road == "results") {
-            copyResults({"C:\\Src\\a.txt", "C:\\Src\\b.txt", "C:\\Src\\c.txt"});
-        } else if (road == "pane") {
-            f().mnuCopy1_Click();
-        }
+        copyByRoad(road, {"C:\\Src\\a.txt", "C:\\Src\\b.txt", "C:\\Src\\c.txt"});
         g_swapFolder = QFile::encodeName(host("D:\\Dst"));
         g_movedTo = QFile::encodeName(host("D:\\Was"));
         plat::fs::setCopyStepHook(swapFolderAtStep);
 
-        if (road == "copy-to") {
-            f().mnuCopee1_Click();
-            Form2& d = Form2::get();
-            d.Text2->setText("D:\\Dst");
-            d.Command1->Press();
-        } else {
-            f().mnuPasteFile2_Click();
-        }
+        pasteByRoad(road, "D:\\Dst");
 
         QCOMPARE(m_boxes->prompts(), QStringList({message}));
         QCOMPARE(tree(host("D:\\Dst")), QStringList());
