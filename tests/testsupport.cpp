@@ -180,13 +180,17 @@ void isolateEnvironment()
     QStandardPaths::setTestModeEnabled(true);
 }
 
-ChildResult inChild(const std::function<QByteArray()>& body, int timeoutSeconds)
+Child startChild(const std::function<QByteArray()>& body)
 {
-    ChildResult result;
+    Child child;
     int fds[2];
-    if (::pipe(fds) != 0) return result;
+    if (::pipe(fds) != 0) return child;
     const pid_t pid = ::fork();
-    if (pid < 0) return result;
+    if (pid < 0) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return child;
+    }
     if (pid == 0) {
         ::close(fds[0]);
         const QByteArray out = body();
@@ -198,6 +202,15 @@ ChildResult inChild(const std::function<QByteArray()>& body, int timeoutSeconds)
         ::_exit(0);
     }
     ::close(fds[1]);
+    child.pid = pid;
+    child.output = fds[0];
+    return child;
+}
+
+ChildResult finishChild(Child child, int timeoutSeconds)
+{
+    ChildResult result;
+    if (child.pid < 0) return result;
     timespec start;
     ::clock_gettime(CLOCK_MONOTONIC, &start);
     for (;;) {
@@ -207,26 +220,31 @@ ChildResult inChild(const std::function<QByteArray()>& body, int timeoutSeconds)
                                                     (now.tv_nsec - start.tv_nsec) / 1000000L);
         if (left <= 0) {
             result.timedOut = true;
-            ::kill(pid, SIGKILL);
+            ::kill(child.pid, SIGKILL);
             break;
         }
-        pollfd p{fds[0], POLLIN, 0};
+        pollfd p{child.output, POLLIN, 0};
         const int r = ::poll(&p, 1, int(left));
         if (r < 0 && errno == EINTR) continue;
         if (r <= 0) continue;
         char buf[4096];
-        const ssize_t n = ::read(fds[0], buf, sizeof buf);
+        const ssize_t n = ::read(child.output, buf, sizeof buf);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break; // the child closed its end: it has ended
         result.output.append(buf, n);
     }
-    ::close(fds[0]);
+    ::close(child.output);
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    while (::waitpid(child.pid, &status, 0) < 0 && errno == EINTR) {
     }
     result.exited = !result.timedOut && WIFEXITED(status);
     if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
     return result;
+}
+
+ChildResult inChild(const std::function<QByteArray()>& body, int timeoutSeconds)
+{
+    return finishChild(startChild(body), timeoutSeconds);
 }
 
 TempDrives::TempDrives(int count)

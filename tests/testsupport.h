@@ -51,6 +51,17 @@ struct ChildResult {
     QByteArray output; // what the body returned, when it exited
 };
 
+// A forked copy of the test process running a body: its process and the
+// end of the pipe its body's return value comes through.
+struct Child {
+    int pid = -1;
+    int output = -1;
+};
+// Starts body in a forked copy of the test process; the caller may work
+// beside it (as another program would) before waiting with finishChild.
+Child startChild(const std::function<QByteArray()>& body);
+// Waits for a child, at most timeoutSeconds (then kills it).
+ChildResult finishChild(Child child, int timeoutSeconds = 60);
 // Runs body in a forked copy of the test process and waits for it, at most
 // timeoutSeconds (then kills it). The body's return value comes back as
 // output.

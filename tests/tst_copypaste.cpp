@@ -24,6 +24,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <cstring>
 #include <ctime>
 #include <memory>
 #include <optional>
@@ -51,6 +52,20 @@ struct RecordingTrash : plat::trash::TrashSeam {
 };
 
 using testsupport::contents;
+
+// At the first file's step `g_swapStep`, the target folder is moved to
+// g_movedTo and an empty folder takes its place, as another program (or
+// another user of a shared drive) would do while a paste runs.
+QByteArray g_swapFolder, g_movedTo;
+const char* g_swapStep = "complete";
+
+void swapFolderAtStep(const char* step)
+{
+    if (std::strcmp(step, g_swapStep) != 0 || g_swapFolder.isEmpty()) return;
+    if (::rename(g_swapFolder.constData(), g_movedTo.constData()) == 0)
+        ::mkdir(g_swapFolder.constData(), 0755);
+    g_swapFolder.clear();
+}
 
 // Every file under a host folder, hidden ones included, as relative paths.
 QStringList tree(const QString& host)
@@ -102,6 +117,38 @@ class TstCopyPaste : public QObject {
         if (!rows.isEmpty()) l->setCurrentRow(rows.last(), QItemSelectionModel::NoUpdate);
     }
     QStringList list(const QAbstractItemView* l) { return testsupport::entries(l); }
+    // Search results with every row selected, taken by the search window's
+    // Copy: the copy list of full paths a paste then takes.
+    void copyResults(const QStringList& paths)
+    {
+        Dig& dig = Dig::get();
+        for (const QString& p : paths) {
+            dig.List1->AddItem(p);
+            dig.List2->AddItem(p);
+        }
+        for (int r = 0; r < paths.size(); ++r)
+            dig.List1->setSelected(r, true);
+        dig.List1->setCurrentRow(int(paths.size()) - 1, QItemSelectionModel::NoUpdate);
+        dig.mnuCopy_Click();
+    }
+    // The copy list and the paste by the road a table names: pane 1's Copy
+    // then pane 2's Paste, the search window's Copy of the paths then pane
+    // 2's Paste, or Copy To of pane 1's selection with the folder typed.
+    void copyByRoad(const QString& road, const QStringList& paths)
+    {
+        if (road == "results")
+            copyResults(paths);
+        else if (road == "pane")
+            f().mnuCopy1_Click();
+    }
+    void pasteByRoad(const QString& road, const QString& folder)
+    {
+        if (road != "copy-to") return f().mnuPasteFile2_Click();
+        f().mnuCopee1_Click();
+        Form2& d = Form2::get();
+        d.Text2->setText(folder);
+        d.Command1->Press();
+    }
 
   private slots:
     void initTestCase() { testsupport::isolateEnvironment(); }
@@ -121,6 +168,7 @@ class TstCopyPaste : public QObject {
     void cleanup()
     {
         plat::fs::failNextCopyWith(0); // a failure a test set up and never reached
+        plat::fs::setCopyStepHook(nullptr);
         unloadDialogs();
         m_boxes.reset();
         m_drives.reset();
@@ -340,36 +388,53 @@ class TstCopyPaste : public QObject {
         show(1, "C:\\Src");
         show(2, "D:\\Dst");
         select(1, {0, 1});
-        if (road == "results") {
-            Dig& dig = Dig::get();
-            for (const char* p : {"C:\\Src\\a.txt", "C:\\Src\\b.txt"}) {
-                dig.List1->AddItem(p);
-                dig.List2->AddItem(p);
-            }
-            dig.List1->setSelected(0, true);
-            dig.List1->setSelected(1, true);
-            dig.List1->setCurrentRow(1, QItemSelectionModel::NoUpdate);
-            dig.mnuCopy_Click();
-            QCOMPARE(f().List2->ListCount(), 2);
-        } else if (road == "pane") {
-            f().mnuCopy1_Click();
-        }
+        copyByRoad(road, {"C:\\Src\\a.txt", "C:\\Src\\b.txt"});
         const QByteArray pipe = QFile::encodeName(host("C:\\Src\\a.txt"));
         QVERIFY(QFile::remove(host("C:\\Src\\a.txt")));
         QCOMPARE(::mkfifo(pipe.constData(), 0644), 0);
 
-        if (road == "copy-to") {
-            f().mnuCopee1_Click();
-            Form2& d = Form2::get();
-            d.Text2->setText("D:\\Dst");
-            d.Command1->Press();
-        } else {
-            f().mnuPasteFile2_Click();
-        }
+        pasteByRoad(road, "D:\\Dst");
 
         QCOMPARE(m_boxes->prompts(),
                  QStringList({"C:\\Src\\a.txt is not a file that can be copied"}));
         QCOMPARE(tree(host("D:\\Dst")), QStringList());
+        QVERIFY(!Standby::IsLoaded());
+    }
+
+    // A paste whose folder is moved away and replaced while it runs stops
+    // with the message for a folder that does not exist and names the
+    // files not pasted: nothing lands in the folder that took the name.
+    void pasteStopsWhenItsFolderGoesAway_data()
+    {
+        QTest::addColumn<QString>("road");
+        QTest::addColumn<QString>("message");
+        const QString gone =
+            "Either the destination doesn't exist or the path to the folder is misspelled or "
+            "incomplete\n\nNot copied:\nb.txt\nc.txt";
+        QTest::newRow("paste into a pane") << "pane" << gone;
+        QTest::newRow("paste of search results") << "results" << gone;
+        QTest::newRow("copy to a typed folder") << "copy-to" << gone;
+    }
+    void pasteStopsWhenItsFolderGoesAway()
+    {
+        QFETCH(QString, road);
+        QFETCH(QString, message);
+        for (const char* n : {"a.txt", "b.txt", "c.txt"})
+            m_drives->write(QString("C:\\Src\\") + n, n);
+        m_drives->mkdir("D:\\Dst");
+        show(1, "C:\\Src");
+        show(2, "D:\\Dst");
+        select(1, {0, 1, 2});
+        copyByRoad(road, {"C:\\Src\\a.txt", "C:\\Src\\b.txt", "C:\\Src\\c.txt"});
+        g_swapFolder = QFile::encodeName(host("D:\\Dst"));
+        g_movedTo = QFile::encodeName(host("D:\\Was"));
+        plat::fs::setCopyStepHook(swapFolderAtStep);
+
+        pasteByRoad(road, "D:\\Dst");
+
+        QCOMPARE(m_boxes->prompts(), QStringList({message}));
+        QCOMPARE(tree(host("D:\\Dst")), QStringList());
+        QCOMPARE(tree(host("D:\\Was")), QStringList({"a.txt"}));
         QVERIFY(!Standby::IsLoaded());
     }
 
@@ -465,15 +530,8 @@ class TstCopyPaste : public QObject {
         m_drives->write("C:\\B\\y.doc", "y");
         m_drives->write("C:\\B\\z.txt", "z");
         m_drives->mkdir("D:\\P");
+        copyResults({"C:\\A\\x.txt", "C:\\B\\y.doc", "C:\\B\\z.txt"});
         Dig& dig = Dig::get();
-        for (const char* p : {"C:\\A\\x.txt", "C:\\B\\y.doc", "C:\\B\\z.txt"}) {
-            dig.List1->AddItem(p);
-            dig.List2->AddItem(p);
-        }
-        for (int r = 0; r < 3; ++r)
-            dig.List1->setSelected(r, true);
-        dig.List1->setCurrentRow(2, QItemSelectionModel::NoUpdate);
-        dig.mnuCopy_Click();
         QCOMPARE(f().List2->ListCount(), 3);
         show(3, "D:\\P");
         if (kind == "gone") QFile::remove(host("C:\\B\\y.doc"));

@@ -17,14 +17,18 @@
 
 #include "testsupport.h"
 
+#include <array>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <functional>
 #include <grp.h>
 #include <optional>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <sys/xattr.h>
@@ -116,10 +120,14 @@ bool chownTo(const QString& host, uid_t uid, gid_t gid)
 }
 
 // Runs body in a child process under another user id, as a second local
-// user would run the program.
+// user would run the program: with a home of that user's own.
 testsupport::ChildResult asUser(uid_t uid, gid_t gid, const std::function<QByteArray()>& body)
 {
+    QTemporaryDir home;
+    if (::chown(QFile::encodeName(home.path()).constData(), uid, gid) != 0) return {};
     return testsupport::inChild([&] {
+        qputenv("HOME", home.path().toUtf8());
+        qputenv("XDG_DATA_HOME", (home.path() + "/.local/share").toUtf8());
         const gid_t groups[] = {gid};
         if (::setgroups(1, groups) != 0 || ::setresgid(gid, gid, gid) != 0 ||
             ::setresuid(uid, uid, uid) != 0)
@@ -137,6 +145,118 @@ QByteArray failureOf(const std::function<void()>& f)
         return QByteArray::number(e.number()) + '|' + e.message().toUtf8();
     }
     return "0";
+}
+
+// One move of another program at one step of a copy or a save.
+const char* g_atStepName = "";
+std::function<void()> g_atStep;
+
+void runAtStep(const char* step)
+{
+    if (!g_atStep || std::strcmp(step, g_atStepName) != 0) return;
+    const std::function<void()> move = std::move(g_atStep);
+    g_atStep = nullptr;
+    move();
+}
+
+void atStep(const char* step, std::function<void()> move)
+{
+    g_atStepName = step;
+    g_atStep = std::move(move);
+    fs::setCopyStepHook(runAtStep);
+}
+
+// What a writer in a child process left: its result and the notices the
+// file layer gave it, a line each.
+QByteArray withNotices(const std::function<QByteArray()>& write)
+{
+    static QStringList notices;
+    notices.clear();
+    fs::setNoticeSink([](const QString& text) { notices.append(text); });
+    const QByteArray result = write();
+    return notices.isEmpty() ? result : result + '\n' + notices.join('\n').toUtf8();
+}
+
+// Runs writer in a child process (as user `as`, with a home of its own,
+// when given); when the child reaches `stepName` of its write it waits
+// there while this process makes `move`, as another user or another copy
+// of the program would between two steps. The child goes on once the move
+// is made; one that never reaches the step simply ends.
+testsupport::ChildResult writeWithMove(std::optional<std::pair<uid_t, gid_t>> as,
+                                       const char* stepName,
+                                       const std::function<QByteArray()>& writer,
+                                       const std::function<void()>& move)
+{
+    QTemporaryDir home;
+    if (as && ::chown(QFile::encodeName(home.path()).constData(), as->first, as->second) != 0)
+        return {};
+    int reached[2], go[2];
+    if (::pipe(reached) != 0 || ::pipe(go) != 0) return {};
+    const testsupport::Child child = testsupport::startChild([&] {
+        ::close(reached[0]);
+        ::close(go[1]);
+        if (as) {
+            qputenv("HOME", home.path().toUtf8());
+            qputenv("XDG_DATA_HOME", (home.path() + "/.local/share").toUtf8());
+            const gid_t groups[] = {as->second};
+            if (::setgroups(1, groups) != 0 || ::setresgid(as->second, as->second, as->second) ||
+                ::setresuid(as->first, as->first, as->first) != 0)
+                return QByteArray("could not become the other user");
+        }
+        const int r = reached[1], g = go[0];
+        atStep(stepName, [r, g] {
+            char c = 'r';
+            if (::write(r, &c, 1) == 1) (void)::read(g, &c, 1);
+        });
+        return writer();
+    });
+    ::close(reached[1]);
+    ::close(go[0]);
+    char c;
+    if (::read(reached[0], &c, 1) == 1) {
+        move();
+        (void)!::write(go[1], "g", 1);
+    }
+    ::close(go[1]);
+    ::close(reached[0]);
+    // A writer that hangs (a pipe opened where a file was) is ended after
+    // a minute rather than holding the suite for good.
+    return testsupport::finishChild(child);
+}
+
+// An access control list as the system stores it in an extended attribute:
+// entries of tag, permissions and id, in the order the system keeps them.
+constexpr quint32 kAclUserObj = 0x01, kAclUser = 0x02, kAclGroupObj = 0x04, kAclMask = 0x10,
+                  kAclOther = 0x20, kAclNoId = 0xffffffff;
+
+QByteArray posixAcl(std::initializer_list<std::array<quint32, 3>> entries)
+{
+    QByteArray out;
+    const auto put = [&out](quint32 v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            out.append(char((v >> (8 * i)) & 0xff));
+    };
+    put(2, 4); // the format's version
+    for (const auto& e : entries) {
+        put(e[0], 2);
+        put(e[1], 2);
+        put(e[2], 4);
+    }
+    return out;
+}
+
+QByteArray attribute(const QString& host, const char* name)
+{
+    char buf[256];
+    const ssize_t n = ::getxattr(QFile::encodeName(host).constData(), name, buf, sizeof buf);
+    return n < 0 ? QByteArray("<none>") : QByteArray(buf, int(n));
+}
+
+// The blocks a file takes on its disk.
+qint64 blocksOf(const QString& host)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(host).constData(), &st) == 0 ? qint64(st.st_blocks) : -1;
 }
 
 struct RecordingTrash : trash::TrashSeam {
@@ -190,6 +310,8 @@ class TstFileOps : public QObject {
         trash::setTrashSeam(nullptr);
         fs::failNextCopyWith(0);
         fs::setCopyStepHook(nullptr);
+        g_atStep = nullptr;
+        fs::setNoticeSink({});
         fs::setUnnamedTemporaries(true);
         QDir::setCurrent(m_startFolder);
         // Read-only leftovers must not stop the temporary folders' removal.
@@ -383,10 +505,13 @@ class TstFileOps : public QObject {
         if (targetExists) put(d("out.bin"), "old target");
         if (twoNames) QCOMPARE(::link(enc(d("out.bin")), enc(c("other name.bin"))), 0);
 
+        const qint64 blocks = blocksOf(d("out.bin"));
         fs::failNextCopyWith(number);
         QCOMPARE(errorOf([] { fs::copyFile("C:\\in.bin", "D:\\out.bin"); }), number);
 
         QCOMPARE(get(d("out.bin")), targetExists ? QByteArray("old target") : "<missing>");
+        // The room reserved for the new content is given back.
+        QCOMPARE(blocksOf(d("out.bin")), blocks);
         QCOMPARE(leftovers(m_d->path()), QStringList());
         QCOMPARE(get(c("in.bin")), data);
         // Put back, and the kept copy gone with it.
@@ -780,23 +905,38 @@ class TstFileOps : public QObject {
                  QStringList({".note.txt.quorbix-keep", "note.txt"}));
     }
 
-    // A program that ends at once right after a large save in place (its
-    // kept copy is removed off the caller's thread) leaves no kept copy to
-    // be told as a save that never finished.
+    // A program that ends at once, or is killed, right after a large save
+    // in place said it was done (its kept copy's blocks are freed off the
+    // caller's thread) leaves no kept copy to be told as a save that never
+    // finished.
+    void endAfterALargeSaveInPlace_data()
+    {
+        QTest::addColumn<bool>("killed");
+        QTest::newRow("the program ends at once") << false;
+        QTest::newRow("the program is killed once the save is done") << true;
+    }
+
     void endAfterALargeSaveInPlace()
     {
-        const qsizetype big = qsizetype(70) << 20; // past the size removed off the thread
+        QFETCH(bool, killed);
+        const qsizetype big = qsizetype(70) << 20; // past the size freed off the thread
         put(d("big.txt"), QByteArray(big, 'o'));
         QCOMPARE(::link(enc(d("big.txt")), enc(c("second name.txt"))), 0);
         const QByteArray newText(big + 1, 'n');
         const testsupport::ChildResult child = testsupport::inChild([&] {
             plat::setEndHandler({}); // the real end: the process exits at once
+            g_killAt = "done";
+            if (killed) fs::setCopyStepHook(killAtStep);
             fs::writeFileAtomic("D:\\big.txt", newText);
             plat::End();
             return QByteArray("not ended");
         });
-        QVERIFY(child.exited);
-        QVERIFY(child.output.isEmpty());
+        if (killed) {
+            QCOMPARE(child.signal, SIGKILL);
+        } else {
+            QVERIFY(child.exited);
+            QVERIFY(child.output.isEmpty());
+        }
         QCOMPARE(get(c("second name.txt")).size(), newText.size());
         QVERIFY(!QFileInfo::exists(d(".big.txt.quorbix-keep")));
         testsupport::RecordingMessageBoxes boxes;
@@ -930,6 +1070,412 @@ class TstFileOps : public QObject {
         QVERIFY(QFileInfo::exists(longer));
         if (!other) QSKIP("a second user is made only as the superuser");
         QVERIFY(QFileInfo::exists(theirs));
+    }
+
+    // Another user who may write a shared folder moves things while A's
+    // save or paste runs: nothing of A's leaves A's folders, nothing
+    // outside the folder checked is touched, and the old content comes
+    // back from the copy the save made, whatever stands at its name now.
+    void secondUserMoves_data()
+    {
+        QTest::addColumn<QString>("road"); // "copy" or "save"
+        QTest::addColumn<bool>("inPlace"); // the file is the teammate's: written where it is
+        QTest::addColumn<QString>("move");
+        QTest::addColumn<QString>("at");
+        QTest::newRow("kept copy swapped for a link to A's secret, then the disk fills")
+            << "copy" << true << "kept to link"
+            << "kept";
+        QTest::newRow("kept copy swapped for a named pipe, then the disk fills")
+            << "copy" << true << "kept to pipe"
+            << "kept";
+        QTest::newRow("folder swapped for a link to A's folder, paste in place")
+            << "copy" << true << "folder to link"
+            << "partial";
+        QTest::newRow("folder swapped for a link to A's folder, save in place")
+            << "save" << true << "folder to link"
+            << "partial";
+        QTest::newRow("folder swapped for a link to A's folder, paste through a temporary")
+            << "copy" << false << "folder to link"
+            << "complete";
+        QTest::newRow("folder swapped for a link to A's folder, save through a temporary")
+            << "save" << false << "folder to link"
+            << "partial";
+        QTest::newRow("a link to another file of A's planted at the keep name")
+            << "save" << true << "planted keep name"
+            << "";
+    }
+
+    void secondUserMoves()
+    {
+        QFETCH(QString, road);
+        QFETCH(bool, inPlace);
+        QFETCH(QString, move);
+        QFETCH(QString, at);
+        if (::geteuid() != 0) QSKIP("a second user is made only as the superuser");
+        const uid_t a = kMember, b = kTeammate;
+        const auto own = [](const QString& host, uid_t uid, mode_t mode) {
+            QVERIFY(chownTo(host, uid, kTeam));
+            QCOMPARE(::chmod(enc(host).constData(), mode), 0);
+        };
+        for (const QString& top : {m_c->path(), m_d->path()})
+            QCOMPARE(::chmod(enc(top).constData(), 0755), 0);
+        // A's own folder, with a secret and a report of A's own.
+        QVERIFY(QDir().mkpath(c("home/docs")));
+        put(c("home/secret.txt"), "A's secret");
+        put(c("home/docs/report.txt"), "A's own report");
+        own(c("home"), a, 0755);
+        own(c("home/docs"), a, 0755);
+        own(c("home/secret.txt"), a, 0600);
+        own(c("home/docs/report.txt"), a, 0644);
+        put(c("new.txt"), "new content");
+        QCOMPARE(::chmod(enc(c("new.txt")).constData(), 0644), 0);
+        // The team's folder, which both may write.
+        QVERIFY(QDir().mkpath(d("team/sub")));
+        own(d("team"), b, 02775);
+        own(d("team/sub"), b, 02775);
+        const QByteArray old = "old report, longer than what replaces it";
+        put(d("team/sub/report.txt"), old);
+        own(d("team/sub/report.txt"), inPlace ? b : a, 0664);
+        put(d("team/sub/plan.txt"), "A's plan");
+        own(d("team/sub/plan.txt"), a, 0660);
+        const QByteArray keep = enc(d("team/sub/.report.txt.quorbix-keep"));
+        const auto asB = [&](const std::function<bool()>& body) {
+            const testsupport::ChildResult r =
+                asUser(b, kTeam, [&] { return body() ? QByteArray("moved") : QByteArray(); });
+            QCOMPARE(r.output, QByteArray("moved"));
+        };
+        if (move == "planted keep name")
+            asB([&] { return ::link(enc(d("team/sub/plan.txt")), keep) == 0; });
+
+        const bool fails = move.startsWith("kept");
+        const QByteArray step = at.toLatin1();
+        const testsupport::ChildResult child = writeWithMove(
+            std::pair{a, kTeam}, step.constData(),
+            [&] {
+                return withNotices([&] {
+                    if (fails) fs::failNextCopyWith(61);
+                    return failureOf([&] {
+                        if (road == "copy")
+                            fs::copyFile("C:\\new.txt", "D:\\team\\sub\\report.txt");
+                        else
+                            fs::writeFileAtomic("D:\\team\\sub\\report.txt", "new content");
+                    });
+                });
+            },
+            [&] {
+                asB([&] {
+                    if (move == "folder to link")
+                        return ::rename(enc(d("team/sub")), enc(d("team/sub.was"))) == 0 &&
+                               ::symlink(enc(c("home/docs")), enc(d("team/sub"))) == 0;
+                    return ::rename(keep, enc(d("team/sub/.report.txt.was"))) == 0 &&
+                           (move == "kept to link" ? ::symlink(enc(c("home/secret.txt")), keep)
+                                                   : ::mkfifo(keep, 0666)) == 0;
+                });
+            });
+
+        QVERIFY2(child.exited, "the write hung or died");
+        QCOMPARE(get(c("home/secret.txt")), QByteArray("A's secret"));
+        QCOMPARE(get(c("home/docs/report.txt")), QByteArray("A's own report"));
+        QCOMPARE(get(c("home/docs/plan.txt")), QByteArray("<missing>"));
+        if (fails) {
+            // The old content is back, from the copy the save holds open.
+            QCOMPARE(child.output.left(3), QByteArray("61|"));
+            QCOMPARE(get(d("team/sub/report.txt")), old);
+            QCOMPARE(get(d("team/sub/.report.txt.was")), old); // what B took away
+        } else {
+            QCOMPARE(child.output, QByteArray("0")); // no notice either
+            const QString folder = move == "folder to link" ? d("team/sub.was") : d("team/sub");
+            QCOMPARE(get(folder + "/report.txt"), QByteArray("new content"));
+            QCOMPARE(get(folder + "/plan.txt"), QByteArray("A's plan"));
+            QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+            QStringList expected{"plan.txt", "report.txt"};
+            if (move == "planted keep name") expected.prepend(".report.txt.quorbix-keep");
+            QCOMPARE(names, expected);
+        }
+        if (move == "planted keep name") {
+            struct stat planted, plan;
+            QCOMPARE(::lstat(keep.constData(), &planted), 0);
+            QCOMPARE(::stat(enc(d("team/sub/plan.txt")).constData(), &plan), 0);
+            QCOMPARE(planted.st_ino, plan.st_ino); // B's link is left to B
+        }
+    }
+
+    // A replaced file has exactly the access it had: what the folder's
+    // default access list would give a new file is not given to it.
+    void replacedFileKeepsItsAccess_data()
+    {
+        QTest::addColumn<QString>("road");
+        QTest::addColumn<bool>("ownList"); // the old file has an access list of its own
+        for (const char* road : {"save", "copy"}) {
+            QTest::addRow("%s over a file with no access list", road) << road << false;
+            QTest::addRow("%s over a file with its own access list", road) << road << true;
+        }
+    }
+
+    void replacedFileKeepsItsAccess()
+    {
+        QFETCH(QString, road);
+        QFETCH(bool, ownList);
+        QVERIFY(QDir().mkpath(d("shared")));
+        // Whatever is made in the folder grants the user 4545 reading and
+        // writing.
+        const QByteArray folderDefault = posixAcl({{kAclUserObj, 7, kAclNoId},
+                                                   {kAclUser, 6, 4545},
+                                                   {kAclGroupObj, 5, kAclNoId},
+                                                   {kAclMask, 7, kAclNoId},
+                                                   {kAclOther, 0, kAclNoId}});
+        put(d("shared/note.txt"), "old");
+        QCOMPARE(::chmod(enc(d("shared/note.txt")).constData(), 0640), 0);
+        const QByteArray fileList = posixAcl({{kAclUserObj, 6, kAclNoId},
+                                              {kAclUser, 4, 4546},
+                                              {kAclGroupObj, 4, kAclNoId},
+                                              {kAclMask, 4, kAclNoId},
+                                              {kAclOther, 0, kAclNoId}});
+        if (::setxattr(enc(d("shared")).constData(), "system.posix_acl_default",
+                       folderDefault.constData(), size_t(folderDefault.size()), 0) != 0 ||
+            (ownList && ::setxattr(enc(d("shared/note.txt")).constData(), "system.posix_acl_access",
+                                   fileList.constData(), size_t(fileList.size()), 0) != 0))
+            QSKIP("this file system keeps no access lists");
+        put(c("new.txt"), "new content");
+        const QByteArray before = attribute(d("shared/note.txt"), "system.posix_acl_access");
+
+        if (road == "copy")
+            fs::copyFile("C:\\new.txt", "D:\\shared\\note.txt");
+        else
+            fs::writeFileAtomic("D:\\shared\\note.txt", "new content");
+
+        QCOMPARE(get(d("shared/note.txt")), QByteArray("new content"));
+        QCOMPARE(attribute(d("shared/note.txt"), "system.posix_acl_access"), before);
+        QCOMPARE(before == "<none>", !ownList);
+        struct stat st;
+        QCOMPARE(::stat(enc(d("shared/note.txt")).constData(), &st), 0);
+        QCOMPARE(int(st.st_mode & 07777), 0640);
+    }
+
+    // Two saves in place of one file at once, from two running copies of
+    // the program: the second is told the file is busy and touches
+    // nothing, the first wins whole, and nobody is told of a save that
+    // did not finish.
+    void oneWriterInPlaceAtATime()
+    {
+        put(d("note.txt"), "old");
+        QCOMPARE(::link(enc(d("note.txt")), enc(c("second name.txt"))), 0);
+        const QByteArray first(4 << 20, 'a'), second(3 << 20, 'b');
+        testsupport::RecordingMessageBoxes boxes;
+        QByteArray secondResult;
+        const testsupport::ChildResult child = writeWithMove(
+            std::nullopt, "kept",
+            [&] {
+                return withNotices(
+                    [&] { return failureOf([&] { fs::writeFileAtomic("D:\\note.txt", first); }); });
+            },
+            [&] {
+                secondResult = failureOf([&] { fs::writeFileAtomic("D:\\note.txt", second); });
+            });
+
+        QVERIFY(child.exited);
+        QCOMPARE(child.output, QByteArray("0"));
+        QCOMPARE(QString::fromUtf8(secondResult),
+                 QStringLiteral("70|D:\\note.txt was left as it is: another save of it is still "
+                                "at work. Try again once that save is done."));
+        QCOMPARE(get(d("note.txt")), first);
+        QCOMPARE(get(c("second name.txt")), first);
+        fs::reportUnfinishedSaves();
+        QCOMPARE(boxes.prompts(), QStringList());
+        QCOMPARE(QDir(m_d->path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({"note.txt"}));
+    }
+
+    // A save refused for a full disk leaves the drive the room it had,
+    // also where the disk ran full only at the copy of the old content.
+    void refusedSaveGivesTheRoomBack()
+    {
+        if (::geteuid() != 0) QSKIP("a small drive is mounted only as the superuser");
+        const QString drive = d("small");
+        QVERIFY(QDir().mkpath(drive));
+        const testsupport::ChildResult child = testsupport::inChild([&] {
+            // A drive of its own, seen by this process alone.
+            if (::unshare(CLONE_NEWNS) != 0 ||
+                ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                ::mount("tmpfs", enc(drive).constData(), "tmpfs", 0, "size=4m") != 0)
+                return QByteArray("no mount");
+            drives::setTable({{'C', m_c->path(), {}}, {'D', drive, {}}});
+            // The user's home on the same drive, so that the old content
+            // finds no room in the user's own folder either.
+            qputenv("XDG_DATA_HOME", (drive + "/home").toUtf8());
+            for (const char* f : {"/home/Quorbix/kept", "/home/Quorbix/unfinished"})
+                QDir().mkpath(drive + f);
+            put(drive + "/note.txt", QByteArray(1536 << 10, 'o'));
+            if (::link(enc(drive + "/note.txt"), enc(drive + "/second.txt")) != 0)
+                return QByteArray("no link");
+            const auto freeBlocks = [&] {
+                struct statvfs v;
+                return ::statvfs(enc(drive).constData(), &v) == 0 ? qint64(v.f_bfree) : -1;
+            };
+            const qint64 before = freeBlocks();
+            // Room for the new content, none left for the copy of the old.
+            const QByteArray result =
+                failureOf([] { fs::writeFileAtomic("D:\\note.txt", QByteArray(3 << 20, 'n')); });
+            const qint64 after = freeBlocks();
+            return result.left(3) + ' ' + QByteArray::number(before - after) + ' ' +
+                   QByteArray::number(get(drive + "/note.txt") == QByteArray(1536 << 10, 'o'));
+        });
+        if (child.output == "no mount") QSKIP("no drive could be mounted here");
+        QCOMPARE(child.output, QByteArray("61| 0 1"));
+    }
+
+    // The record of a save in place is trusted only as far as it can be:
+    // written and synced before the file is touched, any name carried
+    // whole, a kept copy vouched for only while it is the one the save
+    // made, found by the next save wherever it lies.
+    void unfinishedSaveRecords_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("a newline in the file's name") << "newline";
+        QTest::newRow("a name too long for a keep name beside it") << "long name";
+        QTest::newRow("the records cannot be written") << "no records";
+        QTest::newRow("the kept copy replaced after the kill") << "replaced";
+        QTest::newRow("the kept copy in the user's own folder") << "own folder";
+    }
+
+    void unfinishedSaveRecords()
+    {
+        QFETCH(QString, kind);
+        QString name = "note.txt";
+        if (kind == "newline") name = "two\nlines.txt";
+        if (kind == "long name") name = QString(246, 'n') + ".txt";
+        const QString file = d("files/" + name), win = "D:\\files\\" + name;
+        QVERIFY(QDir().mkpath(d("files")));
+        put(file, "old content");
+        QCOMPARE(::link(enc(file), enc(c("second name"))), 0);
+        const QString records = QString::fromUtf8(qgetenv("XDG_DATA_HOME")) + "/Quorbix";
+        QDir(records).removeRecursively();
+        std::optional<testsupport::PermissionsBind> bind;
+        if (kind == "own folder") {
+            // A folder that takes no new file, holding a file that may be
+            // written.
+            bind.emplace();
+            if (!bind->active()) QSKIP(qPrintable(bind->why()));
+            QCOMPARE(::chmod(enc(d("files")).constData(), 0555), 0);
+        }
+        if (kind == "no records") {
+            QVERIFY(QDir().mkpath(records));
+            put(records + "/unfinished", "not a folder");
+            const QByteArray got = failureOf([&] { fs::writeFileAtomic(win, "new content"); });
+            QVERIFY2(got.startsWith("76|D:\\files\\note.txt was left as it was: the record of "
+                                    "this save"),
+                     got.constData());
+            QCOMPARE(get(file), QByteArray("old content"));
+            QCOMPARE(QDir(d("files")).entryList(QDir::Files | QDir::Hidden),
+                     QStringList({"note.txt"}));
+            return;
+        }
+
+        const testsupport::ChildResult child = testsupport::inChild([&] {
+            g_killAt = "kept";
+            fs::setCopyStepHook(killAtStep);
+            fs::writeFileAtomic(win, "new content");
+            return QByteArray("not killed");
+        });
+        QCOMPARE(child.signal, SIGKILL);
+        QString kept = "D:\\files\\." + name + ".quorbix-keep";
+        if (kind == "long name") {
+            const QStringList beside =
+                QDir(d("files")).entryList({".quorbix-keep-*"}, QDir::Files | QDir::Hidden);
+            QCOMPARE(beside.size(), 1);
+            QCOMPARE(beside.first().size(), 30);
+            kept = "D:\\files\\" + beside.first();
+        }
+        if (kind == "own folder") {
+            bind.reset();
+            const QStringList there = QDir(records + "/kept").entryList(QDir::Files | QDir::Hidden);
+            QCOMPARE(there, QStringList({".note.txt.quorbix-keep"}));
+            kept = records + "/kept/.note.txt.quorbix-keep";
+            QCOMPARE(get(kept), QByteArray("old content"));
+        }
+        if (kind == "replaced") {
+            if (::geteuid() != 0) QSKIP("a second user is made only as the superuser");
+            const QString there = d("files/.note.txt.quorbix-keep");
+            QVERIFY(QFile::remove(there));
+            put(there, "the teammate's file");
+            QVERIFY(chownTo(there, kTeammate, kTeam));
+        }
+        const QString told =
+            QStringLiteral("A save of %1 did not finish. The file's content from before that "
+                           "save is kept in %2.")
+                .arg(win, kept);
+
+        testsupport::RecordingMessageBoxes boxes;
+        fs::reportUnfinishedSaves();
+        if (kind == "replaced") {
+            QCOMPARE(boxes.prompts(),
+                     QStringList({"A save of D:\\files\\note.txt did not finish. The copy of its "
+                                  "content from before that save was kept in "
+                                  "D:\\files\\.note.txt.quorbix-keep, but what is there now is "
+                                  "not that copy: it has been moved or replaced since."}));
+            boxes.clear();
+            fs::reportUnfinishedSaves(); // told once
+            QCOMPARE(boxes.prompts(), QStringList());
+            return;
+        }
+        QCOMPARE(boxes.prompts(), QStringList({told}));
+        // The next save of the file finds the copy too, wherever it lies.
+        boxes.clear();
+        if (kind == "own folder") bind.emplace();
+        fs::writeFileAtomic(win, "saved again");
+        bind.reset();
+        QCOMPARE(boxes.prompts(), QStringList({told}));
+        QCOMPARE(get(c("second name")), QByteArray("saved again"));
+    }
+
+    // A paste stays on the drive it began on: once its folder is no longer
+    // there (the drive unmounted, the folder replaced), the files left are
+    // refused and nothing lands where the folder's path leads now.
+    void copiesStayInTheirFolder_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("the folder replaced by an empty one") << "replaced";
+        QTest::newRow("the drive unmounted") << "unmounted";
+    }
+
+    void copiesStayInTheirFolder()
+    {
+        QFETCH(QString, change);
+        if (change == "unmounted" && ::geteuid() != 0)
+            QSKIP("a drive is mounted only as the superuser");
+        for (const char* n : {"a.txt", "b.txt"})
+            put(c(n), n);
+        const QString folder = d("usb");
+        QVERIFY(QDir().mkpath(folder));
+        const testsupport::ChildResult child = testsupport::inChild([&] {
+            if (change == "unmounted" &&
+                (::unshare(CLONE_NEWNS) != 0 ||
+                 ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                 ::mount("tmpfs", enc(folder).constData(), "tmpfs", 0, "size=4m") != 0))
+                return QByteArray("no mount");
+            QByteArray out;
+            fs::TargetFolder into("D:\\usb");
+            out += failureOf([&] { fs::copyFile("C:\\a.txt", into, "a.txt"); });
+            if (change == "unmounted") {
+                // The drive is held while the paste runs; an eject that
+                // goes ahead anyway takes it from under the paste.
+                if (::umount(enc(folder).constData()) != 0)
+                    ::umount2(enc(folder).constData(), MNT_DETACH);
+            } else {
+                ::rename(enc(folder).constData(), enc(d("usb.was")).constData());
+                QDir().mkpath(folder);
+            }
+            out += ' ' + failureOf([&] { fs::copyFile("C:\\b.txt", into, "b.txt"); });
+            out += ' ' + QDir(folder)
+                             .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+                             .join(',')
+                             .toUtf8();
+            return out;
+        });
+        if (child.output == "no mount") QSKIP("no drive could be mounted here");
+        QCOMPARE(child.output, QByteArray("0 76| "));
+        if (change == "replaced")
+            QCOMPARE(QDir(d("usb.was")).entryList(QDir::Files), QStringList({"a.txt"}));
     }
 
     void renameNeverReplaces_data()

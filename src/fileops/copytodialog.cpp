@@ -9,6 +9,8 @@
 #include "platform/msgbox.h"
 #include "platform/winpath.h"
 
+#include <optional>
+
 namespace fileops {
 
 namespace {
@@ -69,11 +71,15 @@ CopyToControls buildCopyToDialog(ctl::VbForm& w, const CopyToDesign& d)
     return k;
 }
 
+// The folder typed: a bare letter is that drive's root.
+QString CopyToFolder(const QString& T)
+{
+    return ctl::trimBlanks(T).size() == 1 ? T + ":\\" : T;
+}
+
 QString CopyToDestination(const QString& T, const QString& X)
 {
-    QString dest = plat::winpath::join(T, X);
-    if (ctl::trimBlanks(T).size() == 1) dest = plat::winpath::join(T + ":\\", X); // a bare letter
-    return dest;
+    return plat::winpath::join(CopyToFolder(T), X);
 }
 
 void CopyToOkay(ctl::VbForm& dialog, int pane, const QString& T)
@@ -87,8 +93,12 @@ void CopyToOkay(ctl::VbForm& dialog, int pane, const QString& T)
     f.CopyPane(pane);
 
     int failure = 0;
-    QString causeText; // when the number's message would name the wrong cause
+    QString causeText;     // when the number's message would name the wrong cause
+    QStringList notCopied; // when the folder went away on the way
     const int n = f.List1->ListCount();
+    // The folder is held from the first file on: every file goes into the
+    // folder the copy began on, or the copy stops.
+    std::optional<plat::fs::TargetFolder> into;
     for (int i = 0; i < n && i < f.List1->ListCount(); ++i) {
         const QString name = f.List1->List(i);
         const QString sourceFolder = plat::clipboard::GetText();
@@ -96,8 +106,11 @@ void CopyToOkay(ctl::VbForm& dialog, int pane, const QString& T)
             break; // without its folder a name would be looked for at a drive root
         const QString source = plat::winpath::join(sourceFolder, name);
         const QString destination = CopyToDestination(T, name);
+        bool held = false; // a folder not there at the start has its message alone
         try {
-            plat::fs::copyFile(source, destination);
+            if (!into) into.emplace(CopyToFolder(T));
+            held = true;
+            plat::fs::copyFile(source, *into, name);
         } catch (const plat::FileError& e) {
             failure = e.number();
             causeText = copyCauseMessage(e, source, destination);
@@ -105,6 +118,9 @@ void CopyToOkay(ctl::VbForm& dialog, int pane, const QString& T)
             // write to must not look like a copy that worked.
             if (failure == plat::ErrPermissionDenied && !sameFile(source, destination))
                 failure = plat::ErrPathFileAccess;
+            if (held && targetFolderWentAway(e))
+                for (int k = i; k < f.List1->ListCount(); ++k)
+                    notCopied.append(f.List1->List(k));
             break;
         }
     }
@@ -123,7 +139,7 @@ void CopyToOkay(ctl::VbForm& dialog, int pane, const QString& T)
              {plat::ErrPathNotFound,
               "Either the destination doesn't exist or the path to the folder is misspelled or "
               "incomplete"}});
-        if (!msg.isEmpty()) plat::MsgBox(msg);
+        if (!msg.isEmpty()) plat::MsgBox(msg + notCopiedText(notCopied));
     }
     f.Pane(pane).file->Refresh();
 }

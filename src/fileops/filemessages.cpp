@@ -1,5 +1,6 @@
 #include "fileops/filemessages.h"
 
+#include "platform/drives.h"
 #include "platform/fileerror.h"
 #include "platform/winpath.h"
 
@@ -39,6 +40,25 @@ QString copyCauseMessage(const plat::FileError& e, const QString& source,
         return "The folder to copy from is not found: " + plat::winpath::parent(source);
     if (e.number() == plat::ErrFileNotFound) return "File not found: " + source;
     return QString();
+}
+
+bool targetFolderWentAway(const plat::FileError& e)
+{
+    return e.number() == plat::ErrPathNotFound && !e.onSource() &&
+           e.cause() == plat::FileCause::FolderMissing;
+}
+
+QString notCopiedText(const QStringList& names)
+{
+    if (names.isEmpty()) return QString();
+    constexpr int kShown = 10;
+    QStringList shown;
+    for (qsizetype i = 0; i < names.size() && i < kShown; ++i)
+        shown.append(plat::drives::displayName(names.at(i)));
+    QString text = QStringLiteral("\n\nNot copied:\n") + shown.join('\n');
+    if (names.size() > kShown)
+        text += QStringLiteral("\n... and %1 more").arg(names.size() - kShown);
+    return text;
 }
 
 } // namespace fileops

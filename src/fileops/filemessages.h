@@ -2,6 +2,7 @@
 // The file dialogs' messages: a number's own text from a window's table, the
 // typed-name rule, and the copy failures whose number alone would mislead.
 #include <QString>
+#include <QStringList>
 #include <initializer_list>
 
 namespace plat {
@@ -28,5 +29,13 @@ bool isSingleName(const QString& name);
 // long. Empty when the number's own message is right.
 QString copyCauseMessage(const plat::FileError& e, const QString& source,
                          const QString& destination);
+
+// True for a copy that stopped because its target folder went away on the
+// way (a drive unmounted, the folder moved or replaced): the rest of the
+// files are not copied, and the message names them.
+bool targetFolderWentAway(const plat::FileError& e);
+// The files a stopped copy did not copy, to follow its message: an empty
+// text for none.
+QString notCopiedText(const QStringList& names);
 
 } // namespace fileops

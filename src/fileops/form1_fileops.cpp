@@ -19,6 +19,9 @@
 #include "platform/trash.h"
 #include "platform/winpath.h"
 
+#include <algorithm>
+#include <optional>
+
 namespace {
 
 template <class D> void openCopyTo(Form1& f, int n)
@@ -133,18 +136,28 @@ void ListPaste(Form1& f, int n)
     const QStringList paths = itemsOf(f.List2);
     const QStringList names = itemsOf(f.List1);
     const QString folder = f.Pane(n).dir->Path();
+    const qsizetype count = std::min(paths.size(), names.size());
     MissingSources missing;
-    for (int i = 0; i < paths.size() && i < names.size(); ++i) {
+    // The folder is held from the start: every file goes into the folder
+    // the paste began on, or none does.
+    std::optional<plat::fs::TargetFolder> into;
+    for (qsizetype i = 0; i < count; ++i) {
         const QString destination = plat::winpath::join(folder, names.at(i));
+        bool held = false; // a folder not there at the start has its message alone
         try {
-            plat::fs::copyFile(paths.at(i), destination);
+            if (!into) into.emplace(folder);
+            held = true;
+            plat::fs::copyFile(paths.at(i), *into, names.at(i));
         } catch (const plat::FileError& e) {
             if (e.number() == plat::ErrFileNotFound && e.onSource()) {
                 missing.add(paths.at(i));
             } else {
                 // The results stay, so that the rest can be pasted again.
                 missing.report();
-                plat::MsgBox(pasteFailureText(e, paths.at(i), destination));
+                QString text = pasteFailureText(e, paths.at(i), destination);
+                if (held && fileops::targetFolderWentAway(e))
+                    text += fileops::notCopiedText(names.mid(i, count - i));
+                plat::MsgBox(text);
                 f.Pane(n).file->Refresh();
                 return;
             }
@@ -228,6 +241,10 @@ void Form1::PastePane(int n)
     const bool usable = !sourceFolder.isEmpty();
     MissingSources missing;
     QString failure;
+    // The target folder is held from the start, so that every file goes
+    // into the folder the paste began on: a drive unmounted or a folder
+    // swapped for another meanwhile stops the paste instead.
+    std::optional<plat::fs::TargetFolder> into;
     for (qsizetype i = 0; usable && i < names.size(); ++i) {
         const QString source = JoinPath(sourceFolder, names.at(i));
         const QString destination = JoinPath(targetFolder, names.at(i));
@@ -235,8 +252,11 @@ void Form1::PastePane(int n)
         Standby::get().Command3->Press();
         Standby::get().Label1->setCaption("  Copying to " + destination);
         plat::DoEvents();
+        bool held = false; // a folder not there at the start has its message alone
         try {
-            plat::fs::copyFile(source, destination);
+            if (!into) into.emplace(targetFolder);
+            held = true;
+            plat::fs::copyFile(source, *into, names.at(i));
         } catch (const plat::FileError& e) {
             if (e.number() == plat::ErrFileNotFound && e.onSource()) {
                 missing.add(source); // gone since the Copy: the others still come
@@ -245,6 +265,8 @@ void Form1::PastePane(int n)
                 // so after "Disk is full" there is nothing of the user's to
                 // clean up.
                 failure = pasteFailureText(e, source, destination);
+                if (held && fileops::targetFolderWentAway(e))
+                    failure += fileops::notCopiedText(names.mid(i));
                 break;
             }
         }

@@ -82,6 +82,37 @@ void openForReading(QFile& file, const QString& winPath);
 // and where a renamed temporary could not keep them (the file has other
 // names, or another owner) it is written in place, as a save is.
 void copyFile(const QString& source, const QString& target);
+
+namespace detail {
+struct Folder;
+}
+// A folder that a run of copies goes into (a paste, Copy To), opened once:
+// every file of the run is made in the folder that was opened, whatever
+// becomes of its path meanwhile, and the run learns when that path no
+// longer names it (the drive was unmounted, the folder moved or replaced),
+// so that nothing lands where the user did not point.
+class TargetFolder {
+  public:
+    // 76 (FolderMissing) when the folder is not there, 68 for a letter
+    // with no drive, 70 for a folder on the way that may not be searched.
+    explicit TargetFolder(const QString& winFolder);
+    ~TargetFolder();
+    TargetFolder(const TargetFolder&) = delete;
+    TargetFolder& operator=(const TargetFolder&) = delete;
+    const QString& path() const { return m_win; }
+    // 76 (FolderMissing) once the folder's path names another folder or
+    // nothing.
+    void check() const;
+    const detail::Folder& held() const { return *m_folder; }
+
+  private:
+    QString m_win;
+    std::unique_ptr<detail::Folder> m_folder;
+};
+// Copies source into the held folder under a single name, as copyFile
+// does, once check() has found the folder still where it was (76 when it
+// is not: nothing of the file is written anywhere else).
+void copyFile(const QString& source, const TargetFolder& into, const QString& name);
 // Renames a file or folder; never replaces: an existing target is 58.
 void rename(const QString& from, const QString& to);
 void makeFolder(const QString& winPath); // 58 when it exists, 76 for a missing parent
@@ -143,14 +174,17 @@ class MemoryFill {
 };
 // Saves a whole file: atomically through a temporary file in its folder,
 // so that a failure keeps the old file; an old file keeps its owner, group,
-// permission bits and extended attributes. A file with other names (hard
-// links) or of another owner, or one the user may write in a folder that
-// takes no temporary file, is written where it is instead: its old content
-// is first kept in a synced copy beside it (".name.quorbix-keep", or in the
-// user's own data folder), removed once the new content is synced, so that
-// a crash at any moment leaves the old or the new content whole under the
-// name, or the old one in the copy. A link the user chose is written
-// through.
+// permission bits and exactly its extended attributes. A file with other
+// names (hard links), of another owner or whose attributes a new file
+// cannot take, or one the user may write in a folder that takes no
+// temporary file, is written where it is instead, one such save of a file
+// at a time (70 while another runs): its old content is first kept in a
+// synced copy beside it (".name.quorbix-keep", or in the user's own data
+// folder), with a synced record of it, both removed once the new content
+// is synced, so that a crash at any moment leaves the old or the new
+// content whole under the name, or the old one in the copy. The folder is
+// opened once and every step is made in it. A link the user chose is
+// written through.
 void writeFileAtomic(const QString& winPath, const QByteArray& d);
 // Saves a file whose name the program picks (the HTML preview): a link
 // there is never followed, and only a regular file of this user's is
@@ -159,7 +193,9 @@ void writeFileAtomic(const QString& winPath, const QByteArray& d);
 // document it is made from), or the usual bits minus the umask.
 void writeOwnFile(const QString& winPath, const QByteArray& d, const QString& modelWinPath);
 // Tells the user (a notice each) of the old contents that saves in place
-// which never finished have left in kept copies, and where they are.
+// which never finished (their writer is gone) have left in kept copies, and
+// where they are; only copies still as their save made them are vouched
+// for.
 void reportUnfinishedSaves();
 // Where the file layer's notices go (a kept copy an unfinished save left):
 // the file layer shows no windows, so the program hands it a sink that
@@ -177,9 +213,10 @@ void finishBackgroundWork();
 void failNextCopyWith(int number);
 // Tests only: called at each step of a copy or save ("checked" once a
 // copy's source is open and checked and the target checked, or a save's
-// target checked, "kept" once a write in place has kept
-// the old content, "partial" after the first data, "complete" once synced,
-// "named" when a replacement's temporary file has its name); a test's
+// target checked, "locked" once a write in place holds the file, "kept"
+// once it has kept the old content, "partial" after the first data, "complete" once synced,
+// "named" when a replacement's temporary file has its name, "done" once
+// a write in place has removed its kept copy and record); a test's
 // child process dies there, or changes a name.
 void setCopyStepHook(void (*hook)(const char* step));
 // Tests only: the change and modification times (nanoseconds) a folder
