@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QRandomGenerator>
 #include <QScrollBar>
+#include <QTextBoundaryFinder>
 #include <QtTest>
 
 namespace {
@@ -141,6 +142,60 @@ class TstNoteField : public QObject {
         QCOMPARE(field.pieceCount(), qsizetype(starts.size()));
         for (qsizetype i = 0; i < field.pieceCount(); ++i)
             QCOMPARE(field.pieceStart(i), starts[size_t(i)]);
+    }
+
+    // A line longer than a piece is cut between two characters: never
+    // inside a letter with its marks, a flag, an emoji sequence, a
+    // surrogate pair or a CR LF, and within a few characters of the limit.
+    void cutsFallBetweenCharacters_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("cut"); // where the second piece begins
+        const auto a = [](int n) { return QString(n, u'a'); };
+        const QString france = QString::fromUtf8("\xf0\x9f\x87\xab\xf0\x9f\x87\xb7");
+        QTest::newRow("a letter and its accent")
+            << a(4095) + QString::fromUtf8("e\xcc\x81") + a(50) << 4095;
+        QTest::newRow("a letter and two marks")
+            << a(4094) + QString::fromUtf8("e\xcc\x81\xcc\xa7") + a(50) << 4094;
+        QTest::newRow("a flag") << a(4094) + france + a(50) << 4094;
+        QTest::newRow("an emoji and its skin tone")
+            << a(4094) + QString::fromUtf8("\xf0\x9f\x91\x8b\xf0\x9f\x8f\xbd") + a(50) << 4094;
+        QTest::newRow("a family joined by ZWJ")
+            << a(4090) +
+                   QString::fromUtf8("\xf0\x9f\x91\xa8\xe2\x80\x8d\xf0\x9f\x91\xa9\xe2\x80\x8d"
+                                     "\xf0\x9f\x91\xa7") +
+                   a(50)
+            << 4090;
+        QTest::newRow("a surrogate pair")
+            << a(4095) + QString::fromUtf8("\xf0\x9f\x98\x80") + a(50) << 4095;
+        QTest::newRow("a Hangul syllable in letters")
+            << a(4095) + QString::fromUtf8("\xe1\x84\x80\xe1\x85\xa1\xe1\x86\xa8") + a(50) << 4095;
+        // flags pair up from the start of their run, far before the cut
+        QTest::newRow("a line of flags") << a(1) + france.repeated(1100) << 4093;
+        QTest::newRow("a blank before the cut") << a(4000) + " " + a(200) << 4001;
+        QTest::newRow("a blank that carries a mark")
+            << a(4090) + QString::fromUtf8(" \xcc\x81") + a(100) << 4096;
+        QTest::newRow("CR LF just after the limit") << a(4096) + "\r\nb" << 4098;
+        QTest::newRow("CR LF at the limit") << a(4095) + "\r\nb" << 4097;
+    }
+    void cutsFallBetweenCharacters()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, cut);
+        NoteField loaded(nullptr, "loaded");
+        loaded.setText(text);
+        QVERIFY(loaded.pieceCount() >= 2);
+        QCOMPARE(loaded.pieceStart(1), qsizetype(cut));
+        QTextBoundaryFinder whole(QTextBoundaryFinder::Grapheme, text);
+        for (qsizetype i = 1; i < loaded.pieceCount(); ++i) {
+            whole.setPosition(loaded.pieceStart(i));
+            QVERIFY2(whole.isAtBoundary(), qPrintable(QString::number(loaded.pieceStart(i))));
+        }
+        // found again after an edit, the pieces are the same
+        NoteField typed(nullptr, "typed");
+        typed.setText("\n");
+        typed.replaceRange(0, 0, text);
+        QCOMPARE(typed.pieceStart(1), qsizetype(cut));
     }
 
     // A large text is cut into pieces in slices side by side; the pieces

@@ -58,6 +58,61 @@ qsizetype firstLineEnd(const char16_t* d, qsizetype from, qsizetype to)
     return to;
 }
 
+bool isRegionalIndicator(const char16_t* d, qsizetype i)
+{
+    // U+1F1E6 to U+1F1FF, the halves of a flag
+    return d[i] == 0xD83C && d[i + 1] >= 0xDDE6 && d[i + 1] <= 0xDDFF;
+}
+
+// Whether a character boundary (grapheme cluster) lies at cut, looked at in
+// [from, to) of the text at d; from must be a boundary itself.
+bool clusterBoundary(const char16_t* d, qsizetype from, qsizetype to, qsizetype cut)
+{
+    QTextBoundaryFinder f(QTextBoundaryFinder::Grapheme, reinterpret_cast<const QChar*>(d + from),
+                          to - from);
+    f.setPosition(cut - from);
+    return f.isAtBoundary();
+}
+
+// Where a long line's piece that begins at start is cut, at most at limit
+// (before the end of the text, n): between two characters as the boundary
+// finder counts them, so a letter and its marks, a flag or an emoji
+// sequence is never shown on two rows. Only kClusterWindow characters
+// before the limit are looked at (a longer cluster is cut at the limit);
+// what decides a boundary there is the two characters beside it, except
+// within a run of flag halves, which pair up from the run's start (at the
+// latest the piece's start, itself a boundary).
+qsizetype clusterCut(const char16_t* d, qsizetype n, qsizetype start, qsizetype limit)
+{
+    // two ASCII characters (CR LF is a line end) always part
+    if (d[limit - 1] < 0x80 && d[limit] < 0x80) return limit;
+    qsizetype cut = limit;
+    if (QChar::isLowSurrogate(d[cut]) && QChar::isHighSurrogate(d[cut - 1])) --cut;
+    if (cut - start >= 2 && cut + 1 < n && isRegionalIndicator(d, cut - 2) &&
+        isRegionalIndicator(d, cut)) {
+        qsizetype before = 0;
+        for (qsizetype j = cut - 2; j >= start && isRegionalIndicator(d, j); j -= 2)
+            ++before;
+        return before % 2 == 0 ? cut : cut - 2;
+    }
+    const qsizetype from = std::max(start, limit - kClusterWindow);
+    QTextBoundaryFinder f(QTextBoundaryFinder::Grapheme, reinterpret_cast<const QChar*>(d + from),
+                          std::min(n, limit + 2) - from);
+    f.setPosition(limit - from);
+    const qsizetype at = f.isAtBoundary() ? limit - from : f.toPreviousBoundary();
+    if (at <= 0) return cut; // one cluster over the whole window: cut, but not a surrogate pair
+    cut = from + at;
+    // a run of flag halves that reaches before the window pairs up from its start
+    if (cut - start >= 2 && cut + 1 < n && isRegionalIndicator(d, cut - 2) &&
+        isRegionalIndicator(d, cut)) {
+        qsizetype before = 0;
+        for (qsizetype j = cut - 2; j >= start && isRegionalIndicator(d, j); j -= 2)
+            ++before;
+        if (before % 2 != 0 && cut - 2 > start) cut -= 2;
+    }
+    return cut;
+}
+
 // Where the piece that begins at start ends, in a text of n characters
 // in one run at d: the start of the next piece, or -1 for the last one;
 // *content is its end without the line end.
@@ -71,14 +126,16 @@ qsizetype pieceAfter(const char16_t* d, qsizetype n, qsizetype start, qsizetype*
         return (i + 1 < n && d[i + 1] == u'\n') ? i + 2 : i + 1;
     }
     if (limit == n) return -1;
-    qsizetype cut = limit;
+    const qsizetype cut = limit;
     if (d[cut] == u'\n') return cut + 1;
     if (d[cut] == u'\r') return (cut + 1 < n && d[cut + 1] == u'\n') ? cut + 2 : cut + 1;
-    // cut after a blank near the limit, so the cut looks like a wrap
+    // cut after a blank near the limit, so the cut looks like a wrap; a
+    // blank that a mark or a joiner follows is part of a character
     for (qsizetype j = cut - 1; j > cut - 256 && j > start; --j)
-        if (d[j] == u' ' || d[j] == u'\t') return *content = j + 1;
-    if (QChar::isLowSurrogate(d[cut]) && QChar::isHighSurrogate(d[cut - 1])) --cut;
-    return *content = cut;
+        if (d[j] == u'\t' ||
+            (d[j] == u' ' && (d[j + 1] < 0x80 || clusterBoundary(d, j, std::min(n, j + 3), j + 1))))
+            return *content = j + 1;
+    return *content = clusterCut(d, n, start, limit);
 }
 
 bool isWordChar(QChar c)
@@ -158,7 +215,7 @@ int NoteField::rowsBetween(qsizetype start, qsizetype end) const
 // A line start is a piece start whatever comes before it, so a large text
 // is cut in slices that begin at line starts and the slices are cut into
 // pieces side by side; each piece's rows are estimated on the way.
-void NoteField::rebuildPieces()
+void NoteField::rebuildPieces(QString* newLine)
 {
     const qsizetype n = m_buf.size();
     constexpr qsizetype kSlice = 2 << 20;
@@ -180,19 +237,31 @@ void NoteField::rebuildPieces()
     // on a part of its own, handed over at the end: the shared ones sit on
     // the first slice's stack and in one array beside what the other slices
     // write, and every slice would keep pulling those lines from the others.
-    auto cutSlice = [&parts, &begin, d, n, slices, this](size_t k) {
+    // The first slice holds the text's first line end, when it has one:
+    // the next slice begins after a line end.
+    qsizetype firstEnd = -1, firstEndLength = 0;
+    auto cutSlice = [&parts, &begin, &firstEnd, &firstEndLength, d, n, slices, this](size_t k) {
         const qsizetype end = begin[k + 1];
         const bool last = k + 1 == slices;
         LineIndex::Part part;
         qsizetype s = begin[k];
+        qsizetype lineEnd = -1, lineEndLength = 0;
         for (;;) {
             qsizetype content = 0;
             const qsizetype next = pieceAfter(d, n, s, &content);
             part.push(s, rowsFor((next < 0 ? n : content) - s));
+            if (lineEnd < 0 && next > content) {
+                lineEnd = content;
+                lineEndLength = next - content;
+            }
             if (next < 0 || (!last && next >= end)) break;
             s = next;
         }
         parts[k] = std::move(part);
+        if (k == 0) {
+            firstEnd = lineEnd;
+            firstEndLength = lineEndLength;
+        }
     };
     std::vector<std::thread> helpers;
     for (size_t k = 1; k < slices; ++k)
@@ -201,6 +270,8 @@ void NoteField::rebuildPieces()
     for (std::thread& t : helpers)
         t.join();
     m_lines.assign(std::move(parts));
+    if (newLine)
+        *newLine = firstEnd >= 0 ? m_buf.mid(firstEnd, firstEndLength) : QStringLiteral("\r\n");
 }
 
 qsizetype NoteField::pieceEnd(qsizetype i) const
@@ -248,14 +319,7 @@ void NoteField::setText(const QString& text)
     std::swap(oldLines, m_lines);
     m_buf.setText(text);
     dropLayouts();
-    rebuildPieces();
-    const qsizetype firstEnd = pieceCount() > 1 ? pieceEnd(0) : -1;
-    if (firstEnd > 0) {
-        const qsizetype c = contentEnd(0);
-        m_newLine = m_buf.mid(c, firstEnd - c);
-    } else {
-        m_newLine = QStringLiteral("\r\n");
-    }
+    rebuildPieces(&m_newLine);
     m_anchor = m_caret = 0;
     m_wantedX = -1;
     m_top = {};

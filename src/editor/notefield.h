@@ -94,12 +94,14 @@ class NoteField : public QAbstractScrollArea {
     QString FontName() const;
     void setFontName(const QString& family);
 
-    // The line end Enter inserts: the document's own (the first one in it),
-    // CR LF for a document without any.
+    // The line end Enter inserts: the document's own, the first one the
+    // text held when it was set (kept through edits), CR LF for a text
+    // without any.
     QString newLine() const { return m_newLine; }
 
     // Pieces the text is shown in: one per line, a long line cut into
-    // pieces of at most this many characters.
+    // pieces of at most this many characters, between two characters
+    // (grapheme clusters).
     static constexpr qsizetype kMaxPiece = 4096;
     qsizetype pieceCount() const { return m_lines.count(); }
     qsizetype pieceStart(qsizetype i) const { return m_lines.start(i); }
@@ -133,7 +135,8 @@ class NoteField : public QAbstractScrollArea {
 
     void replace(qsizetype pos, qsizetype len, const QString& with);
     qsizetype nextPieceStart(qsizetype start) const;
-    void rebuildPieces();
+    // Cuts the whole text into pieces; *newLine: its first line end.
+    void rebuildPieces(QString* newLine = nullptr);
     int rowsBetween(qsizetype start, qsizetype end) const; // estimated, line end left out
     qsizetype pieceEnd(qsizetype i) const;   // start of the next piece (line end included)
     qsizetype contentEnd(qsizetype i) const; // without the line end
