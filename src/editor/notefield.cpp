@@ -3,6 +3,7 @@
 #include "controls/vbform.h"
 #include "editor/notefieldaccess.h"
 #include "platform/clipboard.h"
+#include "platform/msgbox.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -145,7 +146,8 @@ bool isWordChar(QChar c)
 
 } // namespace
 
-NoteField::NoteField(QWidget* parent, const char* name) : QAbstractScrollArea(parent)
+NoteField::NoteField(QWidget* parent, const char* name, qsizetype undoBound)
+    : QAbstractScrollArea(parent), m_undoBound(undoBound)
 {
     setObjectName(QString::fromLatin1(name));
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -184,6 +186,7 @@ NoteField::NoteField(QWidget* parent, const char* name) : QAbstractScrollArea(pa
 
 NoteField::~NoteField()
 {
+    withdrawPrimary();
     if (m_dropper.joinable()) m_dropper.join();
 }
 
@@ -293,6 +296,27 @@ qsizetype NoteField::pieceOf(qsizetype pos) const
     return m_lines.pieceOf(pos);
 }
 
+// The steps are kept within bounds, the oldest going first: at most
+// kMaxUndoSteps, and no more replaced text than the bound. The last step
+// that holds a replaced text stays all the same, whatever its size, and so
+// do the steps after it (typing over a selection is two steps, the
+// replacement and the typing that goes on from it): Undo always takes
+// the last edit back.
+void NoteField::dropOldUndoSteps()
+{
+    if (qsizetype(m_undo.size()) <= kMaxUndoSteps && m_undoChars <= m_undoBound) return;
+    size_t holder = m_undo.size() - 1;
+    while (holder > 0 && m_undo[holder].removed.isEmpty())
+        --holder;
+    size_t drop = 0;
+    while (drop + 1 < m_undo.size() && (qsizetype(m_undo.size() - drop) > kMaxUndoSteps ||
+                                        (drop < holder && m_undoChars > m_undoBound))) {
+        m_undoChars -= m_undo[drop].removed.size();
+        ++drop;
+    }
+    m_undo.erase(m_undo.begin(), m_undo.begin() + qsizetype(drop));
+}
+
 bool NoteField::Undo()
 {
     if (m_undo.empty()) return false;
@@ -309,6 +333,7 @@ bool NoteField::Undo()
 
 void NoteField::setText(const QString& text)
 {
+    withdrawPrimary();
     m_undo.clear();
     m_undoChars = 0;
     const bool announce = QAccessible::isActive();
@@ -341,15 +366,37 @@ void NoteField::setText(const QString& text)
     emit Change();
 }
 
-void NoteField::replace(qsizetype pos, qsizetype len, const QString& with)
+bool NoteField::replace(qsizetype pos, qsizetype len, const QString& with)
 {
     const qsizetype n = m_buf.size();
     pos = std::clamp<qsizetype>(pos, 0, n);
     len = std::clamp<qsizetype>(len, 0, n - pos);
-    if (len == 0 && with.isEmpty()) return;
+    if (len == 0 && with.isEmpty()) return true;
     const bool announce = QAccessible::isActive();
-    const QString removed = (len > 0 && (!m_undoing || announce)) ? m_buf.mid(pos, len) : QString();
-    if (!m_undoing && (len != with.size() || removed != with)) {
+    QString removed; // the whole text is shared, not copied
+    bool kept = true;
+    if (len > 0 && (!m_undoing || announce)) {
+        try {
+            removed = m_buf.mid(pos, len);
+        } catch (const std::bad_alloc&) {
+            kept = false;
+        }
+    }
+    if (!kept && !m_undoing) {
+        // Without the text it replaces the edit could not be taken back:
+        // the user decides before it is made.
+        if (plat::MsgBox(QStringLiteral("There is not enough memory to keep the text being "
+                                        "replaced, so this change could not be undone. Make "
+                                        "it anyway?"),
+                         plat::vbYesNo | plat::vbExclamation | plat::vbDefaultButton2) !=
+            plat::vbYes)
+            return false;
+        // the steps before it no longer fit the text
+        m_undo.clear();
+        m_undoChars = 0;
+    }
+    withdrawPrimary(); // the text under the selection changes
+    if (!m_undoing && kept && (len != with.size() || removed != with)) {
         // Typing runs on from the last edit: one step takes it all back.
         if (m_typing && len == 0 && !m_undo.empty() && m_undo.back().removed.isEmpty() &&
             m_undo.back().pos + m_undo.back().insertedLength == pos) {
@@ -358,12 +405,15 @@ void NoteField::replace(qsizetype pos, qsizetype len, const QString& with)
             m_undo.push_back({pos, removed, with.size()});
             m_undoChars += len;
         }
-        // Keep the steps within bounds; the oldest go first.
-        constexpr qsizetype kMaxUndoChars = 64 << 20;
-        while (m_undo.size() > 1 && (m_undo.size() > 10000 || m_undoChars > kMaxUndoChars)) {
-            m_undoChars -= m_undo.front().removed.size();
-            m_undo.erase(m_undo.begin());
-        }
+        dropOldUndoSteps();
+    }
+    if (len > 0 && len == n) {
+        // The whole text: taken as it is, shared, and cut into pieces as a
+        // load does (an Undo of Select All and typing costs no copy).
+        m_buf.setText(with);
+        rebuildPieces();
+        finishEdit(pos, removed, with, announce);
+        return true;
     }
     const qsizetype delta = with.size() - len;
     const qsizetype oldEnd = pos + len;
@@ -399,6 +449,13 @@ void NoteField::replace(qsizetype pos, qsizetype len, const QString& with)
         rows[k] = rowsBetween(fresh[k], k + 1 < fresh.size() ? fresh[k + 1] : after);
     m_lines.replace(a + 1, joined, fresh, rows, delta);
     m_lines.setRows(a, estimatedRows(a));
+    finishEdit(pos, removed, with, announce);
+    return true;
+}
+
+void NoteField::finishEdit(qsizetype pos, const QString& removed, const QString& with,
+                           bool announce)
+{
     if (m_top.piece >= pieceCount()) m_top = {pieceCount() - 1, 0};
     dropLayouts();
     updateScrollBar();
@@ -441,7 +498,7 @@ void NoteField::setSelLength(qsizetype n)
 void NoteField::setSelText(const QString& text)
 {
     const qsizetype start = SelStart();
-    replace(start, SelLength(), text);
+    if (!replace(start, SelLength(), text)) return; // the user kept the text
     m_anchor = m_caret = start + text.size();
     m_wantedX = -1;
     ensureCaretVisible();
@@ -467,10 +524,7 @@ void NoteField::replaceRange(qsizetype pos, qsizetype len, const QString& with)
 
 void NoteField::showPosition(qsizetype pos)
 {
-    const qsizetype caret = m_caret;
-    m_caret = std::clamp<qsizetype>(pos, 0, m_buf.size());
-    ensureCaretVisible();
-    m_caret = caret;
+    ensureVisible(std::clamp<qsizetype>(pos, 0, m_buf.size()));
 }
 
 QString NoteField::FontName() const
@@ -836,8 +890,13 @@ void NoteField::scrollRows(int rows)
 void NoteField::ensureCaretVisible()
 {
     announceCaret();
+    ensureVisible(m_caret);
+}
+
+void NoteField::ensureVisible(qsizetype pos)
+{
     if (!isVisible() && viewport()->height() <= 0) return;
-    const Row c = rowOf(m_caret);
+    const Row c = rowOf(pos);
     if (c.piece < m_top.piece || (c.piece == m_top.piece && c.line < m_top.line)) {
         m_top = c;
     } else {
@@ -967,16 +1026,24 @@ void NoteField::keyPressEvent(QKeyEvent* e)
     }
     const bool shift = e->modifiers() & Qt::ShiftModifier;
     // A selection made with Shift and the caret keys is offered as the
-    // primary selection, as one made with the mouse.
+    // primary selection, as one made with the mouse: once the key has
+    // moved the caret (the offer before stays until then).
     struct OfferAfterwards {
         NoteField* f;
         bool shift;
         qsizetype caret;
         ~OfferAfterwards()
         {
-            if (shift && f->m_caret != caret && f->hasSelection()) f->offerPrimary();
+            if (!shift) return;
+            f->m_keySelecting = false;
+            if (f->m_caret == caret) return;
+            if (f->hasSelection())
+                f->offerPrimary();
+            else
+                f->withdrawPrimary();
         }
     } offer{this, shift, m_caret};
+    m_keySelecting = shift;
     const bool ctrl = e->modifiers() & Qt::ControlModifier;
     const bool hasSel = m_anchor != m_caret;
     auto vertical = [&](int rows) {
@@ -1231,12 +1298,34 @@ void NoteField::updateMenu()
     m_selectAllAction->setEnabled(!m_buf.isEmpty() && SelLength() < m_buf.size());
 }
 
+// The selection is offered as it stands and its text is made only when
+// another program asks for it; the offer ends as soon as that text is no
+// longer what is selected (another selection or none, an edit, another
+// document), so what a middle click elsewhere pastes is what was selected.
 void NoteField::offerPrimary()
 {
-    const qsizetype start = SelStart(), length = SelLength();
+    m_offeredStart = SelStart();
+    m_offeredLength = SelLength();
     QPointer<NoteField> self(this);
-    plat::clipboard::SetSelectionText(
-        [self, start, length] { return self ? self->m_buf.mid(start, length) : QString(); });
+    const quint64 offer = ++m_offerCount; // known before the seam may ask for the text
+    m_offer = offer;
+    m_offerId = plat::clipboard::SetSelectionText(
+        [self, offer] { return self && self->m_offer == offer ? self->SelText() : QString(); });
+}
+
+void NoteField::withdrawPrimary()
+{
+    if (m_offer == 0) return;
+    m_offer = 0;
+    plat::clipboard::WithdrawSelectionText(m_offerId);
+    m_offerId = 0;
+}
+
+void NoteField::selectionMoved()
+{
+    if (m_offer != 0 && (SelStart() != m_offeredStart || SelLength() != m_offeredLength) &&
+        !m_keySelecting)
+        withdrawPrimary();
 }
 
 void NoteField::tellInputMethod() const
@@ -1248,6 +1337,7 @@ void NoteField::tellInputMethod() const
 
 void NoteField::announceCaret()
 {
+    selectionMoved();
     if (m_caret == m_announcedCaret && m_anchor == m_announcedAnchor) return;
     const bool selectionChanged = hasSelection() || m_announcedAnchor != m_announcedCaret;
     m_announcedCaret = m_caret;

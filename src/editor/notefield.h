@@ -30,7 +30,11 @@ class QMenu;
 class NoteField : public QAbstractScrollArea {
     Q_OBJECT
   public:
-    explicit NoteField(QWidget* parent, const char* name);
+    // Undo keeps at most kMaxUndoSteps steps and, beyond the last edit,
+    // no more than undoBound characters of replaced text.
+    static constexpr qsizetype kUndoBound = 64 << 20;
+    static constexpr qsizetype kMaxUndoSteps = 10000;
+    explicit NoteField(QWidget* parent, const char* name, qsizetype undoBound = kUndoBound);
     ~NoteField() override;
 
     QString Text() const { return m_buf.toString(); }
@@ -88,7 +92,10 @@ class NoteField : public QAbstractScrollArea {
     qint64 rowCount() const;
 
     // Takes back the last edit (Ctrl+Z), as a text box does; several in a
-    // row go further back. Loading a text forgets what came before.
+    // row go further back. Loading a text forgets what came before. The
+    // text an edit replaces is kept whatever its size; where there is no
+    // memory for it, the user is asked before the edit whether to make it
+    // all the same, without a way back.
     bool Undo();
 
     QString FontName() const;
@@ -133,7 +140,10 @@ class NoteField : public QAbstractScrollArea {
         int line = 0;
     };
 
-    void replace(qsizetype pos, qsizetype len, const QString& with);
+    // False when the user chose to keep the text (see Undo).
+    bool replace(qsizetype pos, qsizetype len, const QString& with);
+    void finishEdit(qsizetype pos, const QString& removed, const QString& with, bool announce);
+    void dropOldUndoSteps();
     qsizetype nextPieceStart(qsizetype start) const;
     // Cuts the whole text into pieces; *newLine: its first line end.
     void rebuildPieces(QString* newLine = nullptr);
@@ -165,6 +175,8 @@ class NoteField : public QAbstractScrollArea {
     Row rowAtIndex(qint64 index) const;
     void updateMenu();
     void offerPrimary();
+    void withdrawPrimary();
+    void selectionMoved(); // the offer ends when the selection is another
     void announceCaret();
     void tellInputMethod() const; // the caret or the text near it changed
     void dragTo(QPoint p);
@@ -174,6 +186,7 @@ class NoteField : public QAbstractScrollArea {
     void moveCaret(qsizetype pos, bool keepAnchor);
     void insertTyped(const QString& text);
     void ensureCaretVisible();
+    void ensureVisible(qsizetype pos);
     void scrollRows(int rows);
     void updateScrollBar();
     void restartBlink();
@@ -185,6 +198,7 @@ class NoteField : public QAbstractScrollArea {
     };
     std::vector<Edit> m_undo;
     qsizetype m_undoChars = 0; // characters the undo steps hold
+    qsizetype m_undoBound;
     bool m_undoing = false;
     bool m_typing = false; // the edit under way is one typed character
     bool hasSelection() const { return m_anchor != m_caret; }
@@ -206,7 +220,11 @@ class NoteField : public QAbstractScrollArea {
     int m_preeditCursor = 0;
     QList<QTextLayout::FormatRange> m_preeditFormats;
     qsizetype m_announcedCaret = -1, m_announcedAnchor = -1;
-    QMenu* m_menu = nullptr; // right-click: Undo, Cut, Copy, Paste, Delete, Select All
+    // the selection offered as the primary selection (m_offer 0: none)
+    quint64 m_offer = 0, m_offerCount = 0, m_offerId = 0;
+    qsizetype m_offeredStart = 0, m_offeredLength = 0;
+    bool m_keySelecting = false; // a Shift key moves the selection and offers it anew
+    QMenu* m_menu = nullptr;     // right-click: Undo, Cut, Copy, Paste, Delete, Select All
     QAction *m_undoAction, *m_cutAction, *m_copyAction, *m_pasteAction, *m_deleteAction,
         *m_selectAllAction;
     qreal m_charsPerRow = 80;
