@@ -350,6 +350,15 @@ bool RecordingProcesses::start(const plat::ProcessLaunch& launch)
     return succeed;
 }
 
+RecordingSelection::RecordingSelection()
+{
+    plat::clipboard::setSelectionSeam(this);
+}
+RecordingSelection::~RecordingSelection()
+{
+    plat::clipboard::setSelectionSeam(nullptr);
+}
+
 RecordingShellOpen::RecordingShellOpen()
 {
     plat::setShellOpenSeam(this);

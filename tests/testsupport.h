@@ -1,6 +1,7 @@
 #pragma once
 // Shared fixtures for the tests: temporary drives, a temporary settings
 // store, and recording stand-ins for every side effect the program can have.
+#include "platform/clipboard.h"
 #include "platform/commondialog.h"
 #include "platform/msgbox.h"
 #include "platform/process.h"
@@ -130,6 +131,20 @@ class RecordingProcesses : public plat::ProcessSeam {
     bool start(const plat::ProcessLaunch& launch) override;
     QList<plat::ProcessLaunch> launches;
     bool succeed = true;
+};
+
+// Holds the primary selection in place of the system's: text() is what
+// another program's middle click would paste now.
+class RecordingSelection : public plat::clipboard::SelectionSeam {
+  public:
+    RecordingSelection();
+    ~RecordingSelection() override;
+    void offer(std::function<QString()> text) override { m_offered = std::move(text); }
+    void withdraw() override { m_offered = {}; }
+    QString text() override { return m_offered ? m_offered() : QString(); }
+
+  private:
+    std::function<QString()> m_offered;
 };
 
 // Records every shell open instead of opening.

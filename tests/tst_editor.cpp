@@ -620,6 +620,41 @@ class TstEditor : public QObject {
         QCOMPARE(pad().txtNote->Text(), after);
     }
 
+    // Enter types the document's own line end, the first one it holds
+    // (CR LF where it has none), however long its first line, also over a
+    // selection; the save writes it.
+    void enterTypesTheDocumentsLineEnd_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QByteArray>("lineEnd");
+        for (int length : {4095, 4096, 4097}) {
+            const QByteArray first(length, 'w');
+            const QByteArray n = QByteArray::number(length);
+            QTest::newRow(n + ", LF") << first + "\nsecond\r\nthird" << QByteArray("\n");
+            QTest::newRow(n + ", CR LF") << first + "\r\nsecond\nthird" << QByteArray("\r\n");
+            QTest::newRow(n + ", none") << first << QByteArray("\r\n");
+        }
+        QTest::newRow("4097, lone CR") << QByteArray(4097, 'w') + "\rsecond\r\n"
+                                       << QByteArray("\r");
+        QTest::newRow("5 MB in one line") << QByteArray(5 << 20, 'w') << QByteArray("\r\n");
+    }
+    void enterTypesTheDocumentsLineEnd()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QByteArray, lineEnd);
+        m_drives->write("C:\\long.txt", bytes);
+        for (int selected : {0, 10}) {
+            QVERIFY(Module2::LoadTextFile("C:\\long.txt"));
+            pad().txtNote->setSelStart(20);
+            pad().txtNote->setSelLength(selected);
+            QTest::keyClick(pad().txtNote, Qt::Key_Return);
+            pad().mnuFileSave_Click();
+            QVERIFY(readHost(host("C:\\long.txt")) ==
+                    bytes.left(20) + lineEnd + bytes.mid(20 + selected) + "\r\n");
+            m_drives->write("C:\\long.txt", bytes);
+        }
+    }
+
     void menuShortcutsWinOverTheField()
     {
         pad().txtNote->setText("ab\r\ncd");

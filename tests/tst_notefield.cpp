@@ -1,15 +1,22 @@
 // The editor's text field as a text box: whole characters, scrolling by
-// screen rows, and what assistive technology reads and edits.
+// screen rows, the primary selection, Undo, and what assistive technology
+// reads and edits.
+#include "testsupport.h"
+
 #include "controls/vbform.h"
 #include "editor/notefield.h"
 #include "platform/clipboard.h"
 
 #include <QAccessible>
+#include <QFile>
 #include <QInputMethodEvent>
 #include <QMenu>
 #include <QRandomGenerator>
 #include <QScrollBar>
+#include <QTextBoundaryFinder>
 #include <QtTest>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -141,6 +148,178 @@ class TstNoteField : public QObject {
         QCOMPARE(field.pieceCount(), qsizetype(starts.size()));
         for (qsizetype i = 0; i < field.pieceCount(); ++i)
             QCOMPARE(field.pieceStart(i), starts[size_t(i)]);
+    }
+
+    // A line longer than a piece is cut between two characters: never
+    // inside a letter with its marks, a flag, an emoji sequence, a
+    // surrogate pair or a CR LF, and within a few characters of the limit.
+    void cutsFallBetweenCharacters_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("cut"); // where the second piece begins
+        const auto a = [](int n) { return QString(n, u'a'); };
+        const QString france = QString::fromUtf8("\xf0\x9f\x87\xab\xf0\x9f\x87\xb7");
+        QTest::newRow("a letter and its accent")
+            << a(4095) + QString::fromUtf8("e\xcc\x81") + a(50) << 4095;
+        QTest::newRow("a letter and two marks")
+            << a(4094) + QString::fromUtf8("e\xcc\x81\xcc\xa7") + a(50) << 4094;
+        QTest::newRow("a flag") << a(4094) + france + a(50) << 4094;
+        QTest::newRow("an emoji and its skin tone")
+            << a(4094) + QString::fromUtf8("\xf0\x9f\x91\x8b\xf0\x9f\x8f\xbd") + a(50) << 4094;
+        QTest::newRow("a family joined by ZWJ")
+            << a(4090) +
+                   QString::fromUtf8("\xf0\x9f\x91\xa8\xe2\x80\x8d\xf0\x9f\x91\xa9\xe2\x80\x8d"
+                                     "\xf0\x9f\x91\xa7") +
+                   a(50)
+            << 4090;
+        QTest::newRow("a surrogate pair")
+            << a(4095) + QString::fromUtf8("\xf0\x9f\x98\x80") + a(50) << 4095;
+        QTest::newRow("a Hangul syllable in letters")
+            << a(4095) + QString::fromUtf8("\xe1\x84\x80\xe1\x85\xa1\xe1\x86\xa8") + a(50) << 4095;
+        // flags pair up from the start of their run, far before the cut
+        QTest::newRow("a line of flags") << a(1) + france.repeated(1100) << 4093;
+        QTest::newRow("a blank before the cut") << a(4000) + " " + a(200) << 4001;
+        QTest::newRow("a blank that carries a mark")
+            << a(4090) + QString::fromUtf8(" \xcc\x81") + a(100) << 4096;
+        QTest::newRow("CR LF just after the limit") << a(4096) + "\r\nb" << 4098;
+        QTest::newRow("CR LF at the limit") << a(4095) + "\r\nb" << 4097;
+    }
+    void cutsFallBetweenCharacters()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, cut);
+        NoteField loaded(nullptr, "loaded");
+        loaded.setText(text);
+        QVERIFY(loaded.pieceCount() >= 2);
+        QCOMPARE(loaded.pieceStart(1), qsizetype(cut));
+        QTextBoundaryFinder whole(QTextBoundaryFinder::Grapheme, text);
+        for (qsizetype i = 1; i < loaded.pieceCount(); ++i) {
+            whole.setPosition(loaded.pieceStart(i));
+            QVERIFY2(whole.isAtBoundary(), qPrintable(QString::number(loaded.pieceStart(i))));
+        }
+        // found again after an edit, the pieces are the same
+        NoteField typed(nullptr, "typed");
+        typed.setText("\n");
+        typed.replaceRange(0, 0, text);
+        QCOMPARE(typed.pieceStart(1), qsizetype(cut));
+    }
+
+    // The primary selection is the text selected: once that is no longer
+    // selected, or the text under it changes, it is no longer offered.
+    void primarySelectionIsTheSelectedText_data()
+    {
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QString>("offered");
+        QTest::newRow("an edit before it") << 0 << "";
+        QTest::newRow("Delete") << 1 << "";
+        QTest::newRow("another document") << 2 << "";
+        QTest::newRow("the caret moved on") << 3 << "";
+        QTest::newRow("one more character selected") << 4 << "hunter2 ";
+    }
+    void primarySelectionIsTheSelectedText()
+    {
+        QFETCH(int, action);
+        QFETCH(QString, offered);
+        testsupport::RecordingSelection primary;
+        NoteField field(nullptr, "field");
+        field.setText("user hunter2 password");
+        field.setSelStart(5);
+        for (int i = 0; i < 7; ++i)
+            QTest::keyClick(&field, Qt::Key_Right, Qt::ShiftModifier);
+        QCOMPARE(plat::clipboard::GetSelectionText(), QString("hunter2"));
+        switch (action) {
+        case 0:
+            field.replaceRange(0, 0, "my ");
+            break;
+        case 1:
+            QTest::keyClick(&field, Qt::Key_Delete);
+            break;
+        case 2:
+            field.setText("another document with text");
+            break;
+        case 3:
+            QTest::keyClick(&field, Qt::Key_Right);
+            break;
+        case 4:
+            QTest::keyClick(&field, Qt::Key_Right, Qt::ShiftModifier);
+            break;
+        }
+        QCOMPARE(plat::clipboard::GetSelectionText(), offered);
+    }
+
+    // Select All and typing over it, taken back: the text comes back
+    // whatever its size beside the bound, which still drops older steps.
+    void undoGivesBackAReplacedText_data()
+    {
+        QTest::addColumn<qsizetype>("bound");
+        QTest::addColumn<qsizetype>("length");
+        QTest::newRow("a bound made small") << qsizetype(1000) << qsizetype(5000);
+        QTest::newRow("over the bound")
+            << NoteField::kUndoBound << NoteField::kUndoBound + (1 << 20);
+    }
+    void undoGivesBackAReplacedText()
+    {
+        QFETCH(qsizetype, bound);
+        QFETCH(qsizetype, length);
+        QString text = QString("a line of the text\r\n").repeated(length / 20 + 1);
+        text.truncate(length);
+        NoteField field(nullptr, "field", bound);
+        field.setText(text);
+        field.setSelection(0, 600);
+        QTest::keyClick(&field, Qt::Key_Delete); // an older step, over the bound with the next
+        QTest::keyClick(&field, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(&field, "xy");
+        QCOMPARE(field.Text(), QString("xy"));
+        QTest::keyClick(&field, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(field.Text(), QString("x"));
+        QTest::keyClick(&field, Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(field.length() == length - 600 && field.Text() == QStringView(text).mid(600));
+        QVERIFY(!field.Undo());
+    }
+
+    // Where the text an edit replaces cannot be kept for lack of memory,
+    // the user is asked first: No keeps the text, Yes makes the edit, which
+    // then cannot be undone, nor can the edits before it.
+    void noMemoryForTheReplacedText()
+    {
+#if defined(__SANITIZE_ADDRESS__)
+        QSKIP("the address sanitizer reserves address space of its own");
+#endif
+        // 73 MB: a copy of it is more than the allocator can find in room
+        // it holds already (64 MB for each thread's)
+        const QString text = QString("line of text\r\n").repeated(5 << 19);
+        const testsupport::ChildResult child = testsupport::inChild([&] {
+            testsupport::RecordingMessageBoxes boxes;
+            boxes.answers = {plat::vbNo, plat::vbYes};
+            NoteField field(nullptr, "field");
+            field.setText(text);
+            field.replaceRange(0, 0, "A"); // a step before
+            field.setSelection(2, field.length());
+            QStringList out;
+            // From here on the process gets 8 MB more than it has, far
+            // less than a copy of the selection.
+            QFile statm("/proc/self/statm");
+            if (!statm.open(QIODevice::ReadOnly)) return QByteArray("no statm");
+            const qint64 pages = statm.readAll().split(' ').value(0).toLongLong();
+            const rlim_t limit = rlim_t(pages * ::sysconf(_SC_PAGESIZE) + (8 << 20));
+            const rlimit rl{limit, limit};
+            if (::setrlimit(RLIMIT_AS, &rl) != 0) return QByteArray("no limit");
+            QTest::keyClick(&field, Qt::Key_X); // No
+            out << QString::number(field.length()) << QString::number(field.SelLength());
+            QTest::keyClick(&field, Qt::Key_X); // Yes
+            out << field.Text() << (field.Undo() ? "undone" : "no undo");
+            for (const auto& b : boxes.boxes)
+                out << b.prompt << QString::number(b.style);
+            return out.join('\n').toUtf8();
+        });
+        QVERIFY(child.exited);
+        const qsizetype n = text.size() + 1;
+        const QString prompt = "There is not enough memory to keep the text being replaced, so "
+                               "this change could not be undone. Make it anyway?";
+        const int style = plat::vbYesNo | plat::vbExclamation | plat::vbDefaultButton2;
+        QCOMPARE(QString::fromUtf8(child.output).split('\n'),
+                 QStringList({QString::number(n), QString::number(n - 2), "Alx", "no undo", prompt,
+                              QString::number(style), prompt, QString::number(style)}));
     }
 
     // A large text is cut into pieces in slices side by side; the pieces

@@ -14,7 +14,8 @@ namespace {
 
 // Every character, every range but the whole text (asking for the whole
 // text joins the spans, which would hide the rest of the edits), and every
-// search for the model's short pieces, with and without case.
+// search for the model's short pieces, with and without case, from every
+// start, those before the text and past its end included.
 void compare(const TextBuffer& b, const QString& model, bool searches = true)
 {
     const qsizetype n = model.size();
@@ -29,7 +30,7 @@ void compare(const TextBuffer& b, const QString& model, bool searches = true)
             QCOMPARE(b.view(from, to, &scratch).toString(), model.mid(from, to - from));
         }
     if (!searches) return;
-    QStringList needles{"\r\n", "NEEDLE", "x"};
+    QStringList needles{"", "\n", "x", "N", "\r\n", "NEEDLE"};
     for (qsizetype i = 0; i < n; ++i)
         for (qsizetype m = 2; m <= 4 && i + m <= n; ++m)
             needles << model.mid(i, m) << model.mid(i, m).toUpper();
@@ -45,12 +46,17 @@ void compare(const TextBuffer& b, const QString& model, bool searches = true)
                                      .arg(from)
                                      .arg(cs == Qt::CaseSensitive ? "case" : "any case")));
             };
-            for (qsizetype from = 0; from <= n; ++from)
+            const qsizetype m = needle.size();
+            for (qsizetype from = -n - 8; from <= n + 8; ++from) {
+                // QString looks before its text for a longer needle there
+                if (m >= 2 && from + n < 0 && from + n >= -m) continue;
                 if (b.indexOf(needle, from, cs) != model.indexOf(needle, from, cs))
                     return fail("indexOf", from);
-            for (qsizetype from = 0; from < n; ++from)
+                // ... and at its end compares its terminating NUL
+                if (m == 1 && from == n && needle[0].isNull()) continue;
                 if (b.lastIndexOf(needle, from, cs) != model.lastIndexOf(needle, from, cs))
                     return fail("lastIndexOf", from);
+            }
         }
 }
 

@@ -3,6 +3,7 @@
 #include "controls/vbform.h"
 #include "editor/notefieldaccess.h"
 #include "platform/clipboard.h"
+#include "platform/msgbox.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -58,6 +59,61 @@ qsizetype firstLineEnd(const char16_t* d, qsizetype from, qsizetype to)
     return to;
 }
 
+bool isRegionalIndicator(const char16_t* d, qsizetype i)
+{
+    // U+1F1E6 to U+1F1FF, the halves of a flag
+    return d[i] == 0xD83C && d[i + 1] >= 0xDDE6 && d[i + 1] <= 0xDDFF;
+}
+
+// Whether a character boundary (grapheme cluster) lies at cut, looked at in
+// [from, to) of the text at d; from must be a boundary itself.
+bool clusterBoundary(const char16_t* d, qsizetype from, qsizetype to, qsizetype cut)
+{
+    QTextBoundaryFinder f(QTextBoundaryFinder::Grapheme, reinterpret_cast<const QChar*>(d + from),
+                          to - from);
+    f.setPosition(cut - from);
+    return f.isAtBoundary();
+}
+
+// Where a long line's piece that begins at start is cut, at most at limit
+// (before the end of the text, n): between two characters as the boundary
+// finder counts them, so a letter and its marks, a flag or an emoji
+// sequence is never shown on two rows. Only kClusterWindow characters
+// before the limit are looked at (a longer cluster is cut at the limit);
+// what decides a boundary there is the two characters beside it, except
+// within a run of flag halves, which pair up from the run's start (at the
+// latest the piece's start, itself a boundary).
+qsizetype clusterCut(const char16_t* d, qsizetype n, qsizetype start, qsizetype limit)
+{
+    // two ASCII characters (CR LF is a line end) always part
+    if (d[limit - 1] < 0x80 && d[limit] < 0x80) return limit;
+    qsizetype cut = limit;
+    if (QChar::isLowSurrogate(d[cut]) && QChar::isHighSurrogate(d[cut - 1])) --cut;
+    if (cut - start >= 2 && cut + 1 < n && isRegionalIndicator(d, cut - 2) &&
+        isRegionalIndicator(d, cut)) {
+        qsizetype before = 0;
+        for (qsizetype j = cut - 2; j >= start && isRegionalIndicator(d, j); j -= 2)
+            ++before;
+        return before % 2 == 0 ? cut : cut - 2;
+    }
+    const qsizetype from = std::max(start, limit - kClusterWindow);
+    QTextBoundaryFinder f(QTextBoundaryFinder::Grapheme, reinterpret_cast<const QChar*>(d + from),
+                          std::min(n, limit + 2) - from);
+    f.setPosition(limit - from);
+    const qsizetype at = f.isAtBoundary() ? limit - from : f.toPreviousBoundary();
+    if (at <= 0) return cut; // one cluster over the whole window: cut, but not a surrogate pair
+    cut = from + at;
+    // a run of flag halves that reaches before the window pairs up from its start
+    if (cut - start >= 2 && cut + 1 < n && isRegionalIndicator(d, cut - 2) &&
+        isRegionalIndicator(d, cut)) {
+        qsizetype before = 0;
+        for (qsizetype j = cut - 2; j >= start && isRegionalIndicator(d, j); j -= 2)
+            ++before;
+        if (before % 2 != 0 && cut - 2 > start) cut -= 2;
+    }
+    return cut;
+}
+
 // Where the piece that begins at start ends, in a text of n characters
 // in one run at d: the start of the next piece, or -1 for the last one;
 // *content is its end without the line end.
@@ -71,14 +127,16 @@ qsizetype pieceAfter(const char16_t* d, qsizetype n, qsizetype start, qsizetype*
         return (i + 1 < n && d[i + 1] == u'\n') ? i + 2 : i + 1;
     }
     if (limit == n) return -1;
-    qsizetype cut = limit;
+    const qsizetype cut = limit;
     if (d[cut] == u'\n') return cut + 1;
     if (d[cut] == u'\r') return (cut + 1 < n && d[cut + 1] == u'\n') ? cut + 2 : cut + 1;
-    // cut after a blank near the limit, so the cut looks like a wrap
+    // cut after a blank near the limit, so the cut looks like a wrap; a
+    // blank that a mark or a joiner follows is part of a character
     for (qsizetype j = cut - 1; j > cut - 256 && j > start; --j)
-        if (d[j] == u' ' || d[j] == u'\t') return *content = j + 1;
-    if (QChar::isLowSurrogate(d[cut]) && QChar::isHighSurrogate(d[cut - 1])) --cut;
-    return *content = cut;
+        if (d[j] == u'\t' ||
+            (d[j] == u' ' && (d[j + 1] < 0x80 || clusterBoundary(d, j, std::min(n, j + 3), j + 1))))
+            return *content = j + 1;
+    return *content = clusterCut(d, n, start, limit);
 }
 
 bool isWordChar(QChar c)
@@ -88,7 +146,8 @@ bool isWordChar(QChar c)
 
 } // namespace
 
-NoteField::NoteField(QWidget* parent, const char* name) : QAbstractScrollArea(parent)
+NoteField::NoteField(QWidget* parent, const char* name, qsizetype undoBound)
+    : QAbstractScrollArea(parent), m_undoBound(undoBound)
 {
     setObjectName(QString::fromLatin1(name));
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -127,6 +186,7 @@ NoteField::NoteField(QWidget* parent, const char* name) : QAbstractScrollArea(pa
 
 NoteField::~NoteField()
 {
+    withdrawPrimary();
     if (m_dropper.joinable()) m_dropper.join();
 }
 
@@ -158,7 +218,7 @@ int NoteField::rowsBetween(qsizetype start, qsizetype end) const
 // A line start is a piece start whatever comes before it, so a large text
 // is cut in slices that begin at line starts and the slices are cut into
 // pieces side by side; each piece's rows are estimated on the way.
-void NoteField::rebuildPieces()
+void NoteField::rebuildPieces(QString* newLine)
 {
     const qsizetype n = m_buf.size();
     constexpr qsizetype kSlice = 2 << 20;
@@ -180,19 +240,31 @@ void NoteField::rebuildPieces()
     // on a part of its own, handed over at the end: the shared ones sit on
     // the first slice's stack and in one array beside what the other slices
     // write, and every slice would keep pulling those lines from the others.
-    auto cutSlice = [&parts, &begin, d, n, slices, this](size_t k) {
+    // The first slice holds the text's first line end, when it has one:
+    // the next slice begins after a line end.
+    qsizetype firstEnd = -1, firstEndLength = 0;
+    auto cutSlice = [&parts, &begin, &firstEnd, &firstEndLength, d, n, slices, this](size_t k) {
         const qsizetype end = begin[k + 1];
         const bool last = k + 1 == slices;
         LineIndex::Part part;
         qsizetype s = begin[k];
+        qsizetype lineEnd = -1, lineEndLength = 0;
         for (;;) {
             qsizetype content = 0;
             const qsizetype next = pieceAfter(d, n, s, &content);
             part.push(s, rowsFor((next < 0 ? n : content) - s));
+            if (lineEnd < 0 && next > content) {
+                lineEnd = content;
+                lineEndLength = next - content;
+            }
             if (next < 0 || (!last && next >= end)) break;
             s = next;
         }
         parts[k] = std::move(part);
+        if (k == 0) {
+            firstEnd = lineEnd;
+            firstEndLength = lineEndLength;
+        }
     };
     std::vector<std::thread> helpers;
     for (size_t k = 1; k < slices; ++k)
@@ -201,6 +273,8 @@ void NoteField::rebuildPieces()
     for (std::thread& t : helpers)
         t.join();
     m_lines.assign(std::move(parts));
+    if (newLine)
+        *newLine = firstEnd >= 0 ? m_buf.mid(firstEnd, firstEndLength) : QStringLiteral("\r\n");
 }
 
 qsizetype NoteField::pieceEnd(qsizetype i) const
@@ -222,6 +296,27 @@ qsizetype NoteField::pieceOf(qsizetype pos) const
     return m_lines.pieceOf(pos);
 }
 
+// The steps are kept within bounds, the oldest going first: at most
+// kMaxUndoSteps, and no more replaced text than the bound. The last step
+// that holds a replaced text stays all the same, whatever its size, and so
+// do the steps after it (typing over a selection is two steps, the
+// replacement and the typing that goes on from it): Undo always takes
+// the last edit back.
+void NoteField::dropOldUndoSteps()
+{
+    if (qsizetype(m_undo.size()) <= kMaxUndoSteps && m_undoChars <= m_undoBound) return;
+    size_t holder = m_undo.size() - 1;
+    while (holder > 0 && m_undo[holder].removed.isEmpty())
+        --holder;
+    size_t drop = 0;
+    while (drop + 1 < m_undo.size() && (qsizetype(m_undo.size() - drop) > kMaxUndoSteps ||
+                                        (drop < holder && m_undoChars > m_undoBound))) {
+        m_undoChars -= m_undo[drop].removed.size();
+        ++drop;
+    }
+    m_undo.erase(m_undo.begin(), m_undo.begin() + qsizetype(drop));
+}
+
 bool NoteField::Undo()
 {
     if (m_undo.empty()) return false;
@@ -238,6 +333,7 @@ bool NoteField::Undo()
 
 void NoteField::setText(const QString& text)
 {
+    withdrawPrimary();
     m_undo.clear();
     m_undoChars = 0;
     const bool announce = QAccessible::isActive();
@@ -248,14 +344,7 @@ void NoteField::setText(const QString& text)
     std::swap(oldLines, m_lines);
     m_buf.setText(text);
     dropLayouts();
-    rebuildPieces();
-    const qsizetype firstEnd = pieceCount() > 1 ? pieceEnd(0) : -1;
-    if (firstEnd > 0) {
-        const qsizetype c = contentEnd(0);
-        m_newLine = m_buf.mid(c, firstEnd - c);
-    } else {
-        m_newLine = QStringLiteral("\r\n");
-    }
+    rebuildPieces(&m_newLine);
     m_anchor = m_caret = 0;
     m_wantedX = -1;
     m_top = {};
@@ -277,15 +366,37 @@ void NoteField::setText(const QString& text)
     emit Change();
 }
 
-void NoteField::replace(qsizetype pos, qsizetype len, const QString& with)
+bool NoteField::replace(qsizetype pos, qsizetype len, const QString& with)
 {
     const qsizetype n = m_buf.size();
     pos = std::clamp<qsizetype>(pos, 0, n);
     len = std::clamp<qsizetype>(len, 0, n - pos);
-    if (len == 0 && with.isEmpty()) return;
+    if (len == 0 && with.isEmpty()) return true;
     const bool announce = QAccessible::isActive();
-    const QString removed = (len > 0 && (!m_undoing || announce)) ? m_buf.mid(pos, len) : QString();
-    if (!m_undoing && (len != with.size() || removed != with)) {
+    QString removed; // the whole text is shared, not copied
+    bool kept = true;
+    if (len > 0 && (!m_undoing || announce)) {
+        try {
+            removed = m_buf.mid(pos, len);
+        } catch (const std::bad_alloc&) {
+            kept = false;
+        }
+    }
+    if (!kept && !m_undoing) {
+        // Without the text it replaces the edit could not be taken back:
+        // the user decides before it is made.
+        if (plat::MsgBox(QStringLiteral("There is not enough memory to keep the text being "
+                                        "replaced, so this change could not be undone. Make "
+                                        "it anyway?"),
+                         plat::vbYesNo | plat::vbExclamation | plat::vbDefaultButton2) !=
+            plat::vbYes)
+            return false;
+        // the steps before it no longer fit the text
+        m_undo.clear();
+        m_undoChars = 0;
+    }
+    withdrawPrimary(); // the text under the selection changes
+    if (!m_undoing && kept && (len != with.size() || removed != with)) {
         // Typing runs on from the last edit: one step takes it all back.
         if (m_typing && len == 0 && !m_undo.empty() && m_undo.back().removed.isEmpty() &&
             m_undo.back().pos + m_undo.back().insertedLength == pos) {
@@ -294,12 +405,15 @@ void NoteField::replace(qsizetype pos, qsizetype len, const QString& with)
             m_undo.push_back({pos, removed, with.size()});
             m_undoChars += len;
         }
-        // Keep the steps within bounds; the oldest go first.
-        constexpr qsizetype kMaxUndoChars = 64 << 20;
-        while (m_undo.size() > 1 && (m_undo.size() > 10000 || m_undoChars > kMaxUndoChars)) {
-            m_undoChars -= m_undo.front().removed.size();
-            m_undo.erase(m_undo.begin());
-        }
+        dropOldUndoSteps();
+    }
+    if (len > 0 && len == n) {
+        // The whole text: taken as it is, shared, and cut into pieces as a
+        // load does (an Undo of Select All and typing costs no copy).
+        m_buf.setText(with);
+        rebuildPieces();
+        finishEdit(pos, removed, with, announce);
+        return true;
     }
     const qsizetype delta = with.size() - len;
     const qsizetype oldEnd = pos + len;
@@ -335,6 +449,13 @@ void NoteField::replace(qsizetype pos, qsizetype len, const QString& with)
         rows[k] = rowsBetween(fresh[k], k + 1 < fresh.size() ? fresh[k + 1] : after);
     m_lines.replace(a + 1, joined, fresh, rows, delta);
     m_lines.setRows(a, estimatedRows(a));
+    finishEdit(pos, removed, with, announce);
+    return true;
+}
+
+void NoteField::finishEdit(qsizetype pos, const QString& removed, const QString& with,
+                           bool announce)
+{
     if (m_top.piece >= pieceCount()) m_top = {pieceCount() - 1, 0};
     dropLayouts();
     updateScrollBar();
@@ -377,7 +498,7 @@ void NoteField::setSelLength(qsizetype n)
 void NoteField::setSelText(const QString& text)
 {
     const qsizetype start = SelStart();
-    replace(start, SelLength(), text);
+    if (!replace(start, SelLength(), text)) return; // the user kept the text
     m_anchor = m_caret = start + text.size();
     m_wantedX = -1;
     ensureCaretVisible();
@@ -403,10 +524,7 @@ void NoteField::replaceRange(qsizetype pos, qsizetype len, const QString& with)
 
 void NoteField::showPosition(qsizetype pos)
 {
-    const qsizetype caret = m_caret;
-    m_caret = std::clamp<qsizetype>(pos, 0, m_buf.size());
-    ensureCaretVisible();
-    m_caret = caret;
+    ensureVisible(std::clamp<qsizetype>(pos, 0, m_buf.size()));
 }
 
 QString NoteField::FontName() const
@@ -772,8 +890,13 @@ void NoteField::scrollRows(int rows)
 void NoteField::ensureCaretVisible()
 {
     announceCaret();
+    ensureVisible(m_caret);
+}
+
+void NoteField::ensureVisible(qsizetype pos)
+{
     if (!isVisible() && viewport()->height() <= 0) return;
-    const Row c = rowOf(m_caret);
+    const Row c = rowOf(pos);
     if (c.piece < m_top.piece || (c.piece == m_top.piece && c.line < m_top.line)) {
         m_top = c;
     } else {
@@ -903,16 +1026,24 @@ void NoteField::keyPressEvent(QKeyEvent* e)
     }
     const bool shift = e->modifiers() & Qt::ShiftModifier;
     // A selection made with Shift and the caret keys is offered as the
-    // primary selection, as one made with the mouse.
+    // primary selection, as one made with the mouse: once the key has
+    // moved the caret (the offer before stays until then).
     struct OfferAfterwards {
         NoteField* f;
         bool shift;
         qsizetype caret;
         ~OfferAfterwards()
         {
-            if (shift && f->m_caret != caret && f->hasSelection()) f->offerPrimary();
+            if (!shift) return;
+            f->m_keySelecting = false;
+            if (f->m_caret == caret) return;
+            if (f->hasSelection())
+                f->offerPrimary();
+            else
+                f->withdrawPrimary();
         }
     } offer{this, shift, m_caret};
+    m_keySelecting = shift;
     const bool ctrl = e->modifiers() & Qt::ControlModifier;
     const bool hasSel = m_anchor != m_caret;
     auto vertical = [&](int rows) {
@@ -1167,12 +1298,34 @@ void NoteField::updateMenu()
     m_selectAllAction->setEnabled(!m_buf.isEmpty() && SelLength() < m_buf.size());
 }
 
+// The selection is offered as it stands and its text is made only when
+// another program asks for it; the offer ends as soon as that text is no
+// longer what is selected (another selection or none, an edit, another
+// document), so what a middle click elsewhere pastes is what was selected.
 void NoteField::offerPrimary()
 {
-    const qsizetype start = SelStart(), length = SelLength();
+    m_offeredStart = SelStart();
+    m_offeredLength = SelLength();
     QPointer<NoteField> self(this);
-    plat::clipboard::SetSelectionText(
-        [self, start, length] { return self ? self->m_buf.mid(start, length) : QString(); });
+    const quint64 offer = ++m_offerCount; // known before the seam may ask for the text
+    m_offer = offer;
+    m_offerId = plat::clipboard::SetSelectionText(
+        [self, offer] { return self && self->m_offer == offer ? self->SelText() : QString(); });
+}
+
+void NoteField::withdrawPrimary()
+{
+    if (m_offer == 0) return;
+    m_offer = 0;
+    plat::clipboard::WithdrawSelectionText(m_offerId);
+    m_offerId = 0;
+}
+
+void NoteField::selectionMoved()
+{
+    if (m_offer != 0 && (SelStart() != m_offeredStart || SelLength() != m_offeredLength) &&
+        !m_keySelecting)
+        withdrawPrimary();
 }
 
 void NoteField::tellInputMethod() const
@@ -1184,6 +1337,7 @@ void NoteField::tellInputMethod() const
 
 void NoteField::announceCaret()
 {
+    selectionMoved();
     if (m_caret == m_announcedCaret && m_anchor == m_announcedAnchor) return;
     const bool selectionChanged = hasSelection() || m_announcedAnchor != m_announcedCaret;
     m_announcedCaret = m_caret;

@@ -30,7 +30,11 @@ class QMenu;
 class NoteField : public QAbstractScrollArea {
     Q_OBJECT
   public:
-    explicit NoteField(QWidget* parent, const char* name);
+    // Undo keeps at most kMaxUndoSteps steps and, beyond the last edit,
+    // no more than undoBound characters of replaced text.
+    static constexpr qsizetype kUndoBound = 64 << 20;
+    static constexpr qsizetype kMaxUndoSteps = 10000;
+    explicit NoteField(QWidget* parent, const char* name, qsizetype undoBound = kUndoBound);
     ~NoteField() override;
 
     QString Text() const { return m_buf.toString(); }
@@ -88,18 +92,23 @@ class NoteField : public QAbstractScrollArea {
     qint64 rowCount() const;
 
     // Takes back the last edit (Ctrl+Z), as a text box does; several in a
-    // row go further back. Loading a text forgets what came before.
+    // row go further back. Loading a text forgets what came before. The
+    // text an edit replaces is kept whatever its size; where there is no
+    // memory for it, the user is asked before the edit whether to make it
+    // all the same, without a way back.
     bool Undo();
 
     QString FontName() const;
     void setFontName(const QString& family);
 
-    // The line end Enter inserts: the document's own (the first one in it),
-    // CR LF for a document without any.
+    // The line end Enter inserts: the document's own, the first one the
+    // text held when it was set (kept through edits), CR LF for a text
+    // without any.
     QString newLine() const { return m_newLine; }
 
     // Pieces the text is shown in: one per line, a long line cut into
-    // pieces of at most this many characters.
+    // pieces of at most this many characters, between two characters
+    // (grapheme clusters).
     static constexpr qsizetype kMaxPiece = 4096;
     qsizetype pieceCount() const { return m_lines.count(); }
     qsizetype pieceStart(qsizetype i) const { return m_lines.start(i); }
@@ -131,9 +140,13 @@ class NoteField : public QAbstractScrollArea {
         int line = 0;
     };
 
-    void replace(qsizetype pos, qsizetype len, const QString& with);
+    // False when the user chose to keep the text (see Undo).
+    bool replace(qsizetype pos, qsizetype len, const QString& with);
+    void finishEdit(qsizetype pos, const QString& removed, const QString& with, bool announce);
+    void dropOldUndoSteps();
     qsizetype nextPieceStart(qsizetype start) const;
-    void rebuildPieces();
+    // Cuts the whole text into pieces; *newLine: its first line end.
+    void rebuildPieces(QString* newLine = nullptr);
     int rowsBetween(qsizetype start, qsizetype end) const; // estimated, line end left out
     qsizetype pieceEnd(qsizetype i) const;   // start of the next piece (line end included)
     qsizetype contentEnd(qsizetype i) const; // without the line end
@@ -162,6 +175,8 @@ class NoteField : public QAbstractScrollArea {
     Row rowAtIndex(qint64 index) const;
     void updateMenu();
     void offerPrimary();
+    void withdrawPrimary();
+    void selectionMoved(); // the offer ends when the selection is another
     void announceCaret();
     void tellInputMethod() const; // the caret or the text near it changed
     void dragTo(QPoint p);
@@ -171,6 +186,7 @@ class NoteField : public QAbstractScrollArea {
     void moveCaret(qsizetype pos, bool keepAnchor);
     void insertTyped(const QString& text);
     void ensureCaretVisible();
+    void ensureVisible(qsizetype pos);
     void scrollRows(int rows);
     void updateScrollBar();
     void restartBlink();
@@ -182,6 +198,7 @@ class NoteField : public QAbstractScrollArea {
     };
     std::vector<Edit> m_undo;
     qsizetype m_undoChars = 0; // characters the undo steps hold
+    qsizetype m_undoBound;
     bool m_undoing = false;
     bool m_typing = false; // the edit under way is one typed character
     bool hasSelection() const { return m_anchor != m_caret; }
@@ -203,7 +220,11 @@ class NoteField : public QAbstractScrollArea {
     int m_preeditCursor = 0;
     QList<QTextLayout::FormatRange> m_preeditFormats;
     qsizetype m_announcedCaret = -1, m_announcedAnchor = -1;
-    QMenu* m_menu = nullptr; // right-click: Undo, Cut, Copy, Paste, Delete, Select All
+    // the selection offered as the primary selection (m_offer 0: none)
+    quint64 m_offer = 0, m_offerCount = 0, m_offerId = 0;
+    qsizetype m_offeredStart = 0, m_offeredLength = 0;
+    bool m_keySelecting = false; // a Shift key moves the selection and offers it anew
+    QMenu* m_menu = nullptr;     // right-click: Undo, Cut, Copy, Paste, Delete, Select All
     QAction *m_undoAction, *m_cutAction, *m_copyAction, *m_pasteAction, *m_deleteAction,
         *m_selectAllAction;
     qreal m_charsPerRow = 80;

@@ -206,10 +206,16 @@ bool TextBuffer::matchesAt(qsizetype p, QStringView needle, Qt::CaseSensitivity 
 
 qsizetype TextBuffer::indexOf(QStringView needle, qsizetype from, Qt::CaseSensitivity cs) const
 {
+    // QString's rules for where a search starts, start past either end
+    // included: a start from the end that leaves no room for the needle
+    // finds nothing; a one-character needle counts such a start from the
+    // end once more. (A longer needle there QString looks for before its
+    // own text; here the search starts at 0.)
     const qsizetype m = needle.size();
-    if (from < 0) from = std::max<qsizetype>(from + m_size, 0);
-    if (m == 0) return from <= m_size ? from : -1;
-    if (from > m_size - m) return -1;
+    if (from < 0) from += m_size;
+    if (size_t(m + from) > size_t(m_size)) return -1;
+    if (m == 0) return from;
+    if (from < 0) from = m == 1 ? std::max<qsizetype>(from + m_size, 0) : 0;
     for (size_t k = spanAt(from); k < m_spans.size(); ++k) {
         const qsizetype start = m_starts[k];
         const qsizetype end = start + m_spans[k].length;
@@ -234,10 +240,16 @@ qsizetype TextBuffer::indexOf(QStringView needle, qsizetype from, Qt::CaseSensit
 
 qsizetype TextBuffer::lastIndexOf(QStringView needle, qsizetype from, Qt::CaseSensitivity cs) const
 {
+    // QString's rules: a start from the end before the text finds nothing;
+    // one past the end finds nothing either, unless the needle is a single
+    // character, which is then looked for from the last one. (At the very
+    // end QString compares that character with what follows its text, its
+    // terminating NUL; here the search starts at the last character.)
     const qsizetype m = needle.size();
     if (from < 0) from += m_size;
-    if (from < 0) return -1;
-    if (m == 0) return std::min(from, m_size);
+    if (m == 1 && from >= m_size) from = m_size - 1;
+    if (from < 0 || from > m_size) return -1;
+    if (m == 0) return from;
     if (m > m_size) return -1;
     from = std::min(from, m_size - m);
     for (size_t k = spanAt(from) + 1; k-- > 0;) {

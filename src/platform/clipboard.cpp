@@ -78,22 +78,61 @@ class LazyText : public QMimeData {
     std::function<QString()> m_text;
 };
 
+// The system's primary selection, through Qt's.
+class SystemSelection : public SelectionSeam {
+  public:
+    void offer(std::function<QString()> text) override
+    {
+        QClipboard* c = QGuiApplication::clipboard();
+        if (!c->supportsSelection()) return;
+        c->setMimeData(new LazyText(std::move(text)), QClipboard::Selection);
+    }
+    void withdraw() override
+    {
+        if (!QGuiApplication::instance()) return; // the program is ending
+        QClipboard* c = QGuiApplication::clipboard();
+        if (c->supportsSelection() && c->ownsSelection()) c->clear(QClipboard::Selection);
+    }
+    QString text() override
+    {
+        QClipboard* c = QGuiApplication::clipboard();
+        if (!c->supportsSelection()) return QString();
+        const QMimeData* data = c->mimeData(QClipboard::Selection);
+        if (!data || !data->hasText()) return QString();
+        return data->text();
+    }
+};
+
+SystemSelection g_systemSelection;
+SelectionSeam* g_selection = &g_systemSelection;
+quint64 g_offers = 0;       // offers made so far
+quint64 g_currentOffer = 0; // the offer that holds the selection, 0: none
+
 } // namespace
 
-void SetSelectionText(std::function<QString()> text)
+quint64 SetSelectionText(std::function<QString()> text)
 {
-    QClipboard* c = QGuiApplication::clipboard();
-    if (!c->supportsSelection()) return;
-    c->setMimeData(new LazyText(std::move(text)), QClipboard::Selection);
+    g_currentOffer = ++g_offers;
+    g_selection->offer(std::move(text));
+    return g_currentOffer;
+}
+
+void WithdrawSelectionText(quint64 offer)
+{
+    if (offer == 0 || offer != g_currentOffer) return;
+    g_currentOffer = 0;
+    g_selection->withdraw();
 }
 
 QString GetSelectionText()
 {
-    QClipboard* c = QGuiApplication::clipboard();
-    if (!c->supportsSelection()) return QString();
-    const QMimeData* data = c->mimeData(QClipboard::Selection);
-    if (!data || !data->hasText()) return QString();
-    return data->text();
+    return g_selection->text();
+}
+
+void setSelectionSeam(SelectionSeam* seam)
+{
+    g_selection = seam ? seam : &g_systemSelection;
+    g_currentOffer = 0;
 }
 
 } // namespace plat::clipboard
