@@ -40,8 +40,7 @@ Dig::Dig()
 {
     setObjectName("Dig");
     setCaption("Search");
-    // Fixed single border and no control box.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setBorderStyle(ctl::BorderStyle::FixedSingle, ctl::NoTitleButtons);
     setBackColor(plat::vbBlue);
 
     mnuFile = topMenu("mnuFile", "&File");
@@ -111,7 +110,8 @@ Dig::Dig()
     ctl::Move(Check2, 8520, 120, 255, 195);
     Check2->hide();
     Timer1 = new ctl::Timer(this, "Timer1", 1, false);
-    m_progress = std::make_unique<WalkProgress>(Label1, std::initializer_list<ctl::ListBox*>{List1, List2});
+    m_progress =
+        std::make_unique<WalkProgress>(Label1, std::initializer_list<ctl::ListBox*>{List1, List2});
 
     connect(Command2, &ctl::CommandButton::Click, this, &Dig::Command2_Click);
     connect(Command3, &ctl::CommandButton::Click, this, &Dig::Command3_Click);

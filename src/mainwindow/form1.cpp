@@ -27,7 +27,7 @@ Form1::Form1()
     setObjectName("Form1");
     setCaption("Quorbix");
     // No control box: the title bar offers no close, minimise or maximise.
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
+    setBorderStyle(ctl::BorderStyle::Sizable, ctl::NoTitleButtons);
     setFont(ctl::vbFont("MS Sans Serif", 8.25));
     setBackColor(plat::vbBlue);
     buildMenus();
