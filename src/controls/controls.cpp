@@ -311,7 +311,10 @@ CommandButton::CommandButton(QWidget* parent, const char* name, const QString& c
     : QPushButton(caption, parent)
 {
     setObjectName(QString::fromLatin1(name));
-    setAutoDefault(false);
+    // Enter presses the button that has the focus, as Space does; no button
+    // is a window's default, so Enter elsewhere (in a text field) presses
+    // none.
+    setAutoDefault(true);
     setDefault(false);
     connect(this, &QPushButton::clicked, this, &CommandButton::Click);
 }
