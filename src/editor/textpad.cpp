@@ -326,6 +326,12 @@ bool Textpad::Createfile()
     return AskToSave(false) != SaveOutcome::Kept;
 }
 
+bool Textpad::ReadyToEnd()
+{
+    Textpad* pad = instanceIfLoaded();
+    return !pad || !Module1::TextChanged || pad->AskToSave(true) != SaveOutcome::Kept;
+}
+
 void Textpad::mnuFileSaveAs_Click()
 {
     if (ChooseFile(true) != Choice::Chosen) return;

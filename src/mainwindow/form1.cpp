@@ -265,8 +265,9 @@ QMenu* Form1::menuNamed(const QString& name) const
 
 void Form1::closeEvent(QCloseEvent* event)
 {
-    // The window has no close box; a close by other means leaves the program
-    // the way File > Exit does.
+    // The window has no close box; a close by other means (Alt+F4, a task
+    // bar, a window manager that draws a close button all the same) is
+    // File > Exit, the editor's question included.
     event->ignore();
     mnuExit_Click();
 }
