@@ -17,6 +17,7 @@
 #include <QAccessible>
 #include <QDir>
 #include <QFile>
+#include <QFontDatabase>
 #include <QRandomGenerator>
 #include <QScreen>
 #include <QtTest>
@@ -1118,6 +1119,24 @@ class TstEditor : public QObject {
         QVERIFY(!t.HtmlMenuVisible());
         QCOMPARE(Module1::FindDirection, 1);
         QCOMPARE(t.mnuFontName.size(), std::max<qsizetype>(1, plat::fontNames().size()));
+        // Each family once, by its name, sorted: Qt lists a family that
+        // several foundries make once for each ("Nimbus Sans [URW ]").
+        QStringList captions;
+        for (const QAction* item : t.mnuFontName)
+            captions << item->text();
+        QStringList sorted = captions;
+        sorted.sort(Qt::CaseInsensitive);
+        QCOMPARE(captions, sorted);
+        QCOMPARE(QSet<QString>(captions.cbegin(), captions.cend()).size(), captions.size());
+        int tagged = 0;
+        for (const QString& listed : QFontDatabase::families()) {
+            const qsizetype tag = listed.lastIndexOf(" [");
+            if (tag < 0 || !listed.endsWith(']')) continue;
+            ++tagged;
+            QVERIFY2(!captions.contains(listed), qPrintable(listed));
+            QVERIFY2(captions.contains(listed.left(tag)), qPrintable(listed));
+        }
+        if (tagged == 0) qInfo("no family of several foundries here to list once");
         t.mnuOptions_Click();
         QVERIFY(t.mnuOptionsToolbar->isChecked());
         t.mnuOptionsToolbar_Click();
