@@ -56,6 +56,9 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QDialog>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -64,6 +67,7 @@
 #include <QStyleOptionButton>
 #include <QStyleOptionFrame>
 #include <QTimer>
+#include <QTreeView>
 #include <QtTest>
 
 #include <functional>
@@ -646,6 +650,49 @@ class TestWindows : public QObject {
             QVERIFY2(qGray(middle.rgb()) > 240 && middle.red() > 240, qPrintable(middle.name()));
             QVERIFY2(darkest > 200, qPrintable(QString::number(darkest))); // white throughout
         }
+    }
+
+    // The Open and Save dialogs show an ordinary folder's name, size, type
+    // and date whole, all four side by side.
+    void fileDialogColumnsReadWhole_data()
+    {
+        QTest::addColumn<bool>("save");
+        QTest::newRow("Open") << false;
+        QTest::newRow("Save As") << true;
+    }
+    void fileDialogColumnsReadWhole()
+    {
+        QFETCH(bool, save);
+        m_drives->write("C:\\pics\\Holiday photo.jpg", QByteArray(62900, 'x')); // "61.4 KiB"
+        m_drives->write("C:\\pics\\notes.txt", QByteArray(1500, 'x'));
+        m_drives->write("C:\\pics\\index.htm", "<p>");
+        m_drives->mkdir("C:\\pics\\Older pictures");
+        plat::CommonDialog dlg;
+        dlg.InitDir = "C:\\pics";
+        QFileDialog fd;
+        plat::prepareFileDialog(fd, dlg, save);
+        auto* view = fd.findChild<QTreeView*>("treeView");
+        QVERIFY(view);
+        auto* model = qobject_cast<QFileSystemModel*>(view->model());
+        QVERIFY(model);
+        fd.show();
+        const QModelIndex folder = model->index(m_drives->hostPath("C:\\pics"));
+        QTRY_COMPARE(model->rowCount(folder), 4);
+        settle();
+        QHeaderView* header = view->header();
+        const QAbstractItemView* cells = view; // the view's own measure of what its rows show
+        int all = 0;
+        for (int c = 0; c < 4; ++c) {
+            QVERIFY2(header->sectionSize(c) >= cells->sizeHintForColumn(c),
+                     qPrintable(QStringLiteral("column %1: %2 of %3")
+                                    .arg(c)
+                                    .arg(header->sectionSize(c))
+                                    .arg(cells->sizeHintForColumn(c))));
+            all += header->sectionSize(c);
+        }
+        QVERIFY2(all <= view->viewport()->width(),
+                 qPrintable(QStringLiteral("%1 of %2").arg(all).arg(view->viewport()->width())));
+        fd.hide();
     }
 
     // The fit check itself sees a caption that is cut: a label whose text
