@@ -17,6 +17,7 @@
 #include <QAccessible>
 #include <QDir>
 #include <QFile>
+#include <QFontDatabase>
 #include <QRandomGenerator>
 #include <QScreen>
 #include <QtTest>
@@ -464,6 +465,80 @@ class TstEditor : public QObject {
         QCOMPARE(pad().txtNote->Text(), text);
         QCOMPARE(pad().Caption(), caption);
         QCOMPARE(Module1::TextChanged, text == "edited");
+    }
+
+    // The end of the program asks the editor's question first, with a
+    // Cancel: Yes saves and ends, a cancelled Save dialog and Cancel keep the
+    // program and the text, No lets the edits go and ends. A close request
+    // to the main window (Alt+F4, a task bar) is File > Exit.
+    void exitAsksForChangedText_data()
+    {
+        QTest::addColumn<QString>("start"); // "a.txt" or "New"
+        QTest::addColumn<bool>("edited");
+        QTest::addColumn<QString>("how"); // "exit" or "close"
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<QStringList>("saves"); // the Save dialog's answers; "" cancels
+        QTest::addColumn<QByteArray>("onDisk"); // C:\a.txt afterwards
+        QTest::addColumn<bool>("ended");
+        const int yes = plat::vbYes, no = plat::vbNo, cancel = plat::vbCancel;
+        QTest::newRow("Exit, Yes") << "a.txt" << true << "exit" << QList<int>{yes} << QStringList{}
+                                   << QByteArray("edited\r\n") << true;
+        QTest::newRow("Exit, No") << "a.txt" << true << "exit" << QList<int>{no} << QStringList{}
+                                  << QByteArray("first") << true;
+        QTest::newRow("Exit, Cancel") << "a.txt" << true << "exit" << QList<int>{cancel}
+                                      << QStringList{} << QByteArray("first") << false;
+        QTest::newRow("Exit, Yes, then Cancel in the Save dialog")
+            << "New" << true << "exit" << QList<int>{yes} << QStringList{""} << QByteArray("first")
+            << false;
+        QTest::newRow("Exit, nothing changed") << "a.txt" << false << "exit" << QList<int>{}
+                                               << QStringList{} << QByteArray("first") << true;
+        QTest::newRow("close request, Yes") << "a.txt" << true << "close" << QList<int>{yes}
+                                            << QStringList{} << QByteArray("edited\r\n") << true;
+        QTest::newRow("close request, Cancel") << "a.txt" << true << "close" << QList<int>{cancel}
+                                               << QStringList{} << QByteArray("first") << false;
+    }
+    void exitAsksForChangedText()
+    {
+        QFETCH(QString, start);
+        QFETCH(bool, edited);
+        QFETCH(QString, how);
+        QFETCH(QList<int>, answers);
+        QFETCH(QStringList, saves);
+        QFETCH(QByteArray, onDisk);
+        QFETCH(bool, ended);
+        const QString a = m_drives->write("C:\\a.txt", "first");
+        QVERIFY(Module2::LoadTextFile(a));
+        if (start == "New") pad().mnuFileNew_Click();
+        if (edited) pad().txtNote->setText("edited");
+        const QString caption = pad().Caption();
+        m_boxes->answers = answers;
+        m_dialogs->saveFiles = saves;
+        Form1& main = Form1::get();
+        main.Show();
+        int ends = 0;
+        plat::setEndHandler([&ends] { ++ends; });
+        if (how == "exit")
+            main.mnuExit->trigger();
+        else
+            main.close();
+        plat::setEndHandler(nullptr);
+
+        QCOMPARE(ends, ended ? 1 : 0);
+        QCOMPARE(m_boxes->boxes.size(), edited ? 1 : 0);
+        if (edited) {
+            QCOMPARE(m_boxes->boxes[0].prompt, "Save changes to " + pad().windowTitle() + "?");
+            QCOMPARE(m_boxes->boxes[0].style, int(plat::vbYesNoCancel));
+            QCOMPARE(m_boxes->boxes[0].title, QString("Save Changes"));
+        }
+        QCOMPARE(QDir(host("C:\\")).entryList(QDir::Files), QStringList{"a.txt"});
+        QCOMPARE(readHost(host(a)), onDisk);
+        QVERIFY(main.isVisible());
+        if (!ended) { // the program goes on, with the text
+            QVERIFY(Textpad::IsLoaded());
+            QCOMPARE(pad().txtNote->Text(), QString("edited"));
+            QCOMPARE(pad().Caption(), caption);
+            QVERIFY(Module1::TextChanged);
+        }
     }
 
     // A Save dialog's choice on no drive is told, and nothing is written.
@@ -1079,6 +1154,24 @@ class TstEditor : public QObject {
         QVERIFY(!t.HtmlMenuVisible());
         QCOMPARE(Module1::FindDirection, 1);
         QCOMPARE(t.mnuFontName.size(), std::max<qsizetype>(1, plat::fontNames().size()));
+        // Each family once, by its name, sorted: Qt lists a family that
+        // several foundries make once for each ("Nimbus Sans [URW ]").
+        QStringList captions;
+        for (const QAction* item : t.mnuFontName)
+            captions << item->text();
+        QStringList sorted = captions;
+        sorted.sort(Qt::CaseInsensitive);
+        QCOMPARE(captions, sorted);
+        QCOMPARE(QSet<QString>(captions.cbegin(), captions.cend()).size(), captions.size());
+        int tagged = 0;
+        for (const QString& listed : QFontDatabase::families()) {
+            const qsizetype tag = listed.lastIndexOf(" [");
+            if (tag < 0 || !listed.endsWith(']')) continue;
+            ++tagged;
+            QVERIFY2(!captions.contains(listed), qPrintable(listed));
+            QVERIFY2(captions.contains(listed.left(tag)), qPrintable(listed));
+        }
+        if (tagged == 0) qInfo("no family of several foundries here to list once");
         t.mnuOptions_Click();
         QVERIFY(t.mnuOptionsToolbar->isChecked());
         t.mnuOptionsToolbar_Click();

@@ -1,11 +1,19 @@
 // The real message and input boxes, looked at before they are shown: what
-// they say is shown as its characters, whatever a file name holds.
+// they say is shown as its characters, whatever a file name holds; a
+// question without Cancel waits for its answer; the frame carries no
+// minimise or maximise and is wide enough for its title.
 #include "controls/controls.h"
 #include "platform/msgbox.h"
+#include "platform/windowframe.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
+#include <QStyle>
 #include <QtTest>
 
 class TstMsgBox : public QObject {
@@ -60,6 +68,75 @@ class TstMsgBox : public QObject {
             ctl::Label label(nullptr, "Label1", richName());
             verifyShownAsText(&label, richName());
         }
+    }
+
+    // Esc and the frame's close answer a box only where it has a Cancel, or
+    // a single OK; a question without Cancel has neither, and its title bar
+    // no close button. No box offers minimise or maximise.
+    void escapeOnlyWithCancel_data()
+    {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<int>("escape"); // the standard button Esc and close press; 0: none
+        QTest::newRow("OK") << int(plat::vbOKOnly) << int(QMessageBox::Ok);
+        QTest::newRow("OK, Cancel") << int(plat::vbOKCancel) << int(QMessageBox::Cancel);
+        QTest::newRow("Abort, Retry, Ignore") << int(plat::vbAbortRetryIgnore) << 0;
+        QTest::newRow("Yes, No, Cancel") << int(plat::vbYesNoCancel) << int(QMessageBox::Cancel);
+        QTest::newRow("Yes, No") << int(plat::vbYesNo) << 0;
+        QTest::newRow("Yes, No, No the default")
+            << int(plat::vbYesNo | plat::vbQuestion | plat::vbDefaultButton2) << 0;
+        QTest::newRow("Retry, Cancel") << int(plat::vbRetryCancel) << int(QMessageBox::Cancel);
+    }
+    void escapeOnlyWithCancel()
+    {
+        QFETCH(int, style);
+        QFETCH(int, escape);
+        const auto wanted = QMessageBox::StandardButton(escape);
+        for (const QString& how : {QStringLiteral("Esc"), QStringLiteral("close")}) {
+            const auto box =
+                plat::makeMessageBox("Save changes to C:\\A.TXT?", style, "Save Changes");
+            QAbstractButton* expected = escape ? box->button(wanted) : nullptr;
+            QCOMPARE(box->escapeButton(), expected);
+            const Qt::WindowFlags flags = box->windowFlags();
+            QCOMPARE(bool(flags & Qt::WindowCloseButtonHint), escape != 0);
+            QVERIFY(flags & Qt::CustomizeWindowHint);
+            QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+            QVERIFY(plat::minimizeAndMaximizeKeptOff(box.get()));
+            if (how == "Esc") {
+                QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                QApplication::sendEvent(box.get(), &esc);
+            } else {
+                QCloseEvent close;
+                QApplication::sendEvent(box.get(), &close);
+                QVERIFY(!close.isAccepted()); // answered by its button, never closed unanswered
+            }
+            QCOMPARE(box->clickedButton(), expected);
+            if (!escape) QCOMPARE(box->result(), 0); // still waiting
+        }
+    }
+
+    // A box with a short text is as wide as its title needs in a title bar
+    // beside a window icon and a close button.
+    void boxFitsItsTitle_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("style");
+        QTest::newRow("Quorbix") << "Quorbix" << int(plat::vbAbortRetryIgnore);
+        QTest::newRow("Save Changes") << "Save Changes" << int(plat::vbOKOnly);
+        QTest::newRow("Create New Folder") << "Create New Folder" << int(plat::vbYesNo);
+    }
+    void boxFitsItsTitle()
+    {
+        QFETCH(QString, title);
+        QFETCH(int, style);
+        const auto box = plat::makeMessageBox("x", style, title);
+        box->show();
+        QCoreApplication::processEvents();
+        QFont bold = QApplication::font("QMdiSubWindowTitleBar");
+        bold.setBold(true);
+        const int bar = box->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, box.get());
+        QVERIFY2(box->width() >= QFontMetrics(bold).horizontalAdvance(title) + 2 * bar,
+                 qPrintable(QString::number(box->width())));
+        box->hide();
     }
 };
 

@@ -27,6 +27,7 @@
 #include "pictureview/realview.h"
 #include "pictureview/saveas.h"
 #include "platform/msgbox.h"
+#include "platform/windowframe.h"
 #include "standalone/aviplay.h"
 #include "standalone/playavi.h"
 #include "standalone/rowtate.h"
@@ -55,6 +56,9 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QDialog>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -63,6 +67,7 @@
 #include <QStyleOptionButton>
 #include <QStyleOptionFrame>
 #include <QTimer>
+#include <QTreeView>
 #include <QtTest>
 
 #include <functional>
@@ -204,6 +209,69 @@ const QList<WindowMaker>& everyWindow()
         maker<AviPlay>("AviPlay"),
     };
     return windows;
+}
+
+// A window's frame as its design gives it: a title bar or none, the
+// buttons on it, and whether it has a task-bar entry.
+struct Frame {
+    bool titleBar = true;
+    int buttons = ctl::AllTitleButtons;
+    bool taskBar = true;
+};
+const Frame kSizable;                                    // Windows' default
+const Frame kCloseOnly{true, ctl::CloseButton, true};    // fixed single, fixed dialog
+const Frame kToolWindow{true, ctl::CloseButton, false};  // fixed tool window
+const Frame kNoBorder{false, ctl::NoTitleButtons, true}; // no border
+const Frame kNoBorderOffBar{false, ctl::NoTitleButtons, false};
+
+// Each window's frame as its design says; a window whose design says
+// nothing of it has the default frame.
+Frame designedFrame(const QString& window)
+{
+    static const QHash<QString, Frame> frames = {
+        {"Form1", {true, ctl::NoTitleButtons, true}}, // no control box
+        {"Splash", kNoBorderOffBar},                  // no control box, no caption
+        {"Help1", kNoBorderOffBar},
+        {"Standby", kNoBorderOffBar},
+        {"FoldMaker", kToolWindow},
+        {"Namer", kToolWindow},
+        {"Textpad", kCloseOnly},
+        {"frmFind", kCloseOnly},
+        {"Web1", kCloseOnly},
+        {"RealView", kCloseOnly},
+        {"Saveas", kToolWindow},
+        {"Dig", {true, ctl::NoTitleButtons, true}}, // no control box
+        {"ASeek", kToolWindow},
+        {"NewsSeek", kToolWindow},
+        {"WeatherSeek", kToolWindow},
+        {"ALink", kToolWindow},
+        {"ChLink", kToolWindow},
+        {"SLink", kToolWindow},
+        {"DeLink", kToolWindow},
+        {"Spin", kNoBorder},
+        {"SpnScrol", kNoBorder},
+        {"PlayAvi", kCloseOnly},
+    };
+    return frames.value(window, kSizable);
+}
+
+// The frame the window's flags ask of a window manager.
+Frame frameOf(const QWidget* w)
+{
+    const Qt::WindowFlags flags = w->windowFlags();
+    Frame f;
+    f.titleBar = !(flags & Qt::FramelessWindowHint);
+    f.taskBar = w->windowType() != Qt::Tool;
+    f.buttons = 0;
+    if (!f.titleBar) return f;
+    if (!(flags & Qt::CustomizeWindowHint)) {
+        f.buttons = ctl::AllTitleButtons; // Qt then adds every button
+        return f;
+    }
+    if (flags & Qt::WindowCloseButtonHint) f.buttons |= ctl::CloseButton;
+    if (flags & Qt::WindowMinimizeButtonHint) f.buttons |= ctl::MinButton;
+    if (flags & Qt::WindowMaximizeButtonHint) f.buttons |= ctl::MaxButton;
+    return f;
 }
 
 // The texts of controls in one window that do not fit, each with why.
@@ -464,6 +532,167 @@ class TestWindows : public QObject {
         settle();
         const QStringList faults = captionsThatDoNotFit(window.get());
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
+    }
+
+    // Every window wears the frame its design gives it; one with a title
+    // bar off the task bar has no minimise or maximise under any window
+    // manager.
+    void framesAsDesigned_data() { captionsFit_data(); }
+    void framesAsDesigned()
+    {
+        QFETCH(int, index);
+        testsupport::RecordingMessageBoxes boxes;
+        testsupport::RecordingProcesses processes;
+        testsupport::RecordingShellOpen shell;
+        testsupport::ScriptedDialogs dialogs;
+        std::unique_ptr<ctl::VbForm> window(everyWindow().at(index).make());
+        window->show();
+        settle();
+        const Frame wanted = designedFrame(everyWindow().at(index).name);
+        const Frame seen = frameOf(window.get());
+        QCOMPARE(seen.titleBar, wanted.titleBar);
+        QCOMPARE(seen.buttons, wanted.buttons);
+        QCOMPARE(seen.taskBar, wanted.taskBar);
+        QCOMPARE(plat::minimizeAndMaximizeKeptOff(window.get()),
+                 wanted.titleBar && !wanted.taskBar);
+    }
+
+    // Enter presses the button that has the focus, as Space does; a text
+    // field that acts on Enter keeps its own Enter, and one that does not
+    // presses no button.
+    void enterPressesTheFocusedButton_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<QString>("pressed"); // "": none
+        QTest::newRow("add favourite link, Okay") << "FavLink"
+                                                  << "Command1"
+                                                  << "Command1";
+        QTest::newRow("add favourite link, Cancel") << "FavLink"
+                                                    << "Command2"
+                                                    << "Command2";
+        QTest::newRow("add favourite link, name field") << "FavLink"
+                                                        << "Text1"
+                                                        << "";
+        QTest::newRow("news question, Okay") << "NewsSeek"
+                                             << "Command1"
+                                             << "Command1";
+        QTest::newRow("file rename, new name field") << "Namer2"
+                                                     << "Text1"
+                                                     << "Command1";
+    }
+    void enterPressesTheFocusedButton()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, focus);
+        QFETCH(QString, pressed);
+        testsupport::RecordingMessageBoxes boxes;
+        testsupport::RecordingProcesses processes;
+        testsupport::RecordingShellOpen shell;
+        const QHash<QString, std::function<ctl::VbForm&()>> windows = {
+            {"FavLink", [] { return std::ref<ctl::VbForm>(FavLink::get()); }},
+            {"NewsSeek", [] { return std::ref<ctl::VbForm>(NewsSeek::get()); }},
+            {"Namer2", [] { return std::ref<ctl::VbForm>(Namer2::get()); }},
+        };
+        ctl::VbForm& w = windows.value(window)();
+        w.Show();
+        settle();
+        auto* target = w.findChild<QWidget*>(focus);
+        QVERIFY(target);
+        target->setFocus(Qt::TabFocusReason);
+        settle();
+        QCOMPARE(QApplication::focusWidget(), target);
+        QList<ctl::CommandButton*> buttons = w.findChildren<ctl::CommandButton*>();
+        QList<std::shared_ptr<QSignalSpy>> clicks;
+        for (ctl::CommandButton* b : buttons)
+            clicks << std::make_shared<QSignalSpy>(b, &ctl::CommandButton::Click);
+        QTest::keyClick(target, Qt::Key_Return);
+        for (int i = 0; i < buttons.size(); ++i)
+            QCOMPARE(clicks[i]->count(), buttons[i]->objectName() == pressed ? 1 : 0);
+        FavLink::UnloadIfLoaded();
+        NewsSeek::UnloadIfLoaded();
+        NewsNet::UnloadIfLoaded();
+        Namer2::UnloadIfLoaded();
+    }
+
+    // A check box on a coloured window shows a white box with its mark in
+    // it; only its surround takes the window's colour.
+    void checkBoxShowsItsBox_data()
+    {
+        QTest::addColumn<bool>("ticked");
+        QTest::newRow("clear") << false;
+        QTest::newRow("ticked") << true;
+    }
+    void checkBoxShowsItsBox()
+    {
+        QFETCH(bool, ticked);
+        Saveas saver; // green, its check box green around the box
+        saver.show();
+        settle();
+        QCheckBox* box = saver.Check1;
+        box->setChecked(ticked);
+        QStyleOptionButton option;
+        option.initFrom(box);
+        const QRect indicator =
+            box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
+        const QImage shot = box->grab().toImage();
+        const QColor surround = shot.pixelColor(box->width() - 1, box->height() / 2);
+        QCOMPARE(surround, QColor(0, 192, 0));
+        const QColor middle = shot.pixelColor(indicator.center());
+        int darkest = 255;
+        const QRect inside = indicator.adjusted(2, 2, -2, -2);
+        for (int y = inside.top(); y <= inside.bottom(); ++y)
+            for (int x = inside.left(); x <= inside.right(); ++x)
+                darkest = qMin(darkest, qGray(shot.pixel(x, y)));
+        if (ticked) {
+            QVERIFY2(darkest < 100, qPrintable(QString::number(darkest))); // the mark
+        } else {
+            QVERIFY2(qGray(middle.rgb()) > 240 && middle.red() > 240, qPrintable(middle.name()));
+            QVERIFY2(darkest > 200, qPrintable(QString::number(darkest))); // white throughout
+        }
+    }
+
+    // The Open and Save dialogs show an ordinary folder's name, size, type
+    // and date whole, all four side by side.
+    void fileDialogColumnsReadWhole_data()
+    {
+        QTest::addColumn<bool>("save");
+        QTest::newRow("Open") << false;
+        QTest::newRow("Save As") << true;
+    }
+    void fileDialogColumnsReadWhole()
+    {
+        QFETCH(bool, save);
+        m_drives->write("C:\\pics\\Holiday photo.jpg", QByteArray(62900, 'x')); // "61.4 KiB"
+        m_drives->write("C:\\pics\\notes.txt", QByteArray(1500, 'x'));
+        m_drives->write("C:\\pics\\index.htm", "<p>");
+        m_drives->mkdir("C:\\pics\\Older pictures");
+        plat::CommonDialog dlg;
+        dlg.InitDir = "C:\\pics";
+        QFileDialog fd;
+        plat::prepareFileDialog(fd, dlg, save);
+        auto* view = fd.findChild<QTreeView*>("treeView");
+        QVERIFY(view);
+        auto* model = qobject_cast<QFileSystemModel*>(view->model());
+        QVERIFY(model);
+        fd.show();
+        const QModelIndex folder = model->index(m_drives->hostPath("C:\\pics"));
+        QTRY_COMPARE(model->rowCount(folder), 4);
+        settle();
+        QHeaderView* header = view->header();
+        const QAbstractItemView* cells = view; // the view's own measure of what its rows show
+        int all = 0;
+        for (int c = 0; c < 4; ++c) {
+            QVERIFY2(header->sectionSize(c) >= cells->sizeHintForColumn(c),
+                     qPrintable(QStringLiteral("column %1: %2 of %3")
+                                    .arg(c)
+                                    .arg(header->sectionSize(c))
+                                    .arg(cells->sizeHintForColumn(c))));
+            all += header->sectionSize(c);
+        }
+        QVERIFY2(all <= view->viewport()->width(),
+                 qPrintable(QStringLiteral("%1 of %2").arg(all).arg(view->viewport()->width())));
+        fd.hide();
     }
 
     // The fit check itself sees a caption that is cut: a label whose text

@@ -135,6 +135,18 @@ class FocusMarkStyle : public QProxyStyle {
             painter->restore();
             return;
         }
+        if (element == PE_IndicatorCheckBox || element == PE_IndicatorRadioButton) {
+            // The box is the system's, white with its mark in the window text
+            // colour, whatever colour the control is given: only its surround
+            // takes that.
+            if (const auto* button = qstyleoption_cast<const QStyleOptionButton*>(option)) {
+                QStyleOptionButton plain = *button;
+                plain.palette = QApplication::palette();
+                plain.palette.setCurrentColorGroup(option->palette.currentColorGroup());
+                QProxyStyle::drawPrimitive(element, &plain, painter, widget);
+                return;
+            }
+        }
         if (element == PE_PanelButtonCommand && (option->state & State_HasFocus)) {
             if (const auto* button = qstyleoption_cast<const QStyleOptionButton*>(option)) {
                 QStyleOptionButton marked = *button;
@@ -311,7 +323,10 @@ CommandButton::CommandButton(QWidget* parent, const char* name, const QString& c
     : QPushButton(caption, parent)
 {
     setObjectName(QString::fromLatin1(name));
-    setAutoDefault(false);
+    // Enter presses the button that has the focus, as Space does; no button
+    // is a window's default, so Enter elsewhere (in a text field) presses
+    // none.
+    setAutoDefault(true);
     setDefault(false);
     connect(this, &QPushButton::clicked, this, &CommandButton::Click);
 }

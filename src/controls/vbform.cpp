@@ -4,6 +4,7 @@
 #include "platform/app.h"
 #include "platform/colors.h"
 #include "platform/drives.h"
+#include "platform/windowframe.h"
 
 #include <QAction>
 #include <QApplication>
@@ -177,6 +178,8 @@ void VbForm::setVisible(bool visible)
     if (visible && !isVisible()) {
         create(); // where the platform knows the frame already, the fit counts it
         windowHandle()->installEventFilter(this);
+        if (m_border == BorderStyle::FixedToolWindow || m_border == BorderStyle::SizableToolWindow)
+            plat::keepOffMinimizeAndMaximize(this);
         m_laidOutSize = size();
         m_fitWhenFramed = !fitOnScreen(m_laidOutSize);
     }
@@ -263,6 +266,26 @@ void VbForm::closeEvent(QCloseEvent* event)
     // Closing by the title bar unloads, as Windows windows do.
     event->ignore();
     Unload();
+}
+
+void VbForm::setBorderStyle(BorderStyle style, int buttons, bool inTaskBar)
+{
+    m_border = style;
+    const bool tool =
+        style == BorderStyle::FixedToolWindow || style == BorderStyle::SizableToolWindow;
+    Qt::WindowFlags flags = tool || !inTaskBar                  ? Qt::Tool
+                            : style == BorderStyle::FixedDialog ? Qt::Dialog
+                                                                : Qt::Window;
+    if (style == BorderStyle::None) {
+        setWindowFlags(flags | Qt::FramelessWindowHint);
+        return;
+    }
+    // Only the buttons asked for: without the customize hint Qt adds all.
+    flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    if (buttons & CloseButton) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if ((buttons & MinButton) && !tool) flags |= Qt::WindowMinimizeButtonHint;
+    if ((buttons & MaxButton) && !tool) flags |= Qt::WindowMaximizeButtonHint;
+    setWindowFlags(flags);
 }
 
 void VbForm::setCaption(const QString& caption)

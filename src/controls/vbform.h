@@ -13,6 +13,20 @@ class QAction;
 
 namespace ctl {
 
+// A window's frame as its design gives it, in Windows' names.
+enum class BorderStyle {
+    None,
+    FixedSingle,
+    Sizable,
+    FixedDialog,
+    FixedToolWindow,
+    SizableToolWindow
+};
+// The buttons of its title bar: the control box (the close button with the
+// system menu) and the minimise and maximise buttons.
+enum TitleButton { NoTitleButtons = 0, CloseButton = 1, MinButton = 2, MaxButton = 4 };
+constexpr int AllTitleButtons = CloseButton | MinButton | MaxButton;
+
 class VbForm : public QMainWindow {
     Q_OBJECT
   public:
@@ -43,6 +57,13 @@ class VbForm : public QMainWindow {
     QString Caption() const { return m_caption; }
     void setCaption(const QString& caption);
     void setCaption(const QString& caption, const QString& shown);
+    // The frame. A window that sets none has Windows' default, a sizable
+    // frame with all three buttons in the task bar. A tool window is never in
+    // the task bar and has a close button at most, also under a window
+    // manager that would draw the other two; a window without a border has
+    // no title bar. Set before the window is first shown.
+    void setBorderStyle(BorderStyle style, int buttons = AllTitleButtons, bool inTaskBar = true);
+    BorderStyle borderStyle() const { return m_border; }
     int BackColor() const { return m_backColor; }
     void setBackColor(int vbColor);
     void setClientSizeTwips(double width, double height);
@@ -92,6 +113,7 @@ class VbForm : public QMainWindow {
     bool m_fitWhenFramed = false; // fit again once the window manager has framed it
     QSize m_laidOutSize;          // the size before the fit of its last showing
     int m_backColor = 0;
+    BorderStyle m_border = BorderStyle::Sizable;
     bool m_unloaded = false;
     bool m_modalRunning = false;
 };

@@ -9,8 +9,7 @@ frmFind::frmFind()
 {
     setObjectName("frmFind");
     setCaption(QStringLiteral("Find"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
+    setBorderStyle(ctl::BorderStyle::FixedDialog, ctl::CloseButton);
     QWidget* c = client();
     c->setFont(ctl::vbFont(QStringLiteral("MS Sans Serif"), 8.25, true));
 

@@ -106,8 +106,7 @@ Textpad::Textpad()
 {
     setObjectName("Textpad");
     setCaption(QStringLiteral("TextPad "));
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setBorderStyle(ctl::BorderStyle::FixedSingle, ctl::CloseButton);
 
     txtNote = new NoteField(client(), "txtNote");
     ctl::Move(txtNote, 120, 480, 10695, 6135);
@@ -325,6 +324,12 @@ Textpad::Choice Textpad::ChooseFile(bool save)
 bool Textpad::Createfile()
 {
     return AskToSave(false) != SaveOutcome::Kept;
+}
+
+bool Textpad::ReadyToEnd()
+{
+    Textpad* pad = instanceIfLoaded();
+    return !pad || !Module1::TextChanged || pad->AskToSave(true) != SaveOutcome::Kept;
 }
 
 void Textpad::mnuFileSaveAs_Click()

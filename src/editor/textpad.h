@@ -77,6 +77,10 @@ class Textpad : public ctl::Form<Textpad> {
     // The save prompt; false when the text must stay: a cancelled Save
     // dialog or a failed save.
     bool Createfile();
+    // Before the program ends: a changed document gets the close question,
+    // with a Cancel. False when the text must stay (Cancel, a cancelled Save
+    // dialog, a failed save), and the program goes on.
+    static bool ReadyToEnd();
     void FileOpenProc();
 
     // --- handlers ---

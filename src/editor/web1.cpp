@@ -12,8 +12,7 @@ Web1::Web1()
 {
     setObjectName("Web1");
     setCaption(QStringLiteral("Html Viewer"));
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setBorderStyle(ctl::BorderStyle::FixedSingle, ctl::CloseButton);
     setBackColor(plat::vbWindowBackground);
     MnuExit = topMenu("MnuExit", "Exit");
     MnuExit1 = item(MnuExit, "MnuExit1", "Exit", [this] { MnuExit1_Click(); });

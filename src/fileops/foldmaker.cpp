@@ -12,6 +12,8 @@ FoldMaker::FoldMaker()
 {
     setObjectName("FoldMaker");
     setCaption("Create Folder");
+    // A sizable frame with a close button only, kept over the main window.
+    setBorderStyle(ctl::BorderStyle::SizableToolWindow, ctl::CloseButton);
     setBackColor(plat::vbWhite);
     setClientSizeTwips(5415, 2325);
     ctl::centreOnScreen(this);

@@ -13,9 +13,7 @@ Namer::Namer()
 {
     setObjectName("Namer");
     setCaption("New Folder Name");
-    // A fixed tool window: small title bar with a close button only.
-    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
+    setBorderStyle(ctl::BorderStyle::FixedToolWindow, ctl::CloseButton);
     setBackColor(plat::vbMenuText);
     setClientSizeTwips(5280, 1710);
     setFixedSize(size());

@@ -17,7 +17,8 @@ Standby::Standby()
     // No border and no task-bar entry: a bar, not a window the user manages.
     // It never takes the keyboard: it is shown again before every file of a
     // paste while the user may go on working in the main window.
-    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+    setBorderStyle(ctl::BorderStyle::None, ctl::NoTitleButtons, false);
+    setWindowFlag(Qt::WindowDoesNotAcceptFocus);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setBackColor(kRed);
     resize(plat::px(12000), plat::px(375));

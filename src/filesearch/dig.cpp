@@ -40,8 +40,7 @@ Dig::Dig()
 {
     setObjectName("Dig");
     setCaption("Search");
-    // Fixed single border and no control box.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setBorderStyle(ctl::BorderStyle::FixedSingle, ctl::NoTitleButtons);
     setBackColor(plat::vbBlue);
 
     mnuFile = topMenu("mnuFile", "&File");

@@ -27,7 +27,7 @@ Form1::Form1()
     setObjectName("Form1");
     setCaption("Quorbix");
     // No control box: the title bar offers no close, minimise or maximise.
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
+    setBorderStyle(ctl::BorderStyle::Sizable, ctl::NoTitleButtons);
     setFont(ctl::vbFont("MS Sans Serif", 8.25));
     setBackColor(plat::vbBlue);
     buildMenus();
@@ -265,8 +265,9 @@ QMenu* Form1::menuNamed(const QString& name) const
 
 void Form1::closeEvent(QCloseEvent* event)
 {
-    // The window has no close box; a close by other means leaves the program
-    // the way File > Exit does.
+    // The window has no close box; a close by other means (Alt+F4, a task
+    // bar, a window manager that draws a close button all the same) is
+    // File > Exit, the editor's question included.
     event->ignore();
     mnuExit_Click();
 }

@@ -56,7 +56,7 @@ Help1::Help1()
 {
     setObjectName("Help1");
     setCaption(" Quorbix Help");
-    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+    setBorderStyle(ctl::BorderStyle::None, ctl::NoTitleButtons, false);
     setBackColor(12582912);
     setWindowState(Qt::WindowMaximized);
 

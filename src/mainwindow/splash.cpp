@@ -23,8 +23,9 @@ Splash::Splash()
 {
     setObjectName("Splash");
     setCaption(QString());
-    // Fixed, without title bar buttons, kept out of the task bar.
-    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+    // A fixed dialog frame without control box or caption, which Windows
+    // draws without a title bar, kept out of the task bar.
+    setBorderStyle(ctl::BorderStyle::None, ctl::NoTitleButtons, false);
     setClientSizeTwips(11400, 11910);
     // Maximised also where no window manager honours the state.
     if (QScreen* screen = QGuiApplication::primaryScreen())

@@ -1,3 +1,4 @@
+#include "editor/textpad.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/help1.h"
 #include "mainwindow/module3.h"
@@ -5,6 +6,8 @@
 #include "platform/app.h"
 #include "weblinks/linkslots.h"
 #include "weblinks/module1_browser.h"
+
+#include <QScopedValueRollback>
 
 namespace {
 
@@ -52,9 +55,18 @@ void Form1::LoadFavoriteLinks()
     restoreSlots(mnuFav, "mnuFav");
 }
 
-// Ends at once: no window is asked to close, nothing is saved.
+// Ends at once once the editor's text is safe: no other window is asked to
+// close, and nothing is saved but what the user chose to save.
 void Form1::mnuExit_Click()
 {
+    // A second request while the editor asks (a close by the window
+    // manager) waits for that answer.
+    static bool asking = false;
+    if (asking) return;
+    {
+        const QScopedValueRollback<bool> busy(asking, true);
+        if (!Textpad::ReadyToEnd()) return;
+    }
     try {
         Module1::CloseBrowserWindows();
     } catch (...) {

@@ -63,9 +63,8 @@ RealView::RealView()
 {
     setObjectName("RealView");
     setCaption(QString());
-    // Fixed single border with a close button only; always opens maximised.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    // Always opens maximised.
+    setBorderStyle(ctl::BorderStyle::FixedSingle, ctl::CloseButton);
     // Screen-sized also where no window manager maximises it.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         setGeometry(screen->availableGeometry());

@@ -29,9 +29,7 @@ Saveas::Saveas()
 {
     setObjectName("Saveas");
     setCaption("Quorbix Picture Saver");
-    // A fixed tool window with a close button, not in the task bar.
-    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
+    setBorderStyle(ctl::BorderStyle::FixedToolWindow, ctl::CloseButton);
     setBackColor(kGreen);
     setClientSizeTwips(4920, 2865);
     setFixedSize(size());

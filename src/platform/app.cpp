@@ -137,8 +137,20 @@ int screenHeightTwips()
 
 QStringList fontNames()
 {
-    QStringList names = QFontDatabase::families();
+    // Qt lists a family that several foundries make once per foundry, as
+    // "Nimbus Sans [URW ]"; the desktop's font chooser lists the family once,
+    // by its name. A name that merely ends in brackets is kept as it is.
+    QStringList names;
+    for (const QString& listed : QFontDatabase::families()) {
+        QString name = listed;
+        const qsizetype tag = listed.lastIndexOf(QLatin1String(" ["));
+        if (tag > 0 && listed.endsWith(QLatin1Char(']')) &&
+            QFontDatabase::hasFamily(listed.left(tag)))
+            name = listed.left(tag);
+        names << name;
+    }
     names.sort(Qt::CaseInsensitive);
+    names.removeDuplicates();
     return names;
 }
 

@@ -55,7 +55,7 @@ bool hourglass();
 int screenWidthTwips();
 int screenHeightTwips();
 
-// Names of the installed fonts, sorted.
+// Names of the installed font families, each once, sorted.
 QStringList fontNames();
 
 // Pixels for twips, and back.

@@ -13,10 +13,16 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QLocale>
 #include <QMap>
+#include <QMimeDatabase>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScreen>
+#include <QStyle>
 #include <QStyledItemDelegate>
+#include <QTreeView>
 #include <QUrl>
 #include <utility>
 
@@ -140,6 +146,67 @@ class DriveLetterDelegate : public QStyledItemDelegate {
     QMap<QString, QString> m_letters; // host folder (as Qt spells it) -> "C:"
 };
 
+// The detail list's columns as wide as what they show of ordinary files,
+// and the dialog wide enough for all four beside the side bar. Qt measures
+// them for "128.88 GB", "mp3Folder" and a date of two-digit year, which cuts
+// "61.4 KiB", "JPEG image" and the date the list shows.
+void sizeDetailColumns(QFileDialog& fd)
+{
+    auto* view = fd.findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (!view) return;
+    QHeaderView* header = view->header();
+    if (header->count() < 4) return;
+    const QFontMetrics fm(view->font());
+    const int margin =
+        2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1) +
+        fm.averageCharWidth();
+    const auto widest = [&](const QStringList& texts) {
+        int w = 0;
+        for (const QString& t : texts)
+            w = qMax(w, fm.horizontalAdvance(t));
+        return w + margin;
+    };
+    const QLocale locale = QLocale::system();
+    QStringList sizes;
+    for (const double unit : {1.0, 1024.0, 1024.0 * 1024, 1024.0 * 1024 * 1024})
+        sizes << locale.formattedDataSize(qint64(1023.9 * unit));
+    QStringList types;
+    const QMimeDatabase mime;
+    for (const char* suffix :
+         {"bmp", "gif", "ico", "jpg", "wmf", "txt", "log", "bat", "htm", "zip", "avi", "exe"})
+        types << mime.mimeTypeForFile(QStringLiteral("a.") + QLatin1String(suffix),
+                                      QMimeDatabase::MatchExtension)
+                     .comment();
+    types << mime.mimeTypeForName(QStringLiteral("inode/directory")).comment();
+    QStringList dates;
+    for (int month = 1; month <= 12; ++month)
+        dates << locale.toString(QDateTime(QDate(2028, month, 28), QTime(20, 58, 58)),
+                                 QLocale::ShortFormat);
+    const QStringList* samples[] = {nullptr, &sizes, &types, &dates};
+    int columns = 0;
+    for (int c = 0; c < 4; ++c) {
+        if (samples[c])
+            header->resizeSection(c, qMax(header->sectionSizeHint(c), widest(*samples[c])));
+        columns += header->sectionSize(c);
+    }
+    const int list = columns + 2 * view->frameWidth() +
+                     view->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view);
+    int side = 0;
+    if (auto* bar = fd.findChild<QWidget*>(QStringLiteral("sidebar")))
+        side = bar->sizeHint().width();
+    // the splitter's handle, the layout's margins and spacing
+    const auto metric = [&fd](QStyle::PixelMetric m) {
+        return qMax(0, fd.style()->pixelMetric(m, nullptr, &fd));
+    };
+    const int wanted = list + side + 4 * metric(QStyle::PM_LayoutHorizontalSpacing) +
+                       metric(QStyle::PM_LayoutLeftMargin) + metric(QStyle::PM_LayoutRightMargin);
+    const QSize hint = fd.sizeHint();
+    int width = qMax(hint.width(), wanted);
+    if (const QScreen* screen = fd.screen())
+        width = qMin(width, screen->availableGeometry().width());
+    fd.resize(width, hint.height());
+}
+
 } // namespace
 
 void prepareFileDialog(QFileDialog& fd, const CommonDialog& dlg, bool save)
@@ -172,6 +239,8 @@ void prepareFileDialog(QFileDialog& fd, const CommonDialog& dlg, bool save)
             if (!letter.isEmpty()) m->setData(i, letter, Qt::AccessibleTextRole);
         }
     }
+
+    sizeDetailColumns(fd);
 
     // It opens where the caller says: on the file named, else in the
     // folder named, else in the current folder.

@@ -2,12 +2,18 @@
 
 #include "platform/app.h"
 #include "platform/drives.h"
+#include "platform/windowframe.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
 #include <QPointer>
+#include <QStyle>
 
 namespace plat {
 
@@ -39,6 +45,62 @@ QList<B> buttonsOf(int style)
     }
 }
 
+// A title bar with a close button only where the box has an escape: its
+// Cancel, or the only button there is. Windows draws a box without one
+// with no close button at all, and the box waits for an answer.
+Qt::WindowFlags boxFlags(bool escapable)
+{
+    Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    if (escapable) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    return flags;
+}
+
+// The frame's title bar, as wide as a window manager may need for the title
+// in bold beside the window's icon and its close button.
+int titleWidth(const QWidget* box)
+{
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true);
+    const int bar = box->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, box);
+    return QFontMetrics(font).horizontalAdvance(box->windowTitle()) + 4 * bar;
+}
+
+// A question waits for its answer: without a Cancel among its buttons (Yes
+// and No, Abort, Retry and Ignore) neither Esc nor the frame's close does
+// anything. Qt would take the No (or the Abort) for the escape.
+class QuestionBox : public QMessageBox {
+  public:
+    using QMessageBox::QMessageBox;
+
+  protected:
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        if (e->matches(QKeySequence::Cancel)) {
+            if (escapeButton()) escapeButton()->click();
+            return;
+        }
+        QMessageBox::keyPressEvent(e);
+    }
+    void closeEvent(QCloseEvent* e) override
+    {
+        e->ignore();
+        if (escapeButton()) escapeButton()->click();
+    }
+    void showEvent(QShowEvent* e) override
+    {
+        QMessageBox::showEvent(e); // sizes the box to its text
+        const int wanted = titleWidth(this);
+        if (width() < wanted) {
+            // wider about the same centre, over the window that raised it
+            const QSize before = size();
+            const int high =
+                layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(wanted) : height();
+            setFixedSize(wanted, high);
+            move(pos() - QPoint((wanted - before.width()) / 2, (high - before.height()) / 2));
+        }
+    }
+};
+
 // The window a box opens over: the program's active window, the one that
 // raised the box. A box centred on the screen, far from where the user is
 // working, goes unnoticed and takes the typing meant for the window.
@@ -56,14 +118,16 @@ class RealMessageBoxes : public MessageBoxSeam {
         // On the heap with its window as parent, so it is centred over that
         // window; should the window go while the box is up, the box goes
         // with it and counts as closed by its title bar.
-        QPointer<QMessageBox> owned = makeMessageBox(prompt, style, title, raisingWindow()).release();
+        QPointer<QMessageBox> owned =
+            makeMessageBox(prompt, style, title, raisingWindow()).release();
         const QList<B> buttons = buttonsOf(style);
         const int clicked = owned->exec();
         delete owned.data();
         for (const B& b : buttons)
             if (b.qt == clicked) return b.result;
-        // closed by the title bar: the box's Cancel, else its No, else its only answer
-        // (Cancel first: on Yes, No, Cancel, No would let the user's edits go)
+        // Taken away with its window, unanswered: the box's Cancel, else its
+        // No, else its first answer (Cancel first: on Yes, No, Cancel, No
+        // would let the user's edits go).
         for (int want : {vbCancel, vbNo})
             for (const B& b : buttons)
                 if (b.result == want) return b.result;
@@ -96,7 +160,7 @@ MessageBoxSeam* realSeam()
 std::unique_ptr<QMessageBox> makeMessageBox(const QString& prompt, int style, const QString& title,
                                             QWidget* over)
 {
-    auto made = std::make_unique<QMessageBox>(over);
+    std::unique_ptr<QMessageBox> made = std::make_unique<QuestionBox>(over);
     QMessageBox& box = *made;
     box.setWindowTitle(title);
     // A prompt holds file names and what the user typed: it is shown as the
@@ -127,6 +191,11 @@ std::unique_ptr<QMessageBox> makeMessageBox(const QString& prompt, int style, co
     box.setStandardButtons(set);
     const int defaultIndex = (style & vbDefaultButton2) && buttons.size() > 1 ? 1 : 0;
     box.setDefaultButton(buttons.at(defaultIndex).qt);
+    QAbstractButton* escape = box.button(QMessageBox::Cancel);
+    if (!escape && buttons.size() == 1) escape = box.button(buttons.first().qt);
+    if (escape) box.setEscapeButton(escape);
+    box.setWindowFlags(boxFlags(escape != nullptr));
+    keepOffMinimizeAndMaximize(&box);
     return made;
 }
 
@@ -138,6 +207,9 @@ std::unique_ptr<QInputDialog> makeInputBox(const QString& prompt, const QString&
     dialog->setInputMode(QInputDialog::TextInput);
     dialog->setLabelText(prompt);
     dialog->setTextValue(defaultText);
+    // Its frame as a message box's: Esc and the close are its Cancel.
+    dialog->setWindowFlags(boxFlags(true));
+    keepOffMinimizeAndMaximize(dialog.get());
     // The prompt is text, as in a message box.
     for (QLabel* label : dialog->findChildren<QLabel*>())
         label->setTextFormat(Qt::PlainText);

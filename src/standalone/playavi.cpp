@@ -18,8 +18,7 @@ PlayAvi::PlayAvi()
 {
     setObjectName("PlayAvi");
     setCaption("Play Avi");
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint |
-                   Qt::WindowTitleHint);
+    setBorderStyle(ctl::BorderStyle::FixedSingle, ctl::CloseButton);
     setBackColor(kBackColor);
     setClientSizeTwips(7995, 5925);
     setFixedSize(size());

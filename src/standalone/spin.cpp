@@ -7,7 +7,7 @@ Spin::Spin()
 {
     setObjectName("Spin");
     setCaption("Form1");
-    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setBorderStyle(ctl::BorderStyle::None);
     setClientSizeTwips(8685, 6870);
     move((plat::px(plat::screenWidthTwips()) - width()) / 2,
          (plat::px(plat::screenHeightTwips()) - height()) / 2);

@@ -7,7 +7,7 @@ SpnScrol::SpnScrol()
 {
     setObjectName("SpnScrol");
     setCaption("Form1");
-    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setBorderStyle(ctl::BorderStyle::None);
     setClientSizeTwips(510, 2430);
     VScroll1 = new VScrollBar(client(), "VScroll1");
     ctl::Move(VScroll1, 0, 0, 495, 2415);

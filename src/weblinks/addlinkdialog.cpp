@@ -30,8 +30,6 @@ void buildAddLinkDialog(ctl::VbForm* w, const AddLinkLayout& l, AddLinkControls&
                             l.cancelRect[2], l.cancelRect[3]);
     for (ctl::Label* lab : {c.Label1, c.Label2})
         styleLabel(lab, 8.25, l.labelColor, l.backColor);
-    for (ctl::CommandButton* b : {c.Command1, c.Command2})
-        b->setAutoDefault(false);
     w->setTabOrder(c.Text1, c.Text2);
     w->setTabOrder(c.Text2, c.Command1);
     w->setTabOrder(c.Command1, c.Command2);

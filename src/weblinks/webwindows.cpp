@@ -6,8 +6,7 @@ namespace weblinks {
 
 void makeFixedToolWindow(ctl::VbForm* window)
 {
-    window->setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowCloseButtonHint);
+    window->setBorderStyle(ctl::BorderStyle::FixedToolWindow, ctl::CloseButton);
     window->setFixedSize(window->size());
 }
 
