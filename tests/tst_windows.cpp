@@ -359,6 +359,21 @@ QStringList captionsThatDoNotFit(QWidget* window)
 
 } // namespace
 
+// A window of the walk, made and shown with every seam it may reach
+// recorded, so that no window's load opens a box, a program or a dialog.
+struct ShownWindow {
+    explicit ShownWindow(int index) : window(everyWindow().at(index).make())
+    {
+        window->show();
+        settle();
+    }
+    testsupport::RecordingMessageBoxes boxes;
+    testsupport::RecordingProcesses processes;
+    testsupport::RecordingShellOpen shell;
+    testsupport::ScriptedDialogs dialogs;
+    std::unique_ptr<ctl::VbForm> window;
+};
+
 class TestWindows : public QObject {
     Q_OBJECT
     testsupport::TempDrives* m_drives = nullptr;
@@ -523,14 +538,9 @@ class TestWindows : public QObject {
     void captionsFit()
     {
         QFETCH(int, index);
-        testsupport::RecordingMessageBoxes boxes;
-        testsupport::RecordingProcesses processes;
-        testsupport::RecordingShellOpen shell;
-        testsupport::ScriptedDialogs dialogs;
-        std::unique_ptr<ctl::VbForm> window(everyWindow().at(index).make());
-        window->show();
-        settle();
-        const QStringList faults = captionsThatDoNotFit(window.get());
+        const ShownWindow shown(index);
+        ctl::VbForm* window = shown.window.get();
+        const QStringList faults = captionsThatDoNotFit(window);
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
     }
 
@@ -541,20 +551,14 @@ class TestWindows : public QObject {
     void framesAsDesigned()
     {
         QFETCH(int, index);
-        testsupport::RecordingMessageBoxes boxes;
-        testsupport::RecordingProcesses processes;
-        testsupport::RecordingShellOpen shell;
-        testsupport::ScriptedDialogs dialogs;
-        std::unique_ptr<ctl::VbForm> window(everyWindow().at(index).make());
-        window->show();
-        settle();
+        const ShownWindow shown(index);
+        ctl::VbForm* window = shown.window.get();
         const Frame wanted = designedFrame(everyWindow().at(index).name);
-        const Frame seen = frameOf(window.get());
+        const Frame seen = frameOf(window);
         QCOMPARE(seen.titleBar, wanted.titleBar);
         QCOMPARE(seen.buttons, wanted.buttons);
         QCOMPARE(seen.taskBar, wanted.taskBar);
-        QCOMPARE(plat::minimizeAndMaximizeKeptOff(window.get()),
-                 wanted.titleBar && !wanted.taskBar);
+        QCOMPARE(plat::minimizeAndMaximizeKeptOff(window), wanted.titleBar && !wanted.taskBar);
     }
 
     // Enter presses the button that has the focus, as Space does; a text
