@@ -1336,6 +1336,7 @@ class TstFileOps : public QObject {
         QTest::newRow("the records cannot be written") << "no records";
         QTest::newRow("the kept copy replaced after the kill") << "replaced";
         QTest::newRow("the kept copy in the user's own folder") << "own folder";
+        QTest::newRow("cut short before the record had its name") << "cut before record";
     }
 
     void unfinishedSaveRecords()
@@ -1372,12 +1373,27 @@ class TstFileOps : public QObject {
         }
 
         const testsupport::ChildResult child = testsupport::inChild([&] {
-            g_killAt = "kept";
+            g_killAt = kind == "cut before record" ? "kept named" : "kept";
             fs::setCopyStepHook(killAtStep);
             fs::writeFileAtomic(win, "new content");
             return QByteArray("not killed");
         });
         QCOMPARE(child.signal, SIGKILL);
+        if (kind == "cut before record") {
+            // The file was not touched yet: there is nothing to tell, and
+            // the copy that had its name already is taken away.
+            QCOMPARE(QDir(d("files")).entryList(QDir::Files | QDir::Hidden),
+                     QStringList({".note.txt.quorbix-keep", "note.txt"}));
+            testsupport::RecordingMessageBoxes boxes;
+            fs::reportUnfinishedSaves();
+            QCOMPARE(boxes.prompts(), QStringList());
+            QCOMPARE(get(file), QByteArray("old content"));
+            QCOMPARE(QDir(d("files")).entryList(QDir::Files | QDir::Hidden),
+                     QStringList({"note.txt"}));
+            QCOMPARE(QDir(records + "/unfinished").entryList(QDir::Files | QDir::Hidden),
+                     QStringList());
+            return;
+        }
         QString kept = "D:\\files\\." + name + ".quorbix-keep";
         if (kind == "long name") {
             const QStringList beside =

@@ -915,7 +915,8 @@ void tellUnfinished(const QByteArray* file = nullptr, const struct stat* fileSt 
     }
     std::vector<QByteArray> names;
     while (dirent* ent = ::readdir(d))
-        if (ent->d_name[0] != '.') names.emplace_back(ent->d_name);
+        if (std::strcmp(ent->d_name, ".") != 0 && std::strcmp(ent->d_name, "..") != 0)
+            names.emplace_back(ent->d_name);
     ::closedir(d);
     std::sort(names.begin(), names.end());
     for (const QByteArray& name : names) {
@@ -930,14 +931,34 @@ void tellUnfinished(const QByteArray* file = nullptr, const struct stat* fileSt 
         QByteArray bytes(int(qMin<off_t>(st.st_size, 1 << 16)), Qt::Uninitialized);
         const ssize_t n = ::pread(fd.get(), bytes.data(), size_t(bytes.size()), 0);
         const auto r = parseRecord(bytes.left(n > 0 ? int(n) : 0));
+        // A hidden record is one still being written, or written by a save
+        // cut short before it named its copy.
+        const bool draft = name.startsWith('.');
         if (!r) {
-            ::unlinkat(dir.get(), name.constData(), 0); // nothing in it can be told
+            // A hidden one may be a save's that has not locked it yet.
+            if (!draft) ::unlinkat(dir.get(), name.constData(), 0); // nothing in it can be told
             continue;
         }
         if (file && r->file != *file &&
             !(r->identified && fileSt && r->fileDev == fileSt->st_dev &&
               r->fileIno == fileSt->st_ino))
             continue;
+        if (draft) {
+            // That save had not touched the file: its copy, should it have
+            // got a name, is of no use, and goes while it is still the one
+            // made.
+            if (r->identified && vouchFor(*r) == Vouch::Ours) {
+                const qsizetype slash = r->kept.lastIndexOf('/');
+                const Fd folder(::open(slash > 0 ? r->kept.left(slash).constData() : "/",
+                                       O_PATH | O_DIRECTORY | O_CLOEXEC));
+                struct stat made {};
+                made.st_dev = r->keptDev;
+                made.st_ino = r->keptIno;
+                if (folder.valid()) unlinkIfSame(folder.get(), r->kept.mid(slash + 1), made);
+            }
+            ::unlinkat(dir.get(), name.constData(), 0);
+            continue;
+        }
         switch (vouchFor(*r)) {
         case Vouch::Ours:
             notice(keptMessage(r->file, r->kept));
@@ -954,72 +975,94 @@ void tellUnfinished(const QByteArray* file = nullptr, const struct stat* fileSt 
 }
 
 // The record of one save in place, written and synced before the file is
-// touched, locked for as long as the save runs.
+// touched, locked for as long as the save runs. It is first written whole
+// under a hidden name, before the copy it names takes that name, and given
+// its own name once the copy has it: a save cut short between the two
+// leaves a hidden record by which the next start finds the copy and takes
+// it away again, since that save had not touched the file yet.
 struct Record {
     Fd dir;
     Fd fd;
+    QByteArray draft; // the hidden name, until the record has its own
     QByteArray name;
+    QString folder;
 
-    // Throws, with the file untouched, where the record cannot be written
-    // and synced: a save cut short without one could not be told.
-    void write(const Target& t, const struct stat& fileSt, const QByteArray& kept,
-               const struct stat& keptSt)
+    [[noreturn]] void fail(const Target& t, int e)
     {
-        QString folder;
-        const auto fail = [&](int e) {
-            throw FileError(errorNumberFor(e, folder), errorText(e))
-                .setMessage(QStringLiteral("%1 was left as it was: the record of this save, "
-                                           "which tells the next start where the old content "
-                                           "is should the save be cut short, could not be "
-                                           "written in %2 (%3).")
-                                .arg(shownHost(enc(t.host)), folder, errorText(e)));
-        };
-        dir = ownFolder("unfinished", &folder);
-        if (!dir.valid()) fail(errno);
+        remove();
+        throw FileError(errorNumberFor(e, folder), errorText(e))
+            .setMessage(QStringLiteral("%1 was left as it was: the record of this save, "
+                                       "which tells the next start where the old content "
+                                       "is should the save be cut short, could not be "
+                                       "written in %2 (%3).")
+                            .arg(shownHost(enc(t.host)), folder, errorText(e)));
+    }
+
+    // Writes and syncs the record, hidden and locked, naming the copy by
+    // the name it is about to take; written again for another name. Throws,
+    // with the file untouched, where it cannot be written and synced: a
+    // save cut short without one could not be told.
+    void prepare(const Target& t, const struct stat& fileSt, const QByteArray& kept,
+                 const struct stat& keptSt)
+    {
         QByteArray text = kRecordMagic;
         putField(text, "file", enc(t.host));
         putField(text, "file-id", identity(fileSt));
         putField(text, "kept", kept);
         putField(text, "kept-id", identity(keptSt));
         putField(text, "pid", QByteArray::number(qint64(::getpid())));
-        // Written under a hidden name and renamed once whole and locked,
-        // so that no reader ever takes a record in the making for a
-        // broken one.
-        QByteArray draft;
-        for (int attempt = 0; attempt < 100 && !fd.valid(); ++attempt) {
-            draft = '.' + randomPart();
-            fd.reset(::openat(dir.get(), draft.constData(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-            if (!fd.valid() && errno != EEXIST) fail(errno);
+        const bool made = !fd.valid();
+        if (made) {
+            dir = ownFolder("unfinished", &folder);
+            if (!dir.valid()) fail(t, errno);
+            for (int attempt = 0; attempt < 100 && !fd.valid(); ++attempt) {
+                draft = '.' + randomPart();
+                fd.reset(::openat(dir.get(), draft.constData(),
+                                  O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+                if (!fd.valid() && errno != EEXIST) {
+                    draft.clear();
+                    fail(t, errno);
+                }
+            }
+            if (!fd.valid()) {
+                draft.clear();
+                fail(t, EEXIST);
+            }
+            ::flock(fd.get(), LOCK_EX);
         }
-        if (!fd.valid()) fail(EEXIST);
-        ::flock(fd.get(), LOCK_EX);
         int e = 0;
-        if (!writeAll(fd.get(), text.constData(), text.size()) || ::fsync(fd.get()) != 0) e = errno;
-        for (int attempt = 0; e == 0 && attempt < 100; ++attempt) {
+        if (::ftruncate(fd.get(), 0) != 0 || ::lseek(fd.get(), 0, SEEK_SET) != 0 ||
+            !writeAll(fd.get(), text.constData(), text.size()) || ::fsync(fd.get()) != 0)
+            e = errno ? errno : EIO;
+        if (e == 0 && made) e = syncFolder(dir.get());
+        if (e != 0) fail(t, e);
+    }
+
+    // The record takes its own name: the copy it names has that name now.
+    void commit(const Target& t)
+    {
+        int e = 0;
+        for (int attempt = 0; attempt < 100; ++attempt) {
             const QByteArray final = randomPart();
             e = moveToFreeName(dir.get(), draft.constData(), final.constData());
-            if (e == EEXIST) {
-                e = 0;
-                continue;
+            if (e == EEXIST) continue;
+            if (e == 0) {
+                name = final;
+                draft.clear();
             }
-            if (e == 0) name = final;
             break;
         }
         if (e == 0 && name.isEmpty()) e = EEXIST;
         if (e == 0) e = syncFolder(dir.get());
-        if (e != 0) {
-            ::unlinkat(dir.get(), (name.isEmpty() ? draft : name).constData(), 0);
-            name.clear();
-            fd.reset();
-            fail(e);
-        }
+        if (e != 0) fail(t, e);
     }
 
     void remove()
     {
         if (!name.isEmpty()) ::unlinkat(dir.get(), name.constData(), 0);
+        if (!draft.isEmpty()) ::unlinkat(dir.get(), draft.constData(), 0);
         name.clear();
+        draft.clear();
         fd.reset();
     }
 };
@@ -1067,18 +1110,18 @@ struct KeptCopy {
             }
             if (e == 0 && ::fchmod(tmp.fd.get(), 0600) != 0) e = errno;
             if (e == 0 && ::fdatasync(tmp.fd.get()) != 0) e = errno;
-            if (e == 0) e = nameKept(tmp, t.name, where);
+            if (e == 0 && ::fstat(tmp.fd.get(), &st) != 0) e = errno;
+            if (e == 0) e = nameKept(tmp, t, fileSt, where, whereHost);
             if (e == 0) {
                 copy = std::move(tmp.fd);
                 keptDir = std::move(own);
                 dir = where;
-                path = enc(joinHost(whereHost, name));
-                if (::fstat(copy.get(), &st) != 0) e = errno;
+                e = syncFolder(dir);
             }
-            if (e == 0) e = syncFolder(dir);
             if (e == 0) {
+                step("kept named");
                 try {
-                    record.write(t, fileSt, path, st);
+                    record.commit(t);
                 } catch (const FileError&) {
                     drop();
                     throw;
@@ -1088,25 +1131,37 @@ struct KeptCopy {
             if (copy.valid()) drop();
             if (!firstError) firstError = e;
         }
+        record.remove();
         raise(errorNumberFor(firstError, t.host),
               QStringLiteral("no room for a copy of the old content: ") + errorText(firstError));
     }
 
     // Names the copy ".name.quorbix-keep" (then "-2", "-3", ...), or, where
     // that is longer than the folder's file system takes, by a digest of
-    // the name; the record says which file it belongs to. 0 or an errno.
-    int nameKept(TempFile& tmp, const QByteArray& file, int where)
+    // the name; the record says which file it belongs to, and is written
+    // before the copy takes each name it tries. 0 or an errno; throws where
+    // the record cannot be written.
+    int nameKept(TempFile& tmp, const Target& t, const struct stat& fileSt, int where,
+                 const QString& whereHost)
     {
         const qsizetype longest = nameMax(where);
         const QByteArray digest =
-            QCryptographicHash::hash(file, QCryptographicHash::Sha1).toHex().left(16);
+            QCryptographicHash::hash(t.name, QCryptographicHash::Sha1).toHex().left(16);
         for (int k = 1; k < 1000; ++k) {
             const QByteArray suffix = k == 1 ? QByteArray() : '-' + QByteArray::number(k);
-            QByteArray candidate = '.' + file + ".quorbix-keep" + suffix;
+            QByteArray candidate = '.' + t.name + ".quorbix-keep" + suffix;
             if (candidate.size() > longest) candidate = ".quorbix-keep-" + digest + suffix;
+            struct stat there;
+            if (::fstatat(where, candidate.constData(), &there, AT_SYMLINK_NOFOLLOW) == 0)
+                continue;
+            const QByteArray candidatePath = enc(joinHost(whereHost, candidate));
+            record.prepare(t, fileSt, candidatePath, st);
             const int e = tmp.takeName(candidate.constData());
             if (e == EEXIST) continue;
-            if (e == 0) name = candidate;
+            if (e == 0) {
+                name = candidate;
+                path = candidatePath;
+            }
             return e;
         }
         return EEXIST;
