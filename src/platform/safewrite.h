@@ -6,6 +6,8 @@
 // to that descriptor. A folder swapped for a link, a kept copy swapped for
 // another file or a drive unmounted meanwhile can then never make a write
 // land elsewhere. Internal to the platform layer.
+#include "platform/fd.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -15,34 +17,7 @@
 
 namespace plat::fs::detail {
 
-// A descriptor that is closed when it goes.
-class Fd {
-  public:
-    Fd() = default;
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd() { reset(); }
-    Fd(Fd&& other) noexcept : m_fd(other.release()) {}
-    Fd& operator=(Fd&& other) noexcept
-    {
-        if (this != &other) reset(other.release());
-        return *this;
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-    int release()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-    void reset(int fd = -1);
-
-  private:
-    int m_fd = -1;
-};
+using plat::Fd;
 
 // The exact bytes of a host path in the drives layer's text form, and back.
 QByteArray enc(const QString& host);

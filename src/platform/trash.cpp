@@ -1,6 +1,7 @@
 #include "platform/trash.h"
 
 #include "platform/drives.h"
+#include "platform/fd.h"
 #include "platform/fileerror.h"
 
 #include <QByteArray>
@@ -42,32 +43,6 @@ constexpr int kTempSuffix = 7;    // ".XXXXXX"
 constexpr int kWidestNumber = 11;
 // A record holds a path of at most a few thousand bytes, escaped.
 constexpr qint64 kLongestRecord = 64 * 1024;
-
-// A descriptor closed with its holder.
-class Fd {
-  public:
-    Fd() = default;
-    explicit Fd(int fd) : m_fd(fd) {}
-    Fd(Fd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    Fd& operator=(Fd&& other) noexcept
-    {
-        reset(std::exchange(other.m_fd, -1));
-        return *this;
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    ~Fd() { reset(); }
-    void reset(int fd = -1)
-    {
-        if (m_fd >= 0) ::close(m_fd);
-        m_fd = fd;
-    }
-    int get() const { return m_fd; }
-    bool ok() const { return m_fd >= 0; }
-
-  private:
-    int m_fd = -1;
-};
 
 Fd openFolder(const QByteArray& path)
 {
@@ -158,7 +133,7 @@ std::vector<Trash> trashesFor(const Item& item)
 // be made in.
 long nameLimit(const Trash& t)
 {
-    long limit = t.info.ok() ? ::fpathconf(t.info.get(), _PC_NAME_MAX) : -1;
+    long limit = t.info.valid() ? ::fpathconf(t.info.get(), _PC_NAME_MAX) : -1;
     for (QByteArray p = t.folder; limit <= 0; p = parentOf(p)) {
         limit = ::pathconf(p.constData(), _PC_NAME_MAX);
         if (p == "/") break;
@@ -176,7 +151,7 @@ bool recordFits(const Trash& t, const QByteArray& name)
     if (name.size() + kRecordSuffix + kTempSuffix + kWidestNumber <= limit) return true;
     QByteArray inTrash = name;
     struct stat st;
-    for (int i = 1; t.info.ok() && inTrash.size() + kRecordSuffix + kTempSuffix <= limit &&
+    for (int i = 1; t.info.valid() && inTrash.size() + kRecordSuffix + kTempSuffix <= limit &&
                     ::fstatat(t.info.get(), (inTrash + ".trashinfo").constData(), &st,
                               AT_SYMLINK_NOFOLLOW) == 0;)
         inTrash = nameInTrash(name, ++i);
@@ -297,7 +272,7 @@ bool recordNamesItem(const Trash& t, const QByteArray& name, const Item& item, s
     Fd fd(::openat(t.info.get(), (name + ".trashinfo").constData(),
                    O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat st;
-    if (!fd.ok() || ::fstat(fd.get(), &st) != 0) return false;
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0) return false;
     record = st;
     if (!S_ISREG(st.st_mode) || st.st_size <= 0 || st.st_size > kLongestRecord) return false;
     QByteArray text(qsizetype(st.st_size), '\0');
@@ -319,7 +294,7 @@ bool recordNamesItem(const Trash& t, const QByteArray& name, const Item& item, s
     if (path.mid(path.lastIndexOf('/') + 1) != item.name) return false;
     const Fd folder = openFolder(parentOf(path));
     struct stat fst;
-    return folder.ok() && ::fstat(folder.get(), &fst) == 0 && sameInode(fst, item.where);
+    return folder.valid() && ::fstat(folder.get(), &fst) == 0 && sameInode(fst, item.where);
 }
 
 // Moves the item from the trash back to its own name in its folder, never
@@ -400,7 +375,7 @@ bool realMoveToTrash(const QString& host, QString* err)
     }
     item.name = item.path.mid(item.path.lastIndexOf('/') + 1);
     item.folder = openFolder(parentOf(item.path));
-    if (!item.folder.ok() || ::fstat(item.folder.get(), &item.where) != 0 ||
+    if (!item.folder.valid() || ::fstat(item.folder.get(), &item.where) != 0 ||
         ::fstatat(item.folder.get(), item.name.constData(), &item.self, AT_SYMLINK_NOFOLLOW) != 0) {
         *err = openFailure(errno);
         g_object_unref(file);
@@ -417,7 +392,7 @@ bool realMoveToTrash(const QString& host, QString* err)
     Records::get().forget();
     for (Trash& t : trashes) {
         t.info = Fd(::open((t.folder + "/info").constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-        if (t.info.ok()) t.watch = Records::get().watch(t.info.get());
+        if (t.info.valid()) t.watch = Records::get().watch(t.info.get());
     }
     if (!trashes.empty() && !recordFits(trashes.front(), item.name)) {
         *err = QStringLiteral("The name is too long for the trash.");
@@ -444,9 +419,9 @@ bool realMoveToTrash(const QString& host, QString* err)
     });
     for (Trash& t : trashes) {
         const Fd files = openFolder(t.folder + "/files");
-        if (!files.ok()) continue;
-        if (!t.info.ok()) t.info = openFolder(t.folder + "/info");
-        if (!t.info.ok()) continue;
+        if (!files.valid()) continue;
+        if (!t.info.valid()) t.info = openFolder(t.folder + "/info");
+        if (!t.info.valid()) continue;
         const QByteArray name = findInTrash(t, files.get(), item, whole);
         if (name.isEmpty()) continue;
         struct stat record;
