@@ -1337,6 +1337,9 @@ class TstFileOps : public QObject {
         QTest::newRow("the kept copy replaced after the kill") << "replaced";
         QTest::newRow("the kept copy in the user's own folder") << "own folder";
         QTest::newRow("cut short before the record had its name") << "cut before record";
+        QTest::newRow("the kept copy's drive out at the next start") << "drive out";
+        QTest::newRow("cut short before the record had its name, drive out")
+            << "cut before record, drive out";
     }
 
     void unfinishedSaveRecords()
@@ -1373,13 +1376,25 @@ class TstFileOps : public QObject {
         }
 
         const testsupport::ChildResult child = testsupport::inChild([&] {
-            g_killAt = kind == "cut before record" ? "kept named" : "kept";
+            g_killAt = kind.startsWith("cut before record") ? "kept named" : "kept";
             fs::setCopyStepHook(killAtStep);
             fs::writeFileAtomic(win, "new content");
             return QByteArray("not killed");
         });
         QCOMPARE(child.signal, SIGKILL);
-        if (kind == "cut before record") {
+        const bool driveOut = kind.endsWith("drive out");
+        if (driveOut) {
+            // The drive is taken out before the next start: the record waits
+            // for it, tells nothing and takes nothing away meanwhile.
+            QVERIFY(QDir().rename(d("files"), c("files on the stick")));
+            testsupport::RecordingMessageBoxes boxes;
+            fs::reportUnfinishedSaves();
+            fs::reportUnfinishedSaves();
+            QCOMPARE(boxes.prompts(), QStringList());
+            QCOMPARE(QDir(records + "/unfinished").entryList(QDir::Files | QDir::Hidden).size(), 1);
+            QVERIFY(QDir().rename(c("files on the stick"), d("files")));
+        }
+        if (kind.startsWith("cut before record")) {
             // The file was not touched yet: there is nothing to tell, and
             // the copy that had its name already is taken away.
             QCOMPARE(QDir(d("files")).entryList(QDir::Files | QDir::Hidden),
@@ -1442,6 +1457,46 @@ class TstFileOps : public QObject {
         bind.reset();
         QCOMPARE(boxes.prompts(), QStringList({told}));
         QCOMPARE(get(c("second name")), QByteArray("saved again"));
+    }
+
+    // Whatever stops a write in place half-way, not only a file error, the
+    // old content is put back before the failure goes on, and nothing of
+    // the save is left behind to be told at the next start.
+    void anyFailureInPlaceRestores_data()
+    {
+        QTest::addColumn<QString>("thrown");
+        QTest::newRow("memory ran out") << "bad_alloc";
+        QTest::newRow("any other exception") << "runtime_error";
+    }
+
+    void anyFailureInPlaceRestores()
+    {
+        QFETCH(QString, thrown);
+        put(d("note.txt"), "the old content, longer than the new");
+        QCOMPARE(::link(enc(d("note.txt")), enc(c("second name"))), 0);
+        static QString s_thrown;
+        s_thrown = thrown;
+        fs::setCopyStepHook([](const char* step) {
+            if (std::strcmp(step, "partial") != 0) return;
+            if (s_thrown == "bad_alloc") throw std::bad_alloc();
+            throw std::runtime_error("stopped");
+        });
+        bool caught = false;
+        try {
+            fs::writeFileAtomic("D:\\note.txt", "new");
+        } catch (const std::bad_alloc&) {
+            caught = thrown == "bad_alloc";
+        } catch (const std::runtime_error& e) {
+            caught = thrown == "runtime_error" && !dynamic_cast<const FileError*>(&e);
+        }
+        fs::setCopyStepHook(nullptr);
+        QVERIFY(caught);
+        QCOMPARE(get(c("second name")), QByteArray("the old content, longer than the new"));
+        QCOMPARE(QDir(m_d->path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({"note.txt"}));
+        testsupport::RecordingMessageBoxes boxes;
+        fs::reportUnfinishedSaves();
+        QCOMPARE(boxes.prompts(), QStringList());
     }
 
     // A paste stays on the drive it began on: once its folder is no longer

@@ -325,7 +325,7 @@ void writeInPlace(const Target& t, qint64 newSize, const std::function<off_t(int
     KeptCopy kept;
     try {
         kept.make(fd, st, t);
-    } catch (const FileError&) {
+    } catch (...) {
         room.giveBack();
         throw;
     }
@@ -334,8 +334,9 @@ void writeInPlace(const Target& t, qint64 newSize, const std::function<off_t(int
         const off_t end = fill(fd);
         if (::ftruncate(fd, end) != 0) raiseErrno(errno, t.host);
         if (::fsync(fd) != 0) raiseErrno(errno, t.host);
-    } catch (const FileError& failure) {
-        // Put the old content back from the copy we hold; should that fail
+    } catch (...) {
+        // Whatever stopped the fill (a file error, memory that ran out), the
+        // old content goes back from the copy we hold; should that fail
         // too, the user learns where it is.
         int back = kept.restore(fd, st.st_size);
         if (back == 0) room.giveBack(); // a file left half-written is left as it is
@@ -344,7 +345,14 @@ void writeInPlace(const Target& t, qint64 newSize, const std::function<off_t(int
             kept.release();
             throw;
         }
-        throw FileError(failure).setMessage(keptMessage(enc(t.host), kept.path));
+        const QString told = keptMessage(enc(t.host), kept.path);
+        try {
+            throw;
+        } catch (const FileError& failure) {
+            throw FileError(failure).setMessage(told);
+        } catch (...) {
+            throw FileError(ErrOutOfMemory, QStringLiteral("the save stopped")).setMessage(told);
+        }
     }
     step("complete");
     kept.release();

@@ -132,16 +132,41 @@ std::optional<RecordText> parseRecord(const QByteArray& bytes)
     return r;
 }
 
-enum class Vouch { Ours, Gone, NotOurs };
+enum class Vouch { Ours, Gone, NotOurs, Away };
+
+// Errors of a drive that is not there now (taken out, a share down, a
+// FUSE drive whose program ended) rather than of a file that is gone.
+bool unreachable(int e)
+{
+    return e == ENOTCONN || e == EIO || e == ESTALE || e == EHOSTDOWN || e == EHOSTUNREACH ||
+           e == ENODEV || e == ENXIO || e == ENOMEDIUM || e == ETIMEDOUT;
+}
+
+// Whether the folder a record's copy was kept in is there, on the drive
+// the copy was made on: a drive taken out can leave its mount point
+// behind, empty, on another device.
+bool keptFolderHere(const RecordText& r)
+{
+    const qsizetype slash = r.kept.lastIndexOf('/');
+    const QByteArray folder = slash > 0 ? r.kept.left(slash) : QByteArray("/");
+    struct stat st;
+    if (::stat(folder.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    return !r.identified || st.st_dev == r.keptDev;
+}
 
 // Whether the copy a record names is still the one its save made: a
 // regular file of this user's with one name, of the device and inode
 // recorded. Anything else at that name (another user's file, a link, a
-// pipe) is not vouched for.
+// pipe) is not vouched for. A copy whose folder is not there is away, not
+// gone: its drive may come back.
 Vouch vouchFor(const RecordText& r)
 {
     const int fd = ::open(r.kept.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return errno == ENOENT ? Vouch::Gone : Vouch::NotOurs;
+    if (fd < 0) {
+        const int e = errno;
+        if (e == ENOENT || e == ENOTDIR) return keptFolderHere(r) ? Vouch::Gone : Vouch::Away;
+        return unreachable(e) ? Vouch::Away : Vouch::NotOurs;
+    }
     struct stat st;
     const bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
                     st.st_nlink == 1 &&
@@ -170,7 +195,7 @@ QString lostKeptMessage(const QByteArray& file, const QByteArray& kept)
 // Tells of the saves whose writers are gone: all of them, or those of one
 // file (its path or its identity). A record whose copy is gone has nothing
 // left to tell and goes; one whose copy is no longer ours is told once as
-// such and goes.
+// such and goes; one whose copy's drive is not there waits for it.
 void tellUnfinished(const QByteArray* file, const struct stat* fileSt)
 {
     const Fd dir = ownFolder("unfinished", nullptr, false);
@@ -215,7 +240,9 @@ void tellUnfinished(const QByteArray* file, const struct stat* fileSt)
             // That save had not touched the file: its copy, should it have
             // got a name, is of no use, and goes while it is still the one
             // made.
-            if (r->identified && vouchFor(*r) == Vouch::Ours) {
+            const Vouch v = vouchFor(*r);
+            if (v == Vouch::Away) continue; // taken away once its drive is back
+            if (r->identified && v == Vouch::Ours) {
                 const qsizetype slash = r->kept.lastIndexOf('/');
                 const Fd folder(::open(slash > 0 ? r->kept.left(slash).constData() : "/",
                                        O_PATH | O_DIRECTORY | O_CLOEXEC));
@@ -238,6 +265,8 @@ void tellUnfinished(const QByteArray* file, const struct stat* fileSt)
             notice(lostKeptMessage(r->file, r->kept));
             ::unlinkat(dir.get(), name.constData(), 0);
             break;
+        case Vouch::Away:
+            break; // told at the first start that finds its drive again
         }
     }
 }
