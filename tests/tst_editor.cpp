@@ -219,44 +219,26 @@ class TstEditor : public QObject {
         QTest::addColumn<QString>("told"); // the box Find shows, if any
         const QByteArray mark("\xef\xbb\xbf");
         const QString notFound = "Cannot find \"\\u{FEFF}\""; // shown, not invisible
-        QTest::newRow("mark, nothing typed") << mark + "hi\r\n"
-                                             << "none" << mark + "hi\r\n\r\n"
-                                             << QString();
-        QTest::newRow("mark, Ctrl+Home, type") << mark + "hi\r\n"
-                                               << "home" << mark + "Xhi\r\n\r\n"
-                                               << QString();
-        QTest::newRow("mark, click at the start, type") << mark + "hi\r\n"
-                                                        << "click" << mark + "Xhi\r\n\r\n"
-                                                        << QString();
-        QTest::newRow("mark, Delete at the start") << mark + "hi\r\n"
-                                                   << "delete" << mark + "i\r\n\r\n"
-                                                   << QString();
-        QTest::newRow("mark, Backspace at the start") << mark + "hi\r\n"
-                                                      << "backspace" << mark + "hi\r\n\r\n"
-                                                      << QString();
-        QTest::newRow("mark, Select All, type") << mark + "hi\r\n"
-                                                << "all" << mark + "X\r\n"
-                                                << QString();
-        QTest::newRow("mark, Find U+FEFF, type") << mark + "hi\r\n"
-                                                 << "find" << mark + "Xhi\r\n\r\n"
-                                                 << notFound;
-        QTest::newRow("mark alone, type") << mark << "home" << mark + "X\r\n" << QString();
+        auto row = [](const char* name, const QByteArray& bytes, const char* action,
+                      const QByteArray& saved, const QString& told = QString()) {
+            QTest::newRow(name) << bytes << QString(action) << saved << told;
+        };
+        const QByteArray hi = mark + "hi\r\n";
+        row("mark, nothing typed", hi, "none", hi + "\r\n");
+        row("mark, Ctrl+Home, type", hi, "home", mark + "Xhi\r\n\r\n");
+        row("mark, click at the start, type", hi, "click", mark + "Xhi\r\n\r\n");
+        row("mark, Delete at the start", hi, "delete", mark + "i\r\n\r\n");
+        row("mark, Backspace at the start", hi, "backspace", hi + "\r\n");
+        row("mark, Select All, type", hi, "all", mark + "X\r\n");
+        row("mark, Find U+FEFF, type", hi, "find", mark + "Xhi\r\n\r\n", notFound);
+        row("mark alone, type", mark, "home", mark + "X\r\n");
         // a second mark is the text's own character
-        QTest::newRow("two marks, Find U+FEFF, type") << mark + mark + "hi"
-                                                      << "find" << mark + "Xhi\r\n"
-                                                      << QString();
-        QTest::newRow("two marks, Delete at the start") << mark + mark + "hi"
-                                                        << "delete" << mark + "hi\r\n"
-                                                        << QString();
-        QTest::newRow("mark, Windows-1252 text, type") << mark + "caf\xe9"
-                                                       << "home" << mark + "Xcaf\xe9\r\n"
-                                                       << QString();
-        QTest::newRow("no mark, Ctrl+Home, type")
-            << QByteArray("hi\r\n") << "home" << QByteArray("Xhi\r\n\r\n") << QString();
-        QTest::newRow("no mark, Select All, type")
-            << QByteArray("hi\r\n") << "all" << QByteArray("X\r\n") << QString();
-        QTest::newRow("no mark, Windows-1252 text, type")
-            << QByteArray("caf\xe9") << "home" << QByteArray("Xcaf\xe9\r\n") << QString();
+        row("two marks, Find U+FEFF, type", mark + mark + "hi", "find", mark + "Xhi\r\n");
+        row("two marks, Delete at the start", mark + mark + "hi", "delete", mark + "hi\r\n");
+        row("mark, Windows-1252 text, type", mark + "caf\xe9", "home", mark + "Xcaf\xe9\r\n");
+        row("no mark, Ctrl+Home, type", "hi\r\n", "home", "Xhi\r\n\r\n");
+        row("no mark, Select All, type", "hi\r\n", "all", "X\r\n");
+        row("no mark, Windows-1252 text, type", "caf\xe9", "home", "Xcaf\xe9\r\n");
     }
     void markStaysFirst()
     {
