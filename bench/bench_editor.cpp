@@ -148,8 +148,8 @@ int memoryMain(const QString& which, const QString& host, const QByteArray& name
         {
             QFile f(host);
             f.open(QIODevice::ReadOnly);
-            Module2::Encoding enc = Module2::Encoding::Utf8;
-            text = Module2::decodeText(f.readAll(), &enc);
+            Module2::FileFormat format;
+            text = Module2::decodeText(f.readAll(), &format);
         }
         resetPeak();
         note->setText(text);

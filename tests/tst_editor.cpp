@@ -98,12 +98,16 @@ class TstEditor : public QObject {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("length"); // characters the editor holds
         QTest::newRow("utf-8, CR LF") << QByteArray("caf\xc3\xa9\r\nline two") << 14;
-        QTest::newRow("utf-8 BOM, no-break space, separators") << QByteArray("\xef\xbb\xbf"
-                                                                             "a\xc2\xa0"
-                                                                             "b\xe2\x80\xa9"
-                                                                             "c\xe2\x80\xa8"
-                                                                             "d")
-                                                               << 8;
+        QTest::newRow("utf-8 mark, no-break space, separators") << QByteArray("\xef\xbb\xbf"
+                                                                              "a\xc2\xa0"
+                                                                              "b\xe2\x80\xa9"
+                                                                              "c\xe2\x80\xa8"
+                                                                              "d")
+                                                                << 7;
+        // no text of its own after the mark; a mark of UTF-16 reads as the
+        // Windows-1252 text its bytes are
+        QTest::newRow("utf-8 mark alone") << QByteArray("\xef\xbb\xbf") << 0;
+        QTest::newRow("utf-16 mark") << QByteArray("\xff\xfeh\0i\0", 6) << 6;
         QTest::newRow("windows-1252, all of 0x80..0x9f")
             << QByteArray("caf\xe9 \x80\x81\x82\x8d\x8f\x90\x9d\x9f\xff") << 14;
         QTest::newRow("invalid utf-8 cut at the end") << QByteArray("abc\xc3") << 4;
@@ -116,8 +120,7 @@ class TstEditor : public QObject {
         // large files are decoded in slices side by side
         const QByteArray chars("\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80\r\n"); // 6 characters
         const int repeats = (9 << 20) / int(chars.size());
-        QTest::newRow("utf-8 of 9 MB")
-            << "\xef\xbb\xbf" + chars.repeated(repeats) << 1 + 6 * repeats;
+        QTest::newRow("utf-8 of 9 MB") << "\xef\xbb\xbf" + chars.repeated(repeats) << 6 * repeats;
         QTest::newRow("windows-1252 seen only at the end of 9 MB")
             << QByteArray(9 << 20, 'a') + "\xe9" << (9 << 20) + 1;
     }
@@ -169,24 +172,27 @@ class TstEditor : public QObject {
             << 8 << QByteArray("abcdefgh\x80xyzuvwx") << false;
         QTest::newRow("CR LF split, Windows-1252")
             << 8 << QByteArray("abcdefg\r\nhijklmn\x93z\x94") << false;
-        QTest::newRow("BOM in a Windows-1252 file")
+        QTest::newRow("mark in a Windows-1252 file")
             << 8 << QByteArray("\xef\xbb\xbfxyz\xe9xy") << false;
+        QTest::newRow("mark over two blocks") << 2 << QByteArray("\xef\xbb\xbf\xc3\xa9z") << true;
+        QTest::newRow("mark, UTF-8, then Windows-1252 blocks later")
+            << 8 << QByteArray("\xef\xbb\xbf\xc3\xa9 abcdefghijklmnop\xe9") << false;
     }
     void loadInBlocks()
     {
         QFETCH(int, block);
         QFETCH(QByteArray, bytes);
         QFETCH(bool, utf8);
-        Module2::Encoding whole = Module2::Encoding::Utf8;
+        Module2::FileFormat whole;
         const QString expected = Module2::decodeText(bytes, &whole);
-        QCOMPARE(whole == Module2::Encoding::Utf8, utf8); // the fixture is what it says
+        QCOMPARE(whole.encoding == Module2::Encoding::Utf8, utf8); // the fixture is what it says
         m_drives->write("C:\\blocks.txt", bytes);
         Module2::SetReadBlockForTests(block);
         const bool loaded = Module2::LoadTextFile("C:\\blocks.txt");
         Module2::SetReadBlockForTests(0);
         QVERIFY(loaded);
         QCOMPARE(pad().txtNote->Text(), expected);
-        QCOMPARE(pad().DocumentEncoding(), whole);
+        QVERIFY(pad().DocumentFormat() == whole);
         pad().mnuFileSave_Click();
         QCOMPARE(readHost(host("C:\\blocks.txt")), bytes + "\r\n");
     }
@@ -200,6 +206,75 @@ class TstEditor : public QObject {
         pad().mnuFileSave_Click();
         QCOMPARE(readHost(host("C:\\old.txt")),
                  QByteArray("caf\xc3\xa9 \xe2\x82\xac \xe4\xb8\xad\r\n"));
+    }
+
+    // A byte-order mark belongs to the file, not to the text: whatever is
+    // typed, deleted or found at the start, the saved file and the preview
+    // begin with the mark again, and a file without one gains none.
+    void markStaysFirst_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QByteArray>("saved");
+        QTest::addColumn<QString>("told"); // the box Find shows, if any
+        const QByteArray mark("\xef\xbb\xbf");
+        const QString notFound = "Cannot find \"\\u{FEFF}\""; // shown, not invisible
+        auto row = [](const char* name, const QByteArray& bytes, const char* action,
+                      const QByteArray& saved, const QString& told = QString()) {
+            QTest::newRow(name) << bytes << QString(action) << saved << told;
+        };
+        const QByteArray hi = mark + "hi\r\n";
+        row("mark, nothing typed", hi, "none", hi + "\r\n");
+        row("mark, Ctrl+Home, type", hi, "home", mark + "Xhi\r\n\r\n");
+        row("mark, click at the start, type", hi, "click", mark + "Xhi\r\n\r\n");
+        row("mark, Delete at the start", hi, "delete", mark + "i\r\n\r\n");
+        row("mark, Backspace at the start", hi, "backspace", hi + "\r\n");
+        row("mark, Select All, type", hi, "all", mark + "X\r\n");
+        row("mark, Find U+FEFF, type", hi, "find", mark + "Xhi\r\n\r\n", notFound);
+        row("mark alone, type", mark, "home", mark + "X\r\n");
+        // a second mark is the text's own character
+        row("two marks, Find U+FEFF, type", mark + mark + "hi", "find", mark + "Xhi\r\n");
+        row("two marks, Delete at the start", mark + mark + "hi", "delete", mark + "hi\r\n");
+        row("mark, Windows-1252 text, type", mark + "caf\xe9", "home", mark + "Xcaf\xe9\r\n");
+        row("no mark, Ctrl+Home, type", "hi\r\n", "home", "Xhi\r\n\r\n");
+        row("no mark, Select All, type", "hi\r\n", "all", "X\r\n");
+        row("no mark, Windows-1252 text, type", "caf\xe9", "home", "Xcaf\xe9\r\n");
+    }
+    void markStaysFirst()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, action);
+        QFETCH(QByteArray, saved);
+        QFETCH(QString, told);
+        m_drives->write("C:\\Docs\\page.htm", bytes);
+        QVERIFY(Module2::LoadTextFile("C:\\Docs\\page.htm"));
+        NoteField* note = pad().txtNote;
+        pad().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&pad()));
+        note->setFocus();
+        QTest::keyClick(note, Qt::Key_End, Qt::ControlModifier);
+        if (action == "click") {
+            const QRect first = note->characterRect(0);
+            QTest::mouseClick(note->viewport(), Qt::LeftButton, {},
+                              QPoint(first.left(), first.center().y()));
+        } else if (action != "all") {
+            QTest::keyClick(note, Qt::Key_Home, Qt::ControlModifier);
+        }
+        if (action == "delete") QTest::keyClick(note, Qt::Key_Delete);
+        if (action == "backspace") QTest::keyClick(note, Qt::Key_Backspace);
+        if (action == "all") pad().mnuEditSelectAll_Click();
+        if (action == "find") {
+            Module1::FindText = QString(QChar(0xFEFF));
+            Module1::FindRestart = true; // as a new text in the Find box asks
+            Module1::FindInText();
+        }
+        if (action != "none" && action != "delete" && action != "backspace")
+            QTest::keyClicks(note, "X");
+        QCOMPARE(m_boxes->prompts(), told.isEmpty() ? QStringList{} : QStringList{told});
+        pad().mnuHtmledit1_Click();
+        QCOMPARE(readHost(host("C:\\Docs\\temp.html")), saved);
+        pad().mnuFileSave_Click();
+        QCOMPARE(readHost(host("C:\\Docs\\page.htm")), saved);
     }
 
     void captionCapitalsAreForShowOnly()

@@ -14,6 +14,7 @@
 #include <QRandomGenerator>
 #include <QScrollBar>
 #include <QTextBoundaryFinder>
+#include <QWheelEvent>
 #include <QtTest>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -479,6 +480,54 @@ class TstNoteField : public QObject {
         sb->setValue(500);
         const qsizetype top = field.positionAt(topLeft);
         QCOMPARE(field.textRange(top, top + 8), QString("line 500"));
+    }
+
+    // A notch of the wheel scrolls three rows, and so does the same turn sent
+    // in parts, as a touchpad or a fine wheel sends it: what a part leaves
+    // over is kept for the next, and a turn the other way starts afresh.
+    void wheelScrollsByTheWholeTurn_data()
+    {
+        QTest::addColumn<QList<int>>("deltas"); // the angle of each event
+        QTest::addColumn<int>("pixels");        // the pixel delta each one carries too
+        QTest::addColumn<int>("rows");          // how far the scroll bar moves
+        for (int sign : {1, -1}) {
+            const QByteArray way = sign > 0 ? ", up" : ", down";
+            QTest::newRow("one notch" + way) << QList<int>{120 * sign} << 0 << -3 * sign;
+            QTest::newRow("2 x 60" + way) << QList<int>(2, 60 * sign) << 0 << -3 * sign;
+            QTest::newRow("4 x 30" + way) << QList<int>(4, 30 * sign) << 0 << -3 * sign;
+            QTest::newRow("8 x 15" + way) << QList<int>(8, 15 * sign) << 0 << -3 * sign;
+            QTest::newRow("120 x 1" + way) << QList<int>(120, sign) << 0 << -3 * sign;
+            QTest::newRow("one notch with a pixel delta" + way)
+                << QList<int>{120 * sign} << 15 * sign << -3 * sign;
+            QTest::newRow("one and a half notches in thirds" + way)
+                << QList<int>(3, 60 * sign) << 0 << -4 * sign;
+        }
+        QTest::newRow("a part up, then a notch down in parts")
+            << QList<int>{30, -30, -30, -30, -30} << 0 << 3;
+    }
+    void wheelScrollsByTheWholeTurn()
+    {
+        QFETCH(QList<int>, deltas);
+        QFETCH(int, pixels);
+        QFETCH(int, rows);
+        NoteField field(nullptr, "field");
+        field.resize(400, 300);
+        field.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&field));
+        QStringList lines;
+        for (int i = 0; i < 1000; ++i)
+            lines << QString("line %1").arg(i);
+        field.setText(lines.join("\r\n"));
+        QScrollBar* sb = field.verticalScrollBar();
+        sb->setValue(500);
+        const QPointF at(10, 10);
+        for (int delta : deltas) {
+            QWheelEvent ev(at, field.viewport()->mapToGlobal(at), QPoint(0, pixels),
+                           QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                           false);
+            QApplication::sendEvent(field.viewport(), &ev);
+        }
+        QCOMPARE(sb->value(), 500 + rows);
     }
 
     // The right-click menu of a text box, each command enabled when it can act.

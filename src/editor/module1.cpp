@@ -37,7 +37,7 @@ void NewDocument()
     Textpad& pad = Textpad::get();
     if (TextChanged && !pad.Createfile()) return; // not saved: the text stays
     pad.txtNote->setText(QString());
-    pad.setDocument(QStringLiteral("New"), QString(), Module2::Encoding::Utf8);
+    pad.setDocument(QStringLiteral("New"), QString(), Module2::FileFormat());
     TextChanged = false;
 }
 

@@ -10,6 +10,7 @@
 #include "platform/picture.h"
 
 #include <QStringDecoder>
+#include <QStringEncoder>
 #include <algorithm>
 #include <cstring>
 
@@ -35,11 +36,12 @@ void decode1252(const char* bytes, qsizetype n, QChar* into)
     }
 }
 
-// False when a character has no byte in the code page.
-bool encode1252(const QString& text, QByteArray* out)
+// False when a character has no byte in the code page. The text goes
+// after the first `head` bytes of *out.
+bool encode1252(const QString& text, qsizetype head, QByteArray* out)
 {
-    out->resize(text.size());
-    char* d = out->data();
+    out->resize(head + text.size());
+    char* d = out->data() + head;
     const char16_t* s = reinterpret_cast<const char16_t*>(text.constData());
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = s[i];
@@ -71,8 +73,31 @@ QString outOfMemoryText()
     return QStringLiteral("there is not enough memory for the text");
 }
 
+// Each block gets a decoder of its own: one that took a mark at a block's
+// start for a header would drop a character of the text.
 constexpr auto kUtf8Flags =
     QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom;
+
+// The UTF-8 byte-order mark, kept apart from the text of a file it begins.
+constexpr char kMark[] = "\xEF\xBB\xBF";
+constexpr qsizetype kMarkSize = 3;
+
+bool beginsWithMark(const char* bytes, qsizetype n)
+{
+    return n >= kMarkSize && std::memcmp(bytes, kMark, kMarkSize) == 0;
+}
+
+// Up to n bytes, fewer only at the end of the file.
+qsizetype readUpTo(plat::fs::FileReader& file, char* into, qsizetype n)
+{
+    qsizetype got = 0;
+    while (got < n) {
+        const qsizetype more = file.read(into + got, n - got);
+        if (more == 0) break;
+        got += more;
+    }
+    return got;
+}
 
 // How much of a block ends on a whole character: the rest, at most three
 // bytes, starts a character that the next block completes. A byte that
@@ -94,9 +119,9 @@ qsizetype wholeCharacters(const char* s, qsizetype n)
 // The file's text, read a block at a time straight into the one string
 // that becomes the document: the file's bytes are never all held beside
 // it, which would take half as much memory again. UTF-8 when the whole
-// file is valid UTF-8 (a BOM stays the character it is), otherwise
-// Windows-1252 byte for byte.
-QString readText(plat::fs::FileReader& file, Encoding* encoding)
+// file is valid UTF-8, otherwise Windows-1252 byte for byte; a mark that
+// begins the file is taken off first, whatever the text after it is.
+QString readText(plat::fs::FileReader& file, FileFormat* format)
 {
     const qsizetype block = g_blockForTests > 0 ? g_blockForTests : qsizetype(4) << 20;
     // Room before the block for the start of a character the last one cut.
@@ -115,7 +140,11 @@ QString readText(plat::fs::FileReader& file, Encoding* encoding)
         }
         return text.data() + used;
     };
-    qsizetype carried = 0, decoded = 0, have = 0;
+    // Bytes that are no mark are the text's first.
+    qsizetype carried = readUpTo(file, buf.data(), kMarkSize);
+    format->mark = beginsWithMark(buf.constData(), carried);
+    if (format->mark) carried = 0;
+    qsizetype decoded = 0, have = 0;
     bool valid = true;
     for (;;) {
         const qsizetype n = file.read(buf.data() + carried, block);
@@ -135,9 +164,9 @@ QString readText(plat::fs::FileReader& file, Encoding* encoding)
         if (n == 0) break;
     }
     if (valid) {
-        *encoding = Encoding::Utf8;
+        format->encoding = Encoding::Utf8;
     } else {
-        *encoding = Encoding::Windows1252;
+        format->encoding = Encoding::Windows1252;
         if (used == decoded) {
             // Only ASCII so far, which reads the same in both: the text
             // goes on from the block at hand.
@@ -145,6 +174,7 @@ QString readText(plat::fs::FileReader& file, Encoding* encoding)
             used += have;
         } else {
             file.rewind();
+            if (format->mark) readUpTo(file, buf.data(), kMarkSize);
             used = 0;
         }
         while (const qsizetype n = file.read(buf.data(), block)) {
@@ -158,15 +188,15 @@ QString readText(plat::fs::FileReader& file, Encoding* encoding)
     return text;
 }
 
-// The file's text and its encoding, under the hourglass; false with the
+// The file's text and its format, under the hourglass; false with the
 // reason when it cannot be read.
-bool readWhole(const QString& path, QString* text, Encoding* encoding, QString* reason)
+bool readWhole(const QString& path, QString* text, FileFormat* format, QString* reason)
 {
     plat::setHourglass(true);
     try {
         plat::fs::FileReader file(path, LoadCeiling());
         try {
-            *text = readText(file, encoding);
+            *text = readText(file, format);
         } catch (const std::bad_alloc&) {
             file.raiseOutOfMemory();
         }
@@ -179,18 +209,18 @@ bool readWhole(const QString& path, QString* text, Encoding* encoding, QString* 
     return true;
 }
 
-// Writes the editor's text and CR LF; shows the failure. The encoding the
+// Writes the editor's text and CR LF; shows the failure. The format the
 // file was written in comes back in *used. The preview is a file the
 // program names, written beside the document with the document's own
 // permission bits (`model`); a document is written as the user named it.
-bool writeEditorText(const QString& path, Encoding* used, const QString* model = nullptr)
+bool writeEditorText(const QString& path, FileFormat* used, const QString* model = nullptr)
 {
     Textpad& pad = Textpad::get();
-    Encoding enc = pad.DocumentEncoding();
+    FileFormat format = pad.DocumentFormat();
     plat::setHourglass(true);
     try {
         const QString text = pad.txtNote->Text();
-        QByteArray data = encodeText(text, &enc);
+        QByteArray data = encodeText(text, &format);
         data.append("\r\n", 2);
         if (model)
             plat::fs::writeOwnFile(path, data, *model);
@@ -212,34 +242,41 @@ bool writeEditorText(const QString& path, Encoding* used, const QString* model =
         return false;
     }
     plat::setHourglass(false);
-    *used = enc;
+    *used = format;
     return true;
 }
 
 } // namespace
 
-QString decodeText(const QByteArray& bytes, Encoding* encoding)
+QString decodeText(const QByteArray& bytes, FileFormat* format)
 {
+    format->mark = beginsWithMark(bytes.constData(), bytes.size());
+    const QByteArrayView body = QByteArrayView(bytes).sliced(format->mark ? kMarkSize : 0);
     QStringDecoder utf8(QStringConverter::Utf8, kUtf8Flags);
-    QString text = utf8.decode(bytes);
+    QString text = utf8.decode(body);
     if (!utf8.hasError()) {
-        *encoding = Encoding::Utf8;
+        format->encoding = Encoding::Utf8;
         return text;
     }
-    *encoding = Encoding::Windows1252;
-    text.resize(bytes.size());
-    decode1252(bytes.constData(), bytes.size(), text.data());
+    format->encoding = Encoding::Windows1252;
+    text.resize(body.size());
+    decode1252(body.data(), body.size(), text.data());
     return text;
 }
 
-QByteArray encodeText(const QString& text, Encoding* encoding)
+QByteArray encodeText(const QString& text, FileFormat* format)
 {
-    if (*encoding == Encoding::Windows1252) {
-        QByteArray out;
-        if (encode1252(text, &out)) return out;
-        *encoding = Encoding::Utf8;
+    const qsizetype head = format->mark ? kMarkSize : 0;
+    QByteArray out;
+    if (format->encoding != Encoding::Windows1252 || !encode1252(text, head, &out)) {
+        format->encoding = Encoding::Utf8;
+        QStringEncoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        out.resize(head + utf8.requiredSpace(text.size()));
+        const char* end = utf8.appendToBuffer(out.data() + head, text);
+        out.truncate(end - out.constData());
     }
-    return text.toUtf8();
+    std::memcpy(out.data(), kMark, size_t(head));
+    return out;
 }
 
 QString errorDescription(int number, const QString& detail)
@@ -275,8 +312,8 @@ bool LoadTextFile(const QString& path, QString* reason)
     // The file is read before the question, so that a file that cannot be
     // read costs no question.
     QString text;
-    Encoding enc = Encoding::Utf8;
-    if (!readWhole(path, &text, &enc, reason)) return false;
+    FileFormat format;
+    if (!readWhole(path, &text, &format, reason)) return false;
     if (Textpad::IsLoaded() && Module1::TextChanged) {
         const Textpad::SaveOutcome outcome = Textpad::get().AskToSave(true);
         if (outcome == Textpad::SaveOutcome::Kept) {
@@ -286,12 +323,12 @@ bool LoadTextFile(const QString& path, QString* reason)
         // The save may have written this very file.
         if (outcome == Textpad::SaveOutcome::Saved) {
             text = QString();
-            if (!readWhole(path, &text, &enc, reason)) return false;
+            if (!readWhole(path, &text, &format, reason)) return false;
         }
     }
     plat::setHourglass(true);
     Textpad& pad = Textpad::get();
-    pad.setDocument(path.toUpper(), path, enc);
+    pad.setDocument(path.toUpper(), path, format);
     try {
         pad.txtNote->setText(text);
     } catch (const std::bad_alloc&) {
@@ -299,7 +336,7 @@ bool LoadTextFile(const QString& path, QString* reason)
         // is emptied and nothing claims to be the document.
         text = QString();
         pad.txtNote->setText(QString());
-        pad.setDocument(QStringLiteral("New"), QString(), Encoding::Utf8);
+        pad.setDocument(QStringLiteral("New"), QString(), FileFormat());
         Module1::TextChanged = false;
         plat::setHourglass(false);
         if (reason) *reason = outOfMemoryText();
@@ -332,16 +369,16 @@ void SetReadBlockForTests(qsizetype bytes)
 bool SaveTextFile(const QString& path)
 {
     if (path.isEmpty()) return true;
-    Encoding used = Encoding::Utf8;
+    FileFormat used;
     if (!writeEditorText(path, &used)) return false;
-    Textpad::get().setDocumentEncoding(used);
+    Textpad::get().setDocumentFormat(used);
     Module1::TextChanged = false;
     return true;
 }
 
 bool SaveTempHtml(const QString& path, const QString& document)
 {
-    Encoding used = Encoding::Utf8;
+    FileFormat used;
     return writeEditorText(path, &used, &document);
 }
 

@@ -2,13 +2,23 @@
 // Moving text between files and the editor. A file is read as UTF-8 when it
 // is valid UTF-8, otherwise as Windows-1252 byte for byte, and written back
 // in the encoding it was read in, so an opened and saved file keeps every
-// byte (and gains the CR LF every save adds).
+// byte (and gains the CR LF every save adds). A UTF-8 byte-order mark that
+// begins the file is no part of the text: it is kept beside it and written
+// first again, so nothing typed or deleted can move it from the front.
 #include <QByteArray>
 #include <QString>
 
 namespace Module2 {
 
 enum class Encoding { Utf8, Windows1252 };
+
+// How a document's file is written: its encoding, after the byte-order mark
+// (EF BB BF) when the file it was read from began with one.
+struct FileFormat {
+    Encoding encoding = Encoding::Utf8;
+    bool mark = false;
+    bool operator==(const FileFormat&) const = default;
+};
 
 // Puts a file into the editor (loading the editor when it is not loaded):
 // the caption shows the path in capitals, the editor keeps the path as
@@ -32,12 +42,14 @@ bool SaveTextFile(const QString& path);
 // not the user's own, and gets the document's permission bits.
 bool SaveTempHtml(const QString& path, const QString& document);
 
-// The conversions of a whole text at once, for the writers and for
-// comparing with the loader, which reads a file a block at a time.
-QString decodeText(const QByteArray& bytes, Encoding* encoding);
-// Falls back to UTF-8 (and says so in *encoding) when the text holds a
-// character Windows-1252 cannot hold, so that nothing typed is lost.
-QByteArray encodeText(const QString& text, Encoding* encoding);
+// The conversions of a whole file at once, for the writers and for
+// comparing with the loader, which reads a file a block at a time. A mark
+// that begins the bytes goes into *format, not into the text.
+QString decodeText(const QByteArray& bytes, FileFormat* format);
+// The mark first when *format has one. Falls back to UTF-8 (and says so in
+// *format) when the text holds a character Windows-1252 cannot hold, so
+// that nothing typed is lost.
+QByteArray encodeText(const QString& text, FileFormat* format);
 
 // The platform's text for a file-error number.
 QString errorDescription(int number, const QString& detail = QString());

@@ -1354,7 +1354,16 @@ void NoteField::announceCaret()
 
 void NoteField::wheelEvent(QWheelEvent* e)
 {
-    const int steps = e->angleDelta().y() / 40;
+    // A notch (120) scrolls three rows. A touchpad or a fine wheel sends the
+    // same turn in small parts, so what a part leaves over is kept for the
+    // next one, until the turn goes the other way. The angle is taken also
+    // where a pixel delta comes with it: on X11 that delta is counted in
+    // the input driver's own scroll units, not in the screen's pixels.
+    const int delta = e->angleDelta().y();
+    if ((delta > 0 && m_wheelRest < 0) || (delta < 0 && m_wheelRest > 0)) m_wheelRest = 0;
+    m_wheelRest += delta;
+    const int steps = m_wheelRest / kWheelPerRow;
+    m_wheelRest -= steps * kWheelPerRow;
     if (steps != 0) scrollRows(-steps);
     e->accept();
 }

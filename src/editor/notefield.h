@@ -2,7 +2,7 @@
 // The editor's text field. It holds the document exactly as it was read:
 // every line end stays what it was (CR LF, LF or a lone CR) and every other
 // character too (NUL, no-break space), so positions count CR LF as two
-// characters and a document saved unchanged keeps its bytes. Only the lines
+// characters and the text a save writes is the text as read. Only the lines
 // on screen are laid out, so a document of any size loads at the speed of
 // decoding it, and a very long line is shown in wrapped pieces.
 //
@@ -228,6 +228,10 @@ class NoteField : public QAbstractScrollArea {
     QAction *m_undoAction, *m_cutAction, *m_copyAction, *m_pasteAction, *m_deleteAction,
         *m_selectAllAction;
     qreal m_charsPerRow = 80;
+    // A row is this much of the wheel's angle (a notch, 120, is three rows);
+    // the rest is the part of the turn under way that is not yet a row.
+    static constexpr int kWheelPerRow = 40;
+    int m_wheelRest = 0;
     std::thread m_dropper; // gives the memory of the document before back
     mutable std::unordered_map<qsizetype, std::unique_ptr<QTextLayout>> m_layouts;
 };

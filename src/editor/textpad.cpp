@@ -216,7 +216,7 @@ void Textpad::buildMenus()
 
 // --- the document ---
 
-void Textpad::setDocument(const QString& caption, const QString& path, Module2::Encoding encoding)
+void Textpad::setDocument(const QString& caption, const QString& path, Module2::FileFormat format)
 {
     // A document's caption is its path, shown as the lists show names.
     if (path.isEmpty())
@@ -224,7 +224,7 @@ void Textpad::setDocument(const QString& caption, const QString& path, Module2::
     else
         setCaption(caption, plat::drives::displayName(caption));
     m_path = path;
-    m_encoding = encoding;
+    m_format = format;
 }
 
 bool Textpad::NeedsName() const
@@ -337,7 +337,7 @@ void Textpad::mnuFileSaveAs_Click()
     if (ChooseFile(true) != Choice::Chosen) return;
     const QString name = CMDialog1.FileName;
     // The file just written is the document from now on; the old one stays as it was.
-    if (Module2::SaveTextFile(name)) setDocument(name, name, m_encoding);
+    if (Module2::SaveTextFile(name)) setDocument(name, name, m_format);
 }
 
 void Textpad::FileOpenProc()
@@ -361,7 +361,7 @@ void Textpad::FileOpenProc()
             const QString name = CMDialog1.FileName;
             if (!Module2::SaveTextFile(name))
                 return; // the text was not saved: it stays, and nothing replaces it
-            setDocument(name, name, m_encoding);
+            setDocument(name, name, m_format);
             Module1::TextChanged = false;
         }
     }

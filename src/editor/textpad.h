@@ -41,9 +41,10 @@ class Textpad : public ctl::Form<Textpad> {
     // the file itself is the real path kept here, empty while the document
     // has no file of its own.
     QString DocumentPath() const { return m_path; }
-    Module2::Encoding DocumentEncoding() const { return m_encoding; }
-    void setDocument(const QString& caption, const QString& path, Module2::Encoding encoding);
-    void setDocumentEncoding(Module2::Encoding e) { m_encoding = e; }
+    // How the document's file is written back: its encoding and its mark.
+    Module2::FileFormat DocumentFormat() const { return m_format; }
+    void setDocument(const QString& caption, const QString& path, Module2::FileFormat format);
+    void setDocumentFormat(Module2::FileFormat f) { m_format = f; }
     // True when a save must ask for a name: a new document, or none yet.
     bool NeedsName() const;
     // "temp.html" in the folder of the document.
@@ -127,6 +128,6 @@ class Textpad : public ctl::Form<Textpad> {
     const QPixmap& pressedPicture(ImageButton* b) const;
 
     QString m_path;
-    Module2::Encoding m_encoding = Module2::Encoding::Utf8;
+    Module2::FileFormat m_format;
     bool m_previewAsked = false;
 };
