@@ -1,6 +1,7 @@
 #include "controls/vbform.h"
 
 #include "controls/controls.h"
+#include "controls/handlers.h"
 #include "platform/app.h"
 #include "platform/colors.h"
 #include "platform/drives.h"
@@ -265,7 +266,7 @@ void VbForm::closeEvent(QCloseEvent* event)
 {
     // Closing by the title bar unloads, as Windows windows do.
     event->ignore();
-    Unload();
+    plat::runCommand([this] { Unload(); });
 }
 
 void VbForm::setBorderStyle(BorderStyle style, int buttons, bool inTaskBar)
@@ -351,7 +352,7 @@ QAction* VbForm::item(QMenu* parent, const char* name, const QString& caption,
         a->setShortcutContext(Qt::WindowShortcut);
         addAction(a); // the shortcut works while this window is active
     }
-    if (handler) connect(a, &QAction::triggered, this, [h = std::move(handler)]() { h(); });
+    if (handler) onSignal(a, &QAction::triggered, this, [h = std::move(handler)]() { h(); });
     return a;
 }
 
