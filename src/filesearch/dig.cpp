@@ -18,6 +18,7 @@
 #include "textview/textsuffixes.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QScreen>
@@ -273,6 +274,12 @@ void Dig::Command1_Click()
         List1->Clear();
         List2->Clear();
     }
+}
+
+void Dig::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    plat::runCommand([this] { mnuExit_Click(); });
 }
 
 void Dig::mnuExit_Click()
