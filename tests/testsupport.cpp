@@ -11,6 +11,9 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QtEndian>
 
@@ -334,6 +337,42 @@ QStringList RecordingMessageBoxes::prompts() const
     for (const Box& b : boxes)
         out << b.prompt;
     return out;
+}
+
+AnsweredRealBoxes::AnsweredRealBoxes()
+{
+    plat::setMessageBoxSeam(nullptr);
+    qApp->installEventFilter(this);
+}
+AnsweredRealBoxes::~AnsweredRealBoxes()
+{
+    qApp->removeEventFilter(this);
+}
+
+bool AnsweredRealBoxes::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* box = qobject_cast<QDialog*>(watched);
+    if (event->type() != QEvent::Show || !box || !box->isWindow()) return false;
+    auto* message = qobject_cast<QMessageBox*>(box);
+    auto* input = qobject_cast<QInputDialog*>(box);
+    if (!message && !input) return false;
+    prompts << (message ? message->text() : input->labelText());
+    over << box->parentWidget();
+    // From the box's own wait, once it is up.
+    QMetaObject::invokeMethod(
+        this,
+        [this, shown = QPointer<QDialog>(box)] {
+            if (!shown) return;
+            if (answer)
+                answer(shown);
+            else if (auto* m = qobject_cast<QMessageBox*>(shown.data()))
+                m->defaultButton()->click();
+            else
+                shown->accept();
+            if (keyboardAfterAnswer) keyboardAfterAnswer->activateWindow();
+        },
+        Qt::QueuedConnection);
+    return false;
 }
 
 RecordingProcesses::RecordingProcesses()

@@ -8,6 +8,8 @@
 #include "platform/shellexec.h"
 
 #include <QList>
+#include <QObject>
+#include <QPointer>
 #include <QRgb>
 #include <QString>
 #include <QStringList>
@@ -16,6 +18,8 @@
 #include <functional>
 
 class QAbstractItemView;
+class QDialog;
+class QWidget;
 
 namespace testsupport {
 
@@ -121,6 +125,26 @@ class RecordingMessageBoxes : public plat::MessageBoxSeam {
     QStringList inputAnswers;    // consumed first to last; a null QString cancels
     QStringList prompts() const; // the prompts shown, in order
     void clear() { boxes.clear(); }
+};
+
+// Lets the program's real message and input boxes come up and answers each
+// one as soon as it is shown, from inside its own wait, so a test never
+// blocks on a box. Keeps what each box said and the window it opened over.
+class AnsweredRealBoxes : public QObject {
+  public:
+    AnsweredRealBoxes();
+    ~AnsweredRealBoxes() override;
+    // How a box is answered; by default its default button (an input box:
+    // OK) is pressed.
+    std::function<void(QDialog* box)> answer;
+    // Once a box is answered, the keyboard goes to this window, as a window
+    // manager may hand it to any window when a box closes.
+    QPointer<QWidget> keyboardAfterAnswer;
+    QStringList prompts;
+    QList<QPointer<QWidget>> over; // the window each box opened over
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 // Records every program start instead of starting it.

@@ -1,7 +1,10 @@
 // The real message and input boxes, looked at before they are shown: what
 // they say is shown as its characters, whatever a file name holds; a
 // question without Cancel waits for its answer; the frame carries no
-// minimise or maximise and is wide enough for its title.
+// minimise or maximise and is wide enough for its title; a box taken away
+// with its window counts as cancelled.
+#include "testsupport.h"
+
 #include "controls/controls.h"
 #include "platform/msgbox.h"
 #include "platform/windowframe.h"
@@ -13,6 +16,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QStyle>
 #include <QtTest>
 
@@ -137,6 +141,38 @@ class TstMsgBox : public QObject {
         QVERIFY2(box->width() >= QFontMetrics(bold).horizontalAdvance(title) + 2 * bar,
                  qPrintable(QString::number(box->width())));
         box->hide();
+    }
+
+    // A box whose window goes while it is up goes with it, once, and counts
+    // as cancelled; the next box comes up and is answered as usual.
+    void boxTakenAwayWithItsWindow_data()
+    {
+        QTest::addColumn<bool>("input");
+        QTest::newRow("message box") << false;
+        QTest::newRow("input box") << true;
+    }
+    void boxTakenAwayWithItsWindow()
+    {
+        QFETCH(bool, input);
+        auto* window = new QWidget;
+        window->show();
+        window->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), window);
+        QPointer<QWidget> alive(window);
+        testsupport::AnsweredRealBoxes boxes;
+        boxes.answer = [&](QDialog*) { delete window; };
+        if (input)
+            QVERIFY(plat::InputBox("Name?", "Quorbix", "typed").isNull());
+        else
+            QCOMPARE(plat::MsgBox("Save?", plat::vbYesNoCancel), int(plat::vbCancel));
+        QVERIFY(!alive);
+        QVERIFY(boxes.over == QList<QPointer<QWidget>>{nullptr}); // over the window that went
+
+        boxes.answer = nullptr; // OK pressed
+        if (input)
+            QCOMPARE(plat::InputBox("Name?", "Quorbix", "typed"), QString("typed"));
+        else
+            QCOMPARE(plat::MsgBox("Save?", plat::vbYesNoCancel), int(plat::vbYes));
     }
 };
 

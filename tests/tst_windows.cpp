@@ -545,8 +545,8 @@ class TestWindows : public QObject {
     }
 
     // Every window wears the frame its design gives it; one with a title
-    // bar off the task bar has no minimise or maximise under any window
-    // manager.
+    // bar off the task bar, and a fixed one without a control box (the
+    // search window), has no minimise or maximise under any window manager.
     void framesAsDesigned_data() { captionsFit_data(); }
     void framesAsDesigned()
     {
@@ -558,7 +558,10 @@ class TestWindows : public QObject {
         QCOMPARE(seen.titleBar, wanted.titleBar);
         QCOMPARE(seen.buttons, wanted.buttons);
         QCOMPARE(seen.taskBar, wanted.taskBar);
-        QCOMPARE(plat::minimizeAndMaximizeKeptOff(window), wanted.titleBar && !wanted.taskBar);
+        const bool fixed = window->minimumSize() == window->maximumSize();
+        QCOMPARE(plat::minimizeAndMaximizeKeptOff(window),
+                 wanted.titleBar &&
+                     (!wanted.taskBar || (wanted.buttons == ctl::NoTitleButtons && fixed)));
     }
 
     // Enter presses the button that has the focus, as Space does; a text
@@ -806,42 +809,103 @@ class TestWindows : public QObject {
         QCOMPARE(QApplication::activeWindow(), &probe);
 
         // Each box is seen as it comes up and closed at once.
-        struct Closer : QObject {
-            QRect geometry;
-            QWidget* parent = nullptr;
-            bool eventFilter(QObject* obj, QEvent* e) override
-            {
-                auto* dialog = qobject_cast<QDialog*>(obj);
-                if (e->type() == QEvent::Show && dialog && dialog->isWindow()) {
-                    parent = dialog->parentWidget();
-                    // Once it is up: laid out and placed.
-                    QMetaObject::invokeMethod(
-                        dialog,
-                        [this, dialog] {
-                            geometry = dialog->frameGeometry();
-                            dialog->reject();
-                        },
-                        Qt::QueuedConnection);
-                }
-                return false;
-            }
-        } closer;
-        qApp->installEventFilter(&closer);
-        plat::setMessageBoxSeam(nullptr);
+        testsupport::AnsweredRealBoxes boxes;
+        QRect geometry;
+        boxes.answer = [&](QDialog* box) {
+            geometry = box->frameGeometry(); // once it is up: laid out and placed
+            box->reject();
+        };
         if (kind == "msgbox")
             plat::MsgBox("Cannot find \"x\"");
         else
             QVERIFY(plat::InputBox("Name?").isNull());
-        qApp->removeEventFilter(&closer);
-        QCOMPARE(closer.parent, &probe);
+        QVERIFY(boxes.over == QList<QPointer<QWidget>>{&probe});
         const QPoint centre = probe.geometry().center();
-        QVERIFY2(qAbs(closer.geometry.center().x() - centre.x()) <= 2 &&
-                     qAbs(closer.geometry.center().y() - centre.y()) <= 2,
+        QVERIFY2(qAbs(geometry.center().x() - centre.x()) <= 2 &&
+                     qAbs(geometry.center().y() - centre.y()) <= 2,
                  qPrintable(QStringLiteral("box at %1,%2, window centre %3,%4")
-                                .arg(closer.geometry.center().x())
-                                .arg(closer.geometry.center().y())
+                                .arg(geometry.center().x())
+                                .arg(geometry.center().y())
                                 .arg(centre.x())
                                 .arg(centre.y())));
+    }
+
+    // After a dialog's message box is answered, the keyboard is back in the
+    // dialog, on the control that had it, whichever window the window
+    // manager hands it to as the box closes (here the main window, as
+    // openbox does for a tool window).
+    void boxGivesTheKeyboardBack_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("focus");  // the control that has the keyboard
+        QTest::addColumn<QString>("prompt"); // the box its Okay raises
+        QTest::newRow("Create Folder, a name that exists") << "FoldMaker"
+                                                           << "Text1"
+                                                           << " Duplicate folder already exists. ";
+        QTest::newRow("New Folder Name, no name") << "Namer"
+                                                  << "Text2"
+                                                  << "Please enter new name to continue";
+        QTest::newRow("an add-link dialog, no name")
+            << "ALink"
+            << "Text1"
+            << "Please create a name for this link to continue";
+        QTest::newRow("Picture Saver, a name without an extension")
+            << "Saveas"
+            << "Text2"
+            << "Please include file extension .bmp after filename.";
+        QTest::newRow("Copy File, no destination") << "Form2"
+                                                   << "Text2"
+                                                   << "Please enter destination to continue";
+    }
+    void boxGivesTheKeyboardBack()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, focus);
+        QFETCH(QString, prompt);
+        m_drives->mkdir("C:\\Data");
+        const QHash<QString, std::function<ctl::VbForm&()>> windows = {
+            {"FoldMaker",
+             [] {
+                 FoldMaker& d = FoldMaker::get();
+                 d.Text2->setText("C:\\");
+                 d.Text1->setText("Data");
+                 return std::ref<ctl::VbForm>(d);
+             }},
+            {"Namer",
+             [] {
+                 Namer& d = Namer::get();
+                 d.Text1->setText("C:\\Data");
+                 return std::ref<ctl::VbForm>(d);
+             }},
+            {"ALink", [] { return std::ref<ctl::VbForm>(ALink::get()); }},
+            {"Saveas",
+             [] {
+                 Saveas& d = Saveas::get();
+                 d.Text1->setText("holiday");
+                 d.Text2->setText("C:\\Data");
+                 return std::ref<ctl::VbForm>(d);
+             }},
+            {"Form2", [] { return std::ref<ctl::VbForm>(Form2::get()); }},
+        };
+        Form1& main = Form1::get();
+        main.Show();
+        ctl::VbForm& dialog = windows.value(window)();
+        dialog.Show();
+        QTRY_COMPARE(QApplication::activeWindow(), &dialog);
+        auto* target = dialog.findChild<QWidget*>(focus);
+        QVERIFY(target);
+        target->setFocus(Qt::TabFocusReason);
+        QTRY_COMPARE(QApplication::focusWidget(), target);
+
+        testsupport::AnsweredRealBoxes boxes;
+        boxes.keyboardAfterAnswer = &main;
+        dialog.findChild<ctl::CommandButton*>("Command1")->Press();
+        QCOMPARE(boxes.prompts, QStringList{prompt});
+        QVERIFY(boxes.over == QList<QPointer<QWidget>>{&dialog});
+        QVERIFY(!dialog.isUnloaded());
+        QTRY_COMPARE(QApplication::activeWindow(), &dialog);
+        QTRY_COMPARE(QApplication::focusWidget(), target);
+        dialog.Unload();
     }
 };
 

@@ -1,5 +1,7 @@
 #include "controls/dialogsupport.h"
 
+#include "platform/application.h"
+
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -28,7 +30,7 @@ class KeyDownFilter : public QObject {
         const Qt::KeyboardModifiers m = ke->modifiers();
         const int shift = (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) |
                           (m & Qt::AltModifier ? 4 : 0);
-        m_handler(code, shift);
+        plat::runCommand([&] { m_handler(code, shift); });
         return false;
     }
 

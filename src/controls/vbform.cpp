@@ -1,6 +1,7 @@
 #include "controls/vbform.h"
 
 #include "controls/controls.h"
+#include "controls/handlers.h"
 #include "platform/app.h"
 #include "platform/colors.h"
 #include "platform/drives.h"
@@ -178,8 +179,7 @@ void VbForm::setVisible(bool visible)
     if (visible && !isVisible()) {
         create(); // where the platform knows the frame already, the fit counts it
         windowHandle()->installEventFilter(this);
-        if (m_border == BorderStyle::FixedToolWindow || m_border == BorderStyle::SizableToolWindow)
-            plat::keepOffMinimizeAndMaximize(this);
+        if (m_minMaxKeptOff) plat::keepOffMinimizeAndMaximize(this);
         m_laidOutSize = size();
         m_fitWhenFramed = !fitOnScreen(m_laidOutSize);
     }
@@ -265,7 +265,7 @@ void VbForm::closeEvent(QCloseEvent* event)
 {
     // Closing by the title bar unloads, as Windows windows do.
     event->ignore();
-    Unload();
+    plat::runCommand([this] { Unload(); });
 }
 
 void VbForm::setBorderStyle(BorderStyle style, int buttons, bool inTaskBar)
@@ -273,6 +273,13 @@ void VbForm::setBorderStyle(BorderStyle style, int buttons, bool inTaskBar)
     m_border = style;
     const bool tool =
         style == BorderStyle::FixedToolWindow || style == BorderStyle::SizableToolWindow;
+    // A window manager that draws minimise and maximise whatever the flags
+    // say is kept from it on a tool window and on a fixed window without a
+    // control box (the search window). A sizable window without one is the
+    // main window, which keeps the normal kind: the task bar and the window
+    // manager's focus order take it for the program.
+    const bool fixed = style == BorderStyle::FixedSingle || style == BorderStyle::FixedDialog;
+    m_minMaxKeptOff = tool || (fixed && buttons == NoTitleButtons);
     Qt::WindowFlags flags = tool || !inTaskBar                  ? Qt::Tool
                             : style == BorderStyle::FixedDialog ? Qt::Dialog
                                                                 : Qt::Window;
@@ -351,7 +358,7 @@ QAction* VbForm::item(QMenu* parent, const char* name, const QString& caption,
         a->setShortcutContext(Qt::WindowShortcut);
         addAction(a); // the shortcut works while this window is active
     }
-    if (handler) connect(a, &QAction::triggered, this, [h = std::move(handler)]() { h(); });
+    if (handler) onSignal(a, &QAction::triggered, this, [h = std::move(handler)]() { h(); });
     return a;
 }
 

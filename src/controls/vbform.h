@@ -59,9 +59,10 @@ class VbForm : public QMainWindow {
     void setCaption(const QString& caption, const QString& shown);
     // The frame. A window that sets none has Windows' default, a sizable
     // frame with all three buttons in the task bar. A tool window is never in
-    // the task bar and has a close button at most, also under a window
-    // manager that would draw the other two; a window without a border has
-    // no title bar. Set before the window is first shown.
+    // the task bar and has a close button at most; neither it nor a fixed
+    // window without a control box shows minimise or maximise, also under a
+    // window manager that would draw them. A window without a border has no
+    // title bar. Set before the window is first shown.
     void setBorderStyle(BorderStyle style, int buttons = AllTitleButtons, bool inTaskBar = true);
     BorderStyle borderStyle() const { return m_border; }
     int BackColor() const { return m_backColor; }
@@ -114,6 +115,7 @@ class VbForm : public QMainWindow {
     QSize m_laidOutSize;          // the size before the fit of its last showing
     int m_backColor = 0;
     BorderStyle m_border = BorderStyle::Sizable;
+    bool m_minMaxKeptOff = false; // declared a toolbar to the window manager
     bool m_unloaded = false;
     bool m_modalRunning = false;
 };

@@ -1,5 +1,6 @@
 #include "editor/frmfind.h"
 
+#include "controls/handlers.h"
 #include "editor/module1.h"
 #include "platform/app.h"
 
@@ -47,14 +48,14 @@ frmFind::frmFind()
     setTabOrder(optDirection[1], cmdFind);
     setTabOrder(cmdFind, cmdcancel);
 
-    connect(txtFind, &QLineEdit::textChanged, this, [this] { txtFind_Change(); });
-    connect(chkCase, &QCheckBox::toggled, this, [this] { chkCase_Click(); });
+    ctl::onSignal(txtFind, &QLineEdit::textChanged, this, [this] { txtFind_Change(); });
+    ctl::onSignal(chkCase, &QCheckBox::toggled, this, [this] { chkCase_Click(); });
     for (int i = 0; i < 2; ++i)
-        connect(optDirection[size_t(i)], &QRadioButton::toggled, this, [this, i](bool on) {
+        ctl::onSignal(optDirection[size_t(i)], &QRadioButton::toggled, this, [this, i](bool on) {
             if (on) optDirection_Click(i);
         });
-    connect(cmdFind, &ctl::CommandButton::Click, this, [this] { cmdFind_Click(); });
-    connect(cmdcancel, &ctl::CommandButton::Click, this, [this] { cmdcancel_Click(); });
+    ctl::onSignal(cmdFind, &ctl::CommandButton::Click, this, [this] { cmdFind_Click(); });
+    ctl::onSignal(cmdcancel, &ctl::CommandButton::Click, this, [this] { cmdcancel_Click(); });
 
     setClientSizeTwips(4950, 1395);
     setFixedSize(size());

@@ -1,6 +1,7 @@
 #include "editor/textpad.h"
 
 #include "controls/controls.h"
+#include "controls/handlers.h"
 #include "editor/frmfind.h"
 #include "editor/module1.h"
 #include "editor/web1.h"
@@ -110,7 +111,7 @@ Textpad::Textpad()
 
     txtNote = new NoteField(client(), "txtNote");
     ctl::Move(txtNote, 120, 480, 10695, 6135);
-    connect(txtNote, &NoteField::Change, this, [this] { txtNote_Change(); });
+    ctl::onSignal(txtNote, &NoteField::Change, this, [this] { txtNote_Change(); });
 
     CMDialog1.CancelError = true;
     CMDialog1.DialogTitle = QStringLiteral("TextPad");
@@ -159,12 +160,12 @@ void Textpad::buildToolbar()
         auto* b = new ImageButton(picToolbar, s.name, QString::fromLatin1(s.tip));
         *s.button = b;
         ctl::Move(b, s.left, 0, s.width, 330);
-        connect(b, &ImageButton::MouseDown, this, [this, b] { ToolbarMouseDown(b); });
-        connect(b, &ImageButton::MouseMove, this, [this, b](int button, int, double x, double y) {
-            ToolbarMouseMove(b, button, x, y);
-        });
-        connect(b, &ImageButton::MouseUp, this, [this, b] { ToolbarMouseUp(b); });
-        connect(b, &ImageButton::Click, this, [this, c = s.click] { (this->*c)(); });
+        ctl::onSignal(b, &ImageButton::MouseDown, this, [this, b] { ToolbarMouseDown(b); });
+        ctl::onSignal(
+            b, &ImageButton::MouseMove, this,
+            [this, b](int button, int, double x, double y) { ToolbarMouseMove(b, button, x, y); });
+        ctl::onSignal(b, &ImageButton::MouseUp, this, [this, b] { ToolbarMouseUp(b); });
+        ctl::onSignal(b, &ImageButton::Click, this, [this, c = s.click] { (this->*c)(); });
     }
     for (ImageButton* b :
          {imgFileNewButton, imgFileOpenButton, imgCutButton, imgCopyButton, imgPasteButton})
@@ -200,7 +201,7 @@ void Textpad::buildMenus()
                              [this] { mnuSearchFindNext_Click(); });
 
     mnuOptions = topMenu("mnuOptions", "&Options");
-    connect(mnuOptions, &QMenu::aboutToShow, this, [this] { mnuOptions_Click(); });
+    ctl::onSignal(mnuOptions, &QMenu::aboutToShow, this, [this] { mnuOptions_Click(); });
     mnuOptionsToolbar =
         item(mnuOptions, "mnuOptionsToolbar", "&Toolbar", [this] { mnuOptionsToolbar_Click(); });
     mnuOptionsToolbar->setCheckable(true);

@@ -3,6 +3,7 @@
 // one pane and differs from the others only in a few design values.
 #include "controls/controls.h"
 #include "controls/dialogsupport.h"
+#include "controls/handlers.h"
 #include "controls/vbform.h"
 #include "fileops/filemessages.h"
 
@@ -56,8 +57,8 @@ template <class T, int PaneNumber> class CopyToDialog : public ctl::Form<T> {
         Text2 = c.Text2;
         Command1 = c.Command1;
         Command2 = c.Command2;
-        QObject::connect(Command1, &ctl::CommandButton::Click, this, [this] { Command1_Click(); });
-        QObject::connect(Command2, &ctl::CommandButton::Click, this, [this] { Command2_Click(); });
+        ctl::onSignal(Command1, &ctl::CommandButton::Click, this, [this] { Command1_Click(); });
+        ctl::onSignal(Command2, &ctl::CommandButton::Click, this, [this] { Command2_Click(); });
         ctl::onKeyDown(Text2, [this](int k, int s) { Text2_KeyDown(k, s); });
     }
 };

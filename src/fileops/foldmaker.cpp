@@ -1,6 +1,7 @@
 #include "fileops/foldmaker.h"
 
 #include "controls/dialogsupport.h"
+#include "controls/handlers.h"
 #include "fileops/filemessages.h"
 #include "mainwindow/form1.h"
 #include "platform/colors.h"
@@ -38,8 +39,8 @@ FoldMaker::FoldMaker()
     setTabOrder(Command1, Command2);
     Text1->setFocus();
 
-    connect(Command1, &ctl::CommandButton::Click, this, &FoldMaker::Command1_Click);
-    connect(Command2, &ctl::CommandButton::Click, this, &FoldMaker::Command2_Click);
+    ctl::onSignal(Command1, &ctl::CommandButton::Click, this, &FoldMaker::Command1_Click);
+    ctl::onSignal(Command2, &ctl::CommandButton::Click, this, &FoldMaker::Command2_Click);
 }
 
 void FoldMaker::Command1_Click()

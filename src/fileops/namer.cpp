@@ -1,6 +1,7 @@
 #include "fileops/namer.h"
 
 #include "controls/dialogsupport.h"
+#include "controls/handlers.h"
 #include "fileops/filemessages.h"
 #include "mainwindow/form1.h"
 #include "platform/colors.h"
@@ -43,8 +44,8 @@ Namer::Namer()
     setTabOrder(Command1, Command2);
     Text2->setFocus();
 
-    connect(Command1, &ctl::CommandButton::Click, this, &Namer::Command1_Click);
-    connect(Command2, &ctl::CommandButton::Click, this, &Namer::Command2_Click);
+    ctl::onSignal(Command1, &ctl::CommandButton::Click, this, &Namer::Command1_Click);
+    ctl::onSignal(Command2, &ctl::CommandButton::Click, this, &Namer::Command2_Click);
 }
 
 void Namer::Command1_Click()

@@ -1,6 +1,7 @@
 #include "fileops/namer2.h"
 
 #include "controls/dialogsupport.h"
+#include "controls/handlers.h"
 #include "fileops/filemessages.h"
 #include "mainwindow/form1.h"
 #include "platform/fileerror.h"
@@ -41,8 +42,8 @@ Namer2::Namer2()
     setTabOrder(Command1, Command2);
     Text1->setFocus();
 
-    connect(Command1, &ctl::CommandButton::Click, this, &Namer2::Command1_Click);
-    connect(Command2, &ctl::CommandButton::Click, this, &Namer2::Command2_Click);
+    ctl::onSignal(Command1, &ctl::CommandButton::Click, this, &Namer2::Command1_Click);
+    ctl::onSignal(Command2, &ctl::CommandButton::Click, this, &Namer2::Command2_Click);
     ctl::onKeyDown(Text1, [this](int k, int s) { Text1_KeyDown(k, s); });
 }
 

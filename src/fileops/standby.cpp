@@ -1,5 +1,6 @@
 #include "fileops/standby.h"
 
+#include "controls/handlers.h"
 #include "platform/app.h"
 #include "platform/colors.h"
 
@@ -43,12 +44,12 @@ Standby::Standby()
     Command1->hide();
     Command2->hide();
     Command3->hide();
-    connect(Command1, &ctl::CommandButton::Click, this, &Standby::Command1_Click);
-    connect(Command2, &ctl::CommandButton::Click, this, &Standby::Command2_Click);
-    connect(Command3, &ctl::CommandButton::Click, this, &Standby::Command3_Click);
+    ctl::onSignal(Command1, &ctl::CommandButton::Click, this, &Standby::Command1_Click);
+    ctl::onSignal(Command2, &ctl::CommandButton::Click, this, &Standby::Command2_Click);
+    ctl::onSignal(Command3, &ctl::CommandButton::Click, this, &Standby::Command3_Click);
 
     Timer1 = new ctl::Timer(this, "Timer1", 10, true);
-    connect(Timer1, &ctl::Timer::Timer_, this, &Standby::Timer1_Timer);
+    ctl::onSignal(Timer1, &ctl::Timer::Timer_, this, &Standby::Timer1_Timer);
 }
 
 bool Standby::Tick()

@@ -1,6 +1,7 @@
 #include "filesearch/dig.h"
 
 #include "controls/dialogsupport.h"
+#include "controls/handlers.h"
 #include "editor/module2.h"
 #include "editor/textpad.h"
 #include "filesearch/module1_search.h"
@@ -17,6 +18,7 @@
 #include "textview/textsuffixes.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QScreen>
@@ -113,11 +115,11 @@ Dig::Dig()
     m_progress =
         std::make_unique<WalkProgress>(Label1, std::initializer_list<ctl::ListBox*>{List1, List2});
 
-    connect(Command2, &ctl::CommandButton::Click, this, &Dig::Command2_Click);
-    connect(Command3, &ctl::CommandButton::Click, this, &Dig::Command3_Click);
-    connect(Command1, &ctl::CommandButton::Click, this, &Dig::Command1_Click);
-    connect(Command4, &ctl::CommandButton::Click, this, &Dig::Command4_Click);
-    connect(List1, &ctl::ListBox::MouseUp, this, &Dig::List1_MouseUp);
+    ctl::onSignal(Command2, &ctl::CommandButton::Click, this, &Dig::Command2_Click);
+    ctl::onSignal(Command3, &ctl::CommandButton::Click, this, &Dig::Command3_Click);
+    ctl::onSignal(Command1, &ctl::CommandButton::Click, this, &Dig::Command1_Click);
+    ctl::onSignal(Command4, &ctl::CommandButton::Click, this, &Dig::Command4_Click);
+    ctl::onSignal(List1, &ctl::ListBox::MouseUp, this, &Dig::List1_MouseUp);
 
     QWidget::setTabOrder(txtvalue, textval);
     QWidget::setTabOrder(textval, Command2);
@@ -272,6 +274,12 @@ void Dig::Command1_Click()
         List1->Clear();
         List2->Clear();
     }
+}
+
+void Dig::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    plat::runCommand([this] { mnuExit_Click(); });
 }
 
 void Dig::mnuExit_Click()

@@ -71,6 +71,9 @@ class Dig : public ctl::Form<Dig> {
 
   protected:
     void Form_Load() override;
+    // The window has no close button; a close that comes all the same (a
+    // window manager that draws one, Alt+F4) is File > Exit.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     // One Start Search's walk. A press during a walk runs a whole walk of

@@ -1,5 +1,6 @@
 #include "filesearch/form3.h"
 
+#include "controls/handlers.h"
 #include "platform/app.h"
 #include "platform/fileerror.h"
 #include "platform/msgbox.h"
@@ -54,7 +55,7 @@ Form3::Form3()
     setClientSizeTwips(11370, 8595);
     setWindowState(Qt::WindowMaximized);
 
-    connect(Command6, &ctl::CommandButton::Click, this, &Form3::Command6_Click);
+    ctl::onSignal(Command6, &ctl::CommandButton::Click, this, &Form3::Command6_Click);
     m_progress =
         std::make_unique<WalkProgress>(Label1, std::initializer_list<ctl::ListBox*>{List1});
 }

@@ -1,10 +1,10 @@
 #include "mainwindow/color1.h"
 
 #include "controls/dialogsupport.h"
+#include "controls/handlers.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/regmodule.h"
 #include "platform/colors.h"
-
 
 Color1::Color1()
 {
@@ -25,8 +25,8 @@ Color1::Color1()
     setTabOrder(Command1, Command2);
     ctl::centreOnScreen(this);
 
-    connect(Command1, &ctl::CommandButton::Click, this, [this] { Command1_Click(); });
-    connect(Command2, &ctl::CommandButton::Click, this, [this] { Command2_Click(); });
+    ctl::onSignal(Command1, &ctl::CommandButton::Click, this, [this] { Command1_Click(); });
+    ctl::onSignal(Command2, &ctl::CommandButton::Click, this, [this] { Command2_Click(); });
 }
 
 void Color1::Command1_Click()

@@ -1,6 +1,7 @@
 #include "mainwindow/form1.h"
 
 #include "controls/controls.h"
+#include "controls/handlers.h"
 #include "fileops/filemessages.h"
 #include "platform/colors.h"
 #include "platform/fileerror.h"
@@ -83,15 +84,18 @@ void Form1::buildPanes()
         ctl::setBackColor(p.file, n == 1 ? plat::vbWindowBackground : plat::vbWhite);
         if (n == 1) ctl::setBackColor(p.drive, plat::vbWhite);
 
-        connect(p.file, &ctl::FileListBox::Click, this, [this, n]() { PaneClick(n); });
-        connect(p.file, &ctl::FileListBox::DblClick, this, [this, n]() { PaneDblClick(n); });
-        connect(p.file, &ctl::FileListBox::MouseUp, this,
-                [this, n](int button, int, double, double) { PaneMouseUpFiles(n, button); });
-        connect(p.dir, &ctl::DirListBox::Change, this, [this, n]() { PaneFolderChange(n); });
-        connect(p.dir, &ctl::ListBox::MouseUp, this,
-                [this, n](int button, int, double, double) { PaneMouseUpFolders(n, button); });
-        connect(p.drive, &ctl::DriveListBox::Change, this, [this, n]() { PaneDriveChange(n); });
-        connect(p.button, &ctl::CommandButton::Click, this, [this, n]() { PanePatternButton(n); });
+        ctl::onSignal(p.file, &ctl::FileListBox::Click, this, [this, n]() { PaneClick(n); });
+        ctl::onSignal(p.file, &ctl::FileListBox::DblClick, this, [this, n]() { PaneDblClick(n); });
+        ctl::onSignal(p.file, &ctl::FileListBox::MouseUp, this,
+                      [this, n](int button, int, double, double) { PaneMouseUpFiles(n, button); });
+        ctl::onSignal(p.dir, &ctl::DirListBox::Change, this, [this, n]() { PaneFolderChange(n); });
+        ctl::onSignal(
+            p.dir, &ctl::ListBox::MouseUp, this,
+            [this, n](int button, int, double, double) { PaneMouseUpFolders(n, button); });
+        ctl::onSignal(p.drive, &ctl::DriveListBox::Change, this,
+                      [this, n]() { PaneDriveChange(n); });
+        ctl::onSignal(p.button, &ctl::CommandButton::Click, this,
+                      [this, n]() { PanePatternButton(n); });
     }
     DriveBox = m_panes[0].drive;
     Drive2 = m_panes[1].drive;
@@ -224,7 +228,7 @@ void Form1::buildPopups()
                           std::function<void()> h) {
             QAction* a = m->addAction(caption);
             a->setObjectName(nm);
-            connect(a, &QAction::triggered, this, [h = std::move(h)]() { h(); });
+            ctl::onSignal(a, &QAction::triggered, this, [h = std::move(h)]() { h(); });
         };
         // Folder pop-up
         add(p.dirPopup, name("mnuAddnew"), "Add New Folder", [this, n] { AddNewFolderPane(n); });
@@ -269,7 +273,7 @@ void Form1::closeEvent(QCloseEvent* event)
     // bar, a window manager that draws a close button all the same) is
     // File > Exit, the editor's question included.
     event->ignore();
-    mnuExit_Click();
+    plat::runCommand([this] { mnuExit_Click(); });
 }
 
 // --- shared rules ---

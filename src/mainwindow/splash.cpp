@@ -1,5 +1,6 @@
 #include "mainwindow/splash.h"
 
+#include "controls/handlers.h"
 #include "platform/app.h"
 
 #include <QGuiApplication>
@@ -58,7 +59,7 @@ Splash::Splash()
     // only deliver about every 16 ms; that pace is what gives the count its
     // length on screen, so it is kept here.
     tmrTimer[0] = new ctl::Timer(this, "tmrTimer", kTickMs, true);
-    connect(tmrTimer[0], &ctl::Timer::Timer_, this, [this] { tmrTimer_Timer(0); });
+    ctl::onSignal(tmrTimer[0], &ctl::Timer::Timer_, this, [this] { tmrTimer_Timer(0); });
 }
 
 void Splash::tmrTimer_Timer(int Index)

@@ -1,5 +1,6 @@
 #include "pictureview/realview.h"
 
+#include "controls/handlers.h"
 #include "mainwindow/form1.h"
 #include "pictureview/saveas.h"
 #include "platform/app.h"
@@ -126,11 +127,11 @@ RealView::RealView()
                      [this] { mnuSaveAs_Click(); });
     mnuExit = item(mnuFile, "mnuExit", "Exit", QKeySequence("Ctrl+X"), [this] { mnuExit_Click(); });
 
-    connect(Command1, &ctl::CommandButton::Click, this, &RealView::Command1_Click);
-    connect(Command2, &ctl::CommandButton::Click, this, &RealView::Command2_Click);
-    connect(Command3, &ctl::CommandButton::Click, this, &RealView::Command3_Click);
-    connect(Command4, &ctl::CommandButton::Click, this, &RealView::Command4_Click);
-    connect(VScroll1, &QScrollBar::valueChanged, this, &RealView::VScroll1_Change);
+    ctl::onSignal(Command1, &ctl::CommandButton::Click, this, &RealView::Command1_Click);
+    ctl::onSignal(Command2, &ctl::CommandButton::Click, this, &RealView::Command2_Click);
+    ctl::onSignal(Command3, &ctl::CommandButton::Click, this, &RealView::Command3_Click);
+    ctl::onSignal(Command4, &ctl::CommandButton::Click, this, &RealView::Command4_Click);
+    ctl::onSignal(VScroll1, &QScrollBar::valueChanged, this, &RealView::VScroll1_Change);
 }
 
 void RealView::resizeEvent(QResizeEvent* event)

@@ -1,6 +1,7 @@
 #include "pictureview/saveas.h"
 
 #include "controls/dialogsupport.h"
+#include "controls/handlers.h"
 #include "pictureview/realview.h"
 #include "platform/app.h"
 #include "platform/colors.h"
@@ -67,8 +68,8 @@ Saveas::Saveas()
     setTabOrder(Command1, Command2);
     Text1->setFocus();
 
-    connect(Command1, &ctl::CommandButton::Click, this, &Saveas::Command1_Click);
-    connect(Command2, &ctl::CommandButton::Click, this, &Saveas::Command2_Click);
+    ctl::onSignal(Command1, &ctl::CommandButton::Click, this, &Saveas::Command1_Click);
+    ctl::onSignal(Command2, &ctl::CommandButton::Click, this, &Saveas::Command2_Click);
     ctl::onKeyDown(Text2, [this](int key, int shift) { Text2_KeyDown(key, shift); });
 }
 

@@ -3,8 +3,6 @@
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
 
-#include <exception>
-
 namespace plat {
 
 namespace {
@@ -13,15 +11,19 @@ namespace {
 // box, say) must not stack a box on a box.
 bool g_reporting = false;
 
-void report(const char* what)
+} // namespace
+
+void reportEscapedError(const char* what)
 {
     if (g_reporting) return;
     g_reporting = true;
-    MsgBox(escapedErrorMessage(what), vbOKOnly | vbCritical);
+    try {
+        MsgBox(escapedErrorMessage(what), vbOKOnly | vbCritical);
+    } catch (...) {
+        // Nothing is left to tell it with; the program goes on all the same.
+    }
     g_reporting = false;
 }
-
-} // namespace
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv)
 {
@@ -30,16 +32,9 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv)
 
 bool Application::notify(QObject* receiver, QEvent* event)
 {
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (const std::exception& e) {
-        report(e.what());
-    } catch (...) {
-        // Whatever was thrown, the command it interrupted is over; the
-        // program itself can go on.
-        report(nullptr);
-    }
-    return false;
+    bool handled = false;
+    runCommand([&] { handled = QApplication::notify(receiver, event); });
+    return handled;
 }
 
 QString escapedErrorMessage(const char* what)

@@ -106,6 +106,9 @@ class QuestionBox : public QMessageBox {
 // working, goes unnoticed and takes the typing meant for the window.
 QWidget* raisingWindow()
 {
+    // Without the widget application (a test of the file layer alone)
+    // there is no window to raise a box over.
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return nullptr;
     QWidget* w = QApplication::activeModalWidget();
     if (!w) w = QApplication::activeWindow();
     return w && w->isVisible() ? w->window() : nullptr;
@@ -137,9 +140,47 @@ class RealMessageBoxes : public MessageBoxSeam {
     QString inputBox(const QString& prompt, const QString& title,
                      const QString& defaultText) override
     {
-        const std::unique_ptr<QInputDialog> dialog = makeInputBox(prompt, title, defaultText);
-        return dialog->exec() == QDialog::Accepted ? dialog->textValue() : QString();
+        // Owned as the message box is: by its window, which may take it
+        // away unanswered; that counts as its Cancel.
+        QPointer<QInputDialog> owned = makeInputBox(prompt, title, defaultText).release();
+        const bool accepted = owned->exec() == QDialog::Accepted;
+        if (!owned) return QString();
+        const QString typed = owned->textValue();
+        delete owned.data();
+        return accepted ? typed : QString();
     }
+};
+
+// Where the keyboard was when a box came up, given back when it closes: the
+// window that raised the box is active again, its focus on the control that
+// had it. Some window managers hand the keyboard to another window when a
+// box closes (openbox passes over tool windows), so it is asked for
+// explicitly rather than left to their choice.
+class KeyboardReturn {
+  public:
+    KeyboardReturn() : m_window(raisingWindow())
+    {
+        if (!m_window) return;
+        QWidget* focus = QApplication::focusWidget();
+        m_focus = focus && focus->window() == m_window ? focus : m_window->focusWidget();
+    }
+    KeyboardReturn(const KeyboardReturn&) = delete;
+    KeyboardReturn& operator=(const KeyboardReturn&) = delete;
+    ~KeyboardReturn()
+    {
+        // A window that went, or was hidden by what the box's answer did,
+        // has nothing to take back.
+        if (!m_window || !m_window->isVisible()) return;
+        if (m_focus && m_focus->window() == m_window && m_focus->isVisible() &&
+            m_focus->isEnabled())
+            m_focus->setFocus(Qt::ActiveWindowFocusReason);
+        m_window->raise();
+        m_window->activateWindow();
+    }
+
+  private:
+    QPointer<QWidget> m_window;
+    QPointer<QWidget> m_focus;
 };
 
 MessageBoxSeam*& current()
@@ -224,6 +265,7 @@ void setMessageBoxSeam(MessageBoxSeam* seam)
 int MsgBox(const QString& prompt, int style, const QString& title)
 {
     EventNesting nested;
+    const KeyboardReturn giveBack;
     // A name inside the text shows as it does in the lists.
     return current()->msgBox(drives::displayText(prompt), style, drives::displayText(title));
 }
@@ -231,6 +273,7 @@ int MsgBox(const QString& prompt, int style, const QString& title)
 QString InputBox(const QString& prompt, const QString& title, const QString& defaultText)
 {
     EventNesting nested;
+    const KeyboardReturn giveBack;
     return current()->inputBox(drives::displayText(prompt), drives::displayText(title),
                                defaultText);
 }

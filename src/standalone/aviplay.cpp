@@ -1,5 +1,6 @@
 #include "standalone/aviplay.h"
 
+#include "controls/handlers.h"
 #include "mainwindow/form1.h"
 #include "platform/app.h"
 #include "platform/colors.h"
@@ -36,10 +37,10 @@ AviPlay::AviPlay()
     ctl::Move(Command3, 3075, 7560, 1200, 375);
     Command4 = new ctl::CommandButton(c, "Command4", "Mute");
     ctl::Move(Command4, 4605, 7560, 1200, 375);
-    connect(Command1, &ctl::CommandButton::Click, this, &AviPlay::Command1_Click);
-    connect(Command2, &ctl::CommandButton::Click, this, &AviPlay::Command2_Click);
-    connect(Command3, &ctl::CommandButton::Click, this, &AviPlay::Command3_Click);
-    connect(Command4, &ctl::CommandButton::Click, this, &AviPlay::Command4_Click);
+    ctl::onSignal(Command1, &ctl::CommandButton::Click, this, &AviPlay::Command1_Click);
+    ctl::onSignal(Command2, &ctl::CommandButton::Click, this, &AviPlay::Command2_Click);
+    ctl::onSignal(Command3, &ctl::CommandButton::Click, this, &AviPlay::Command3_Click);
+    ctl::onSignal(Command4, &ctl::CommandButton::Click, this, &AviPlay::Command4_Click);
 }
 
 void AviPlay::Form_Load()

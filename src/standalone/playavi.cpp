@@ -1,5 +1,6 @@
 #include "standalone/playavi.h"
 
+#include "controls/handlers.h"
 #include "mainwindow/form1.h"
 #include "platform/app.h"
 #include "platform/clipboard.h"
@@ -47,9 +48,9 @@ PlayAvi::PlayAvi()
     Option3->setObjectName("Option3");
     Option3->hide();
     Timer1 = new ctl::Timer(this, "Timer1", 50, true);
-    connect(Command1, &ctl::CommandButton::Click, this, &PlayAvi::Command1_Click);
-    connect(Command2, &ctl::CommandButton::Click, this, &PlayAvi::Command2_Click);
-    connect(Command3, &ctl::CommandButton::Click, this, &PlayAvi::Command3_Click);
+    ctl::onSignal(Command1, &ctl::CommandButton::Click, this, &PlayAvi::Command1_Click);
+    ctl::onSignal(Command2, &ctl::CommandButton::Click, this, &PlayAvi::Command2_Click);
+    ctl::onSignal(Command3, &ctl::CommandButton::Click, this, &PlayAvi::Command3_Click);
 
     // Opens centred on the screen.
     move((plat::px(plat::screenWidthTwips()) - width()) / 2,

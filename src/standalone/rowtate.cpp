@@ -1,5 +1,6 @@
 #include "standalone/rowtate.h"
 
+#include "controls/handlers.h"
 #include "platform/app.h"
 #include "platform/gdi.h"
 #include "standalone/realviewlink.h"
@@ -19,7 +20,7 @@ Rowtate::Rowtate()
     ctl::Move(Picture2, 4560, 960, 6615, 3855);
     Command1 = new ctl::CommandButton(c, "Command1", "Rotate");
     ctl::Move(Command1, 5520, 6240, 975, 375);
-    connect(Command1, &ctl::CommandButton::Click, this, &Rowtate::Command1_Click);
+    ctl::onSignal(Command1, &ctl::CommandButton::Click, this, &Rowtate::Command1_Click);
 }
 
 void Rowtate::Form_Load()

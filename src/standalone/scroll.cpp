@@ -1,6 +1,7 @@
 #include "standalone/scroll.h"
 
 #include "controls/controls.h"
+#include "controls/handlers.h"
 #include "standalone/realviewlink.h"
 
 Scroll::Scroll()
@@ -11,8 +12,8 @@ Scroll::Scroll()
     PicScroll = new VScrollBar(client(), "PicScroll");
     ctl::Move(PicScroll, 0, 0, 345, 3195);
     PicScroll->hide();
-    connect(PicScroll, &VScrollBar::Change, this, &Scroll::PicScroll_Change);
-    connect(PicScroll, &VScrollBar::Scroll, this, &Scroll::PicScroll_Scroll);
+    ctl::onSignal(PicScroll, &VScrollBar::Change, this, &Scroll::PicScroll_Change);
+    ctl::onSignal(PicScroll, &VScrollBar::Scroll, this, &Scroll::PicScroll_Scroll);
 }
 
 void Scroll::PicScroll_Change()

@@ -1,5 +1,6 @@
 #include "standalone/spin.h"
 
+#include "controls/handlers.h"
 #include "platform/app.h"
 #include "standalone/realviewlink.h"
 
@@ -28,7 +29,7 @@ Spin::Spin()
     ctl::Move(txtTime[0], 3720, 0, 615, 285);
     txtTime[0]->setAccessibleName("Counter"); // no label heads it
     tmrTimer[0] = new ctl::Timer(this, "tmrTimer", 2000, true);
-    connect(tmrTimer[0], &ctl::Timer::Timer_, this, [this] { tmrTimer_Timer(0); });
+    ctl::onSignal(tmrTimer[0], &ctl::Timer::Timer_, this, [this] { tmrTimer_Timer(0); });
 }
 
 void Spin::Form_Load()

@@ -1,6 +1,7 @@
 #include "standalone/spnscrol.h"
 
 #include "controls/controls.h"
+#include "controls/handlers.h"
 #include "standalone/spin.h"
 
 SpnScrol::SpnScrol()
@@ -11,8 +12,8 @@ SpnScrol::SpnScrol()
     setClientSizeTwips(510, 2430);
     VScroll1 = new VScrollBar(client(), "VScroll1");
     ctl::Move(VScroll1, 0, 0, 495, 2415);
-    connect(VScroll1, &VScrollBar::Change, this, &SpnScrol::VScroll1_Change);
-    connect(VScroll1, &VScrollBar::Scroll, this, &SpnScrol::VScroll1_Scroll);
+    ctl::onSignal(VScroll1, &VScrollBar::Change, this, &SpnScrol::VScroll1_Change);
+    ctl::onSignal(VScroll1, &VScrollBar::Scroll, this, &SpnScrol::VScroll1_Scroll);
 }
 
 void SpnScrol::VScroll1_Change()

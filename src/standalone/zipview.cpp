@@ -1,5 +1,6 @@
 #include "standalone/zipview.h"
 
+#include "controls/handlers.h"
 #include "fileops/standby.h"
 #include "mainwindow/form1.h"
 #include "platform/app.h"
@@ -32,7 +33,7 @@ ZipView::ZipView()
     QWidget* c = client();
     Listview1 = new plat::ListView(c, "Listview1");
     ctl::Move(Listview1, 480, 480, 10455, 3375);
-    connect(Listview1, &plat::ListView::MouseUp, this, &ZipView::Listview1_MouseUp);
+    ctl::onSignal(Listview1, &plat::ListView::MouseUp, this, &ZipView::Listview1_MouseUp);
     ctl::showNamesAsOnScreen(Listview1);
     Listview1->setAccessibleName("Files in the archive");
     ListView2 = new plat::ListView(c, "ListView2");
@@ -47,9 +48,9 @@ ZipView::ZipView()
     Command2->hide();
     Command3 = new ctl::CommandButton(c, "Command3", "Command3");
     ctl::Move(Command3, 4080, 3120, 1335, 615);
-    connect(Command1, &ctl::CommandButton::Click, this, &ZipView::Command1_Click);
-    connect(Command2, &ctl::CommandButton::Click, this, &ZipView::Command2_Click);
-    connect(Command3, &ctl::CommandButton::Click, this, &ZipView::Command3_Click);
+    ctl::onSignal(Command1, &ctl::CommandButton::Click, this, &ZipView::Command1_Click);
+    ctl::onSignal(Command2, &ctl::CommandButton::Click, this, &ZipView::Command2_Click);
+    ctl::onSignal(Command3, &ctl::CommandButton::Click, this, &ZipView::Command3_Click);
 }
 
 void ZipView::Form_Load()

@@ -2,6 +2,7 @@
 // The add dialogs share one design: a name field, an address field preset
 // to "http://www.", Okay and Cancel. Each passes its own family to Okay.
 #include "controls/controls.h"
+#include "controls/handlers.h"
 #include "controls/vbform.h"
 #include "weblinks/linkslots.h"
 
@@ -51,8 +52,8 @@ template <class T> class AddLinkDialog : public ctl::Form<T>, public AddLinkCont
     {
         this->setObjectName(name);
         buildAddLinkDialog(this, layout, *this);
-        QObject::connect(Command1, &ctl::CommandButton::Click, this, [this] { Command1_Click(); });
-        QObject::connect(Command2, &ctl::CommandButton::Click, this, [this] { Command2_Click(); });
+        ctl::onSignal(Command1, &ctl::CommandButton::Click, this, [this] { Command1_Click(); });
+        ctl::onSignal(Command2, &ctl::CommandButton::Click, this, [this] { Command2_Click(); });
     }
 
   private:

@@ -1,6 +1,7 @@
 #include "weblinks/aseek.h"
 
 #include "controls/dialogsupport.h"
+#include "controls/handlers.h"
 #include "platform/colors.h"
 #include "weblinks/anet.h"
 #include "weblinks/launcher.h"
@@ -24,8 +25,8 @@ ASeek::ASeek()
     weblinks::makeFixedToolWindow(this);
     ctl::centreOnScreen(this);
 
-    connect(Command1, &ctl::CommandButton::Click, this, [this] { Command1_Click(); });
-    connect(Command2, &ctl::CommandButton::Click, this, [this] { Command2_Click(); });
+    ctl::onSignal(Command1, &ctl::CommandButton::Click, this, [this] { Command1_Click(); });
+    ctl::onSignal(Command2, &ctl::CommandButton::Click, this, [this] { Command2_Click(); });
 }
 
 // A successful launch unloads the launcher and this dialog with it, and the

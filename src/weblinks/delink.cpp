@@ -1,6 +1,7 @@
 #include "weblinks/delink.h"
 
 #include "controls/dialogsupport.h"
+#include "controls/handlers.h"
 #include "mainwindow/module3.h"
 #include "platform/msgbox.h"
 #include "weblinks/linkslots.h"
@@ -31,8 +32,8 @@ DeLink::DeLink()
     weblinks::makeFixedToolWindow(this);
     ctl::centreOnScreen(this);
 
-    connect(Command1, &ctl::CommandButton::Click, this, [this] { Command1_Click(); });
-    connect(Command2, &ctl::CommandButton::Click, this, [this] { Command2_Click(); });
+    ctl::onSignal(Command1, &ctl::CommandButton::Click, this, [this] { Command1_Click(); });
+    ctl::onSignal(Command2, &ctl::CommandButton::Click, this, [this] { Command2_Click(); });
 }
 
 void DeLink::Command1_Click()

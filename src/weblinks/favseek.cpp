@@ -1,6 +1,7 @@
 #include "weblinks/favseek.h"
 
 #include "controls/dialogsupport.h"
+#include "controls/handlers.h"
 #include "weblinks/favnet.h"
 #include "weblinks/launcher.h"
 #include "weblinks/webwindows.h"
@@ -25,8 +26,8 @@ FavSeek::FavSeek()
     Command1->setFocus();
     ctl::centreOnScreen(this);
 
-    connect(Command1, &ctl::CommandButton::Click, this, [this] { Command1_Click(); });
-    connect(Command2, &ctl::CommandButton::Click, this, [this] { Command2_Click(); });
+    ctl::onSignal(Command1, &ctl::CommandButton::Click, this, [this] { Command1_Click(); });
+    ctl::onSignal(Command2, &ctl::CommandButton::Click, this, [this] { Command2_Click(); });
 }
 
 // A successful launch unloads the launcher and this dialog with it.

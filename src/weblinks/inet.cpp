@@ -1,5 +1,6 @@
 #include "weblinks/inet.h"
 
+#include "controls/handlers.h"
 #include "platform/colors.h"
 #include "platform/process.h"
 #include "weblinks/iseek.h"
@@ -27,8 +28,8 @@ Inet::Inet()
     setTabOrder(VScroll1, Command1);
     setTabOrder(Command1, Command2);
 
-    connect(Command1, &ctl::CommandButton::Click, this, [this] { Command1_Click(); });
-    connect(Command2, &ctl::CommandButton::Click, this, [this] { Command2_Click(); });
+    ctl::onSignal(Command1, &ctl::CommandButton::Click, this, [this] { Command1_Click(); });
+    ctl::onSignal(Command2, &ctl::CommandButton::Click, this, [this] { Command2_Click(); });
 }
 
 std::optional<QString> Inet::EngineAddress(const QString& request, const QString& text)

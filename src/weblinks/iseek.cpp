@@ -1,6 +1,7 @@
 #include "weblinks/iseek.h"
 
 #include "controls/dialogsupport.h"
+#include "controls/handlers.h"
 #include "platform/app.h"
 #include "platform/colors.h"
 #include "platform/msgbox.h"
@@ -35,8 +36,8 @@ ISeek::ISeek()
     Text1->setFocus();
     ctl::centreOnScreen(this);
 
-    connect(Command1, &ctl::CommandButton::Click, this, [this] { Command1_Click(); });
-    connect(Command2, &ctl::CommandButton::Click, this, [this] { Command2_Click(); });
+    ctl::onSignal(Command1, &ctl::CommandButton::Click, this, [this] { Command1_Click(); });
+    ctl::onSignal(Command2, &ctl::CommandButton::Click, this, [this] { Command2_Click(); });
     ctl::onKeyDown(Text1, [this](int code, int shift) { Text1_KeyDown(code, shift); });
 }
 

@@ -1,5 +1,6 @@
 #include "weblinks/istart.h"
 
+#include "controls/handlers.h"
 #include "platform/app.h"
 #include "platform/colors.h"
 #include "platform/fileerror.h"
@@ -68,8 +69,8 @@ IStart::IStart()
     setTabOrder(Command1, Command2);
     Command1->setFocus();
 
-    connect(Command1, &ctl::CommandButton::Click, this, [this] { Command1_Click(); });
-    connect(Command2, &ctl::CommandButton::Click, this, [this] { Command2_Click(); });
+    ctl::onSignal(Command1, &ctl::CommandButton::Click, this, [this] { Command1_Click(); });
+    ctl::onSignal(Command2, &ctl::CommandButton::Click, this, [this] { Command2_Click(); });
 }
 
 QString IStart::PortalCommandLine()

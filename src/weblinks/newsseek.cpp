@@ -1,6 +1,7 @@
 #include "weblinks/newsseek.h"
 
 #include "controls/dialogsupport.h"
+#include "controls/handlers.h"
 #include "platform/app.h"
 #include "platform/colors.h"
 #include "weblinks/launcher.h"
@@ -25,8 +26,8 @@ NewsSeek::NewsSeek()
     weblinks::makeFixedToolWindow(this);
     ctl::centreOnScreen(this);
 
-    connect(Command1, &ctl::CommandButton::Click, this, [this] { Command1_Click(); });
-    connect(Command2, &ctl::CommandButton::Click, this, [this] { Command2_Click(); });
+    ctl::onSignal(Command1, &ctl::CommandButton::Click, this, [this] { Command1_Click(); });
+    ctl::onSignal(Command2, &ctl::CommandButton::Click, this, [this] { Command2_Click(); });
 }
 
 void NewsSeek::Command1_Click()

@@ -1,6 +1,7 @@
 #include "weblinks/weatherseek.h"
 
 #include "controls/dialogsupport.h"
+#include "controls/handlers.h"
 #include "platform/app.h"
 #include "platform/colors.h"
 #include "weblinks/launcher.h"
@@ -29,8 +30,8 @@ WeatherSeek::WeatherSeek()
     weblinks::makeFixedToolWindow(this);
     ctl::centreOnScreen(this);
 
-    connect(Command1, &ctl::CommandButton::Click, this, [this] { Command1_Click(); });
-    connect(Command2, &ctl::CommandButton::Click, this, [this] { Command2_Click(); });
+    ctl::onSignal(Command1, &ctl::CommandButton::Click, this, [this] { Command1_Click(); });
+    ctl::onSignal(Command2, &ctl::CommandButton::Click, this, [this] { Command2_Click(); });
 }
 
 void WeatherSeek::Command1_Click()
