@@ -10,8 +10,10 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -258,6 +260,126 @@ qint64 blocksOf(const QString& host)
     struct stat st;
     return ::stat(QFile::encodeName(host).constData(), &st) == 0 ? qint64(st.st_blocks) : -1;
 }
+
+// A volume that compares names without regard to case, over a real folder:
+// a name finds the entry of any spelling of it. With perSpelling each
+// spelling of a name is numbered anew, as FUSE drives number them;
+// otherwise every spelling finds the one inode, and a rename from one to
+// another is nothing, as it is to the system's own rename.
+struct CaseBlindVolume : fs::RenameSeam {
+    bool perSpelling = false;
+    int lastMoveFails = 0; // errno of a move onto newName, made to free it
+    QByteArray newName;
+
+    static QByteArray folderOf(const QByteArray& path) { return path.left(path.lastIndexOf('/')); }
+
+    // The path of the entry the name finds, or nothing.
+    static QByteArray find(const QByteArray& path)
+    {
+        const QString name = QFile::decodeName(path.mid(path.lastIndexOf('/') + 1));
+        const QStringList all =
+            QDir(QFile::decodeName(folderOf(path)))
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        for (const QString& e : all)
+            if (e.compare(name, Qt::CaseInsensitive) == 0)
+                return folderOf(path) + '/' + QFile::encodeName(e);
+        return {};
+    }
+
+    int lookUp(const QByteArray& path, Entry* entry) override
+    {
+        const QByteArray real = find(path);
+        if (real.isEmpty()) return ENOENT;
+        const int e = RenameSeam::lookUp(real, entry);
+        if (perSpelling && real != path) entry->inode += 1000000;
+        return e;
+    }
+
+    int move(const QByteArray& from, const QByteArray& to, bool noReplace) override
+    {
+        const QByteArray real = find(from);
+        if (real.isEmpty()) return ENOENT;
+        if (lastMoveFails && noReplace && to == newName) {
+            if (lastMoveFails == EEXIST) { // another program's file takes the name
+                QFile theirs(QFile::decodeName(to));
+                if (!theirs.open(QIODevice::WriteOnly)) return EIO;
+                theirs.write("theirs");
+            }
+            return lastMoveFails;
+        }
+        const QByteArray there = find(to);
+        if (!there.isEmpty()) {
+            if (noReplace) return EEXIST;
+            if (there == real && !perSpelling) return 0;
+        }
+        return RenameSeam::move(real, to, false);
+    }
+};
+
+// Runs a program to its end; its exit code, -1 where it could not run.
+int runTool(const QString& program, const QStringList& args, QByteArray* out = nullptr)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit) return -1;
+    if (out) *out = p.readAllStandardOutput().trimmed();
+    return p.exitCode();
+}
+
+// A small exFAT drive through FUSE, as a USB stick is mounted, on a loop
+// device of an image under `folder`; unmounted and its loop device freed
+// at the end, whatever the test did. Needs the superuser, FUSE and the
+// exfat-fuse and exfatprogs programs; why() says what was missing.
+class ExfatStick {
+  public:
+    explicit ExfatStick(const QString& folder) : m_path(folder + "/mnt")
+    {
+        const QStringList sbin{"/usr/sbin", "/sbin", "/usr/bin", "/bin"};
+        const QString mkfs = QStandardPaths::findExecutable("mkfs.exfat", sbin);
+        const QString fuse = QStandardPaths::findExecutable("mount.exfat-fuse", sbin);
+        const QString losetup = QStandardPaths::findExecutable("losetup", sbin);
+        if (::geteuid() != 0) {
+            m_why = "a drive is mounted only as the superuser";
+        } else if (::access("/dev/fuse", R_OK | W_OK) != 0) {
+            m_why = "no FUSE here";
+        } else if (mkfs.isEmpty() || fuse.isEmpty() || losetup.isEmpty()) {
+            m_why = "exfat-fuse, exfatprogs or losetup is not installed";
+        } else {
+            const QString image = folder + "/stick.img";
+            QDir().mkpath(m_path);
+            QFile img(image);
+            if (!img.open(QIODevice::WriteOnly) || !img.resize(16 << 20) ||
+                runTool(mkfs, {image}) != 0) {
+                m_why = "no exFAT image could be made";
+            } else if (runTool(losetup, {"-f", "--show", image}, &m_loop) != 0 ||
+                       m_loop.isEmpty()) {
+                m_why = "no free loop device";
+            } else if (runTool(fuse, {QString::fromUtf8(m_loop), m_path}) != 0) {
+                m_why = "the exFAT drive could not be mounted";
+            } else {
+                m_mounted = true;
+            }
+            // Freed once nothing uses it any more, the mount included.
+            if (!m_loop.isEmpty()) runTool(losetup, {"-d", QString::fromUtf8(m_loop)});
+        }
+    }
+    ~ExfatStick()
+    {
+        if (m_mounted && ::umount(enc(m_path).constData()) != 0)
+            ::umount2(enc(m_path).constData(), MNT_DETACH);
+    }
+    ExfatStick(const ExfatStick&) = delete;
+    ExfatStick& operator=(const ExfatStick&) = delete;
+    bool mounted() const { return m_mounted; }
+    QString why() const { return m_why; }
+    QString path() const { return m_path; }
+
+  private:
+    QString m_path;
+    QByteArray m_loop;
+    QString m_why;
+    bool m_mounted = false;
+};
 
 struct RecordingTrash : trash::TrashSeam {
     QStringList sent;
@@ -1051,6 +1173,84 @@ class TstFileOps : public QObject {
         QCOMPARE(leftovers(m_d->path()), QStringList());
     }
 
+    // In a folder everyone may write to and only owners may clear (sticky,
+    // as /tmp), a link is followed only as a stock kernel follows it: one
+    // of the user's own or of the folder's owner. Another user's link there
+    // could lead anywhere the user may write.
+    void linkInASharedFolder_data()
+    {
+        QTest::addColumn<QString>("owner"); // of the link the user names
+        QTest::addColumn<int>("folderMode");
+        QTest::addColumn<bool>("secondHop"); // the link leads to a third user's link
+        QTest::addColumn<QString>("road");
+        QTest::addColumn<QString>("refusedLink"); // empty: followed
+        const QString first = "D:\\shared\\note.txt", second = "D:\\drop\\next.txt";
+        for (const char* road : {"save", "paste"}) {
+            QTest::addRow("the user's own link, %s", road)
+                << "user" << 01777 << false << road << "";
+            QTest::addRow("the folder owner's link, %s", road)
+                << "folder owner" << 01777 << false << road << "";
+            QTest::addRow("a third user's link, %s", road)
+                << "third user" << 01777 << false << road << first;
+            QTest::addRow("the user's own link to a third user's link, %s", road)
+                << "user" << 01777 << true << road << second;
+        }
+        QTest::newRow("a third user's link, folder without the sticky bit, save")
+            << "third user" << 0777 << false << "save"
+            << "";
+    }
+
+    void linkInASharedFolder()
+    {
+        QFETCH(QString, owner);
+        QFETCH(int, folderMode);
+        QFETCH(bool, secondHop);
+        QFETCH(QString, road);
+        QFETCH(QString, refusedLink);
+        if (::geteuid() != 0) QSKIP("other users are made only as the superuser");
+        // The others may reach the shared folders, not the user's own file.
+        QCOMPARE(::chmod(enc(m_d->path()).constData(), 0755), 0);
+        for (const char* folder : {"shared", "drop"}) {
+            QVERIFY(QDir().mkpath(d(folder)));
+            QVERIFY(chownTo(d(folder), kTeammate, kTeam));
+            QCOMPARE(::chmod(enc(d(folder)).constData(), mode_t(folderMode)), 0);
+        }
+        put(c("mine.txt"), "the user's own text");
+        put(c("new.txt"), "pasted text");
+        const auto linkAs = [&](const QString& by, const QString& to, const QString& at) {
+            if (by == "user") return ::symlink(enc(to).constData(), enc(at).constData()) == 0;
+            const uid_t uid = by == "folder owner" ? kTeammate : kMember;
+            const testsupport::ChildResult made = asUser(uid, kTeam, [&] {
+                return QByteArray::number(::symlink(enc(to).constData(), enc(at).constData()));
+            });
+            return made.exited && made.output == "0";
+        };
+        if (secondHop) QVERIFY(linkAs("third user", c("mine.txt"), d("drop/next.txt")));
+        QVERIFY(
+            linkAs(owner, secondHop ? d("drop/next.txt") : c("mine.txt"), d("shared/note.txt")));
+
+        const QByteArray got = failureOf([&] {
+            if (road == "save")
+                fs::writeFileAtomic("D:\\shared\\note.txt", "saved text");
+            else
+                fs::copyFile("C:\\new.txt", "D:\\shared\\note.txt");
+        });
+
+        if (refusedLink.isEmpty()) {
+            QCOMPARE(got, QByteArray("0"));
+            QCOMPARE(get(c("mine.txt")), QByteArray(road == "save" ? "saved text" : "pasted text"));
+        } else {
+            QCOMPARE(QString::fromUtf8(got),
+                     "75|" + refusedLink +
+                         " is a link another user made in a folder everyone may write to; it "
+                         "was not followed and nothing was written.");
+            QCOMPARE(get(c("mine.txt")), QByteArray("the user's own text"));
+        }
+        QVERIFY(QFileInfo(d("shared/note.txt")).isSymLink());
+        QCOMPARE(leftovers(d("shared")), QStringList());
+        QCOMPARE(leftovers(m_c->path()), QStringList());
+    }
+
     // The sweep of leftover temporaries takes only this user's files with
     // a name we generate.
     void sweepTakesOnlyOurOwn()
@@ -1250,6 +1450,71 @@ class TstFileOps : public QObject {
         struct stat st;
         QCOMPARE(::stat(enc(d("shared/note.txt")).constData(), &st), 0);
         QCOMPARE(int(st.st_mode & 07777), 0640);
+    }
+
+    // A volume that stores no modes (FAT through FUSE) refuses every change
+    // of them; a save or a paste over a file there goes on where the file
+    // already has what was asked, or differs only in what the owner may do,
+    // and fails on any other refusal, leaving the old file.
+    void modeTheVolumeCannotKeep_data()
+    {
+        QTest::addColumn<QString>("road");
+        QTest::addColumn<int>("refusal");
+        QTest::addColumn<int>("oldMode"); // the target's; 0: a new copy of a read-only file
+        QTest::addColumn<int>("number");
+        const struct {
+            const char* name;
+            int errnum;
+            int rightNumber; // where the mode is already right
+            int wrongNumber; // where a group or other bit would change
+        } refusals[] = {{"ENOSYS", ENOSYS, 0, 75},
+                        {"EOPNOTSUPP", EOPNOTSUPP, 0, 75},
+                        {"EPERM", EPERM, 0, 70},
+                        {"EIO", EIO, 57, 57}};
+        for (const auto& r : refusals) {
+            for (const char* road : {"save", "paste"}) {
+                QTest::addRow("%s, %s, the mode already right", r.name, road)
+                    << road << r.errnum << 0644 << r.rightNumber;
+                QTest::addRow("%s, %s, a group bit not kept", r.name, road)
+                    << road << r.errnum << 0664 << r.wrongNumber;
+            }
+            QTest::addRow("%s, paste of a read-only file to a new name", r.name)
+                << "paste" << r.errnum << 0 << r.rightNumber;
+        }
+    }
+
+    void modeTheVolumeCannotKeep()
+    {
+        QFETCH(QString, road);
+        QFETCH(int, refusal);
+        QFETCH(int, oldMode);
+        QFETCH(int, number);
+        const mode_t umaskWas = ::umask(022);
+        put(c("new.txt"), "new content");
+        QCOMPARE(::chmod(enc(c("new.txt")).constData(), oldMode ? 0644 : 0444), 0);
+        if (oldMode) {
+            put(d("note.txt"), "old content");
+            QCOMPARE(::chmod(enc(d("note.txt")).constData(), mode_t(oldMode)), 0);
+        }
+        fs::refuseModeChangesWith(refusal);
+        const int got = errorOf([&] {
+            if (road == "save")
+                fs::writeFileAtomic("D:\\note.txt", "new content");
+            else
+                fs::copyFile("C:\\new.txt", "D:\\note.txt");
+        });
+        fs::refuseModeChangesWith(0);
+        ::umask(umaskWas);
+
+        QCOMPARE(got, number);
+        QCOMPARE(get(d("note.txt")), number ? QByteArray(oldMode ? "old content" : "<missing>")
+                                            : QByteArray("new content"));
+        struct stat st;
+        if (oldMode) {
+            QCOMPARE(::stat(enc(d("note.txt")).constData(), &st), 0);
+            QCOMPARE(int(st.st_mode & 07777), number ? oldMode : 0644);
+        }
+        QCOMPARE(leftovers(m_d->path()), QStringList());
     }
 
     // Two saves in place of one file at once, from two running copies of
@@ -1565,6 +1830,8 @@ class TstFileOps : public QObject {
                                             << "C:\\b.txt" << 58;
         QTest::newRow("file onto itself") << "C:\\a.txt"
                                           << "C:\\a.txt" << 58;
+        QTest::newRow("file onto another name of itself") << "C:\\a.txt"
+                                                          << "C:\\h.txt" << 58;
         QTest::newRow("source missing") << "C:\\none.txt"
                                         << "C:\\new.txt" << 53;
         QTest::newRow("source's folder missing") << "C:\\gone\\a.txt"
@@ -1588,8 +1855,11 @@ class TstFileOps : public QObject {
         QDir().mkpath(c("fa"));
         put(c("fa/keep.txt"), "in fa");
         QDir().mkpath(c("fb"));
+        const bool hardLink = to.endsWith("h.txt");
+        if (hardLink) QCOMPARE(::link(enc(c("a.txt")), enc(c("h.txt"))), 0);
 
         QCOMPARE(errorOf([&] { fs::rename(from, to); }), number);
+        if (hardLink) QCOMPARE(get(c("h.txt")), QByteArray("AAA"));
 
         QCOMPARE(get(c("a.txt")), QByteArray("AAA"));
         QCOMPARE(get(c("b.txt")), QByteArray("BBB"));
@@ -1633,6 +1903,140 @@ class TstFileOps : public QObject {
 
         QCOMPARE(get(drives::toHost(moved)), QByteArray("AAA"));
         QVERIFY(!QFileInfo(drives::toHost(from)).exists());
+    }
+
+    // A volume that compares names without case finds the file or folder
+    // being renamed under its new spelling: that is no duplicate, whether
+    // the volume numbers each spelling anew (FUSE drives) or finds one
+    // inode under both, to which a rename from one to the other is
+    // nothing. Another entry, or another name of the same file, still is.
+    void caseOnlyRename_data()
+    {
+        QTest::addColumn<bool>("perSpelling");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<int>("lastMoveFails"); // errno of the move to the new name
+        QTest::addColumn<QString>("result");    // number and message, as failureOf
+        QTest::addColumn<QStringList>("names"); // the folder afterwards
+        QTest::addColumn<QString>("file");      // where Case.txt's content is
+        const QStringList before{"Case.txt", "Dir", "a.txt", "b.txt"};
+        for (const bool perSpelling : {false, true}) {
+            const char* volume = perSpelling ? "a number for each spelling" : "one inode";
+            QTest::addRow("%s: file", volume)
+                << perSpelling << "Case.txt"
+                << "CASE.txt" << 0 << "0" << QStringList{"CASE.txt", "Dir", "a.txt", "b.txt"}
+                << "CASE.txt";
+            QTest::addRow("%s: folder", volume)
+                << perSpelling << "Dir"
+                << "DIR" << 0 << "0" << QStringList{"Case.txt", "DIR", "a.txt", "b.txt"}
+                << "Case.txt";
+            QTest::addRow("%s: another file's spelling", volume)
+                << perSpelling << "a.txt"
+                << "B.TXT" << 0 << "58|" << before << "Case.txt";
+            QTest::addRow("%s: the same name", volume)
+                << perSpelling << "Case.txt"
+                << "Case.txt" << 0 << "58|" << before << "Case.txt";
+        }
+        QTest::newRow("one inode: another name of the same file")
+            << false << "a.txt"
+            << "A.TXT" << 0 << "58|" << before << "Case.txt";
+        QTest::newRow("the volume fails the move to the new name")
+            << false << "Case.txt"
+            << "CASE.txt" << EIO << "57|" << before << "Case.txt";
+        // Another program's file of the new name then takes the old one too.
+        QTest::newRow("the new name taken just before the last move")
+            << false << "Case.txt"
+            << "CASE.txt" << EEXIST
+            << "58|C:\\vol\\Case.txt could not take its new name, nor its old one back; it is "
+               "now named C:\\vol\\quorbix-rename-*."
+            << QStringList{"CASE.txt", "Dir", "a.txt", "b.txt", "quorbix-rename-*"}
+            << "quorbix-rename-*";
+    }
+
+    void caseOnlyRename()
+    {
+        QFETCH(bool, perSpelling);
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(int, lastMoveFails);
+        QFETCH(QString, result);
+        QFETCH(QStringList, names);
+        QFETCH(QString, file);
+        QVERIFY(QDir().mkpath(c("vol/Dir")));
+        put(c("vol/Case.txt"), "case");
+        put(c("vol/Dir/in.txt"), "in the folder");
+        put(c("vol/a.txt"), "a");
+        put(c("vol/b.txt"), "b");
+        const bool otherName = QByteArray(QTest::currentDataTag()).contains("another name");
+        if (otherName) QCOMPARE(::link(enc(c("vol/a.txt")), enc(c("a hard link"))), 0);
+        CaseBlindVolume volume;
+        volume.perSpelling = perSpelling;
+        volume.lastMoveFails = lastMoveFails;
+        volume.newName = enc(c("vol/" + to));
+        fs::setRenameSeam(&volume);
+
+        const QByteArray got = failureOf([&] { fs::rename("C:\\vol\\" + from, "C:\\vol\\" + to); });
+        fs::setRenameSeam(nullptr);
+
+        // The name a file takes on its way is not known in advance.
+        static const QRegularExpression between("quorbix-rename-[A-Za-z0-9]{12}");
+        const auto blurred = [](QString text) {
+            return text.replace(between, QStringLiteral("quorbix-rename-*"));
+        };
+        QCOMPARE(blurred(QString::fromUtf8(got)), result);
+        QStringList listed = QDir(c("vol")).entryList(
+            QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+        const QStringList real = listed;
+        for (QString& name : listed)
+            name = blurred(name);
+        QCOMPARE(listed, names);
+        QCOMPARE(get(c("vol/" + real.at(listed.indexOf(file)))), QByteArray("case"));
+        const QString folder = names.contains("DIR") ? "DIR" : "Dir";
+        QCOMPARE(get(c("vol/" + folder + "/in.txt")), QByteArray("in the folder"));
+        QCOMPARE(get(c("vol/a.txt")), QByteArray("a"));
+        QCOMPARE(get(c("vol/b.txt")), QByteArray("b"));
+    }
+
+    // The same on an exFAT stick through FUSE, as a USB stick is used.
+    void caseOnlyRenameOnExfat_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("file") << "Case.txt"
+                              << "CASE.txt" << 0 << QStringList{"CASE.txt", "Dir", "other.txt"};
+        QTest::newRow("folder") << "Dir"
+                                << "DIR" << 0 << QStringList{"Case.txt", "DIR", "other.txt"};
+        QTest::newRow("another file's spelling")
+            << "other.txt"
+            << "case.TXT" << 58 << QStringList{"Case.txt", "Dir", "other.txt"};
+    }
+
+    void caseOnlyRenameOnExfat()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(int, number);
+        QFETCH(QStringList, names);
+        ExfatStick stick(d("stick"));
+        if (!stick.mounted()) QSKIP(qPrintable(stick.why()));
+        put(stick.path() + "/Case.txt", "case");
+        put(stick.path() + "/other.txt", "other");
+        QVERIFY(QDir().mkpath(stick.path() + "/Dir"));
+        put(stick.path() + "/Dir/in.txt", "in the folder");
+        drives::setTable({{'C', m_c->path(), {}}, {'E', stick.path(), {}}});
+
+        QCOMPARE(errorOf([&] { fs::rename("E:\\" + from, "E:\\" + to); }), number);
+
+        QStringList listed = QDir(stick.path())
+                                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                                            QDir::Name | QDir::IgnoreCase);
+        QCOMPARE(listed, names);
+        QCOMPARE(get(stick.path() + "/" + (names.contains("CASE.txt") ? "CASE.txt" : "Case.txt")),
+                 QByteArray("case"));
+        QCOMPARE(get(stick.path() + "/other.txt"), QByteArray("other"));
+        QCOMPARE(get(stick.path() + "/Dir/in.txt"), QByteArray("in the folder"));
     }
 
     void folders_data()

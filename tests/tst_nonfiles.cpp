@@ -11,6 +11,7 @@
 #include "filesearch/dig.h"
 #include "mainwindow/form1.h"
 #include "pictureview/realview.h"
+#include "platform/clipboard.h"
 #include "platform/drives.h"
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
@@ -192,6 +193,78 @@ class TstNonFiles : public QObject {
         QCOMPARE(contents(host("C:\\kept.txt")), QByteArray("kept"));
         QCOMPARE(Textpad::get().Caption(), QString("C:\\KEPT.TXT"));
         QCOMPARE(Textpad::get().txtNote->Text(), QString("kept"));
+    }
+
+    // A save or a paste whose target is a pipe, a socket or a device, or a
+    // link to one, leaves the node as it is (whoever reads the pipe or uses
+    // the device keeps it) and is told as a target that cannot be written.
+    void targetThatIsNoFileIsKept_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("throughLink");
+        QTest::addColumn<QString>("road");
+        for (const char* kind : {"named pipe", "socket", "null device", "block device"})
+            for (const bool link : {false, true})
+                for (const char* road : {"save", "paste"})
+                    QTest::newRow(qPrintable(
+                        QString("%1%2, %3").arg(kind, link ? " behind a link" : "", road)))
+                        << kind << link << road;
+    }
+
+    void targetThatIsNoFileIsKept()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, throughLink);
+        QFETCH(QString, road);
+        m_drives->write("C:\\Src\\out.txt", "pasted text");
+        m_drives->mkdir("D:\\Dst");
+        const QString target = host("D:\\Dst\\out.txt");
+        const QString node = throughLink ? host("D:\\Dst\\node") : target;
+        QString why;
+        if (kind == "block device") {
+            // A loop device's numbers: the node is all the test makes.
+            struct stat loop;
+            if (::geteuid() != 0) QSKIP("a block device is made only as the superuser");
+            if (::stat("/dev/loop0", &loop) != 0) QSKIP("no loop device here");
+            QCOMPARE(::mknod(QFile::encodeName(node).constData(), S_IFBLK | 0666, loop.st_rdev), 0);
+        } else if (!makeSpecial(kind, node, &why)) {
+            QSKIP(qPrintable(why));
+        }
+        if (throughLink) QVERIFY(QFile::link(node, target));
+        struct stat before, linkBefore;
+        QCOMPARE(::stat(QFile::encodeName(target).constData(), &before), 0);
+        QCOMPARE(::lstat(QFile::encodeName(target).constData(), &linkBefore), 0);
+
+        QString message;
+        if (road == "save") {
+            Textpad::get().txtNote->setText("saved text");
+            QVERIFY(!Module2::SaveTextFile("D:\\Dst\\out.txt"));
+            message = "Path/File access error";
+        } else {
+            Form1& f = Form1::get();
+            f.List1->AddItem("out.txt");
+            plat::clipboard::SetText("C:\\Src");
+            showFolder(2, "D:\\Dst");
+            f.mnuPasteFile2_Click();
+            message = "Path not accesible or write protected";
+        }
+
+        QCOMPARE(m_boxes->prompts(), QStringList{message});
+        struct stat after, linkAfter;
+        QCOMPARE(::stat(QFile::encodeName(target).constData(), &after), 0);
+        QCOMPARE(::lstat(QFile::encodeName(target).constData(), &linkAfter), 0);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(after.st_rdev, before.st_rdev);
+        QCOMPARE(linkAfter.st_ino, linkBefore.st_ino);
+        if (throughLink) QCOMPARE(QFileInfo(target).symLinkTarget(), node);
+        QStringList names{"out.txt"};
+        if (throughLink) names.prepend("node");
+        QCOMPARE(
+            QDir(host("D:\\Dst"))
+                .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
+                           QDir::Name),
+            names);
     }
 
     // A link to a plain file is the file.

@@ -84,6 +84,8 @@ void Namer::Command1_Click()
                      {plat::ErrDeviceIO, "Device not connected or in use"},
                      {plat::ErrDeviceUnavailable, "Device not available"},
                      {plat::ErrDiskNotReady, "Insert disk to continue"}});
+        // The platform's own sentence, where the number alone would mislead.
+        if (!e.message().isEmpty()) msg = e.message();
         if (msg.isEmpty()) msg = " The folder could not be renamed: " + e.detail();
         plat::MsgBox(msg, plat::vbOKOnly | plat::vbInformation);
         return;

@@ -73,6 +73,8 @@ void Namer2::Command1_Click()
                      {plat::ErrDeviceIO, "Device not connected or in use"},
                      {plat::ErrDeviceUnavailable, "Device not available"},
                      {plat::ErrDiskNotReady, "Insert disk to continue"}});
+        // The platform's own sentence, where the number alone would mislead.
+        if (!e.message().isEmpty()) msg = e.message();
         if (msg.isEmpty()) msg = " The file could not be renamed: " + e.detail();
         plat::MsgBox(msg, plat::vbOKOnly | plat::vbInformation);
         return;

@@ -3,9 +3,11 @@
 #include "platform/filesys.h"
 #include "platform/safewrite.h"
 #include "platform/winpath.h"
+#include "platform/writesupport.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <new>
 #include <sys/mman.h>
@@ -228,36 +230,175 @@ void copyFile(const QString& source, const TargetFolder& into, const QString& na
     copyInto(s, into.held(), bytes, injected);
 }
 
+RenameSeam::~RenameSeam() = default;
+
+namespace {
+
+// A name a file or folder takes for a moment on its way to a new spelling
+// of its own name. Seen in the pane should a crash leave it there, and
+// never one the sweep of our temporaries would take.
+constexpr char kRenamePrefix[] = "quorbix-rename-";
+
+// 0, or -1 with errno: moves from to to, where to must be free, also on
+// file systems without RENAME_NOREPLACE.
+int moveToFree(const char* from, const char* to)
+{
+    if (renameNoReplace(AT_FDCWD, from, AT_FDCWD, to) == 0) return 0;
+    // Unsupported flag, or a folder moved into itself; the fallbacks
+    // report the latter on their own.
+    if (errno != EINVAL && errno != ENOSYS) return -1;
+    struct stat st;
+    if (::lstat(from, &st) != 0) return -1;
+    if (S_ISDIR(st.st_mode)) return renameOverPlaceholder(AT_FDCWD, from, AT_FDCWD, to, true);
+    if (::link(from, to) == 0) {
+        if (::unlink(from) == 0) return 0;
+        const int e = errno;
+        ::unlink(to);
+        errno = e;
+        return -1;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP) return -1;
+    return renameOverPlaceholder(AT_FDCWD, from, AT_FDCWD, to, false);
+}
+
+RenameSeam g_systemNames;
+RenameSeam* g_renameSeam = nullptr;
+
+RenameSeam& names()
+{
+    return g_renameSeam ? *g_renameSeam : g_systemNames;
+}
+
+QByteArray folderOf(const QByteArray& path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash <= 0 ? QByteArray("/") : path.left(slash);
+}
+
+QByteArray nameOf(const QByteArray& path)
+{
+    return path.mid(path.lastIndexOf('/') + 1);
+}
+
+bool sameWithoutCase(const QByteArray& a, const QByteArray& b)
+{
+    return dec(a).compare(dec(b), Qt::CaseInsensitive) == 0;
+}
+
+bool sameFolder(const QByteArray& a, const QByteArray& b)
+{
+    if (a == b) return true;
+    struct stat sa, sb;
+    return ::stat(a.constData(), &sa) == 0 && ::stat(b.constData(), &sb) == 0 &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+// Whether the entry found under the new name d is the very file or folder
+// s being renamed, found by another spelling. A file with other names is
+// not: the new name may be one of them. Some volumes (FUSE drives) number
+// an entry anew for each spelling of its name: there it is the entry
+// being renamed only when the new name is the old one in other case, the
+// folder lists no other entry that the new name could find, and what was
+// found is in every respect the same.
+bool isItself(const QByteArray& s, const RenameSeam::Entry& se, const QByteArray& d,
+              const RenameSeam::Entry& de)
+{
+    if (s == d || (se.mode & S_IFMT) != (de.mode & S_IFMT)) return false;
+    if (!S_ISDIR(se.mode) && se.links != 1) return false;
+    if (!sameFolder(folderOf(s), folderOf(d))) return false;
+    if (se.device == de.device && se.inode == de.inode) return true;
+    const QByteArray oldName = nameOf(s), newName = nameOf(d);
+    if (!sameWithoutCase(oldName, newName) || se.links != de.links || se.mode != de.mode ||
+        se.size != de.size || se.modified != de.modified)
+        return false;
+    QList<QByteArray> listed;
+    if (!names().list(folderOf(d), &listed)) return false;
+    for (const QByteArray& name : listed)
+        if (name != oldName && sameWithoutCase(name, newName)) return false;
+    return listed.contains(oldName);
+}
+
+// Gives s the new spelling d of its own name. A volume that compares names
+// without case usually changes it in the rename; to some systems a rename
+// onto the very same file is nothing, and the entry then goes to a free
+// name and from there to the new one, back to its old one should the new
+// one be taken meanwhile.
+void respell(const QByteArray& s, const QByteArray& d, const QString& dst)
+{
+    RenameSeam& n = names();
+    int e = n.move(s, d, false);
+    QList<QByteArray> listed;
+    // A folder that cannot be read cannot say otherwise.
+    if (e == 0 && (!n.list(folderOf(d), &listed) || listed.contains(nameOf(d)))) return;
+    if (e != 0 && e != EEXIST && e != ENOTEMPTY) raiseErrno(e, dst);
+    QByteArray between;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        between = folderOf(s) + '/' + kRenamePrefix + randomPart();
+        e = n.move(s, between, true);
+        if (e != EEXIST) break;
+    }
+    if (e != 0) raiseErrno(e, dst);
+    e = n.move(between, d, true);
+    if (e == 0) return;
+    if (n.move(between, s, true) == 0) raiseErrno(e, dst);
+    // On such a volume a new entry of the new name takes the old one too.
+    throw FileError::withMessage(errorNumberFor(e, dst), errorText(e),
+                                 shownHost(s) +
+                                     QStringLiteral(" could not take its new name, nor its old one "
+                                                    "back; it is now named ") +
+                                     shownHost(between) + '.');
+}
+
+} // namespace
+
+int RenameSeam::lookUp(const QByteArray& path, Entry* entry)
+{
+    struct stat st;
+    if (::lstat(path.constData(), &st) != 0) return errno;
+    entry->device = st.st_dev;
+    entry->inode = st.st_ino;
+    entry->links = st.st_nlink;
+    entry->mode = st.st_mode;
+    entry->size = st.st_size;
+    entry->modified = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return 0;
+}
+
+int RenameSeam::move(const QByteArray& from, const QByteArray& to, bool noReplace)
+{
+    if (noReplace) return moveToFree(from.constData(), to.constData()) == 0 ? 0 : errno;
+    return ::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
+}
+
+bool RenameSeam::list(const QByteArray& folder, QList<QByteArray>* names)
+{
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir) return false;
+    while (const dirent* ent = ::readdir(dir))
+        names->append(QByteArray(ent->d_name));
+    ::closedir(dir);
+    return true;
+}
+
+void setRenameSeam(RenameSeam* seam)
+{
+    g_renameSeam = seam;
+}
+
 void rename(const QString& from, const QString& to)
 {
     const QString src = drives::toHost(from);
     const QString dst = drives::toHost(to);
     const QByteArray s = enc(src), d = enc(dst);
+    RenameSeam& n = names();
 
-    struct stat sst;
-    if (::lstat(s.constData(), &sst) != 0) raiseErrno(errno, src);
-
-    int rc = renameNoReplace(AT_FDCWD, s.constData(), AT_FDCWD, d.constData());
-    if (rc != 0 && (errno == EINVAL || errno == ENOSYS)) {
-        // Unsupported flag, or a folder moved into itself; the fallback
-        // reports the latter on its own.
-        if (S_ISDIR(sst.st_mode)) {
-            rc = renameOverPlaceholder(AT_FDCWD, s.constData(), AT_FDCWD, d.constData(), true);
-        } else {
-            rc = ::link(s.constData(), d.constData());
-            if (rc == 0) {
-                if (::unlink(s.constData()) != 0) {
-                    const int e = errno;
-                    ::unlink(d.constData());
-                    raiseErrno(e, src);
-                }
-            } else if (errno == EPERM || errno == EOPNOTSUPP) {
-                rc = renameOverPlaceholder(AT_FDCWD, s.constData(), AT_FDCWD, d.constData(), false);
-            }
-        }
+    RenameSeam::Entry se, de;
+    if (const int e = n.lookUp(s, &se)) raiseErrno(e, src);
+    if (n.lookUp(d, &de) == 0) {
+        if (!isItself(s, se, d, de)) raise(ErrFileExists, errorText(EEXIST));
+        return respell(s, d, dst);
     }
-    if (rc != 0) {
-        const int e = errno;
+    if (const int e = n.move(s, d, true)) {
         if (e == ENOENT) // the source was there a moment ago: the target's folder is missing
             raise(ErrPathNotFound, errorText(e));
         raiseErrno(e, dst);

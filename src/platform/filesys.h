@@ -76,7 +76,11 @@ void openForReading(QFile& file, const QString& winPath);
 // the name is still free (58 otherwise), an old one by a rename over it. A
 // crash or a failure at any moment leaves the old target or the complete
 // copy, and no partial file. Holes of a sparse source stay holes. A link
-// to nothing is a taken name and never replaced (75). A new copy has the
+// to nothing is a taken name and never replaced (75); a target that is no
+// regular file (a pipe, a socket, a device, or a link to one) is refused
+// with 75 and left as it is; a link is followed as a stock kernel follows
+// one (never another user's link in a sticky folder everyone may write
+// to: 75, with a message that names it). A new copy has the
 // source's permission bits minus the umask, as cp gives them; a replaced
 // file keeps its owner, group, permission bits and extended attributes,
 // and where a renamed temporary could not keep them (the file has other
@@ -113,8 +117,34 @@ class TargetFolder {
 // does, once check() has found the folder still where it was (76 when it
 // is not: nothing of the file is written anywhere else).
 void copyFile(const QString& source, const TargetFolder& into, const QString& name);
-// Renames a file or folder; never replaces: an existing target is 58.
+// Renames a file or folder; never replaces: an existing target is 58. A
+// new name under which the volume finds the very file or folder being
+// renamed (a volume that compares names without case, given a new
+// spelling) is no duplicate: the name is changed, where the volume needs
+// it through a free name of its own in the same folder.
 void rename(const QString& from, const QString& to);
+// How a rename looks names up and moves them, by host paths (exact
+// bytes): the system's, as given here. Tests put a volume that compares
+// names without case in its place.
+struct RenameSeam {
+    // What a look-up finds under a name.
+    struct Entry {
+        quint64 device = 0;
+        quint64 inode = 0;
+        quint64 links = 0;
+        unsigned mode = 0; // type and permission bits
+        qint64 size = 0;
+        qint64 modified = 0; // nanoseconds
+    };
+    virtual ~RenameSeam();
+    // 0 with the entry (a last link not followed), or an errno.
+    virtual int lookUp(const QByteArray& path, Entry* entry);
+    // 0 or an errno. With noReplace, a name that is taken stays as it is.
+    virtual int move(const QByteArray& from, const QByteArray& to, bool noReplace);
+    // The names the folder lists; false where it cannot be read.
+    virtual bool list(const QByteArray& folder, QList<QByteArray>* names);
+};
+void setRenameSeam(RenameSeam* seam);    // nullptr = the system's names
 void makeFolder(const QString& winPath); // 58 when it exists, 76 for a missing parent
 // One empty folder only: 75 when not empty (or read-only, with the cause
 // saying so), 76 when it has gone, 75 with FileCause::LinkToFolder for a
@@ -184,7 +214,9 @@ class MemoryFill {
 // is synced, so that a crash at any moment leaves the old or the new
 // content whole under the name, or the old one in the copy. The folder is
 // opened once and every step is made in it. A link the user chose is
-// written through.
+// written through, where copyFile follows one; a target that is no
+// regular file is refused as copyFile refuses it. A volume that stores no
+// modes is no failure where the file already has the mode it gives.
 void writeFileAtomic(const QString& winPath, const QByteArray& d);
 // Saves a file whose name the program picks (the HTML preview): a link
 // there is never followed, and only a regular file of this user's is
@@ -226,5 +258,9 @@ void setFolderStampHook(void (*hook)(qint64& ctime, qint64& mtime));
 // Tests only: write named temporary files, as on a file system without
 // O_TMPFILE.
 void setUnnamedTemporaries(bool allowed);
+// Tests only: every change of a written file's permission bits answers
+// errnum, as a volume that stores no modes answers (ENOSYS, EOPNOTSUPP,
+// EPERM); 0 restores the system's answers.
+void refuseModeChangesWith(int errnum);
 
 } // namespace plat::fs

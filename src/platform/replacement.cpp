@@ -203,7 +203,7 @@ bool writeThroughTemporary(const Target& dst, mode_t mode, const std::function<v
         fill(fd);
         if (replacing) {
             // After the owner: a change of owner drops the set-id bits.
-            if (::fchmod(fd, dst.st.st_mode & 07777) != 0) raiseErrno(errno, dst.host);
+            if (const int e = setModeAsVolumeKeeps(fd, dst.st.st_mode)) raiseErrno(e, dst.host);
         }
         if (replacing || waitForNew) {
             // The old file goes when the rename lands: its replacement must

@@ -38,10 +38,25 @@ namespace {
 
 // --- links the user chose ---
 
+// Whether a stock kernel (fs.protected_symlinks = 1) would follow `link`
+// (its stat) where it sits in folder dir, whatever this system is set to:
+// in a sticky folder everyone may write to, anyone could have put a link
+// there, so only a link of the user's own or of the folder's owner is
+// followed.
+bool mayFollow(int dir, const struct stat& link)
+{
+    struct stat folder;
+    if (::fstat(dir, &folder) != 0) return false;
+    if ((folder.st_mode & (S_ISVTX | S_IWOTH)) != (S_ISVTX | S_IWOTH)) return true;
+    return link.st_uid == ::geteuid() || link.st_uid == folder.st_uid;
+}
+
 // A link the user chose is written through: the file it leads to receives
 // the data, in its own folder, which is opened and held as the target's
 // folder was. The link is read relative to the folder it is in; on return
-// t names the file the link leads to and pin holds it.
+// t names the file the link leads to and pin holds it. Each link on the
+// way is followed only where mayFollow() allows it; otherwise 75, with a
+// message that names the link.
 void followLink(Target& t, Fd& pin)
 {
     int dir = t.dir;
@@ -49,8 +64,19 @@ void followLink(Target& t, Fd& pin)
     QByteArray name = t.name;
     QString folderHost = t.folderHost;
     for (int hops = 0; hops < 40; ++hops) {
+        // t.st is the link's own, as the look-up of its name found it.
+        if (!mayFollow(dir, t.st)) {
+            const QString link = joinHost(folderHost, name);
+            throw FileError::withMessage(
+                ErrPathFileAccess, QStringLiteral("another user's link in a shared folder"),
+                shownHost(enc(link)) +
+                    QStringLiteral(" is a link another user made in a folder everyone may write "
+                                   "to; it was not followed and nothing was written."));
+        }
+        // The link that was looked at, not whatever took its name since.
         char buf[PATH_MAX];
-        const ssize_t n = ::readlinkat(dir, name.constData(), buf, sizeof buf);
+        ssize_t n = ::readlinkat(pin.get(), "", buf, sizeof buf);
+        if (n < 0 && errno == ENOENT) n = ::readlinkat(dir, name.constData(), buf, sizeof buf);
         if (n < 0) raiseErrno(errno, t.host);
         const QByteArray to(buf, int(n));
         const qsizetype slash = to.lastIndexOf('/');
@@ -161,6 +187,9 @@ Target checkTarget(const Folder& in, const QByteArray& name, NameOf kind, const 
     if (source && st.st_dev == source->st_dev && st.st_ino == source->st_ino)
         raise(ErrPermissionDenied, QStringLiteral("source and target are the same file"));
     if (S_ISDIR(st.st_mode)) raise(ErrPathFileAccess, QStringLiteral("target is a folder"));
+    // A pipe, a socket or a device is not replaced by a file: whoever reads
+    // the pipe or uses the device would lose it.
+    if (!S_ISREG(st.st_mode)) raise(ErrPathFileAccess, notAFileText(st.st_mode, "replaced"));
     t.pin = std::move(pin);
     if (isReadOnly(t)) raise(ErrPathFileAccess, QStringLiteral("target is read-only"));
     t.exists = true;
@@ -175,9 +204,11 @@ mode_t creationMode(mode_t wanted)
 void finishMode(int fd, mode_t wanted)
 {
     struct stat st;
-    if (::fstat(fd, &st) != 0) return;
+    if (::fstat(fd, &st) != 0) raiseErrno(errno, QString());
     const mode_t forced = (S_IRUSR | S_IWUSR) & ~wanted;
-    if (st.st_mode & forced) ::fchmod(fd, st.st_mode & 07777 & ~forced);
+    if (!(st.st_mode & forced)) return;
+    if (const int e = setModeAsVolumeKeeps(fd, st.st_mode & 07777 & ~forced))
+        raiseErrno(e, QString());
 }
 
 void writeTarget(const Target& t, qint64 newSize, mode_t mode,

@@ -70,9 +70,12 @@ struct Target {
     bool keepAttributes = true;
 };
 // The file name stands for in the folder. A link to nothing is a taken name
-// that is never replaced nor followed (75: it could point anywhere); a
-// read-only file or a folder is 75; the source itself under any name (its
-// stat given) is 70, before anything is opened for writing.
+// that is never replaced nor followed (75: it could point anywhere), and so
+// is another user's link in a sticky folder everyone may write to (75, with
+// a message that names it); a read-only file, a folder, and anything else
+// that is not a regular file (a pipe, a socket, a device, or a link to one)
+// is 75; the source itself under any name (its stat given) is 70, before
+// anything is opened for writing.
 Target checkTarget(const Folder& in, const QByteArray& name, NameOf kind,
                    const struct stat* source = nullptr);
 
@@ -80,7 +83,8 @@ Target checkTarget(const Folder& in, const QByteArray& name, NameOf kind,
 // as the folder's default ACL has them), as cp gives them; ours to read and
 // write meanwhile.
 mode_t creationMode(mode_t wanted);
-// Takes away again any owner bit of creationMode() that wanted lacks.
+// Takes away again any owner bit of creationMode() that wanted lacks; a
+// volume that keeps no modes leaves them (setModeAsVolumeKeeps).
 void finishMode(int fd, mode_t wanted);
 
 // Writes a target through a temporary file in its folder: fill() writes

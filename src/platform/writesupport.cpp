@@ -219,6 +219,32 @@ Fd ownFolder(const char* leaf, QString* host, bool make)
     return fd;
 }
 
+int g_refusedModeChanges = 0;
+
+namespace {
+
+int changeMode(int fd, mode_t bits)
+{
+    if (g_refusedModeChanges) return g_refusedModeChanges;
+    return ::fchmod(fd, bits) == 0 ? 0 : errno;
+}
+
+} // namespace
+
+int setModeAsVolumeKeeps(int fd, mode_t wanted)
+{
+    wanted &= 07777;
+    const int e = changeMode(fd, wanted);
+    if (e == 0 || (e != ENOSYS && e != EOPNOTSUPP && e != EPERM)) return e;
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return e;
+    const mode_t has = st.st_mode & 07777;
+    if (has == wanted) return 0;
+    const int again = changeMode(fd, has);
+    const bool keepsNone = again == ENOSYS || again == EOPNOTSUPP || again == EPERM;
+    return keepsNone && ((has ^ wanted) & ~mode_t(S_IRWXU)) == 0 ? 0 : e;
+}
+
 // Sends what was written of fd up to `end` on to the disk without waiting,
 // so that a sync after it has little left to wait for.
 void startWriteBack(int fd, off_t* sent, off_t end)
@@ -239,6 +265,11 @@ void setCopyStepHook(void (*hook)(const char* step))
 void setUnnamedTemporaries(bool allowed)
 {
     detail::g_unnamedTemporaries = allowed;
+}
+
+void refuseModeChangesWith(int errnum)
+{
+    detail::g_refusedModeChanges = errnum;
 }
 
 } // namespace plat::fs

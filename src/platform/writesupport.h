@@ -50,6 +50,17 @@ void dropAccessList(int fd);
 // leaf), made 0700 and opened; invalid, with errno set, where it cannot be
 // had or is not the user's. *host receives its path.
 Fd ownFolder(const char* leaf, QString* host, bool make = true);
+// Gives the file fd the permission bits `wanted`; 0 or an errno. A volume
+// that stores no modes (FAT through FUSE, many network drives) refuses
+// every change of them, as ENOSYS, EOPNOTSUPP or EPERM: that is no failure
+// where the file already has the bits asked for, nor where the volume
+// refuses even the bits the file has (it gives every file one mode) and
+// those differ from `wanted` only in what the owner may do. cp goes on
+// there too.
+int setModeAsVolumeKeeps(int fd, mode_t wanted);
+// What every mode change of setModeAsVolumeKeeps answers instead of the
+// system (refuseModeChangesWith); 0 for the system's answers.
+extern int g_refusedModeChanges;
 // Sends what was written of fd up to `end` on to the disk without waiting,
 // so that a sync after it has little left to wait for.
 void startWriteBack(int fd, off_t* sent, off_t end);
