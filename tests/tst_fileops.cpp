@@ -309,6 +309,8 @@ class TstFileOps : public QObject {
     {
         trash::setTrashSeam(nullptr);
         fs::failNextCopyWith(0);
+        fs::failNextFileEnd("", 0);
+        fs::setDrivesKeptElsewhere(false);
         fs::setCopyStepHook(nullptr);
         g_atStep = nullptr;
         fs::setNoticeSink({});
@@ -1322,6 +1324,66 @@ class TstFileOps : public QObject {
         });
         if (child.output == "no mount") QSKIP("no drive could be mounted here");
         QCOMPARE(child.output, QByteArray("61| 0 1"));
+    }
+
+    // A drive that kept a write in the program's memory but not on the disk
+    // (a network or FUSE drive) may say so only at fsync or close: a new
+    // file takes no name before it is known written, one told of after it
+    // has its name goes again, and a file written over keeps its old
+    // content. The failure is told as the drive told it.
+    void lateWriteErrorLeavesNoPart_data()
+    {
+        QTest::addColumn<QString>("road"); // "new", "replace", "in place"
+        QTest::addColumn<bool>("unnamed");
+        QTest::addColumn<QString>("at");
+        QTest::addColumn<int>("errnum");
+        QTest::addColumn<bool>("elsewhere"); // a drive that tells errors late
+        QTest::addColumn<int>("number");
+        for (bool unnamed : {true, false}) {
+            const char* t = unnamed ? "unnamed" : "named";
+            QTest::addRow("new file, %s temporary, full at sync", t)
+                << "new" << unnamed << "sync" << ENOSPC << true << 61;
+            QTest::addRow("new file, %s temporary, over quota at close", t)
+                << "new" << unnamed << "close" << EDQUOT << true << 61;
+            QTest::addRow("new file, %s temporary, device error at the last close", t)
+                << "new" << unnamed << "last close" << EIO << true << 57;
+            QTest::addRow("new file, %s temporary, a local drive full at close", t)
+                << "new" << unnamed << "close" << ENOSPC << false << 61;
+            QTest::addRow("replacement, %s temporary, full at sync", t)
+                << "replace" << unnamed << "sync" << ENOSPC << true << 61;
+            QTest::addRow("replacement, %s temporary, full at close", t)
+                << "replace" << unnamed << "close" << ENOSPC << true << 61;
+        }
+        QTest::newRow("in place, full at close")
+            << "in place" << true << "close" << ENOSPC << true << 61;
+    }
+
+    void lateWriteErrorLeavesNoPart()
+    {
+        QFETCH(QString, road);
+        QFETCH(bool, unnamed);
+        QFETCH(QString, at);
+        QFETCH(int, errnum);
+        QFETCH(bool, elsewhere);
+        QFETCH(int, number);
+
+        const QByteArray data(300000, 's');
+        put(c("in.bin"), data);
+        if (road != "new") put(d("out.bin"), "old target");
+        if (road == "in place") QCOMPARE(::link(enc(d("out.bin")), enc(c("other name.bin"))), 0);
+        fs::setUnnamedTemporaries(unnamed);
+        fs::setDrivesKeptElsewhere(elsewhere);
+        fs::failNextFileEnd(at.toLatin1().constData(), errnum);
+        QCOMPARE(errorOf([] { fs::copyFile("C:\\in.bin", "D:\\out.bin"); }), number);
+        fs::setDrivesKeptElsewhere(false);
+
+        QCOMPARE(get(d("out.bin")), road == "new" ? QByteArray("<missing>") : "old target");
+        if (road == "in place") QCOMPARE(get(c("other name.bin")), QByteArray("old target"));
+        QCOMPARE(leftovers(m_d->path()), QStringList());
+        QVERIFY(!QFileInfo::exists(d(".out.bin.quorbix-keep")));
+        // The drive's word was on that one file.
+        fs::copyFile("C:\\in.bin", "D:\\out.bin");
+        QCOMPARE(get(d("out.bin")), data);
     }
 
     // The record of a save in place is trusted only as far as it can be:

@@ -75,12 +75,14 @@ void openForReading(QFile& file, const QString& winPath);
 // allows), and only then takes the target's name: a new target only while
 // the name is still free (58 otherwise), an old one by a rename over it. A
 // crash or a failure at any moment leaves the old target or the complete
-// copy, and no partial file. Holes of a sparse source stay holes. A link
-// to nothing is a taken name and never replaced (75). A new copy has the
-// source's permission bits minus the umask, as cp gives them; a replaced
-// file keeps its owner, group, permission bits and extended attributes,
-// and where a renamed temporary could not keep them (the file has other
-// names, or another owner) it is written in place, as a save is.
+// copy, and no partial file, also where the drive tells a write it could
+// not keep only at fsync or close. Holes of a sparse source stay holes. A
+// link to nothing is a taken name and never replaced (75). A new copy has
+// the source's permission bits minus the umask, as cp gives them; a
+// replaced file keeps its owner, group, permission bits and extended
+// attributes, and where a renamed temporary could not keep them (the file
+// has other names, or another owner) it is written in place, as a save
+// is.
 void copyFile(const QString& source, const QString& target);
 
 namespace detail {
@@ -211,6 +213,15 @@ void finishBackgroundWork();
 // Tests inject failures through this seam: the next copyFile fails with
 // the number after having written part of the temporary file.
 void failNextCopyWith(int number);
+// Tests only: the next sync of a written file (at "sync"), the close that
+// tells it written before it takes its name ("close") or its last close
+// once it has its name ("last close") fails with errnum, as a network or
+// FUSE drive tells a write it could not keep.
+void failNextFileEnd(const char* at, int errnum);
+// Tests only: take every drive for one whose data are kept elsewhere (a
+// network or FUSE drive), whose write errors may come only at fsync or
+// close.
+void setDrivesKeptElsewhere(bool all);
 // Tests only: called at each step of a copy or save ("checked" once a
 // copy's source is open and checked and the target checked, or a save's
 // target checked, "locked" once a write in place holds the file, "kept"

@@ -333,6 +333,7 @@ void writeInPlace(const Target& t, qint64 newSize, const std::function<off_t(int
     try {
         const off_t end = fill(fd);
         if (::ftruncate(fd, end) != 0) raiseErrno(errno, t.host);
+        if (const int e = flushWritten(fd)) raiseErrno(e, t.host);
         if (::fsync(fd) != 0) raiseErrno(errno, t.host);
     } catch (const FileError& failure) {
         // Put the old content back from the copy we hold; should that fail

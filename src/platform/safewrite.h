@@ -89,7 +89,10 @@ void finishMode(int fd, mode_t wanted);
 // something took it meanwhile), an old one replaced by a rename. At any
 // moment of a crash the target holds its old state or the complete file. A
 // replacement is synced before its rename, and so is a new file unless
-// waitForNew is false (a copy: the source is still there). A replacement
+// waitForNew is false (a copy: the source is still there) on a drive that
+// tells write errors at once; no file takes its name before a close would
+// say it was written, and a new one told of after it has its name goes
+// again. A replacement
 // takes the old file's identity: owner, group, permission bits and exactly
 // its extended attributes. Returns false, with nothing changed, when the
 // temporary cannot be given them (another user's file, an attribute the
