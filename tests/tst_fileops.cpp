@@ -1386,6 +1386,50 @@ class TstFileOps : public QObject {
         QCOMPARE(get(d("out.bin")), data);
     }
 
+    // A save refused for a full disk gives back all the room it took on
+    // ext4 too, which punches nothing past a file's end: the drive's free
+    // blocks and the file's own are what they were.
+    void refusedSaveGivesTheRoomBackOnExt4_data()
+    {
+        QTest::addColumn<int>("freeMb"); // what the drive has free before the save
+        QTest::newRow("no room for the new content") << 1;
+        QTest::newRow("room for the new content, none for a copy of the old") << 4;
+    }
+
+    void refusedSaveGivesTheRoomBackOnExt4()
+    {
+        QFETCH(int, freeMb);
+        testsupport::LoopDrive drive("ext4", 24, {"-q", "-F", "-m", "0"});
+        if (!drive.usable()) QSKIP(qPrintable(drive.why()));
+        const QString root = drive.path();
+        drives::setTable({{'C', m_c->path(), {}}, {'D', root, {}}});
+        // The user's own folder on the drive too, so that the copy of the
+        // old content finds no room there either.
+        struct DataHome {
+            QByteArray was = qgetenv("XDG_DATA_HOME");
+            ~DataHome() { qputenv("XDG_DATA_HOME", was); }
+        } dataHome;
+        qputenv("XDG_DATA_HOME", (root + "/home").toUtf8());
+        for (const char* f : {"/home/Quorbix/kept", "/home/Quorbix/unfinished"})
+            QVERIFY(QDir().mkpath(root + f));
+        const QByteArray old(6 << 20, 'o');
+        put(root + "/note.txt", old);
+        QCOMPARE(::link(enc(root + "/note.txt"), enc(root + "/second.txt")), 0);
+        const qint64 filler = drive.freeBlocks() * drive.blockSize() - (qint64(freeMb) << 20);
+        QVERIFY(filler > 0);
+        put(root + "/filler.bin", QByteArray(filler, 'f'));
+        const qint64 freeBefore = drive.freeBlocks();
+        const qint64 blocks = blocksOf(root + "/note.txt");
+
+        QCOMPARE(errorOf([] { fs::writeFileAtomic("D:\\note.txt", QByteArray(9 << 20, 'n')); }),
+                 int(ErrDiskFull));
+
+        QCOMPARE(drive.freeBlocks(), freeBefore);
+        QCOMPARE(blocksOf(root + "/note.txt"), blocks);
+        QCOMPARE(get(root + "/note.txt"), old);
+        QVERIFY(!QFileInfo::exists(root + "/.note.txt.quorbix-keep"));
+    }
+
     // The record of a save in place is trusted only as far as it can be:
     // written and synced before the file is touched, any name carried
     // whole, a kept copy vouched for only while it is the one the save
