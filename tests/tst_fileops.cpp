@@ -23,6 +23,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <grp.h>
+#include <linux/capability.h>
 #include <optional>
 #include <sched.h>
 #include <sys/mount.h>
@@ -1428,6 +1429,56 @@ class TstFileOps : public QObject {
         QCOMPARE(blocksOf(root + "/note.txt"), blocks);
         QCOMPARE(get(root + "/note.txt"), old);
         QVERIFY(!QFileInfo::exists(root + "/.note.txt.quorbix-keep"));
+    }
+
+    // A paste gives the copy the source's modification time on every road:
+    // to a new name, over a file with one name (replaced), and over a file
+    // with a second name or of another user (both written in place).
+    void pasteKeepsTheSourceTime_data()
+    {
+        QTest::addColumn<QString>("old"); // the file pasted over
+        QTest::addColumn<bool>("inPlace");
+        QTest::newRow("to a new name") << "none" << false;
+        QTest::newRow("over a file with one name") << "one name" << false;
+        QTest::newRow("over a file with a second name") << "two names" << true;
+        QTest::newRow("over another user's file") << "theirs" << true;
+    }
+
+    void pasteKeepsTheSourceTime()
+    {
+        QFETCH(QString, old);
+        QFETCH(bool, inPlace);
+        if (old == "theirs" && ::geteuid() != 0)
+            QSKIP("another user's file is made only as the superuser");
+
+        const QByteArray data(300000, 'n');
+        put(c("new.txt"), data);
+        const timespec times[2] = {{1000000000, 123456789}, {981173106, 987654321}};
+        QCOMPARE(::utimensat(AT_FDCWD, enc(c("new.txt")).constData(), times, 0), 0);
+        if (old != "none") put(d("note.txt"), "old content, of another length");
+        if (old == "two names") QCOMPARE(::link(enc(d("note.txt")), enc(c("second name.txt"))), 0);
+        std::optional<testsupport::WithoutCapabilities> noChown;
+        if (old == "theirs") {
+            QCOMPARE(::chmod(enc(d("note.txt")).constData(), 0666), 0);
+            QVERIFY(chownTo(d("note.txt"), kTeammate, kTeam));
+            // A program that may not give files away: a replacement could
+            // not keep the owner, so the file is written where it is.
+            noChown.emplace(std::initializer_list<unsigned>{CAP_CHOWN},
+                            "the right to give files away");
+            if (!noChown->active()) QSKIP(qPrintable(noChown->why()));
+        }
+        struct stat before {};
+        if (old != "none") QCOMPARE(::stat(enc(d("note.txt")).constData(), &before), 0);
+
+        fs::copyFile("C:\\new.txt", "D:\\note.txt");
+        noChown.reset();
+
+        QCOMPARE(get(d("note.txt")), data);
+        struct stat after;
+        QCOMPARE(::stat(enc(d("note.txt")).constData(), &after), 0);
+        if (old != "none") QCOMPARE(after.st_ino == before.st_ino, inPlace);
+        QCOMPARE(qint64(after.st_mtim.tv_sec), qint64(times[1].tv_sec));
+        QCOMPARE(qint64(after.st_mtim.tv_nsec), qint64(times[1].tv_nsec));
     }
 
     // The record of a save in place is trusted only as far as it can be:

@@ -82,7 +82,8 @@ void openForReading(QFile& file, const QString& winPath);
 // replaced file keeps its owner, group, permission bits and extended
 // attributes, and where a renamed temporary could not keep them (the file
 // has other names, or another owner) it is written in place, as a save
-// is.
+// is. On every road the copy has the source's times, where the user may
+// set the file's times (its owner, or the superuser).
 void copyFile(const QString& source, const QString& target);
 
 namespace detail {

@@ -310,7 +310,8 @@ struct Reservation {
 
 } // namespace
 
-void writeInPlace(const Target& t, qint64 newSize, const std::function<off_t(int fd)>& fill)
+void writeInPlace(const Target& t, qint64 newSize, const std::function<off_t(int fd)>& fill,
+                  const std::function<void(int fd)>& finish)
 {
     // Never through a link put there since the check, and only the file
     // that was checked.
@@ -353,6 +354,7 @@ void writeInPlace(const Target& t, qint64 newSize, const std::function<off_t(int
     try {
         const off_t end = fill(fd);
         if (::ftruncate(fd, end) != 0) raiseErrno(errno, t.host);
+        if (finish) finish(fd);
         if (const int e = flushWritten(fd)) raiseErrno(e, t.host);
         if (::fsync(fd) != 0) raiseErrno(errno, t.host);
     } catch (const FileError& failure) {

@@ -92,11 +92,11 @@ void finishMode(int fd, mode_t wanted);
 // waitForNew is false (a copy: the source is still there) on a drive that
 // tells write errors at once; no file takes its name before a close would
 // say it was written, and a new one told of after it has its name goes
-// again. A replacement
-// takes the old file's identity: owner, group, permission bits and exactly
-// its extended attributes. Returns false, with nothing changed, when the
-// temporary cannot be given them (another user's file, an attribute the
-// temporary cannot take or lose); the caller then writes in place.
+// again. A replacement takes the old file's identity: owner, group,
+// permission bits and exactly its extended attributes. Returns false, with
+// nothing changed, when the temporary cannot be given them (another user's
+// file, an attribute the temporary cannot take or lose); the caller then
+// writes in place.
 // *refused receives the errno of a temporary that could not be made.
 bool writeThroughTemporary(const Target& dst, mode_t mode, const std::function<void(int fd)>& fill,
                            int* refused = nullptr, bool waitForNew = true);
@@ -107,21 +107,24 @@ bool writeThroughTemporary(const Target& dst, mode_t mode, const std::function<v
 // told the file is busy). Before the old content is touched it is kept in
 // a synced copy, held open, with a synced record of it for the next start;
 // the room for the new content is reserved. fill() then writes the new
-// content from offset 0 and returns its length. At any moment of a crash
-// the file holds its old or its new content, or the copy holds the old
-// one; a failure puts the old content back from the open copy and gives
-// the reserved room back.
-void writeInPlace(const Target& t, qint64 newSize, const std::function<off_t(int fd)>& fill);
+// content from offset 0 and returns its length; finish(), where given, is
+// applied once the file has that length, before it is synced (times set
+// there stay). At any moment of a crash the file holds its old or its new
+// content, or the copy holds the old one; a failure puts the old content
+// back from the open copy and gives the reserved room back.
+void writeInPlace(const Target& t, qint64 newSize, const std::function<off_t(int fd)>& fill,
+                  const std::function<void(int fd)>& finish = {});
 
 // Writes a target by the road that keeps it whole and keeps what it is:
 // through a temporary file (fillTemporary), or in place (fillInPlace) where
 // a rename would leave the old file's other names behind, where the
 // temporary cannot take its owner or attributes, or where the folder takes
 // no temporary file but the file may be written. waitForNew as for
-// writeThroughTemporary.
+// writeThroughTemporary; finishInPlace as writeInPlace's finish().
 void writeTarget(const Target& t, qint64 newSize, mode_t mode,
                  const std::function<void(int fd)>& fillTemporary,
-                 const std::function<off_t(int fd)>& fillInPlace, bool waitForNew = true);
+                 const std::function<off_t(int fd)>& fillInPlace, bool waitForNew = true,
+                 const std::function<void(int fd)>& finishInPlace = {});
 
 // Moves a file to a name in the same folder that must still be free; 0 or
 // an errno. Also for file systems without RENAME_NOREPLACE.
