@@ -24,8 +24,10 @@
 #include <functional>
 #include <grp.h>
 #include <linux/capability.h>
+#include <linux/fs.h>
 #include <optional>
 #include <sched.h>
+#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -258,6 +260,41 @@ qint64 blocksOf(const QString& host)
 {
     struct stat st;
     return ::stat(QFile::encodeName(host).constData(), &st) == 0 ? qint64(st.st_blocks) : -1;
+}
+
+// The inode flags of a file or folder that its owner may set and that the
+// tests look at; -1 where they cannot be read.
+constexpr int kOwnersFlags =
+    FS_NODUMP_FL | FS_NOATIME_FL | FS_SYNC_FL | FS_JOURNAL_DATA_FL | FS_NOCOW_FL;
+
+int flagsOf(const QString& host)
+{
+    const int fd = ::open(enc(host).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    int flags = 0;
+    const bool ok = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (fd >= 0) ::close(fd);
+    return ok ? flags & kOwnersFlags : -1;
+}
+
+// Adds flags to a file's or folder's own; errno tells why not.
+bool setFlags(const QString& host, int flags)
+{
+    const int fd = ::open(enc(host).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    int now = 0;
+    bool ok = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &now) == 0;
+    now |= flags;
+    ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &now) == 0;
+    const int e = errno;
+    if (fd >= 0) ::close(fd);
+    errno = e;
+    const int got = ok ? flagsOf(host) : -1;
+    return got >= 0 && (got & flags) == (flags & kOwnersFlags);
+}
+
+bool appendTo(const QString& host, const QByteArray& data)
+{
+    QFile f(host);
+    return f.open(QIODevice::Append) && f.write(data) == data.size();
 }
 
 struct RecordingTrash : trash::TrashSeam {
@@ -1479,6 +1516,89 @@ class TstFileOps : public QObject {
         if (old != "none") QCOMPARE(after.st_ino == before.st_ino, inPlace);
         QCOMPARE(qint64(after.st_mtim.tv_sec), qint64(times[1].tv_sec));
         QCOMPARE(qint64(after.st_mtim.tv_nsec), qint64(times[1].tv_nsec));
+    }
+
+    // A replacement keeps the inode flags the old file's owner set, exactly
+    // those: no more from its folder. Where the temporary cannot take one,
+    // the file is written in place, which keeps them all.
+    void replacementKeepsInodeFlags_data()
+    {
+        QTest::addColumn<QString>("type"); // of the drive
+        QTest::addColumn<QString>("road");
+        QTest::addColumn<int>("flags");       // the old file's
+        QTest::addColumn<int>("folderFlags"); // what the folder gives its new files
+        QTest::addColumn<bool>("byOwner");    // written by its owner, not the superuser
+        QTest::addColumn<bool>("inPlace");
+        const int some = FS_NODUMP_FL | FS_NOATIME_FL | FS_SYNC_FL;
+        for (const char* road : {"save", "copy"}) {
+            QTest::addRow("%s, ext4, no dump, no access times, synchronous", road)
+                << "ext4" << road << some << 0 << false << false;
+            QTest::addRow("%s, ext4, the same by the file's owner", road)
+                << "ext4" << road << some << 0 << true << false;
+            QTest::addRow("%s, ext4, none where the folder gives some", road)
+                << "ext4" << road << 0 << int(FS_NODUMP_FL | FS_NOATIME_FL) << false << false;
+            QTest::addRow("%s, ext4, data journalling, which its owner cannot set", road)
+                << "ext4" << road << int(FS_JOURNAL_DATA_FL | FS_NODUMP_FL) << 0 << true << true;
+            QTest::addRow("%s, btrfs, no copy on write", road)
+                << "btrfs" << road << int(FS_NOCOW_FL) << 0 << false << false;
+        }
+    }
+
+    void replacementKeepsInodeFlags()
+    {
+        QFETCH(QString, type);
+        QFETCH(QString, road);
+        QFETCH(int, flags);
+        QFETCH(int, folderFlags);
+        QFETCH(bool, byOwner);
+        QFETCH(bool, inPlace);
+
+        const bool btrfs = type == "btrfs";
+        testsupport::LoopDrive drive(type, btrfs ? 128 : 16,
+                                     btrfs ? QStringList{"-q", "-f"} : QStringList{"-q", "-F"});
+        if (!drive.usable()) QSKIP(qPrintable(drive.why()));
+        drives::setTable({{'C', m_c->path(), {}}, {'D', drive.path(), {}}});
+        const QString folder = drive.path() + "/work", note = folder + "/note.txt";
+        QVERIFY(QDir().mkpath(folder));
+        put(drive.path() + "/new.txt", "new content");
+        // Flags such as no copy on write hold only from a file's start.
+        put(note, QByteArray());
+        if (flags && !setFlags(note, flags))
+            QSKIP(qPrintable(QStringLiteral("this drive takes no flags %1 here: %2")
+                                 .arg(flags, 0, 16)
+                                 .arg(QString::fromLocal8Bit(std::strerror(errno)))));
+        QVERIFY(appendTo(note, "old content"));
+        QCOMPARE(flagsOf(note), flags);
+        if (folderFlags) QVERIFY(setFlags(folder, folderFlags));
+        if (byOwner) {
+            QVERIFY(chownTo(folder, kTeammate, kTeam));
+            QVERIFY(chownTo(note, kTeammate, kTeam));
+        }
+        struct stat before;
+        QCOMPARE(::stat(enc(note).constData(), &before), 0);
+
+        const auto write = [&road] {
+            return failureOf([&road] {
+                if (road == "copy")
+                    fs::copyFile("D:\\new.txt", "D:\\work\\note.txt");
+                else
+                    fs::writeFileAtomic("D:\\work\\note.txt", "new content");
+            });
+        };
+        if (byOwner) {
+            const testsupport::ChildResult child = asUser(kTeammate, kTeam, write);
+            QVERIFY(child.exited);
+            QCOMPARE(child.output, QByteArray("0"));
+        } else {
+            QCOMPARE(write(), QByteArray("0"));
+        }
+
+        QCOMPARE(get(note), QByteArray("new content"));
+        struct stat after;
+        QCOMPARE(::stat(enc(note).constData(), &after), 0);
+        QCOMPARE(after.st_ino == before.st_ino, inPlace);
+        QCOMPARE(flagsOf(note), flags);
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"note.txt"});
     }
 
     // The record of a save in place is trusted only as far as it can be:

@@ -75,15 +75,16 @@ void openForReading(QFile& file, const QString& winPath);
 // allows), and only then takes the target's name: a new target only while
 // the name is still free (58 otherwise), an old one by a rename over it. A
 // crash or a failure at any moment leaves the old target or the complete
-// copy, and no partial file, also where the drive tells a write it could
-// not keep only at fsync or close. Holes of a sparse source stay holes. A
-// link to nothing is a taken name and never replaced (75). A new copy has
-// the source's permission bits minus the umask, as cp gives them; a
-// replaced file keeps its owner, group, permission bits and extended
-// attributes, and where a renamed temporary could not keep them (the file
-// has other names, or another owner) it is written in place, as a save
-// is. On every road the copy has the source's times, where the user may
-// set the file's times (its owner, or the superuser).
+// copy, and no partial file. Holes of a sparse source stay holes. A link
+// to nothing is a taken name and never replaced (75). A new copy has the
+// source's permission bits minus the umask, as cp gives them; a replaced
+// file keeps its owner, group, permission bits and extended attributes,
+// and where a renamed temporary could not keep them (the file has other
+// names, or another owner) it is written in place, as a save is.
+// A replaced file keeps its inode flags too. No part is left either where
+// the drive tells a write it could not keep only at fsync or close. On
+// every road the copy has the source's times, where the user may set the
+// file's times (its owner, or the superuser).
 void copyFile(const QString& source, const QString& target);
 
 namespace detail {
@@ -177,8 +178,8 @@ class MemoryFill {
 };
 // Saves a whole file: atomically through a temporary file in its folder,
 // so that a failure keeps the old file; an old file keeps its owner, group,
-// permission bits and exactly its extended attributes. A file with other
-// names (hard links), of another owner or whose attributes a new file
+// permission bits, exactly its extended attributes and its inode flags. A file with other
+// names (hard links), of another owner or whose attributes or flags a new file
 // cannot take, or one the user may write in a folder that takes no
 // temporary file, is written where it is instead, one such save of a file
 // at a time (70 while another runs): its old content is first kept in a

@@ -18,9 +18,11 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <map>
 #include <optional>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/syscall.h>
@@ -173,12 +175,66 @@ bool matchAttributes(const Target& old, int to)
     return true;
 }
 
+// --- inode flags ---
+
+// The flags a file's owner sets for what becomes of it (no dump, no access
+// times, synchronous writes, no copy on write, compression and the like),
+// which a replacement takes from the old file. Immutable and append-only
+// files refuse the write before it starts; the kernel's own flags (extents,
+// inline data, encryption) are not the file's owner's to give.
+constexpr int kKeptFlags = FS_SECRM_FL | FS_UNRM_FL | FS_COMPR_FL | FS_SYNC_FL | FS_NODUMP_FL |
+                           FS_NOATIME_FL | FS_NOCOMP_FL | FS_JOURNAL_DATA_FL | FS_NOTAIL_FL |
+                           FS_NOCOW_FL | FS_DAX_FL;
+// Flags that slow down the writes of the fill: they come once it is done.
+constexpr int kFlagsAfterFill = FS_SYNC_FL | FS_JOURNAL_DATA_FL;
+
+// The kept flags of the old file as it was checked; 0 where its file
+// system keeps none, or where the file can be opened neither to read nor
+// to write (then nothing can be learnt of it, as before).
+int oldFlags(const Target& old)
+{
+    if (!S_ISREG(old.st.st_mode)) return 0;
+    Fd file;
+    for (const int access : {O_RDONLY, O_WRONLY}) {
+        const int how = access | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+        file.reset(::open(procPath(old.pin.get()).constData(), how));
+        if (!file.valid() && errno == ENOENT) { // no /proc: by its name, if still the same
+            file.reset(::openat(old.dir, old.name.constData(), how | O_NOFOLLOW));
+            struct stat st;
+            if (file.valid() && (::fstat(file.get(), &st) != 0 || st.st_dev != old.st.st_dev ||
+                                 st.st_ino != old.st.st_ino))
+                return 0;
+        }
+        if (file.valid() || errno != EACCES) break;
+    }
+    int flags = 0;
+    if (!file.valid() || ::ioctl(file.get(), FS_IOC_GETFLAGS, &flags) != 0) return 0;
+    return flags & kKeptFlags;
+}
+
+// Gives the temporary the old file's kept flags, all but those that wait
+// for the end of the fill (`filled` false) or all of them (`filled` true),
+// and takes away the ones the folder gave it that the old file lacks.
+// False where the temporary cannot be given them.
+bool matchFlags(int fd, int wanted, bool filled)
+{
+    int now = 0;
+    if (::ioctl(fd, FS_IOC_GETFLAGS, &now) != 0) return wanted == 0; // a drive without flags
+    const int target = (now & ~kKeptFlags) | (filled ? wanted : wanted & ~kFlagsAfterFill);
+    if (now == target) return true;
+    int set = target;
+    if (::ioctl(fd, FS_IOC_SETFLAGS, &set) != 0) return false;
+    // Some file systems leave a flag they cannot take without a word.
+    return ::ioctl(fd, FS_IOC_GETFLAGS, &now) == 0 && (now & kKeptFlags) == (target & kKeptFlags);
+}
+
 } // namespace
 
 bool writeThroughTemporary(const Target& dst, mode_t mode, const std::function<void(int fd)>& fill,
                            int* refused, bool waitForNew)
 {
     const bool replacing = dst.exists;
+    const int flags = replacing ? oldFlags(dst) : 0;
     // Where write errors come only at fsync or close, a new file is synced
     // before it takes its name, so that a full disk shows while the name is
     // still free.
@@ -203,12 +259,16 @@ bool writeThroughTemporary(const Target& dst, mode_t mode, const std::function<v
             // default gave the temporary would let in somebody the old
             // file kept out.
             if (dst.keepAttributes && !matchAttributes(dst, fd)) return false;
+            // No copy on write (and compression) can be chosen only while
+            // the file is empty.
+            if (!matchFlags(fd, flags, false)) return false;
         }
         fill(fd);
         if (replacing) {
             // After the owner: a change of owner drops the set-id bits.
             if (::fchmod(fd, dst.st.st_mode & 07777) != 0) raiseErrno(errno, dst.host);
         }
+        if (replacing && !matchFlags(fd, flags, true)) return false;
         if (replacing || waitForNew || late) {
             // The old file goes when the rename lands: its replacement must
             // be on the disk before then, power cut or not.

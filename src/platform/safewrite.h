@@ -89,14 +89,16 @@ void finishMode(int fd, mode_t wanted);
 // something took it meanwhile), an old one replaced by a rename. At any
 // moment of a crash the target holds its old state or the complete file. A
 // replacement is synced before its rename, and so is a new file unless
-// waitForNew is false (a copy: the source is still there) on a drive that
-// tells write errors at once; no file takes its name before a close would
-// say it was written, and a new one told of after it has its name goes
-// again. A replacement takes the old file's identity: owner, group,
-// permission bits and exactly its extended attributes. Returns false, with
-// nothing changed, when the temporary cannot be given them (another user's
-// file, an attribute the temporary cannot take or lose); the caller then
-// writes in place.
+// waitForNew is false (a copy: the source is still there). A replacement
+// takes the old file's identity: owner, group, permission bits and exactly
+// its extended attributes. Returns false, with nothing changed, when the
+// temporary cannot be given them (another user's file, an attribute the
+// temporary cannot take or lose); the caller then writes in place.
+// A replacement takes the inode flags the old file's owner set as well
+// (false where the temporary cannot take one, before anything is named).
+// Where the drive tells write errors late (keptElsewhere), a new file is
+// synced too; no file takes its name before a close would say it was
+// written, and a new one told of after it has its name goes again.
 // *refused receives the errno of a temporary that could not be made.
 bool writeThroughTemporary(const Target& dst, mode_t mode, const std::function<void(int fd)>& fill,
                            int* refused = nullptr, bool waitForNew = true);
@@ -107,11 +109,12 @@ bool writeThroughTemporary(const Target& dst, mode_t mode, const std::function<v
 // told the file is busy). Before the old content is touched it is kept in
 // a synced copy, held open, with a synced record of it for the next start;
 // the room for the new content is reserved. fill() then writes the new
-// content from offset 0 and returns its length; finish(), where given, is
-// applied once the file has that length, before it is synced (times set
-// there stay). At any moment of a crash the file holds its old or its new
-// content, or the copy holds the old one; a failure puts the old content
-// back from the open copy and gives the reserved room back.
+// content from offset 0 and returns its length. At any moment of a crash
+// the file holds its old or its new content, or the copy holds the old
+// one; a failure puts the old content back from the open copy and gives
+// the reserved room back.
+// finish(), where given, is applied once the file has its new length,
+// before it is synced: times set there stay.
 void writeInPlace(const Target& t, qint64 newSize, const std::function<off_t(int fd)>& fill,
                   const std::function<void(int fd)>& finish = {});
 
