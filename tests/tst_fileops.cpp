@@ -1385,8 +1385,8 @@ class TstFileOps : public QObject {
                 << "new" << unnamed << "close" << EDQUOT << true << 61;
             QTest::addRow("new file, %s temporary, device error at the last close", t)
                 << "new" << unnamed << "last close" << EIO << true << 57;
-            QTest::addRow("new file, %s temporary, a local drive full at close", t)
-                << "new" << unnamed << "close" << ENOSPC << false << 61;
+            QTest::addRow("new file, %s temporary, a local drive full at the last close", t)
+                << "new" << unnamed << "last close" << ENOSPC << false << 61;
             QTest::addRow("replacement, %s temporary, full at sync", t)
                 << "replace" << unnamed << "sync" << ENOSPC << true << 61;
             QTest::addRow("replacement, %s temporary, full at close", t)

@@ -67,10 +67,8 @@ bool isTemporaryName(const char* name)
 // Removes the temporary files a crashed copy left in a folder: only files
 // of this user with a name we generate. A copy at work holds a lock on its
 // file; one we can lock has no writer left.
-void sweepStale(int folder)
+void sweepStale(int folder, const struct stat& fst)
 {
-    struct stat fst;
-    if (::fstat(folder, &fst) != 0) return;
     const auto it = g_swept.find({fst.st_dev, fst.st_ino});
     if (it != g_swept.end() && sameTime(it->second, fst.st_mtim)) return;
     const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -235,11 +233,13 @@ bool writeThroughTemporary(const Target& dst, mode_t mode, const std::function<v
 {
     const bool replacing = dst.exists;
     const int flags = replacing ? oldFlags(dst) : 0;
+    struct stat folder;
+    if (::fstat(dst.dir, &folder) != 0) raiseErrno(errno, dst.folderHost);
     // Where write errors come only at fsync or close, a new file is synced
     // before it takes its name, so that a full disk shows while the name is
     // still free.
-    const bool late = keptElsewhere(dst.dir);
-    sweepStale(dst.dir);
+    const bool late = folderKeptElsewhere(dst.dir, folder);
+    sweepStale(dst.dir, folder);
     bool unnamed = g_unnamedTemporaries;
     for (;;) {
         TempFile tmp;
@@ -278,11 +278,13 @@ bool writeThroughTemporary(const Target& dst, mode_t mode, const std::function<v
         // its name only when complete, so a crash of the program never
         // leaves a part, and the source is still there should the power
         // fail before the disk has it. A wait per file made a paste of many
-        // small files five times slower than cp. It is known written only
-        // once a close would say so: it takes no name before.
-        if (const int e = flushWritten(fd)) raiseErrno(e, dst.host);
-        struct stat written;
-        if (::fstat(fd, &written) != 0) raiseErrno(errno, dst.host);
+        // small files five times slower than cp. Where a close too may say
+        // what could not be written, the file takes no name before.
+        if (late) {
+            if (const int e = flushWritten(fd)) raiseErrno(e, dst.host);
+        }
+        struct stat written {};
+        if (!replacing && ::fstat(fd, &written) != 0) raiseErrno(errno, dst.host);
         step("complete");
         int e = 0;
         if (!replacing) {
@@ -312,7 +314,7 @@ bool writeThroughTemporary(const Target& dst, mode_t mode, const std::function<v
         if (const int e = closeWritten(tmp.fd)) {
             // A new file goes again, while it is still ours; the old file a
             // replacement took the place of is gone, and its replacement
-            // was synced and flushed before: it is told and left.
+            // was synced before: it is told and left.
             if (!replacing) unlinkIfSame(dst.dir, dst.name, written);
             raiseErrno(e, dst.host);
         }

@@ -97,8 +97,8 @@ void finishMode(int fd, mode_t wanted);
 // A replacement takes the inode flags the old file's owner set as well
 // (false where the temporary cannot take one, before anything is named).
 // Where the drive tells write errors late (keptElsewhere), a new file is
-// synced too; no file takes its name before a close would say it was
-// written, and a new one told of after it has its name goes again.
+// synced too, and no file takes its name before a close would say it was
+// written; a new one told of after it has its name goes again.
 // *refused receives the errno of a temporary that could not be made.
 bool writeThroughTemporary(const Target& dst, mode_t mode, const std::function<void(int fd)>& fill,
                            int* refused = nullptr, bool waitForNew = true);

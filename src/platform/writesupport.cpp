@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
+#include <map>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/syscall.h>
@@ -264,6 +265,15 @@ bool keptElsewhere(int fd)
     default:
         return false;
     }
+}
+
+bool folderKeptElsewhere(int dir, const struct stat& st)
+{
+    if (g_allElsewhere) return true;
+    static std::map<std::pair<dev_t, ino_t>, bool> known;
+    const auto [at, added] = known.try_emplace({st.st_dev, st.st_ino}, false);
+    if (added) at->second = keptElsewhere(dir);
+    return at->second;
 }
 
 int syncWritten(int fd)

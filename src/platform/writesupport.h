@@ -59,6 +59,9 @@ void startWriteBack(int fd, off_t* sent, off_t end);
 // keep and say so only at fsync or close, and its folder times come from
 // elsewhere or from a cache.
 bool keptElsewhere(int fd);
+// The same for a folder and its stat, remembered for each folder (device
+// and inode) once asked.
+bool folderKeptElsewhere(int dir, const struct stat& st);
 // The last word on a written file, each 0 or an errno (or the failure a
 // test asked for, failNextFileEnd). syncWritten: fsync. flushWritten: what
 // a close says of the file, asked of a second descriptor, so that fd stays
