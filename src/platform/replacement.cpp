@@ -311,12 +311,12 @@ bool writeThroughTemporary(const Target& dst, mode_t mode, const std::function<v
             }
         }
         if (e != 0) raiseIn(e, dst.host);
-        if (const int e = closeWritten(tmp.fd)) {
+        if (const int lastClose = closeWritten(tmp.fd)) {
             // A new file goes again, while it is still ours; the old file a
             // replacement took the place of is gone, and its replacement
             // was synced before: it is told and left.
             if (!replacing) unlinkIfSame(dst.dir, dst.name, written);
-            raiseErrno(e, dst.host);
+            raiseErrno(lastClose, dst.host);
         }
         if (replacing) syncFolder(dst.dir);
         noteFolder(dst.dir);
