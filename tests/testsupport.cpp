@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QtEndian>
@@ -25,8 +26,12 @@
 #include <cerrno>
 #include <csignal>
 #include <ctime>
+#include <fcntl.h>
 #include <linux/capability.h>
 #include <poll.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -35,15 +40,13 @@ namespace testsupport {
 
 namespace {
 
-constexpr unsigned overrideCaps[] = {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER};
-
 bool readCaps(__user_cap_header_struct& head, __user_cap_data_struct (&data)[2])
 {
     head = {_LINUX_CAPABILITY_VERSION_3, 0};
     return ::syscall(SYS_capget, &head, data) == 0;
 }
 
-bool setEffective(bool on, QString* why)
+bool setEffective(const QList<unsigned>& caps, bool on, QString* why)
 {
     __user_cap_header_struct head;
     __user_cap_data_struct data[2];
@@ -51,7 +54,7 @@ bool setEffective(bool on, QString* why)
         *why = QString("capget: %1").arg(std::strerror(errno));
         return false;
     }
-    for (unsigned cap : overrideCaps) {
+    for (unsigned cap : caps) {
         const __u32 bit = 1u << (cap % 32);
         if (on)
             data[cap / 32].effective |= data[cap / 32].permitted & bit;
@@ -67,22 +70,28 @@ bool setEffective(bool on, QString* why)
 
 } // namespace
 
-PermissionsBind::PermissionsBind()
+WithoutCapabilities::WithoutCapabilities(std::initializer_list<unsigned> caps, const QString& what)
+    : m_caps(caps)
 {
     if (::geteuid() != 0) {
         m_active = true;
         return;
     }
-    m_dropped = setEffective(false, &m_why);
+    m_dropped = setEffective(m_caps, false, &m_why);
     m_active = m_dropped;
-    if (!m_active)
-        m_why = "the superuser's override of file permissions could not be dropped (" + m_why + ")";
+    if (!m_active) m_why = what + " could not be dropped (" + m_why + ")";
 }
 
-PermissionsBind::~PermissionsBind()
+WithoutCapabilities::~WithoutCapabilities()
 {
     QString ignored;
-    if (m_dropped) setEffective(true, &ignored);
+    if (m_dropped) setEffective(m_caps, true, &ignored);
+}
+
+PermissionsBind::PermissionsBind()
+    : WithoutCapabilities({CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER},
+                          "the superuser's override of file permissions")
+{
 }
 
 QByteArray contents(const QString& hostPath)
@@ -248,6 +257,80 @@ ChildResult finishChild(Child child, int timeoutSeconds)
 ChildResult inChild(const std::function<QByteArray()>& body, int timeoutSeconds)
 {
     return finishChild(startChild(body), timeoutSeconds);
+}
+
+LoopDrive::LoopDrive(const QString& type, int megabytes, const QStringList& mkfsOptions)
+{
+    if (::geteuid() != 0) {
+        m_why = "a drive is mounted only as the superuser";
+        return;
+    }
+    if (::access("/dev/loop-control", R_OK | W_OK) != 0) {
+        m_why = "no loop devices here";
+        return;
+    }
+    const QString mkfs =
+        QStandardPaths::findExecutable("mkfs." + type, {"/usr/sbin", "/sbin", "/usr/bin"});
+    if (mkfs.isEmpty()) {
+        m_why = "mkfs." + type + " is not installed";
+        return;
+    }
+    if (!m_dir.isValid()) {
+        m_why = "no temporary folder";
+        return;
+    }
+    // Other users of a test reach the drive too.
+    ::chmod(QFile::encodeName(m_dir.path()).constData(), 0755);
+    const QString image = m_dir.path() + "/drive.img";
+    m_point = m_dir.path() + "/drive";
+    QDir().mkpath(m_point);
+    {
+        QFile f(image);
+        if (!f.open(QIODevice::WriteOnly) || !f.resize(qint64(megabytes) << 20)) {
+            m_why = "no room for the drive's image";
+            return;
+        }
+    }
+    const auto runs = [this](const QString& program, const QStringList& args) {
+        QProcess p;
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(program, args);
+        if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit ||
+            p.exitCode() != 0) {
+            m_why = program + ": " + QString::fromLocal8Bit(p.readAll()).trimmed();
+            return false;
+        }
+        return true;
+    };
+    if (!runs(mkfs, QStringList(mkfsOptions) << image)) return;
+    // mount(8) gives the loop device back when the drive is unmounted.
+    if (!runs("mount", {"-o", "loop", image, m_point})) return;
+    m_mounted = true;
+}
+
+LoopDrive::~LoopDrive()
+{
+    if (!m_mounted) return;
+    const QByteArray point = QFile::encodeName(m_point);
+    // A file still open somewhere (a child killed half-way) holds it: it
+    // goes as soon as that is closed.
+    if (::umount2(point.constData(), 0) != 0) ::umount2(point.constData(), MNT_DETACH);
+}
+
+qint64 LoopDrive::freeBlocks() const
+{
+    struct statvfs v;
+    const int fd = ::open(QFile::encodeName(m_point).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return -1;
+    const bool ok = ::syncfs(fd) == 0 && ::fstatvfs(fd, &v) == 0;
+    ::close(fd);
+    return ok ? qint64(v.f_bfree) : -1;
+}
+
+qint64 LoopDrive::blockSize() const
+{
+    struct statvfs v;
+    return ::statvfs(QFile::encodeName(m_point).constData(), &v) == 0 ? qint64(v.f_frsize) : -1;
 }
 
 TempDrives::TempDrives(int count)

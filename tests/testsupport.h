@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QUrl>
 #include <functional>
+#include <initializer_list>
 
 class QAbstractItemView;
 class QDialog;
@@ -72,23 +73,60 @@ ChildResult finishChild(Child child, int timeoutSeconds = 60);
 // output.
 ChildResult inChild(const std::function<QByteArray()>& body, int timeoutSeconds = 60);
 
-// For its lifetime, file permissions bind this thread even when the tests
-// run as root: the superuser's override of permission bits (CAP_DAC_OVERRIDE,
-// CAP_DAC_READ_SEARCH, CAP_FOWNER) is taken out of the thread's effective
-// set and put back at the end. For an ordinary user it does nothing.
-// Construct it with QVERIFY(guard.active()) or skip with guard.why().
-class PermissionsBind {
+// For its lifetime, some of the superuser's privileges (capabilities such
+// as CAP_CHOWN) are taken out of this thread's effective set, and put back
+// at the end; `what` names them for why(). For an ordinary user it does
+// nothing. Construct it with QVERIFY(guard.active()) or skip with
+// guard.why().
+class WithoutCapabilities {
   public:
-    PermissionsBind();
-    ~PermissionsBind();
-    PermissionsBind(const PermissionsBind&) = delete;
-    PermissionsBind& operator=(const PermissionsBind&) = delete;
+    WithoutCapabilities(std::initializer_list<unsigned> caps, const QString& what);
+    ~WithoutCapabilities();
+    WithoutCapabilities(const WithoutCapabilities&) = delete;
+    WithoutCapabilities& operator=(const WithoutCapabilities&) = delete;
     bool active() const { return m_active; }
     QString why() const { return m_why; } // when not active
 
   private:
+    QList<unsigned> m_caps;
     bool m_active = false;
     bool m_dropped = false;
+    QString m_why;
+};
+
+// For its lifetime, file permissions bind this thread even when the tests
+// run as root: the superuser's override of permission bits (CAP_DAC_OVERRIDE,
+// CAP_DAC_READ_SEARCH, CAP_FOWNER) is out of the thread's effective set.
+class PermissionsBind : public WithoutCapabilities {
+  public:
+    PermissionsBind();
+};
+
+// A drive of a test's own: a file system of `type` ("ext4", "btrfs", ...)
+// made by mkfs.<type> in an image file of `megabytes` and mounted through a
+// loop device for the object's lifetime, then unmounted (its loop device
+// freed with it), also when the test ends half-way. Only the superuser
+// mounts: where the test does not run as root, there is no loop device or
+// no mkfs for the type, usable() is false and why() says why (a QSKIP).
+class LoopDrive {
+  public:
+    LoopDrive(const QString& type, int megabytes, const QStringList& mkfsOptions = {});
+    ~LoopDrive();
+    LoopDrive(const LoopDrive&) = delete;
+    LoopDrive& operator=(const LoopDrive&) = delete;
+    bool usable() const { return m_mounted; }
+    QString why() const { return m_why; }
+    QString path() const { return m_point; } // where it is mounted
+    // The drive's free blocks (statvfs f_bfree) once what it holds is
+    // written back; -1 where it cannot tell.
+    qint64 freeBlocks() const;
+    // The size of those blocks.
+    qint64 blockSize() const;
+
+  private:
+    QTemporaryDir m_dir; // the image and the mount point
+    QString m_point;
+    bool m_mounted = false;
     QString m_why;
 };
 

@@ -25,8 +25,11 @@
 #include <fcntl.h>
 #include <functional>
 #include <grp.h>
+#include <linux/capability.h>
+#include <linux/fs.h>
 #include <optional>
 #include <sched.h>
+#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -381,6 +384,41 @@ class ExfatStick {
     bool m_mounted = false;
 };
 
+// The inode flags of a file or folder that its owner may set and that the
+// tests look at; -1 where they cannot be read.
+constexpr int kOwnersFlags =
+    FS_NODUMP_FL | FS_NOATIME_FL | FS_SYNC_FL | FS_JOURNAL_DATA_FL | FS_NOCOW_FL;
+
+int flagsOf(const QString& host)
+{
+    const int fd = ::open(enc(host).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    int flags = 0;
+    const bool ok = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (fd >= 0) ::close(fd);
+    return ok ? flags & kOwnersFlags : -1;
+}
+
+// Adds flags to a file's or folder's own; errno tells why not.
+bool setFlags(const QString& host, int flags)
+{
+    const int fd = ::open(enc(host).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    int now = 0;
+    bool ok = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &now) == 0;
+    now |= flags;
+    ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &now) == 0;
+    const int e = errno;
+    if (fd >= 0) ::close(fd);
+    errno = e;
+    const int got = ok ? flagsOf(host) : -1;
+    return got >= 0 && (got & flags) == (flags & kOwnersFlags);
+}
+
+bool appendTo(const QString& host, const QByteArray& data)
+{
+    QFile f(host);
+    return f.open(QIODevice::Append) && f.write(data) == data.size();
+}
+
 struct RecordingTrash : trash::TrashSeam {
     QStringList sent;
     QString failOn;
@@ -431,6 +469,8 @@ class TstFileOps : public QObject {
     {
         trash::setTrashSeam(nullptr);
         fs::failNextCopyWith(0);
+        fs::failNextFileEnd("", 0);
+        fs::setDrivesKeptElsewhere(false);
         fs::setCopyStepHook(nullptr);
         g_atStep = nullptr;
         fs::setNoticeSink({});
@@ -1587,6 +1627,243 @@ class TstFileOps : public QObject {
         });
         if (child.output == "no mount") QSKIP("no drive could be mounted here");
         QCOMPARE(child.output, QByteArray("61| 0 1"));
+    }
+
+    // A drive that kept a write in the program's memory but not on the disk
+    // (a network or FUSE drive) may say so only at fsync or close: a new
+    // file takes no name before it is known written, one told of after it
+    // has its name goes again, and a file written over keeps its old
+    // content. The failure is told as the drive told it.
+    void lateWriteErrorLeavesNoPart_data()
+    {
+        QTest::addColumn<QString>("road"); // "new", "replace", "in place"
+        QTest::addColumn<bool>("unnamed");
+        QTest::addColumn<QString>("at");
+        QTest::addColumn<int>("errnum");
+        QTest::addColumn<bool>("elsewhere"); // a drive that tells errors late
+        QTest::addColumn<int>("number");
+        for (bool unnamed : {true, false}) {
+            const char* t = unnamed ? "unnamed" : "named";
+            QTest::addRow("new file, %s temporary, full at sync", t)
+                << "new" << unnamed << "sync" << ENOSPC << true << 61;
+            QTest::addRow("new file, %s temporary, over quota at close", t)
+                << "new" << unnamed << "close" << EDQUOT << true << 61;
+            QTest::addRow("new file, %s temporary, device error at the last close", t)
+                << "new" << unnamed << "last close" << EIO << true << 57;
+            QTest::addRow("new file, %s temporary, a local drive full at the last close", t)
+                << "new" << unnamed << "last close" << ENOSPC << false << 61;
+            QTest::addRow("replacement, %s temporary, full at sync", t)
+                << "replace" << unnamed << "sync" << ENOSPC << true << 61;
+            QTest::addRow("replacement, %s temporary, full at close", t)
+                << "replace" << unnamed << "close" << ENOSPC << true << 61;
+        }
+        QTest::newRow("in place, full at close")
+            << "in place" << true << "close" << ENOSPC << true << 61;
+    }
+
+    void lateWriteErrorLeavesNoPart()
+    {
+        QFETCH(QString, road);
+        QFETCH(bool, unnamed);
+        QFETCH(QString, at);
+        QFETCH(int, errnum);
+        QFETCH(bool, elsewhere);
+        QFETCH(int, number);
+
+        const QByteArray data(300000, 's');
+        put(c("in.bin"), data);
+        if (road != "new") put(d("out.bin"), "old target");
+        if (road == "in place") QCOMPARE(::link(enc(d("out.bin")), enc(c("other name.bin"))), 0);
+        fs::setUnnamedTemporaries(unnamed);
+        fs::setDrivesKeptElsewhere(elsewhere);
+        fs::failNextFileEnd(at.toLatin1().constData(), errnum);
+        QCOMPARE(errorOf([] { fs::copyFile("C:\\in.bin", "D:\\out.bin"); }), number);
+        fs::setDrivesKeptElsewhere(false);
+
+        QCOMPARE(get(d("out.bin")), road == "new" ? QByteArray("<missing>") : "old target");
+        if (road == "in place") QCOMPARE(get(c("other name.bin")), QByteArray("old target"));
+        QCOMPARE(leftovers(m_d->path()), QStringList());
+        QVERIFY(!QFileInfo::exists(d(".out.bin.quorbix-keep")));
+        // The drive's word was on that one file.
+        fs::copyFile("C:\\in.bin", "D:\\out.bin");
+        QCOMPARE(get(d("out.bin")), data);
+    }
+
+    // A save refused for a full disk gives back all the room it took on
+    // ext4 too, which punches nothing past a file's end: the drive's free
+    // blocks and the file's own are what they were.
+    void refusedSaveGivesTheRoomBackOnExt4_data()
+    {
+        QTest::addColumn<int>("freeMb"); // what the drive has free before the save
+        QTest::newRow("no room for the new content") << 1;
+        QTest::newRow("room for the new content, none for a copy of the old") << 4;
+    }
+
+    void refusedSaveGivesTheRoomBackOnExt4()
+    {
+        QFETCH(int, freeMb);
+        testsupport::LoopDrive drive("ext4", 24, {"-q", "-F", "-m", "0"});
+        if (!drive.usable()) QSKIP(qPrintable(drive.why()));
+        const QString root = drive.path();
+        drives::setTable({{'C', m_c->path(), {}}, {'D', root, {}}});
+        // The user's own folder on the drive too, so that the copy of the
+        // old content finds no room there either.
+        struct DataHome {
+            QByteArray was = qgetenv("XDG_DATA_HOME");
+            ~DataHome() { qputenv("XDG_DATA_HOME", was); }
+        } dataHome;
+        qputenv("XDG_DATA_HOME", (root + "/home").toUtf8());
+        for (const char* f : {"/home/Quorbix/kept", "/home/Quorbix/unfinished"})
+            QVERIFY(QDir().mkpath(root + f));
+        const QByteArray old(6 << 20, 'o');
+        put(root + "/note.txt", old);
+        QCOMPARE(::link(enc(root + "/note.txt"), enc(root + "/second.txt")), 0);
+        const qint64 filler = drive.freeBlocks() * drive.blockSize() - (qint64(freeMb) << 20);
+        QVERIFY(filler > 0);
+        put(root + "/filler.bin", QByteArray(filler, 'f'));
+        const qint64 freeBefore = drive.freeBlocks();
+        const qint64 blocks = blocksOf(root + "/note.txt");
+
+        QCOMPARE(errorOf([] { fs::writeFileAtomic("D:\\note.txt", QByteArray(9 << 20, 'n')); }),
+                 int(ErrDiskFull));
+
+        QCOMPARE(drive.freeBlocks(), freeBefore);
+        QCOMPARE(blocksOf(root + "/note.txt"), blocks);
+        QCOMPARE(get(root + "/note.txt"), old);
+        QVERIFY(!QFileInfo::exists(root + "/.note.txt.quorbix-keep"));
+    }
+
+    // A paste gives the copy the source's modification time on every road:
+    // to a new name, over a file with one name (replaced), and over a file
+    // with a second name or of another user (both written in place).
+    void pasteKeepsTheSourceTime_data()
+    {
+        QTest::addColumn<QString>("old"); // the file pasted over
+        QTest::addColumn<bool>("inPlace");
+        QTest::newRow("to a new name") << "none" << false;
+        QTest::newRow("over a file with one name") << "one name" << false;
+        QTest::newRow("over a file with a second name") << "two names" << true;
+        QTest::newRow("over another user's file") << "theirs" << true;
+    }
+
+    void pasteKeepsTheSourceTime()
+    {
+        QFETCH(QString, old);
+        QFETCH(bool, inPlace);
+        if (old == "theirs" && ::geteuid() != 0)
+            QSKIP("another user's file is made only as the superuser");
+
+        const QByteArray data(300000, 'n');
+        put(c("new.txt"), data);
+        const timespec times[2] = {{1000000000, 123456789}, {981173106, 987654321}};
+        QCOMPARE(::utimensat(AT_FDCWD, enc(c("new.txt")).constData(), times, 0), 0);
+        if (old != "none") put(d("note.txt"), "old content, of another length");
+        if (old == "two names") QCOMPARE(::link(enc(d("note.txt")), enc(c("second name.txt"))), 0);
+        std::optional<testsupport::WithoutCapabilities> noChown;
+        if (old == "theirs") {
+            QCOMPARE(::chmod(enc(d("note.txt")).constData(), 0666), 0);
+            QVERIFY(chownTo(d("note.txt"), kTeammate, kTeam));
+            // A program that may not give files away: a replacement could
+            // not keep the owner, so the file is written where it is.
+            noChown.emplace(std::initializer_list<unsigned>{CAP_CHOWN},
+                            "the right to give files away");
+            if (!noChown->active()) QSKIP(qPrintable(noChown->why()));
+        }
+        struct stat before {};
+        if (old != "none") QCOMPARE(::stat(enc(d("note.txt")).constData(), &before), 0);
+
+        fs::copyFile("C:\\new.txt", "D:\\note.txt");
+        noChown.reset();
+
+        QCOMPARE(get(d("note.txt")), data);
+        struct stat after;
+        QCOMPARE(::stat(enc(d("note.txt")).constData(), &after), 0);
+        if (old != "none") QCOMPARE(after.st_ino == before.st_ino, inPlace);
+        QCOMPARE(qint64(after.st_mtim.tv_sec), qint64(times[1].tv_sec));
+        QCOMPARE(qint64(after.st_mtim.tv_nsec), qint64(times[1].tv_nsec));
+    }
+
+    // A replacement keeps the inode flags the old file's owner set, exactly
+    // those: no more from its folder. Where the temporary cannot take one,
+    // the file is written in place, which keeps them all.
+    void replacementKeepsInodeFlags_data()
+    {
+        QTest::addColumn<QString>("type"); // of the drive
+        QTest::addColumn<QString>("road");
+        QTest::addColumn<int>("flags");       // the old file's
+        QTest::addColumn<int>("folderFlags"); // what the folder gives its new files
+        QTest::addColumn<bool>("byOwner");    // written by its owner, not the superuser
+        QTest::addColumn<bool>("inPlace");
+        const int some = FS_NODUMP_FL | FS_NOATIME_FL | FS_SYNC_FL;
+        for (const char* road : {"save", "copy"}) {
+            QTest::addRow("%s, ext4, no dump, no access times, synchronous", road)
+                << "ext4" << road << some << 0 << false << false;
+            QTest::addRow("%s, ext4, the same by the file's owner", road)
+                << "ext4" << road << some << 0 << true << false;
+            QTest::addRow("%s, ext4, none where the folder gives some", road)
+                << "ext4" << road << 0 << int(FS_NODUMP_FL | FS_NOATIME_FL) << false << false;
+            QTest::addRow("%s, ext4, data journalling, which its owner cannot set", road)
+                << "ext4" << road << int(FS_JOURNAL_DATA_FL | FS_NODUMP_FL) << 0 << true << true;
+            QTest::addRow("%s, btrfs, no copy on write", road)
+                << "btrfs" << road << int(FS_NOCOW_FL) << 0 << false << false;
+        }
+    }
+
+    void replacementKeepsInodeFlags()
+    {
+        QFETCH(QString, type);
+        QFETCH(QString, road);
+        QFETCH(int, flags);
+        QFETCH(int, folderFlags);
+        QFETCH(bool, byOwner);
+        QFETCH(bool, inPlace);
+
+        const bool btrfs = type == "btrfs";
+        testsupport::LoopDrive drive(type, btrfs ? 128 : 16,
+                                     btrfs ? QStringList{"-q", "-f"} : QStringList{"-q", "-F"});
+        if (!drive.usable()) QSKIP(qPrintable(drive.why()));
+        drives::setTable({{'C', m_c->path(), {}}, {'D', drive.path(), {}}});
+        const QString folder = drive.path() + "/work", note = folder + "/note.txt";
+        QVERIFY(QDir().mkpath(folder));
+        put(drive.path() + "/new.txt", "new content");
+        // Flags such as no copy on write hold only from a file's start.
+        put(note, QByteArray());
+        if (flags && !setFlags(note, flags))
+            QSKIP(qPrintable(QStringLiteral("this drive takes no flags %1 here: %2")
+                                 .arg(flags, 0, 16)
+                                 .arg(QString::fromLocal8Bit(std::strerror(errno)))));
+        QVERIFY(appendTo(note, "old content"));
+        QCOMPARE(flagsOf(note), flags);
+        if (folderFlags) QVERIFY(setFlags(folder, folderFlags));
+        if (byOwner) {
+            QVERIFY(chownTo(folder, kTeammate, kTeam));
+            QVERIFY(chownTo(note, kTeammate, kTeam));
+        }
+        struct stat before;
+        QCOMPARE(::stat(enc(note).constData(), &before), 0);
+
+        const auto write = [&road] {
+            return failureOf([&road] {
+                if (road == "copy")
+                    fs::copyFile("D:\\new.txt", "D:\\work\\note.txt");
+                else
+                    fs::writeFileAtomic("D:\\work\\note.txt", "new content");
+            });
+        };
+        if (byOwner) {
+            const testsupport::ChildResult child = asUser(kTeammate, kTeam, write);
+            QVERIFY(child.exited);
+            QCOMPARE(child.output, QByteArray("0"));
+        } else {
+            QCOMPARE(write(), QByteArray("0"));
+        }
+
+        QCOMPARE(get(note), QByteArray("new content"));
+        struct stat after;
+        QCOMPARE(::stat(enc(note).constData(), &after), 0);
+        QCOMPARE(after.st_ino == before.st_ino, inPlace);
+        QCOMPARE(flagsOf(note), flags);
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"note.txt"});
     }
 
     // The record of a save in place is trusted only as far as it can be:

@@ -1,6 +1,7 @@
 #include "platform/drives.h"
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
+#include "platform/writesupport.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -95,18 +96,8 @@ constexpr qint64 kCoarseStep = qint64(2) * 1000000000;
 qint64 settleNanos(int dirFd)
 {
     struct statfs fs;
-    if (::fstatfs(dirFd, &fs) != 0) return -1;
+    if (::fstatfs(dirFd, &fs) != 0 || detail::keptElsewhere(dirFd)) return -1;
     switch (static_cast<unsigned long>(fs.f_type)) {
-    case 0x6969:     // NFS
-    case 0x517B:     // SMB
-    case 0xFF534D42: // CIFS
-    case 0xFE534D42: // SMB2
-    case 0x65735546: // FUSE
-    case 0x01021997: // 9P
-    case 0x00C36400: // Ceph
-    case 0x5346414F: // AFS
-    case 0x73757245: // Coda
-        return -1;
     case 0xEF53:     // ext2, ext3, ext4 (whole seconds with small inodes)
     case 0x58465342: // XFS
     case 0x9123683E: // Btrfs

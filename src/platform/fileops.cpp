@@ -191,12 +191,10 @@ void copyInto(const Source& s, const Folder& folder, const QByteArray& name, int
                 finishMode(out, wanted);
             ::futimens(out, times);
         },
-        [&](int out) {
-            const off_t end = copyData(in, out, sst, false, injected, true, s.host, dst.host);
-            ::futimens(out, times);
-            return end;
-        },
-        false);
+        [&](int out) { return copyData(in, out, sst, false, injected, true, s.host, dst.host); },
+        false,
+        // After the last change of size, which sets the time of the change.
+        [&](int out) { ::futimens(out, times); });
 }
 
 int takeInjected()

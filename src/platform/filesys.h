@@ -85,6 +85,10 @@ void openForReading(QFile& file, const QString& winPath);
 // file keeps its owner, group, permission bits and extended attributes,
 // and where a renamed temporary could not keep them (the file has other
 // names, or another owner) it is written in place, as a save is.
+// A replaced file keeps its inode flags too. No part is left either where
+// the drive tells a write it could not keep only at fsync or close. On
+// every road the copy has the source's times, where the user may set the
+// file's times (its owner, or the superuser).
 void copyFile(const QString& source, const QString& target);
 
 namespace detail {
@@ -204,8 +208,8 @@ class MemoryFill {
 };
 // Saves a whole file: atomically through a temporary file in its folder,
 // so that a failure keeps the old file; an old file keeps its owner, group,
-// permission bits and exactly its extended attributes. A file with other
-// names (hard links), of another owner or whose attributes a new file
+// permission bits, exactly its extended attributes and its inode flags. A file with other
+// names (hard links), of another owner or whose attributes or flags a new file
 // cannot take, or one the user may write in a folder that takes no
 // temporary file, is written where it is instead, one such save of a file
 // at a time (70 while another runs): its old content is first kept in a
@@ -243,6 +247,15 @@ void finishBackgroundWork();
 // Tests inject failures through this seam: the next copyFile fails with
 // the number after having written part of the temporary file.
 void failNextCopyWith(int number);
+// Tests only: the next sync of a written file (at "sync"), the close that
+// tells it written before it takes its name ("close") or its last close
+// once it has its name ("last close") fails with errnum, as a network or
+// FUSE drive tells a write it could not keep.
+void failNextFileEnd(const char* at, int errnum);
+// Tests only: take every drive for one whose data are kept elsewhere (a
+// network or FUSE drive), whose write errors may come only at fsync or
+// close.
+void setDrivesKeptElsewhere(bool all);
 // Tests only: called at each step of a copy or save ("checked" once a
 // copy's source is open and checked and the target checked, or a save's
 // target checked, "locked" once a write in place holds the file, "kept"

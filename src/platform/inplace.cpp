@@ -263,9 +263,10 @@ struct Reservation {
     // The room for the new content, the holes of a sparse old file
     // included, without changing the file's size: a full disk fails here,
     // with nothing taken.
-    void reserve(qint64 newSize, const QString& host)
+    void reserve(qint64 newSize, const QString& host, const struct stat& st)
     {
         if (newSize <= 0) return;
+        if (plainlyNoRoom(off_t(newSize), st)) raiseErrno(ENOSPC, host);
         reserved = off_t(newSize);
         if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(newSize)) == 0) return;
         const int e = errno;
@@ -279,18 +280,38 @@ struct Reservation {
 
     void giveBack()
     {
-        if (reserved > oldSize)
+        if (reserved > oldSize) {
             ::fallocate(fd, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, oldSize,
                         reserved - oldSize);
+            // Some file systems (ext4) punch nothing past a file's end; a
+            // change of size to the size it has frees what lies beyond.
+            ::ftruncate(fd, oldSize);
+        }
         for (const auto& [from, to] : holes)
             ::fallocate(fd, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, from, to - from);
         reserved = 0;
+    }
+
+    // Where a reservation that runs out of room part-way cannot be given
+    // back whole (ext2, ext3, ext4 keep the extent tree it grew), and the
+    // count of free blocks is exact, a drive that plainly lacks the room
+    // says so before anything is taken.
+    bool plainlyNoRoom(off_t newSize, const struct stat& st) const
+    {
+        struct statfs fs;
+        if (::fstatfs(fd, &fs) != 0 || fs.f_type != 0xEF53) return false;
+        const qint64 need = qint64(newSize) - qint64(st.st_blocks) * 512;
+        // Only the superuser may take the blocks kept back for it.
+        const qint64 freeBlocks = qint64(::geteuid() == 0 ? fs.f_bfree : fs.f_bavail);
+        const qint64 unit = fs.f_frsize > 0 ? qint64(fs.f_frsize) : qint64(fs.f_bsize);
+        return need > 0 && freeBlocks * unit < need;
     }
 };
 
 } // namespace
 
-void writeInPlace(const Target& t, qint64 newSize, const std::function<off_t(int fd)>& fill)
+void writeInPlace(const Target& t, qint64 newSize, const std::function<off_t(int fd)>& fill,
+                  const std::function<void(int fd)>& finish)
 {
     // Never through a link put there since the check, and only the file
     // that was checked.
@@ -321,7 +342,7 @@ void writeInPlace(const Target& t, qint64 newSize, const std::function<off_t(int
     const QByteArray fileBytes = enc(t.host);
     tellUnfinished(&fileBytes, &st);
     Reservation room(fd, st);
-    room.reserve(newSize, t.host);
+    room.reserve(newSize, t.host, st);
     KeptCopy kept;
     try {
         kept.make(fd, st, t);
@@ -333,6 +354,8 @@ void writeInPlace(const Target& t, qint64 newSize, const std::function<off_t(int
     try {
         const off_t end = fill(fd);
         if (::ftruncate(fd, end) != 0) raiseErrno(errno, t.host);
+        if (finish) finish(fd);
+        if (const int e = flushWritten(fd)) raiseErrno(e, t.host);
         if (::fsync(fd) != 0) raiseErrno(errno, t.host);
     } catch (...) {
         // Whatever stopped the fill (a file error, memory that ran out), the

@@ -18,9 +18,11 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <map>
 #include <optional>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/syscall.h>
@@ -65,10 +67,8 @@ bool isTemporaryName(const char* name)
 // Removes the temporary files a crashed copy left in a folder: only files
 // of this user with a name we generate. A copy at work holds a lock on its
 // file; one we can lock has no writer left.
-void sweepStale(int folder)
+void sweepStale(int folder, const struct stat& fst)
 {
-    struct stat fst;
-    if (::fstat(folder, &fst) != 0) return;
     const auto it = g_swept.find({fst.st_dev, fst.st_ino});
     if (it != g_swept.end() && sameTime(it->second, fst.st_mtim)) return;
     const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -173,13 +173,73 @@ bool matchAttributes(const Target& old, int to)
     return true;
 }
 
+// --- inode flags ---
+
+// The flags a file's owner sets for what becomes of it (no dump, no access
+// times, synchronous writes, no copy on write, compression and the like),
+// which a replacement takes from the old file. Immutable and append-only
+// files refuse the write before it starts; the kernel's own flags (extents,
+// inline data, encryption) are not the file's owner's to give.
+constexpr int kKeptFlags = FS_SECRM_FL | FS_UNRM_FL | FS_COMPR_FL | FS_SYNC_FL | FS_NODUMP_FL |
+                           FS_NOATIME_FL | FS_NOCOMP_FL | FS_JOURNAL_DATA_FL | FS_NOTAIL_FL |
+                           FS_NOCOW_FL | FS_DAX_FL;
+// Flags that slow down the writes of the fill: they come once it is done.
+constexpr int kFlagsAfterFill = FS_SYNC_FL | FS_JOURNAL_DATA_FL;
+
+// The kept flags of the old file as it was checked; 0 where its file
+// system keeps none, or where the file can be opened neither to read nor
+// to write (then nothing can be learnt of it, as before).
+int oldFlags(const Target& old)
+{
+    if (!S_ISREG(old.st.st_mode)) return 0;
+    Fd file;
+    for (const int access : {O_RDONLY, O_WRONLY}) {
+        const int how = access | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+        file.reset(::open(procPath(old.pin.get()).constData(), how));
+        if (!file.valid() && errno == ENOENT) { // no /proc: by its name, if still the same
+            file.reset(::openat(old.dir, old.name.constData(), how | O_NOFOLLOW));
+            struct stat st;
+            if (file.valid() && (::fstat(file.get(), &st) != 0 || st.st_dev != old.st.st_dev ||
+                                 st.st_ino != old.st.st_ino))
+                return 0;
+        }
+        if (file.valid() || errno != EACCES) break;
+    }
+    int flags = 0;
+    if (!file.valid() || ::ioctl(file.get(), FS_IOC_GETFLAGS, &flags) != 0) return 0;
+    return flags & kKeptFlags;
+}
+
+// Gives the temporary the old file's kept flags, all but those that wait
+// for the end of the fill (`filled` false) or all of them (`filled` true),
+// and takes away the ones the folder gave it that the old file lacks.
+// False where the temporary cannot be given them.
+bool matchFlags(int fd, int wanted, bool filled)
+{
+    int now = 0;
+    if (::ioctl(fd, FS_IOC_GETFLAGS, &now) != 0) return wanted == 0; // a drive without flags
+    const int target = (now & ~kKeptFlags) | (filled ? wanted : wanted & ~kFlagsAfterFill);
+    if (now == target) return true;
+    int set = target;
+    if (::ioctl(fd, FS_IOC_SETFLAGS, &set) != 0) return false;
+    // Some file systems leave a flag they cannot take without a word.
+    return ::ioctl(fd, FS_IOC_GETFLAGS, &now) == 0 && (now & kKeptFlags) == (target & kKeptFlags);
+}
+
 } // namespace
 
 bool writeThroughTemporary(const Target& dst, mode_t mode, const std::function<void(int fd)>& fill,
                            int* refused, bool waitForNew)
 {
     const bool replacing = dst.exists;
-    sweepStale(dst.dir);
+    const int flags = replacing ? oldFlags(dst) : 0;
+    struct stat folder;
+    if (::fstat(dst.dir, &folder) != 0) raiseErrno(errno, dst.folderHost);
+    // Where write errors come only at fsync or close, a new file is synced
+    // before it takes its name, so that a full disk shows while the name is
+    // still free.
+    const bool late = folderKeptElsewhere(dst.dir, folder);
+    sweepStale(dst.dir, folder);
     bool unnamed = g_unnamedTemporaries;
     for (;;) {
         TempFile tmp;
@@ -199,22 +259,32 @@ bool writeThroughTemporary(const Target& dst, mode_t mode, const std::function<v
             // default gave the temporary would let in somebody the old
             // file kept out.
             if (dst.keepAttributes && !matchAttributes(dst, fd)) return false;
+            // No copy on write (and compression) can be chosen only while
+            // the file is empty.
+            if (!matchFlags(fd, flags, false)) return false;
         }
         fill(fd);
         if (replacing) {
             // After the owner: a change of owner drops the set-id bits.
             if (const int e = setModeAsVolumeKeeps(fd, dst.st.st_mode)) raiseErrno(e, dst.host);
         }
-        if (replacing || waitForNew) {
+        if (replacing && !matchFlags(fd, flags, true)) return false;
+        if (replacing || waitForNew || late) {
             // The old file goes when the rename lands: its replacement must
             // be on the disk before then, power cut or not.
-            if (::fsync(fd) != 0) raiseErrno(errno, dst.host);
+            if (const int e = syncWritten(fd)) raiseErrno(e, dst.host);
         }
-        // A copy to a new name is not waited for: it takes its name only
-        // when complete, so a crash of the program never leaves a part, and
-        // the source is still there should the power fail before the disk
-        // has it. A wait per file made a paste of many small files five
-        // times slower than cp.
+        // A copy to a new name on a local drive is not waited for: it takes
+        // its name only when complete, so a crash of the program never
+        // leaves a part, and the source is still there should the power
+        // fail before the disk has it. A wait per file made a paste of many
+        // small files five times slower than cp. Where a close too may say
+        // what could not be written, the file takes no name before.
+        if (late) {
+            if (const int e = flushWritten(fd)) raiseErrno(e, dst.host);
+        }
+        struct stat written {};
+        if (!replacing && ::fstat(fd, &written) != 0) raiseErrno(errno, dst.host);
         step("complete");
         int e = 0;
         if (!replacing) {
@@ -241,7 +311,13 @@ bool writeThroughTemporary(const Target& dst, mode_t mode, const std::function<v
             }
         }
         if (e != 0) raiseIn(e, dst.host);
-        if (::close(tmp.fd.release()) != 0) raiseErrno(errno, dst.host);
+        if (const int lastClose = closeWritten(tmp.fd)) {
+            // A new file goes again, while it is still ours; the old file a
+            // replacement took the place of is gone, and its replacement
+            // was synced before: it is told and left.
+            if (!replacing) unlinkIfSame(dst.dir, dst.name, written);
+            raiseErrno(lastClose, dst.host);
+        }
         if (replacing) syncFolder(dst.dir);
         noteFolder(dst.dir);
         return true;

@@ -213,11 +213,12 @@ void finishMode(int fd, mode_t wanted)
 
 void writeTarget(const Target& t, qint64 newSize, mode_t mode,
                  const std::function<void(int fd)>& fillTemporary,
-                 const std::function<off_t(int fd)>& fillInPlace, bool waitForNew)
+                 const std::function<off_t(int fd)>& fillInPlace, bool waitForNew,
+                 const std::function<void(int fd)>& finishInPlace)
 {
     // Other names of the old file keep pointing at it only if it is
     // written where it is.
-    if (t.exists && t.st.st_nlink > 1) return writeInPlace(t, newSize, fillInPlace);
+    if (t.exists && t.st.st_nlink > 1) return writeInPlace(t, newSize, fillInPlace, finishInPlace);
     int refused = 0;
     try {
         if (writeThroughTemporary(t, mode, fillTemporary, &refused, waitForNew)) return;
@@ -228,7 +229,7 @@ void writeTarget(const Target& t, qint64 newSize, mode_t mode,
             !(refused == EACCES || refused == EPERM || refused == ENOSPC || refused == EDQUOT))
             throw;
     }
-    writeInPlace(t, newSize, fillInPlace);
+    writeInPlace(t, newSize, fillInPlace, finishInPlace);
 }
 
 } // namespace detail

@@ -98,6 +98,11 @@ void finishMode(int fd, mode_t wanted);
 // its extended attributes. Returns false, with nothing changed, when the
 // temporary cannot be given them (another user's file, an attribute the
 // temporary cannot take or lose); the caller then writes in place.
+// A replacement takes the inode flags the old file's owner set as well
+// (false where the temporary cannot take one, before anything is named).
+// Where the drive tells write errors late (keptElsewhere), a new file is
+// synced too, and no file takes its name before a close would say it was
+// written; a new one told of after it has its name goes again.
 // *refused receives the errno of a temporary that could not be made.
 bool writeThroughTemporary(const Target& dst, mode_t mode, const std::function<void(int fd)>& fill,
                            int* refused = nullptr, bool waitForNew = true);
@@ -112,17 +117,21 @@ bool writeThroughTemporary(const Target& dst, mode_t mode, const std::function<v
 // the file holds its old or its new content, or the copy holds the old
 // one; a failure puts the old content back from the open copy and gives
 // the reserved room back.
-void writeInPlace(const Target& t, qint64 newSize, const std::function<off_t(int fd)>& fill);
+// finish(), where given, is applied once the file has its new length,
+// before it is synced: times set there stay.
+void writeInPlace(const Target& t, qint64 newSize, const std::function<off_t(int fd)>& fill,
+                  const std::function<void(int fd)>& finish = {});
 
 // Writes a target by the road that keeps it whole and keeps what it is:
 // through a temporary file (fillTemporary), or in place (fillInPlace) where
 // a rename would leave the old file's other names behind, where the
 // temporary cannot take its owner or attributes, or where the folder takes
 // no temporary file but the file may be written. waitForNew as for
-// writeThroughTemporary.
+// writeThroughTemporary; finishInPlace as writeInPlace's finish().
 void writeTarget(const Target& t, qint64 newSize, mode_t mode,
                  const std::function<void(int fd)>& fillTemporary,
-                 const std::function<off_t(int fd)>& fillInPlace, bool waitForNew = true);
+                 const std::function<off_t(int fd)>& fillInPlace, bool waitForNew = true,
+                 const std::function<void(int fd)>& finishInPlace = {});
 
 // Moves a file to a name in the same folder that must still be free; 0 or
 // an errno. Also for file systems without RENAME_NOREPLACE.

@@ -12,11 +12,13 @@
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
+#include <map>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/syscall.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <utility>
 
 namespace plat::fs {
 
@@ -25,6 +27,20 @@ namespace detail {
 namespace {
 
 void (*g_stepHook)(const char*) = nullptr;
+
+// The failure a test asked of the next sync, close or last close of a
+// written file.
+QByteArray g_failAt;
+int g_failWith = 0;
+
+bool g_allElsewhere = false;
+
+int injectedAt(const char* at)
+{
+    if (g_failWith == 0 || g_failAt != at) return 0;
+    g_failAt.clear();
+    return std::exchange(g_failWith, 0);
+}
 
 constexpr char kAccessList[] = "system.posix_acl_access";
 
@@ -255,7 +271,76 @@ void startWriteBack(int fd, off_t* sent, off_t end)
     *sent = end;
 }
 
+bool keptElsewhere(int fd)
+{
+    if (g_allElsewhere) return true;
+    struct statfs fs;
+    if (::fstatfs(fd, &fs) != 0) return false;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0x6969:     // NFS
+    case 0x517B:     // SMB
+    case 0xFF534D42: // CIFS
+    case 0xFE534D42: // SMB2
+    case 0x65735546: // FUSE
+    case 0x01021997: // 9P
+    case 0x00C36400: // Ceph
+    case 0x5346414F: // AFS
+    case 0x6B414653: // AFS (kAFS)
+    case 0x73757245: // Coda
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool folderKeptElsewhere(int dir, const struct stat& st)
+{
+    if (g_allElsewhere) return true;
+    static std::map<std::pair<dev_t, ino_t>, bool> known;
+    const auto [at, added] = known.try_emplace({st.st_dev, st.st_ino}, false);
+    if (added) at->second = keptElsewhere(dir);
+    return at->second;
+}
+
+int syncWritten(int fd)
+{
+    if (const int e = injectedAt("sync")) return e;
+    return ::fsync(fd) == 0 ? 0 : errno;
+}
+
+int flushWritten(int fd)
+{
+    if (const int e = injectedAt("close")) return e;
+    for (;;) {
+        const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+        if (copy < 0) return errno;
+        if (::close(copy) == 0) return 0;
+        // Interrupted before the file system had its say: ask again.
+        if (errno != EINTR) return errno;
+    }
+}
+
+int closeWritten(Fd& fd)
+{
+    const int injected = injectedAt("last close");
+    // An interrupted close has closed the descriptor all the same; what
+    // the file system had to tell, flushWritten has heard.
+    const int e = ::close(fd.release()) == 0 || errno == EINTR ? 0 : errno;
+    return injected ? injected : e;
+}
+
 } // namespace detail
+
+void failNextFileEnd(const char* at, int errnum)
+{
+    detail::g_failAt = at;
+    detail::g_failWith = errnum;
+}
+
+void setDrivesKeptElsewhere(bool all)
+{
+    detail::g_allElsewhere = all;
+}
 
 void setCopyStepHook(void (*hook)(const char* step))
 {

@@ -65,6 +65,24 @@ extern int g_refusedModeChanges;
 // so that a sync after it has little left to wait for.
 void startWriteBack(int fd, off_t* sent, off_t end);
 
+// Whether the file system fd is on keeps its data elsewhere (a network
+// drive) or in a program of its own (FUSE): it may take writes it cannot
+// keep and say so only at fsync or close, and its folder times come from
+// elsewhere or from a cache.
+bool keptElsewhere(int fd);
+// The same for a folder and its stat, remembered for each folder (device
+// and inode) once asked.
+bool folderKeptElsewhere(int dir, const struct stat& st);
+// The last word on a written file, each 0 or an errno (or the failure a
+// test asked for, failNextFileEnd). syncWritten: fsync. flushWritten: what
+// a close says of the file, asked of a second descriptor, so that fd stays
+// open and its lock held; each close makes the file system tell what it
+// could not write, and the last close has nothing more to tell unless more
+// was written since. closeWritten: closes fd.
+int syncWritten(int fd);
+int flushWritten(int fd);
+int closeWritten(Fd& fd);
+
 // A temporary file in a held folder, locked while it is written. Without a
 // name (O_TMPFILE) a crash leaves nothing at all; with one, it leaves a
 // file with our prefix for the next sweep.
