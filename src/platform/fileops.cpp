@@ -237,28 +237,6 @@ namespace {
 // never one the sweep of our temporaries would take.
 constexpr char kRenamePrefix[] = "quorbix-rename-";
 
-// 0, or -1 with errno: moves from to to, where to must be free, also on
-// file systems without RENAME_NOREPLACE.
-int moveToFree(const char* from, const char* to)
-{
-    if (renameNoReplace(AT_FDCWD, from, AT_FDCWD, to) == 0) return 0;
-    // Unsupported flag, or a folder moved into itself; the fallbacks
-    // report the latter on their own.
-    if (errno != EINVAL && errno != ENOSYS) return -1;
-    struct stat st;
-    if (::lstat(from, &st) != 0) return -1;
-    if (S_ISDIR(st.st_mode)) return renameOverPlaceholder(AT_FDCWD, from, AT_FDCWD, to, true);
-    if (::link(from, to) == 0) {
-        if (::unlink(from) == 0) return 0;
-        const int e = errno;
-        ::unlink(to);
-        errno = e;
-        return -1;
-    }
-    if (errno != EPERM && errno != EOPNOTSUPP) return -1;
-    return renameOverPlaceholder(AT_FDCWD, from, AT_FDCWD, to, false);
-}
-
 RenameSeam g_systemNames;
 RenameSeam* g_renameSeam = nullptr;
 
@@ -364,7 +342,7 @@ int RenameSeam::lookUp(const QByteArray& path, Entry* entry)
 
 int RenameSeam::move(const QByteArray& from, const QByteArray& to, bool noReplace)
 {
-    if (noReplace) return moveToFree(from.constData(), to.constData()) == 0 ? 0 : errno;
+    if (noReplace) return moveToFree(AT_FDCWD, from.constData(), AT_FDCWD, to.constData());
     return ::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
 }
 

@@ -133,8 +133,10 @@ void writeTarget(const Target& t, qint64 newSize, mode_t mode,
                  const std::function<off_t(int fd)>& fillInPlace, bool waitForNew = true,
                  const std::function<void(int fd)>& finishInPlace = {});
 
-// Moves a file to a name in the same folder that must still be free; 0 or
-// an errno. Also for file systems without RENAME_NOREPLACE.
+// Moves a file or folder to a name that must still be free; 0 or an errno.
+// Also for file systems without RENAME_NOREPLACE.
+int moveToFree(int fromDir, const char* from, int toDir, const char* to);
+// The same within one folder.
 int moveToFreeName(int dir, const char* from, const char* to);
 // For file systems without RENAME_NOREPLACE: claims the new name with an
 // exclusive create (a folder for a folder), then renames over our own

@@ -198,16 +198,29 @@ int renameOverPlaceholder(int fromDir, const char* from, int toDir, const char* 
     return 0;
 }
 
-int moveToFreeName(int dir, const char* from, const char* to)
+int moveToFree(int fromDir, const char* from, int toDir, const char* to)
 {
-    if (renameNoReplace(dir, from, dir, to) == 0) return 0;
+    if (renameNoReplace(fromDir, from, toDir, to) == 0) return 0;
+    // Unsupported flag, or a folder moved into itself; the fallbacks
+    // report the latter on their own.
     if (errno != EINVAL && errno != ENOSYS) return errno;
-    if (::linkat(dir, from, dir, to, 0) == 0) {
-        ::unlinkat(dir, from, 0);
-        return 0;
+    struct stat st;
+    if (::fstatat(fromDir, from, &st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
+    if (S_ISDIR(st.st_mode))
+        return renameOverPlaceholder(fromDir, from, toDir, to, true) == 0 ? 0 : errno;
+    if (::linkat(fromDir, from, toDir, to, 0) == 0) {
+        if (::unlinkat(fromDir, from, 0) == 0) return 0;
+        const int e = errno;
+        ::unlinkat(toDir, to, 0);
+        return e;
     }
     if (errno != EPERM && errno != EOPNOTSUPP) return errno;
-    return renameOverPlaceholder(dir, from, dir, to, false) == 0 ? 0 : errno;
+    return renameOverPlaceholder(fromDir, from, toDir, to, false) == 0 ? 0 : errno;
+}
+
+int moveToFreeName(int dir, const char* from, const char* to)
+{
+    return moveToFree(dir, from, dir, to);
 }
 
 // A folder of the user's own under the data folder (~/.local/share/Quorbix/
