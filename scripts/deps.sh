@@ -6,7 +6,7 @@ PKGS=(build-essential cmake ninja-build qt6-base-dev libsqlite3-dev xvfb xauth
       x11-apps imagemagick fonts-dejavu-core xdg-utils poppler-utils
       libwmf-bin fonts-urw-base35 qt6-multimedia-dev zip unzip python3 pkg-config
       libglib2.0-dev fonts-liberation openbox exfat-fuse exfatprogs e2fsprogs
-      btrfs-progs)
+      btrfs-progs fuse3 libfuse3-dev)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

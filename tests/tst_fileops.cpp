@@ -384,6 +384,50 @@ class ExfatStick {
     bool m_mounted = false;
 };
 
+// A FUSE drive of the test's own (tests/latefs.c) mounted at `point` over
+// the files of `backing`: it takes every write, but a file that grows past
+// `limit` bytes is refused only when it is closed, as a network or
+// user-space drive with a full store refuses it; its names have inode
+// numbers of their own (a link's new name is another number), and it has
+// no RENAME_NOREPLACE and no unnamed files. Unmounted at the end. Needs
+// the superuser and FUSE; why() says what was missing.
+class LateDrive {
+  public:
+    LateDrive(const QString& backing, const QString& point, qint64 limit) : m_point(point)
+    {
+#ifdef QUORBIX_LATEFS
+        if (::geteuid() != 0) {
+            m_why = "a drive is mounted only as the superuser";
+        } else if (::access("/dev/fuse", R_OK | W_OK) != 0) {
+            m_why = "no FUSE here";
+        } else if (runTool(QStringLiteral(QUORBIX_LATEFS),
+                           {backing, QString::number(limit), point}) != 0) {
+            m_why = "the FUSE drive could not be mounted";
+        } else {
+            m_mounted = true; // it returns once mounted
+        }
+#else
+        Q_UNUSED(backing);
+        Q_UNUSED(limit);
+        m_why = "built without fuse3";
+#endif
+    }
+    ~LateDrive()
+    {
+        if (m_mounted && ::umount(enc(m_point).constData()) != 0)
+            ::umount2(enc(m_point).constData(), MNT_DETACH);
+    }
+    LateDrive(const LateDrive&) = delete;
+    LateDrive& operator=(const LateDrive&) = delete;
+    bool mounted() const { return m_mounted; }
+    QString why() const { return m_why; }
+
+  private:
+    QString m_point;
+    QString m_why;
+    bool m_mounted = false;
+};
+
 // The inode flags of a file or folder that its owner may set and that the
 // tests look at; -1 where they cannot be read.
 constexpr int kOwnersFlags =
@@ -470,7 +514,7 @@ class TstFileOps : public QObject {
         trash::setTrashSeam(nullptr);
         fs::failNextCopyWith(0);
         fs::failNextFileEnd("", 0);
-        fs::setDrivesKeptElsewhere(false);
+        fs::judgeDrivesAs(fs::DriveKinds::AsTheyAre);
         fs::setCopyStepHook(nullptr);
         g_atStep = nullptr;
         fs::setNoticeSink({});
@@ -1640,7 +1684,7 @@ class TstFileOps : public QObject {
         QTest::addColumn<bool>("unnamed");
         QTest::addColumn<QString>("at");
         QTest::addColumn<int>("errnum");
-        QTest::addColumn<bool>("elsewhere"); // a drive that tells errors late
+        QTest::addColumn<bool>("elsewhere"); // the drive judged one that tells errors late
         QTest::addColumn<int>("number");
         for (bool unnamed : {true, false}) {
             const char* t = unnamed ? "unnamed" : "named";
@@ -1652,10 +1696,18 @@ class TstFileOps : public QObject {
                 << "new" << unnamed << "last close" << EIO << true << 57;
             QTest::addRow("new file, %s temporary, a local drive full at the last close", t)
                 << "new" << unnamed << "last close" << ENOSPC << false << 61;
+            QTest::addRow("new file, %s temporary, a local drive with a device error at the "
+                          "last close",
+                          t)
+                << "new" << unnamed << "last close" << EIO << false << 57;
             QTest::addRow("replacement, %s temporary, full at sync", t)
                 << "replace" << unnamed << "sync" << ENOSPC << true << 61;
             QTest::addRow("replacement, %s temporary, full at close", t)
                 << "replace" << unnamed << "close" << ENOSPC << true << 61;
+            // A drive of a kind not known to tell errors late may do so all
+            // the same: the old file goes only once the close is heard.
+            QTest::addRow("replacement, %s temporary, a local drive full at close", t)
+                << "replace" << unnamed << "close" << ENOSPC << false << 61;
         }
         QTest::newRow("in place, full at close")
             << "in place" << true << "close" << ENOSPC << true << 61;
@@ -1675,10 +1727,10 @@ class TstFileOps : public QObject {
         if (road != "new") put(d("out.bin"), "old target");
         if (road == "in place") QCOMPARE(::link(enc(d("out.bin")), enc(c("other name.bin"))), 0);
         fs::setUnnamedTemporaries(unnamed);
-        fs::setDrivesKeptElsewhere(elsewhere);
+        fs::judgeDrivesAs(elsewhere ? fs::DriveKinds::AllKeptElsewhere : fs::DriveKinds::AllLocal);
         fs::failNextFileEnd(at.toLatin1().constData(), errnum);
         QCOMPARE(errorOf([] { fs::copyFile("C:\\in.bin", "D:\\out.bin"); }), number);
-        fs::setDrivesKeptElsewhere(false);
+        fs::judgeDrivesAs(fs::DriveKinds::AsTheyAre);
 
         QCOMPARE(get(d("out.bin")), road == "new" ? QByteArray("<missing>") : "old target");
         if (road == "in place") QCOMPARE(get(c("other name.bin")), QByteArray("old target"));
@@ -1687,6 +1739,88 @@ class TstFileOps : public QObject {
         // The drive's word was on that one file.
         fs::copyFile("C:\\in.bin", "D:\\out.bin");
         QCOMPARE(get(d("out.bin")), data);
+    }
+
+    // A drive mounted while the program runs is judged as it is, not as the
+    // drive mounted there before, though the kernel may give it that one's
+    // device number and its top folder that one's inode number; and a new
+    // file whose last close fails goes again on every road, also where a
+    // link's new name has an inode number of its own and where the drive
+    // is taken for a local one. No part under any name, an old file whole,
+    // the failure told.
+    void driveMountedWhileRunning_data()
+    {
+        QTest::addColumn<bool>("judgedLocal"); // the drive taken for a local one
+        QTest::addColumn<bool>("over");        // the paste goes over a file there
+        // The program dies should a new file take its name before its close
+        // was heard: only a drive judged as it is says nothing too late.
+        QTest::addColumn<bool>("killedOnceNamed");
+        QTest::newRow("to a new name") << false << false << false;
+        QTest::newRow("to a new name, killed should it have its name before its close")
+            << false << false << true;
+        QTest::newRow("over a file") << false << true << false;
+        QTest::newRow("to a new name, the drive taken for a local one") << true << false << false;
+        QTest::newRow("over a file, the drive taken for a local one") << true << true << false;
+    }
+
+    void driveMountedWhileRunning()
+    {
+        QFETCH(bool, judgedLocal);
+        QFETCH(bool, over);
+        QFETCH(bool, killedOnceNamed);
+        if (::geteuid() != 0) QSKIP("a drive is mounted only as the superuser");
+        QTemporaryDir dir;
+        const QString point = dir.path() + "/drive";
+        const QString store = dir.path() + "/store";
+        QVERIFY(QDir().mkpath(point) && QDir().mkpath(store));
+        drives::setTable({{'C', m_c->path(), {}}, {'D', point, {}}});
+        const auto paste = [](const QString& name) {
+            return errorOf([&] {
+                const fs::TargetFolder into("D:\\");
+                fs::copyFile("C:\\" + name, into, name);
+            });
+        };
+
+        // A local drive first, and a paste into it.
+        if (::mount("tmpfs", enc(point).constData(), "tmpfs", 0, "size=16m") != 0)
+            QSKIP("no drive could be mounted here");
+        put(c("small.txt"), "small");
+        const int first = paste("small.txt");
+        const QByteArray landed = get(point + "/small.txt");
+        QCOMPARE(::umount(enc(point).constData()), 0);
+        QCOMPARE(first, 0);
+        QCOMPARE(landed, QByteArray("small"));
+
+        // In its place a drive whose store takes 1 MB and says so at a close.
+        const QByteArray old = "the old content";
+        if (over) put(store + "/big.dat", old);
+        LateDrive late(store, point, 1 << 20);
+        if (!late.mounted()) QSKIP(qPrintable(late.why()));
+        put(c("big.dat"), QByteArray(6 << 20, 'b'));
+        if (killedOnceNamed) {
+            const testsupport::ChildResult child = testsupport::inChild([&] {
+                g_killAt = "landed";
+                fs::setCopyStepHook(killAtStep);
+                return QByteArray::number(paste("big.dat"));
+            });
+            QCOMPARE(child.signal, 0);
+            QCOMPARE(child.output, QByteArray::number(ErrDiskFull));
+        } else {
+            if (judgedLocal) fs::judgeDrivesAs(fs::DriveKinds::AllLocal);
+            QCOMPARE(paste("big.dat"), int(ErrDiskFull));
+            fs::judgeDrivesAs(fs::DriveKinds::AsTheyAre);
+        }
+
+        // A name taken away from a file still open is the drive's own
+        // hidden name until the file is closed (FUSE's way), and goes then.
+        QStringList there =
+            QDir(store).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        there.removeIf([](const QString& n) { return n.startsWith(".fuse_hidden"); });
+        QCOMPARE(there, over ? QStringList{"big.dat"} : QStringList());
+        if (over) QCOMPARE(get(store + "/big.dat"), old);
+        // What the store can keep lands there.
+        QCOMPARE(paste("small.txt"), 0);
+        QCOMPARE(get(store + "/small.txt"), QByteArray("small"));
     }
 
     // A save refused for a full disk gives back all the room it took on

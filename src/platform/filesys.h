@@ -82,7 +82,8 @@ void openForReading(QFile& file, const QString& winPath);
 // one (never another user's link in a sticky folder everyone may write
 // to: 75, with a message that names it). A new copy has the
 // source's permission bits minus the umask, as cp gives them; a replaced
-// file keeps its owner, group, permission bits and extended attributes,
+// file keeps its owner, group, permission bits and extended attributes
+// (all but file capabilities, which the kernel takes off new content),
 // and where a renamed temporary could not keep them (the file has other
 // names, or another owner) it is written in place, as a save is.
 // A replaced file keeps its inode flags too. No part is left either where
@@ -208,7 +209,9 @@ class MemoryFill {
 };
 // Saves a whole file: atomically through a temporary file in its folder,
 // so that a failure keeps the old file; an old file keeps its owner, group,
-// permission bits, exactly its extended attributes and its inode flags. A file with other
+// permission bits, exactly its extended attributes (file capabilities
+// excepted: the kernel drops them when new content is written, so that a
+// program's privileges never pass to what replaces it) and its inode flags. A file with other
 // names (hard links), of another owner or whose attributes or flags a new file
 // cannot take, or one the user may write in a folder that takes no
 // temporary file, is written where it is instead, one such save of a file
@@ -254,13 +257,16 @@ void failNextCopyWith(int number);
 void failNextFileEnd(const char* at, int errnum);
 // Tests only: take every drive for one whose data are kept elsewhere (a
 // network or FUSE drive), whose write errors may come only at fsync or
-// close.
-void setDrivesKeptElsewhere(bool all);
+// close, or every drive for a local one (as a network drive of a kind the
+// layer does not know is taken), instead of asking each drive.
+enum class DriveKinds { AsTheyAre, AllKeptElsewhere, AllLocal };
+void judgeDrivesAs(DriveKinds kinds);
 // Tests only: called at each step of a copy or save ("checked" once a
 // copy's source is open and checked and the target checked, or a save's
 // target checked, "locked" once a write in place holds the file, "kept"
 // once it has kept the old content, "partial" after the first data, "complete" once synced,
-// "named" when a replacement's temporary file has its name, "done" once
+// "named" when a replacement's temporary file has its name, "landed" when a
+// new file has the target's name (before its last close), "done" once
 // a write in place has removed its kept copy and record); a test's
 // child process dies there, or changes a name.
 void setCopyStepHook(void (*hook)(const char* step));

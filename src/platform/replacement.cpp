@@ -238,7 +238,7 @@ bool writeThroughTemporary(const Target& dst, mode_t mode, const std::function<v
     // Where write errors come only at fsync or close, a new file is synced
     // before it takes its name, so that a full disk shows while the name is
     // still free.
-    const bool late = folderKeptElsewhere(dst.dir, folder);
+    const bool late = dst.late;
     sweepStale(dst.dir, folder);
     bool unnamed = g_unnamedTemporaries;
     for (;;) {
@@ -279,21 +279,33 @@ bool writeThroughTemporary(const Target& dst, mode_t mode, const std::function<v
         // leaves a part, and the source is still there should the power
         // fail before the disk has it. A wait per file made a paste of many
         // small files five times slower than cp. Where a close too may say
-        // what could not be written, the file takes no name before.
-        if (late) {
+        // what could not be written, the file takes no name before; nor
+        // does a replacement anywhere: the old file goes with the rename,
+        // and a drive of a kind not known to tell errors late may do so
+        // all the same, which costs little beside the sync.
+        if (late || replacing) {
             if (const int e = flushWritten(fd)) raiseErrno(e, dst.host);
         }
         struct stat written {};
         if (!replacing && ::fstat(fd, &written) != 0) raiseErrno(errno, dst.host);
         step("complete");
         int e = 0;
+        // What the new name holds once given, where that may not be the
+        // descriptor's inode number: a drive that numbers names rather
+        // than files (FUSE without inode numbers of its own) gives a link's
+        // new name a number of its own.
+        struct stat landed {};
         if (!replacing) {
+            const bool linkedByName = !unnamed;
             e = tmp.takeName(dst.name.constData());
             if (unnamed && e != 0 && e != EEXIST && e != ENOSPC && e != EDQUOT && e != EROFS &&
                 e != EIO && e != ENOENT) {
                 unnamed = false; // the kernel could not link it: write a named one instead
                 continue;
             }
+            if (e == 0 && (linkedByName || late))
+                ::fstatat(dst.dir, dst.name.constData(), &landed, AT_SYMLINK_NOFOLLOW);
+            if (e == 0) step("landed");
         } else {
             if (unnamed) {
                 e = tmp.nameIt();
@@ -312,10 +324,16 @@ bool writeThroughTemporary(const Target& dst, mode_t mode, const std::function<v
         }
         if (e != 0) raiseIn(e, dst.host);
         if (const int lastClose = closeWritten(tmp.fd)) {
-            // A new file goes again, while it is still ours; the old file a
+            // A new file goes again, on every road and every drive, while
+            // the name still holds what it was given; the old file a
             // replacement took the place of is gone, and its replacement
-            // was synced before: it is told and left.
-            if (!replacing) unlinkIfSame(dst.dir, dst.name, written);
+            // was synced and its close heard before: it is told and left.
+            if (!replacing) {
+                unlinkIfSame(dst.dir, dst.name, written);
+                if (landed.st_ino != 0 && landed.st_ino != written.st_ino &&
+                    S_ISREG(landed.st_mode) && landed.st_size == written.st_size)
+                    unlinkIfSame(dst.dir, dst.name, landed);
+            }
             raiseErrno(lastClose, dst.host);
         }
         if (replacing) syncFolder(dst.dir);

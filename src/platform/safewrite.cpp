@@ -109,6 +109,7 @@ void followLink(Target& t, Fd& pin)
         if (S_ISLNK(t.st.st_mode)) continue;
         t.ownDir = std::move(held);
         t.dir = t.ownDir.get();
+        t.late = keptElsewhere(t.dir); // a link may lead to another drive
         t.name = name;
         t.folderHost = pathOf(t.dir, folderHost);
         t.host = joinHost(t.folderHost, name);
@@ -142,6 +143,7 @@ Folder openFolder(const QString& host)
         raiseErrno(e, host);
     }
     if (::fstat(f.fd.get(), &f.st) != 0) raiseErrno(errno, host);
+    f.late = keptElsewhere(f.fd.get());
     return f;
 }
 
@@ -159,6 +161,7 @@ Target checkTarget(const Folder& in, const QByteArray& name, NameOf kind, const 
 {
     Target t;
     t.dir = in.fd.get();
+    t.late = in.late;
     t.folderHost = in.host;
     t.name = name;
     t.host = joinHost(in.host, name);

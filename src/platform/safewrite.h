@@ -35,6 +35,10 @@ struct Folder {
     Fd fd;
     struct stat st {}; // its identity when it was opened
     QString host;      // the path it was opened by, for messages
+    // Its drive tells write errors late (keptElsewhere), as asked of the
+    // descriptor once it was opened: every file of a run of copies goes
+    // to the drive this descriptor stands on, whatever is mounted later.
+    bool late = false;
 };
 // 76 (FolderMissing) when the path names no folder, otherwise the number
 // of what stopped the open (70 for a folder on the way we may not search).
@@ -62,6 +66,7 @@ struct Target {
     QByteArray name;    // the file's name in its folder
     QString host;       // the file's path, for messages
     bool exists = false;
+    bool late = false; // the folder's drive tells write errors late (Folder::late)
     struct stat st {}; // of the file there, when it exists
     Fd pin;            // the file that was checked (O_PATH), when it exists
     // A replacement takes exactly the old file's extended attributes (its

@@ -12,7 +12,6 @@
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
-#include <map>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/syscall.h>
@@ -33,7 +32,7 @@ void (*g_stepHook)(const char*) = nullptr;
 QByteArray g_failAt;
 int g_failWith = 0;
 
-bool g_allElsewhere = false;
+DriveKinds g_driveKinds = DriveKinds::AsTheyAre;
 
 int injectedAt(const char* at)
 {
@@ -286,7 +285,7 @@ void startWriteBack(int fd, off_t* sent, off_t end)
 
 bool keptElsewhere(int fd)
 {
-    if (g_allElsewhere) return true;
+    if (g_driveKinds != DriveKinds::AsTheyAre) return g_driveKinds == DriveKinds::AllKeptElsewhere;
     struct statfs fs;
     if (::fstatfs(fd, &fs) != 0) return false;
     switch (static_cast<unsigned long>(fs.f_type)) {
@@ -304,15 +303,6 @@ bool keptElsewhere(int fd)
     default:
         return false;
     }
-}
-
-bool folderKeptElsewhere(int dir, const struct stat& st)
-{
-    if (g_allElsewhere) return true;
-    static std::map<std::pair<dev_t, ino_t>, bool> known;
-    const auto [at, added] = known.try_emplace({st.st_dev, st.st_ino}, false);
-    if (added) at->second = keptElsewhere(dir);
-    return at->second;
 }
 
 int syncWritten(int fd)
@@ -350,9 +340,9 @@ void failNextFileEnd(const char* at, int errnum)
     detail::g_failWith = errnum;
 }
 
-void setDrivesKeptElsewhere(bool all)
+void judgeDrivesAs(DriveKinds kinds)
 {
-    detail::g_allElsewhere = all;
+    detail::g_driveKinds = kinds;
 }
 
 void setCopyStepHook(void (*hook)(const char* step))

@@ -68,11 +68,11 @@ void startWriteBack(int fd, off_t* sent, off_t end);
 // Whether the file system fd is on keeps its data elsewhere (a network
 // drive) or in a program of its own (FUSE): it may take writes it cannot
 // keep and say so only at fsync or close, and its folder times come from
-// elsewhere or from a cache.
+// elsewhere or from a cache. Asked of a descriptor, never remembered by a
+// folder's numbers: a drive mounted where another was is given that one's
+// device and inode numbers, so what they once named says nothing of what
+// stands there now. A descriptor stays on the drive it was opened on.
 bool keptElsewhere(int fd);
-// The same for a folder and its stat, remembered for each folder (device
-// and inode) once asked.
-bool folderKeptElsewhere(int dir, const struct stat& st);
 // The last word on a written file, each 0 or an errno (or the failure a
 // test asked for, failNextFileEnd). syncWritten: fsync. flushWritten: what
 // a close says of the file, asked of a second descriptor, so that fd stays
