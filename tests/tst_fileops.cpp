@@ -1755,12 +1755,18 @@ class TstFileOps : public QObject {
         // The program dies should a new file take its name before its close
         // was heard: only a drive judged as it is says nothing too late.
         QTest::addColumn<bool>("killedOnceNamed");
-        QTest::newRow("to a new name") << false << false << false;
+        QTest::addColumn<bool>("save"); // the editor's save instead of a paste
+        QTest::newRow("to a new name") << false << false << false << false;
         QTest::newRow("to a new name, killed should it have its name before its close")
-            << false << false << true;
-        QTest::newRow("over a file") << false << true << false;
-        QTest::newRow("to a new name, the drive taken for a local one") << true << false << false;
-        QTest::newRow("over a file, the drive taken for a local one") << true << true << false;
+            << false << false << true << false;
+        QTest::newRow("over a file") << false << true << false << false;
+        QTest::newRow("to a new name, the drive taken for a local one")
+            << true << false << false << false;
+        QTest::newRow("over a file, the drive taken for a local one")
+            << true << true << false << false;
+        QTest::newRow("a save to a new name, the drive taken for a local one")
+            << true << false << false << true;
+        QTest::newRow("a save over a file") << false << true << false << true;
     }
 
     void driveMountedWhileRunning()
@@ -1768,14 +1774,16 @@ class TstFileOps : public QObject {
         QFETCH(bool, judgedLocal);
         QFETCH(bool, over);
         QFETCH(bool, killedOnceNamed);
+        QFETCH(bool, save);
         if (::geteuid() != 0) QSKIP("a drive is mounted only as the superuser");
         QTemporaryDir dir;
         const QString point = dir.path() + "/drive";
         const QString store = dir.path() + "/store";
         QVERIFY(QDir().mkpath(point) && QDir().mkpath(store));
         drives::setTable({{'C', m_c->path(), {}}, {'D', point, {}}});
-        const auto paste = [](const QString& name) {
+        const auto paste = [&](const QString& name) {
             return errorOf([&] {
+                if (save) return fs::writeFileAtomic("D:\\" + name, get(c(name)));
                 const fs::TargetFolder into("D:\\");
                 fs::copyFile("C:\\" + name, into, name);
             });
