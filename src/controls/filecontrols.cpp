@@ -28,9 +28,10 @@ class DriveListAccessible : public QAccessibleWidget {
     explicit DriveListAccessible(QComboBox* c) : QAccessibleWidget(c, QAccessible::ComboBox) {}
     QString text(QAccessible::Text t) const override
     {
-        if (t == QAccessible::Value) return combo()->currentText();
+        const QString drive = static_cast<DriveListBox*>(combo())->Drive();
+        if (t == QAccessible::Value) return drive;
         const QString own = QAccessibleWidget::text(t);
-        return t == QAccessible::Name && own.isEmpty() ? combo()->currentText() : own;
+        return t == QAccessible::Name && own.isEmpty() ? drive : own;
     }
     QAccessible::State state() const override
     {
@@ -92,20 +93,34 @@ DriveListBox::DriveListBox(QWidget* parent, const char* name) : QComboBox(parent
         m_shown = currentText();
         emit Change();
     });
+    connect(&plat::drives::tableWatch(), &plat::drives::TableWatch::changed, this, [this] {
+        if (m_table != plat::drives::tableGeneration()) Refresh();
+    });
 }
 
 void DriveListBox::Refresh()
 {
-    const QString keep = currentText();
+    const QString keep = Drive();
     const QSignalBlocker block(this);
+    m_table = plat::drives::tableGeneration();
     clear();
     for (const plat::DriveEntry& d : plat::drives::table()) {
         const QString label = d.label.isEmpty() ? d.hostRoot : d.label;
         addItem(QString(d.letter.toLower()) + ": [" + label + "]");
     }
-    const int i = findText(keep);
-    if (i >= 0) setCurrentIndex(i);
-    m_shown = currentText();
+    const int i = keep.isEmpty() ? 0 : findText(keep);
+    // The drive shown went away: it stays in view (the pane still shows
+    // its folder) as the list's blank, and is not offered.
+    setPlaceholderText(i < 0 ? keep : QString());
+    setCurrentIndex(i);
+    m_shown = Drive();
+}
+
+void DriveListBox::showPopup()
+{
+    plat::drives::tableWatch().check(); // what the watch may not have told yet
+    if (m_table != plat::drives::tableGeneration()) Refresh();
+    QComboBox::showPopup();
 }
 
 void DriveListBox::setDrive(const QString& drive)

@@ -12,20 +12,26 @@
 
 namespace ctl {
 
+// It offers the drives of the table as it is: a volume mounted or taken
+// out while the program runs shows at once (the table's watch) and at the
+// latest when the list opens. A drive that went away while the list shows
+// it is still shown, but no longer offered, until another is picked.
 class DriveListBox : public QComboBox {
     Q_OBJECT
   public:
     explicit DriveListBox(QWidget* parent, const char* name);
     // "c: [label]": starts with the letter and a colon; a folder list takes
     // it as a Path.
-    QString Drive() const { return currentText(); }
+    QString Drive() const { return currentIndex() >= 0 ? currentText() : placeholderText(); }
     void setDrive(const QString& drive); // raises Change when it differs
     void Refresh();                      // re-reads the drive table
+    void showPopup() override;
   signals:
     void Change();
 
   private:
     QString m_shown; // the drive last taken, so picking it again is no change
+    quint64 m_table = 0; // the drive table's generation the entries were taken at
 };
 
 // The folder list: the open folder's ancestors, the folder itself and its

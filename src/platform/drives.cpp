@@ -1,11 +1,17 @@
 #include "platform/drives.h"
 
 #include "platform/fileerror.h"
+#include "platform/mounts.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
+#include <QSocketNotifier>
 #include <QStringList>
+
+#include <algorithm>
 
 #include <cerrno>
 #include <climits>
@@ -126,6 +132,13 @@ struct State {
     bool loaded = false;
     QList<DriveEntry> entries;
     QString current; // Windows path of the current folder; empty until first asked
+    // The table follows the mount table (no QUORBIX_DRIVES, no setTable),
+    // as it stood at mount-table generation mountsSeen.
+    bool fromMounts = false;
+    quint64 mountsSeen = 0;
+    quint64 generation = 0; // counts every change of the table
+    QStringList volumeFolders{QStringLiteral("/media/"), QStringLiteral("/run/media/"),
+                              QStringLiteral("/mnt/")};
 };
 
 State& state()
@@ -140,43 +153,51 @@ QString cleanRoot(QString root)
     return root;
 }
 
-QList<DriveEntry> defaultTable()
+bool sameEntries(const QList<DriveEntry>& a, const QList<DriveEntry>& b)
 {
-    QList<DriveEntry> out;
-    out.append({QChar('C'), QStringLiteral("/"), QString()});
-    QFile mounts(QStringLiteral("/proc/mounts"));
+    if (a.size() != b.size()) return false;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        if (a[i].letter != b[i].letter || a[i].hostRoot != b[i].hostRoot ||
+            a[i].label != b[i].label)
+            return false;
+    return true;
+}
+
+// C: is "/", and each volume mounted in a volume folder is a drive. A
+// drive in `before` that is still mounted keeps its letter; a volume new
+// to the table takes the first letter free from D:, so a letter a volume
+// taken out gave back is given again.
+QList<DriveEntry> tableFromMounts(const QList<DriveEntry>& before)
+{
+    const State& s = state();
     QStringList points;
-    if (mounts.open(QIODevice::ReadOnly)) {
-        const QList<QByteArray> lines = mounts.readAll().split('\n');
-        for (const QByteArray& line : lines) {
-            const QList<QByteArray> f = line.split(' ');
-            if (f.size() < 2) continue;
-            // /proc/mounts writes blanks, tabs, newlines and backslashes as
-            // octal escapes ("\040")
-            QByteArray raw;
-            const QByteArray& in = f[1];
-            for (qsizetype i = 0; i < in.size(); ++i) {
-                const auto octal = [&](qsizetype k) { return in[k] >= '0' && in[k] <= '7'; };
-                if (in[i] == '\\' && i + 3 < in.size() && octal(i + 1) && octal(i + 2) &&
-                    octal(i + 3)) {
-                    raw.append(char(in.mid(i + 1, 3).toInt(nullptr, 8)));
-                    i += 3;
-                } else {
-                    raw.append(in[i]);
-                }
+    for (const QString& p : mounts::pointsIn(mounts::tableText()))
+        for (const QString& folder : s.volumeFolders)
+            if (p.startsWith(folder) && p.size() > folder.size()) {
+                points.append(p);
+                break;
             }
-            const QString mp = hostString(raw);
-            if (mp.startsWith("/media/") || mp.startsWith("/run/media/") || mp.startsWith("/mnt/"))
-                points.append(mp);
-        }
-    }
-    points.sort();
-    points.removeDuplicates();
+    QList<DriveEntry> out{{QChar('C'), QStringLiteral("/"), QString()}};
+    for (const DriveEntry& e : before)
+        if (e.letter != 'C' && points.contains(e.hostRoot)) out.append(e);
+    const auto taken = [&](char letter) {
+        return std::any_of(out.begin(), out.end(),
+                           [&](const DriveEntry& e) { return e.letter == QChar(letter); });
+    };
+    const auto known = [&](const QString& p) {
+        return std::any_of(out.begin(), out.end(),
+                           [&](const DriveEntry& e) { return e.hostRoot == p; });
+    };
     char letter = 'D';
     for (const QString& p : points) {
+        if (known(p)) continue;
+        while (letter <= 'Z' && taken(letter))
+            ++letter;
         if (letter > 'Z') break;
-        out.append({QChar(letter++), p, QFileInfo(p).fileName()});
+        out.append({QChar(letter), p, QFileInfo(p).fileName()});
     }
+    std::sort(out.begin(), out.end(),
+              [](const DriveEntry& a, const DriveEntry& b) { return a.letter < b.letter; });
     return out;
 }
 
@@ -201,9 +222,14 @@ void ensureLoaded()
     State& s = state();
     if (s.loaded) return;
     const QByteArray env = qgetenv("QUORBIX_DRIVES");
-    s.entries = env.isEmpty() ? defaultTable() : tableFromEnv(env);
-    if (s.entries.isEmpty()) s.entries = defaultTable();
+    s.entries = env.isEmpty() ? QList<DriveEntry>() : tableFromEnv(env);
+    s.fromMounts = s.entries.isEmpty();
+    if (s.fromMounts) {
+        s.mountsSeen = mounts::generation(); // before the reading: a change meanwhile shows
+        s.entries = tableFromMounts({});
+    }
     s.loaded = true;
+    ++s.generation;
 }
 
 bool isSeparator(QChar c)
@@ -232,7 +258,9 @@ void setTable(const QList<DriveEntry>& entries)
     std::sort(s.entries.begin(), s.entries.end(),
               [](const DriveEntry& a, const DriveEntry& b) { return a.letter < b.letter; });
     s.loaded = true;
+    s.fromMounts = false;
     s.current.clear();
+    ++s.generation;
 }
 
 void reload()
@@ -240,6 +268,59 @@ void reload()
     state().loaded = false;
     state().current.clear();
     ensureLoaded();
+}
+
+bool followMounts()
+{
+    ensureLoaded();
+    State& s = state();
+    if (!s.fromMounts) return false;
+    const quint64 now = mounts::generation();
+    if (now == s.mountsSeen) return false;
+    s.mountsSeen = now;
+    QList<DriveEntry> entries = tableFromMounts(s.entries);
+    if (sameEntries(entries, s.entries)) return false;
+    s.entries = std::move(entries);
+    ++s.generation;
+    return true;
+}
+
+quint64 tableGeneration()
+{
+    ensureLoaded();
+    return state().generation;
+}
+
+void setVolumeFolders(const QStringList& folders)
+{
+    State& s = state();
+    s.volumeFolders.clear();
+    for (const QString& f : folders)
+        s.volumeFolders.append(f.endsWith('/') ? f : f + '/');
+    s.mountsSeen = ~quint64(0); // the table is made again at the next look
+}
+
+void TableWatch::check()
+{
+    if (followMounts()) emit changed();
+}
+
+TableWatch& tableWatch()
+{
+    static QPointer<TableWatch> watch;
+    static QPointer<QSocketNotifier> notifier;
+    if (!watch) watch = new TableWatch(QCoreApplication::instance());
+    // Once there is a system's table to watch (none while the tests' seam
+    // stands in for it).
+    if (!notifier) {
+        const int fd = mounts::openWatch();
+        if (fd >= 0) {
+            notifier = new QSocketNotifier(fd, QSocketNotifier::Exception, watch);
+            QObject::connect(notifier, &QSocketNotifier::activated, watch, &TableWatch::check);
+            QObject::connect(notifier, &QObject::destroyed, [fd] { ::close(fd); });
+        }
+    }
+    return *watch;
 }
 
 std::optional<DriveEntry> find(QChar letter)

@@ -4,6 +4,7 @@
 // translates between those and host paths.
 #include <QChar>
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <optional>
 
@@ -18,12 +19,37 @@ struct DriveEntry {
 namespace drives {
 
 // The table: QUORBIX_DRIVES ("C=/tmp/a;D=/tmp/b") when set, otherwise C: is
-// "/" and each mounted volume under /media, /run/media or /mnt takes the next
-// letter.
+// "/" and each volume mounted under /media, /run/media or /mnt is a drive,
+// also one mounted while the program runs (followMounts): a drive keeps its
+// letter while it stays mounted, a new volume takes the first free letter
+// from D:, and one taken out leaves the table and gives its letter back.
 QList<DriveEntry> table();
-void setTable(const QList<DriveEntry>& entries); // tests replace the table
-void reload();
+void setTable(const QList<DriveEntry>& entries); // tests replace the table, which then stays
+void reload();                                   // reads the table anew, letters and all
 std::optional<DriveEntry> find(QChar letter);
+// Brings a table made from the mount table up to date with it; true when
+// the table changed. A table that was set stays as it is.
+bool followMounts();
+// Counts the changes of the table, so that a list of drives knows whether
+// it shows the table as it is.
+quint64 tableGeneration();
+// Tests: the folders in which a mounted volume is a drive (instead of
+// /media, /run/media and /mnt).
+void setVolumeFolders(const QStringList& folders);
+
+// Watches the system's mount table once asked for (while an event loop
+// runs): changed() comes once a volume was mounted or taken out and the
+// table followed it. check() is what the watch does then, also for a
+// mount table that no descriptor watches (the tests' seam).
+class TableWatch : public QObject {
+    Q_OBJECT
+  public:
+    using QObject::QObject;
+    void check();
+  signals:
+    void changed();
+};
+TableWatch& tableWatch();
 
 // Canonical Windows form of a path: drive letter upper case, backslashes,
 // "." and ".." resolved (never above the drive root), no trailing backslash

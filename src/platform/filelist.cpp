@@ -1,4 +1,5 @@
 #include "platform/drives.h"
+#include "platform/mounts.h"
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
 #include "platform/writesupport.h"
@@ -233,6 +234,11 @@ struct Held {
     dev_t dev;
     ino_t ino;
     qint64 ctime, mtime;
+    // The mount table's generation when the reading began: a volume swapped
+    // for another may show the same numbers and times (two sticks of one
+    // label, whose top folders keep no times), so no reading outlives a
+    // change of the mounts.
+    quint64 mounts;
     std::weak_ptr<const FolderNames> names;
 };
 
@@ -248,7 +254,9 @@ std::shared_ptr<const FolderNames> keptReading(const QString& host)
     const QHash<QString, Held>& cache = held();
     const auto it = cache.constFind(host);
     struct stat st;
-    if (it == cache.cend() || ::stat(drives::hostBytes(host).constData(), &st) != 0) return {};
+    if (it == cache.cend() || it->mounts != mounts::generation() ||
+        ::stat(drives::hostBytes(host).constData(), &st) != 0)
+        return {};
     const Stamps now = stampsOf(st);
     if (it->dev != st.st_dev || it->ino != st.st_ino || it->ctime != now.ctime ||
         it->mtime != now.mtime)
@@ -261,6 +269,7 @@ std::shared_ptr<const FolderNames> readAndKeep(const QString& host)
 {
     timespec began;
     ::clock_gettime(CLOCK_REALTIME, &began);
+    const quint64 mountsAt = mounts::generation();
     Reading r = readFolder(host);
     auto names = std::make_shared<const FolderNames>(std::move(r.names));
     QHash<QString, Held>& cache = held();
@@ -277,7 +286,7 @@ std::shared_ptr<const FolderNames> readAndKeep(const QString& host)
     const qint64 step = at.ctime % 1000000000 == 0 ? std::max(r.settle, kCoarseStep) : r.settle;
     const qint64 changed = std::max(at.ctime, at.mtime);
     if (r.settle >= 0 && !r.followsLinks && changed + step < nanos(began))
-        cache.insert(host, Held{r.st.st_dev, r.st.st_ino, at.ctime, at.mtime, names});
+        cache.insert(host, Held{r.st.st_dev, r.st.st_ino, at.ctime, at.mtime, mountsAt, names});
     return names;
 }
 

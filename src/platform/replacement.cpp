@@ -4,6 +4,7 @@
 #include "platform/drives.h"
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
+#include "platform/mounts.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -38,8 +39,10 @@ namespace {
 
 // Per folder (device and inode), its modification time after our last
 // copy into it: while it is unchanged, nobody can have left anything there
-// since we last swept it.
+// since we last swept it. Only while the mounts stay as they were
+// (g_sweptMounts): a drive mounted later may show the same numbers.
 std::map<std::pair<dev_t, ino_t>, timespec> g_swept;
+quint64 g_sweptMounts = 0;
 
 bool sameTime(const timespec& a, const timespec& b)
 {
@@ -69,6 +72,10 @@ bool isTemporaryName(const char* name)
 // file; one we can lock has no writer left.
 void sweepStale(int folder, const struct stat& fst)
 {
+    if (const quint64 now = mounts::generation(); now != g_sweptMounts) {
+        g_swept.clear();
+        g_sweptMounts = now;
+    }
     const auto it = g_swept.find({fst.st_dev, fst.st_ino});
     if (it != g_swept.end() && sameTime(it->second, fst.st_mtim)) return;
     const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
