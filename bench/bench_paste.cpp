@@ -164,10 +164,12 @@ int main(int argc, char** argv)
             const QString oursDir = QStringLiteral("ours-small-%1-%2").arg(round).arg(turn);
             QDir().mkpath(base + "/" + oursDir);
             run("sync", {});
+            // As a paste copies: into the folder it holds for the whole run.
             const double t = seconds([&] {
+                const plat::fs::TargetFolder into("C:\\" + oursDir);
                 for (int i = 0; i < smallCount; ++i)
-                    plat::fs::copyFile(QStringLiteral("C:\\small\\f%1.txt").arg(i),
-                                       QStringLiteral("C:\\%1\\f%2.txt").arg(oursDir).arg(i));
+                    plat::fs::copyFile(QStringLiteral("C:\\small\\f%1.txt").arg(i), into,
+                                       QStringLiteral("f%1.txt").arg(i));
             });
             oursRound += t;
             oursSmall = std::min(oursSmall, t);

@@ -4,7 +4,6 @@
 #include "platform/drives.h"
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
-#include "platform/mounts.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -70,11 +69,11 @@ bool isTemporaryName(const char* name)
 // Removes the temporary files a crashed copy left in a folder: only files
 // of this user with a name we generate. A copy at work holds a lock on its
 // file; one we can lock has no writer left.
-void sweepStale(int folder, const struct stat& fst)
+void sweepStale(int folder, const struct stat& fst, quint64 mounts)
 {
-    if (const quint64 now = mounts::generation(); now != g_sweptMounts) {
+    if (mounts != g_sweptMounts) {
         g_swept.clear();
-        g_sweptMounts = now;
+        g_sweptMounts = mounts;
     }
     const auto it = g_swept.find({fst.st_dev, fst.st_ino});
     if (it != g_swept.end() && sameTime(it->second, fst.st_mtim)) return;
@@ -246,7 +245,7 @@ bool writeThroughTemporary(const Target& dst, mode_t mode, const std::function<v
     // before it takes its name, so that a full disk shows while the name is
     // still free.
     const bool late = dst.late;
-    sweepStale(dst.dir, folder);
+    sweepStale(dst.dir, folder, dst.mounts);
     bool unnamed = g_unnamedTemporaries;
     for (;;) {
         TempFile tmp;

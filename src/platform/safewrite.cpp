@@ -4,6 +4,7 @@
 #include "platform/drives.h"
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
+#include "platform/mounts.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -144,6 +145,7 @@ Folder openFolder(const QString& host)
     }
     if (::fstat(f.fd.get(), &f.st) != 0) raiseErrno(errno, host);
     f.late = keptElsewhere(f.fd.get());
+    f.mounts = mounts::generation();
     return f;
 }
 
@@ -162,6 +164,7 @@ Target checkTarget(const Folder& in, const QByteArray& name, NameOf kind, const 
     Target t;
     t.dir = in.fd.get();
     t.late = in.late;
+    t.mounts = in.mounts;
     t.folderHost = in.host;
     t.name = name;
     t.host = joinHost(in.host, name);

@@ -39,6 +39,7 @@ struct Folder {
     // descriptor once it was opened: every file of a run of copies goes
     // to the drive this descriptor stands on, whatever is mounted later.
     bool late = false;
+    quint64 mounts = 0; // the mount table's generation then (mounts::generation)
 };
 // 76 (FolderMissing) when the path names no folder, otherwise the number
 // of what stopped the open (70 for a folder on the way we may not search).
@@ -67,6 +68,7 @@ struct Target {
     QString host;       // the file's path, for messages
     bool exists = false;
     bool late = false; // the folder's drive tells write errors late (Folder::late)
+    quint64 mounts = 0; // Folder::mounts
     struct stat st {}; // of the file there, when it exists
     Fd pin;            // the file that was checked (O_PATH), when it exists
     // A replacement takes exactly the old file's extended attributes (its
