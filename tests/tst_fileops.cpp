@@ -419,8 +419,14 @@ class LateDrive {
     }
     LateDrive(const LateDrive&) = delete;
     LateDrive& operator=(const LateDrive&) = delete;
-    bool mounted() const { return m_mounted; }
-    QString why() const { return m_why; }
+    bool mounted() const
+    {
+        return m_mounted;
+    }
+    QString why() const
+    {
+        return m_why;
+    }
 
   private:
     QString m_point;

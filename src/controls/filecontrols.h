@@ -30,7 +30,7 @@ class DriveListBox : public QComboBox {
     void Change();
 
   private:
-    QString m_shown; // the drive last taken, so picking it again is no change
+    QString m_shown;     // the drive last taken, so picking it again is no change
     quint64 m_table = 0; // the drive table's generation the entries were taken at
 };
 

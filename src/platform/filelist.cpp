@@ -1,7 +1,7 @@
 #include "platform/drives.h"
-#include "platform/mounts.h"
 #include "platform/fileerror.h"
 #include "platform/filesys.h"
+#include "platform/mounts.h"
 #include "platform/writesupport.h"
 
 #include <QFileInfo>

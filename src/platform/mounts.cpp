@@ -41,8 +41,7 @@ QByteArray unescaped(const QByteArray& in)
     raw.reserve(in.size());
     const auto octal = [&](qsizetype k) { return in[k] >= '0' && in[k] <= '7'; };
     for (qsizetype i = 0; i < in.size(); ++i) {
-        if (in[i] == '\\' && i + 3 < in.size() && octal(i + 1) && octal(i + 2) &&
-            octal(i + 3)) {
+        if (in[i] == '\\' && i + 3 < in.size() && octal(i + 1) && octal(i + 2) && octal(i + 3)) {
             raw.append(char(in.mid(i + 1, 3).toInt(nullptr, 8)));
             i += 3;
         } else {

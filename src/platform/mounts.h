@@ -20,9 +20,9 @@ QStringList pointsIn(const QByteArray& mountinfo);
 QByteArray tableText();
 
 // How many changes of the mount table have been seen. Asks the system
-// whether a mount was added or removed since it was last asked (one poll;
-// the text is read again only then, and counts only when it differs), or
-// reads the seam's text and compares it. Whatever is kept of a drive or
+// whether a mount was added or removed since it was last asked (one poll,
+// nothing read; every change counts, also one that leaves the text as it
+// was), or reads the seam's text and compares it. Whatever is kept of a drive or
 // of a folder on it (a folder's reading, our sweep of a folder) holds the
 // count it was learnt at and is learnt afresh once it differs.
 quint64 generation();

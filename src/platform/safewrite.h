@@ -67,10 +67,10 @@ struct Target {
     QByteArray name;    // the file's name in its folder
     QString host;       // the file's path, for messages
     bool exists = false;
-    bool late = false; // the folder's drive tells write errors late (Folder::late)
+    bool late = false;  // the folder's drive tells write errors late (Folder::late)
     quint64 mounts = 0; // Folder::mounts
-    struct stat st {}; // of the file there, when it exists
-    Fd pin;            // the file that was checked (O_PATH), when it exists
+    struct stat st {};  // of the file there, when it exists
+    Fd pin;             // the file that was checked (O_PATH), when it exists
     // A replacement takes exactly the old file's extended attributes (its
     // access list among them); not for a file the program names, whose
     // access follows the document it is made of.
